@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+#include <cstdint>
+#include <optional>
+
+// Conversions between numbers and text. The decimal separator is always ".".
+namespace numfmt {
+
+// General format with up to 15 significant digits: fixed notation while the
+// integer part has at most 15 digits and the magnitude is at least 0.0001,
+// otherwise scientific ("1.5E-5", "1E20"); no trailing zeros, "0" for zero.
+QString formatFloat(double value);
+
+// A decimal number: optional sign, digits with an optional "." part and an
+// optional exponent ("E" or "e", optional sign, digits). Blanks at either end are
+// allowed; anything else fails.
+std::optional<double> parseFloat(QStringView text);
+
+// A decimal 32-bit integer: optional sign and digits, nothing else.
+std::optional<std::int32_t> parseInt(QStringView text);
+
+} // namespace numfmt
