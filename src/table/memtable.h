@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -54,6 +55,8 @@ public:
     // with "'%s' is not a valid floating point value for field '%s'".
     // String: the first size characters are stored; the empty string clears.
     void setAsString(const QString& text);
+    // The same without building a QString first.
+    void setAsStringView(QStringView text);
     void setAsInteger(std::int32_t v);
     void setAsFloat(double v);
     void setValue(const TVariant& v); // null or empty clears
@@ -133,9 +136,25 @@ public:
     // Raises an error prefixed with the table's name.
     [[noreturn]] void error(const QString& message) const;
 
+    // A value of record (0-based, table order) and column without moving the
+    // cursor: as text (the rules of TField::asString) and as typed value.
+    QString textAt(int record, int column) const;
+    TVariant valueAt(int record, int column) const;
+
 private:
     friend class TField;
     struct Storage;
+    struct Cell;
+    // Where a column of the current record is read: the pending record, a
+    // stored record (slot) or none.
+    struct ValueRef {
+        const Cell* cell = nullptr;
+        bool stored = false;
+        std::uint32_t slot = 0;
+    };
+    ValueRef valueRef(int column) const;
+    Cell& pendingCell(int index);
+    void requireBrowse() const;
 
     QString m_name;
     std::vector<TFieldDef> m_defs;
