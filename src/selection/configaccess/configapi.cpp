@@ -1,0 +1,61 @@
+#include "selection/configaccess/configapi.h"
+
+#include "common/exception.h"
+
+#include <QLibrary>
+
+namespace {
+
+const char16_t* const kCannotLoad = u"Не удалось загрузить библиотеку доступа к конфигурации «%1»: %2";
+const char16_t* const kNoFunction = u"В библиотеке доступа к конфигурации «%1» нет функции %2";
+
+// A function of the library: the plain name, or on 32-bit Windows the name as
+// the stdcall convention decorates it.
+template <typename F>
+F resolve(QLibrary& lib, const char* name, int argumentBytes) {
+    QFunctionPointer f = lib.resolve(name);
+    if (f == nullptr)
+        f = lib.resolve(QByteArray("_") + name + '@' + QByteArray::number(argumentBytes));
+    if (f == nullptr)
+        throw Exception(QString::fromUtf16(kNoFunction).arg(lib.fileName(), QString::fromLatin1(name)));
+    return reinterpret_cast<F>(f);
+}
+
+THalvexApi loadLibrary(const QString& path) {
+    // The library stays loaded for the rest of the run.
+    auto* lib = new QLibrary(path);
+    if (!lib->load()) {
+        const QString reason = lib->errorString();
+        delete lib;
+        throw Exception(QString::fromUtf16(kCannotLoad).arg(path, reason));
+    }
+    try {
+        return THalvexApi{
+            resolve<decltype(&hvsSetUser)>(*lib, "hvsSetUser", 8),
+            resolve<decltype(&hvsConfFileOpen)>(*lib, "hvsConfFileOpen", 28),
+            resolve<decltype(&hvtNodeEnum)>(*lib, "hvtNodeEnum", 8),
+            resolve<decltype(&hvtNodeGetName)>(*lib, "hvtNodeGetName", 12),
+            resolve<decltype(&hvtNPropGetText)>(*lib, "hvtNPropGetText", 16),
+        };
+    } catch (...) {
+        lib->unload();
+        delete lib;
+        throw;
+    }
+}
+
+} // namespace
+
+const THalvexApi& THalvexApi::local() {
+    static const THalvexApi api{&hvsSetUser, &hvsConfFileOpen, &hvtNodeEnum, &hvtNodeGetName, &hvtNPropGetText};
+    return api;
+}
+
+const THalvexApi& THalvexApi::instance() {
+    // A failed load throws out of the initialisation, so the next call tries again.
+    static const THalvexApi api = [] {
+        const QString path = qEnvironmentVariable("OSTRAND_CONFIG_LIBRARY");
+        return path.isEmpty() ? local() : loadLibrary(path);
+    }();
+    return api;
+}
