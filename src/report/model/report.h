@@ -1,0 +1,157 @@
+#pragma once
+
+#include "common/variant.h"
+#include "report/model/dictionary.h"
+#include "report/model/page.h"
+
+#include <QString>
+#include <functional>
+#include <memory>
+
+class TfrBandView;
+class TfrDataRegistry;
+class TfrDataset;
+class TfrView;
+
+// Descriptive fields of a report, reachable from expressions.
+struct TfrReportInfo {
+    QString comment; // REPORTCOMMENT, may hold line breaks
+    QString name;    // REPORTNAME
+    QString author;  // REPORTAUTOR
+    QString versionMajor, versionMinor, versionRelease, versionBuild;
+    double createDate = 0;     // REPORTDATE
+    double lastChangeDate = 0; // REPORTLASTCHANGE
+    bool passwordProtected = false;
+    QString password;
+    std::uint8_t generatorByte = 88;
+
+    // Empties the texts and the password, clears the protection flag and sets
+    // both dates to now.
+    void reset();
+};
+
+// The prepared pages a report owns; the builder supplies the implementation.
+class TfrPreparedPages {
+public:
+    virtual ~TfrPreparedPages() = default;
+    virtual int count() const = 0;
+    virtual void clear() = 0;
+};
+
+enum class TfrReportType { rtSimple, rtMultiple };
+enum class TfrPreviewZoom { pzDefault, pzPageWidth, pzOnePage, pzTwoPages };
+// Preview buttons (bit set).
+enum : std::uint32_t {
+    pbZoom = 1,
+    pbLoad = 2,
+    pbSave = 4,
+    pbPrint = 8,
+    pbFind = 16,
+    pbHelp = 32,
+    pbExit = 64,
+    pbPageSetup = 128,
+};
+
+// The report: pages, dictionary, information and the settings of building,
+// preview and printing.
+class TfrReport : public TfrObject {
+public:
+    TfrReport();
+    ~TfrReport() override;
+
+    TfrPages& pages() { return m_pages; }
+    const TfrPages& pages() const { return m_pages; }
+    TfrDataDictionary& dictionary() { return m_dictionary; }
+
+    TfrPreparedPages* preparedPages() const { return m_prepared.get(); }
+    void setPreparedPages(std::unique_ptr<TfrPreparedPages> pages) { m_prepared = std::move(pages); }
+    std::unique_ptr<TfrPreparedPages> takePreparedPages() { return std::move(m_prepared); }
+
+    TfrReportInfo info;
+    bool keepDefaultPrinter = false;
+    bool doublePassReport = false;
+    QString printerName;
+    QString fileName = QStringLiteral("Untitled");
+
+    // Published properties.
+    TfrDataset* dataset = nullptr;
+    std::int32_t defaultCopies = 1;
+    bool defaultCollate = true;
+    bool grayedButtons = false;
+    TfrPreviewZoom initialZoom = TfrPreviewZoom::pzDefault;
+    bool mdiPreview = false;
+    bool modalPreview = true;
+    bool modifyPrepared = true;
+    bool printIfEmpty = true;
+    TfrReportType reportType = TfrReportType::rtSimple;
+    bool showPrintDialog = true;
+    bool showProgress = true;
+    bool storeInDFM = false;
+    QString title;
+    bool rebuildPrinter = false;
+    bool useDefaultDataSetName = false;
+    std::uint32_t previewButtons = pbZoom | pbLoad | pbSave | pbPrint | pbFind | pbHelp | pbExit;
+    // An external preview control (widget layer), if any.
+    void* preview = nullptr;
+
+    // The named datasets and tables the report's templates refer to; the
+    // engine's registry unless one was set.
+    TfrDataRegistry& dataRegistry() const;
+    void setDataRegistry(TfrDataRegistry* registry) { m_registry = registry; }
+
+    // Events (raised by the builder, preview and printing).
+    std::function<void()> onBeginDoc, onEndDoc;
+    std::function<void(TfrPage&)> onBeginPage;
+    std::function<void(int pageNo)> onEndPage;
+    std::function<void(TfrBandView&)> onBeginBand, onEndBand;
+    std::function<void(const QString& name, TVariant& value)> onGetValue;
+    std::function<void(TfrView&)> onBeforePrint;
+    std::function<void(const QString& name, const std::vector<TVariant>& args, TVariant& result)> onUserFunction;
+    std::function<void(int n)> onProgress;
+    std::function<void(TfrBandView&)> onBeginColumn;
+    std::function<void(int columnNo, std::int32_t& width)> onPrintColumn;
+    std::function<void(TfrPage&)> onManualBuild;
+    std::function<void(TfrView&)> onObjectClick;
+    std::function<void(TfrView&)> onMouseOverObject;
+    std::function<void()> onPrintReport;
+    std::function<void(TfrView&)> onCustomizeObject;
+
+    // New report: frees all pages, clears the dictionary, switches two passes
+    // off and resets the information; the printer choice stays.
+    void clear();
+
+    // First object whose name matches without regard to case, page by page.
+    TfrView* findObject(const QString& name) const;
+    // All objects of all pages, page by page.
+    std::vector<TfrView*> allObjects() const;
+    // First free "Page" + n.
+    QString uniquePageName() const;
+    // True when some object of the report is named so (case ignored).
+    bool objectNameExists(const QString& name) const;
+
+    // Selects the named printer unless KeepDefaultPrinter is set and the name is
+    // listed; stores the name in any case.
+    void changePrinter(const QString& name);
+    // Makes printer `index` current and re-applies every page's paper; on
+    // failure shows "Возникли проблемы с настройкой выбранного принтера.",
+    // returns to the previous printer and returns false.
+    bool selectPrinter(int index);
+
+    // Build, preview and design, provided by later layers through the engine's
+    // hooks; without them an error is raised.
+    bool prepareReport();
+    void showPreparedReport();
+    void showReport();
+    void designReport();
+
+protected:
+    void defineProperties() override;
+
+private:
+    void reapplyPagePapers();
+
+    TfrPages m_pages;
+    TfrDataDictionary m_dictionary;
+    std::unique_ptr<TfrPreparedPages> m_prepared;
+    TfrDataRegistry* m_registry = nullptr;
+};

@@ -1,0 +1,18 @@
+#include "report/model/reportvars.h"
+
+#include "common/datetime.h"
+#include "report/model/report.h"
+
+QString frFileTimeText(std::uint64_t fileTimeUtc) {
+    return datetime::fromFileTime(fileTimeUtc).toLocalTime().toString(QStringLiteral("dd.MM.yyyy HH:mm"));
+}
+
+void SetReportVariables(TfrReport& report, const QString& ntServer, const QString& tmServer,
+                        std::uint64_t fileTimeUtc) {
+    TfrVariables& vars = report.dictionary().variables;
+    auto quoted = [](const QString& s) { return TVariant(u'\'' + s + u'\''); };
+    vars.set(QStringLiteral(" Параметры сервера"), TVariant(QString()));
+    vars.set(QStringLiteral("Машина"), quoted(ntServer));
+    vars.set(QStringLiteral("Сервер"), quoted(tmServer));
+    vars.set(QStringLiteral("Файл_изменён"), quoted(frFileTimeText(fileTimeUtc)));
+}
