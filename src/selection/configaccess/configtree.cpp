@@ -84,31 +84,50 @@ TTextPosition textPosition(const QByteArray& text, std::size_t offset) {
     return pos;
 }
 
-bool utf8ToCp1251(std::string_view utf8, std::string& out) {
-    bool exact = true;
-    const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
-    const auto* const end = p + utf8.size();
+namespace {
+
+// Code page 1251 bytes of the characters U+0080..U+07FF (the two-byte UTF-8
+// sequences, Cyrillic among them); 0 where the code page lacks the character.
+const std::array<unsigned char, 0x800>& twoByteTable() {
+    static const std::array<unsigned char, 0x800> table = [] {
+        std::array<unsigned char, 0x800> t{};
+        for (char16_t u = 0x80; u < 0x800; ++u)
+            if (cp1251::isRepresentable(QChar(u)))
+                t[u] = cp1251::toByte(QChar(u));
+        return t;
+    }();
+    return table;
+}
+
+// Converts [p, end) into out, which has room for end - p bytes (a text never
+// grows in conversion); returns the end of the written bytes.
+char* convert(const unsigned char* p, const unsigned char* const end, char* out, bool& exact) {
+    const auto& two = twoByteTable();
     while (p < end) {
         const unsigned char c = *p;
         if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
+            *out++ = static_cast<char>(c);
             ++p;
             continue;
         }
-        int length;
-        char32_t cp;
-        if ((c & 0xE0) == 0xC0) {
-            length = 2;
-            cp = c & 0x1F;
-        } else if ((c & 0xF0) == 0xE0) {
+        if ((c & 0xE0) == 0xC0 && end - p >= 2 && isContinuation(p[1])) {
+            const char16_t cp = static_cast<char16_t>(((c & 0x1F) << 6) | (p[1] & 0x3F));
+            if (cp >= 0x80) {
+                p += 2;
+                const unsigned char b = two[cp];
+                *out++ = b ? static_cast<char>(b) : '?';
+                exact = exact && b != 0;
+                continue;
+            }
+        }
+        int length = 0;
+        char32_t cp = 0;
+        if ((c & 0xF0) == 0xE0) {
             length = 3;
             cp = c & 0x0F;
         } else if ((c & 0xF8) == 0xF0) {
             length = 4;
             cp = c & 0x07;
-        } else {
-            length = 0;
-            cp = 0;
         }
         bool valid = length > 0 && end - p >= length;
         for (int k = 1; valid && k < length; ++k) {
@@ -117,29 +136,41 @@ bool utf8ToCp1251(std::string_view utf8, std::string& out) {
             else
                 cp = (cp << 6) | (p[k] & 0x3F);
         }
-        static constexpr char32_t kLeast[5] = {0, 0, 0x80, 0x800, 0x10000};
-        if (valid && (cp < kLeast[length] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)))
+        if (valid && (cp < (length == 3 ? 0x800u : 0x10000u) || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)))
             valid = false;
         if (!valid) {
-            out.push_back('?');
+            *out++ = '?'; // one for every byte of a malformed sequence
             exact = false;
             ++p;
             continue;
         }
         p += length;
         if (cp > 0xFFFF) {
-            out.append("??"); // the two UTF-16 units of the character
+            *out++ = '?'; // the two UTF-16 units of the character
+            *out++ = '?';
             exact = false;
             continue;
         }
         const QChar ch(static_cast<char16_t>(cp));
-        if (!cp1251::isRepresentable(ch)) {
-            out.push_back('?');
+        if (cp1251::isRepresentable(ch)) {
+            *out++ = static_cast<char>(cp1251::toByte(ch));
+        } else {
+            *out++ = '?';
             exact = false;
-            continue;
         }
-        out.push_back(static_cast<char>(cp1251::toByte(ch)));
     }
+    return out;
+}
+
+} // namespace
+
+bool utf8ToCp1251(std::string_view utf8, std::string& out) {
+    const std::size_t old = out.size();
+    out.resize(old + utf8.size());
+    bool exact = true;
+    const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+    char* const written = convert(p, p + utf8.size(), out.data() + old, exact);
+    out.resize(static_cast<std::size_t>(written - out.data()));
     return exact;
 }
 
@@ -150,8 +181,10 @@ public:
         // Every value or name in the pool is at most as long as its text in the
         // file plus its zero, and the file spends at least three bytes on the
         // quotes and "=" around each value, so the file's size is enough.
-        m_tree.m_pool.reserve(textSize + 16);
-        m_tree.m_pool.push_back('\0'); // offset 0: the empty text
+        m_poolCapacity = textSize + 16;
+        m_tree.m_pool.reset(new char[m_poolCapacity]);
+        m_tree.m_pool[0] = '\0'; // offset 0: the empty text
+        m_tree.m_poolSize = 1;
     }
 
     void build(pugi::xml_node root) {
@@ -165,6 +198,7 @@ public:
             nodes[i].firstProp = firstProp;
             const char* nodeName = "";
             bool named = false;
+            std::size_t position = 0;
             for (pugi::xml_attribute a = element.first_attribute(); a; a = a.next_attribute()) {
                 if (std::strcmp(a.name(), "name") == 0) {
                     if (named)
@@ -172,7 +206,7 @@ public:
                     named = true;
                     nodeName = a.value();
                 } else {
-                    addProp(a.name(), a.value(), element);
+                    addProp(position++, a.name(), a.value(), element);
                 }
             }
             nodes[i].name = internName(nodeName);
@@ -190,7 +224,7 @@ public:
                     const pugi::xml_attribute name = c.attribute("name");
                     if (!name)
                         fail(QString::fromUtf16(kPropWithoutName), c);
-                    addProp(name.value(), c.attribute("value").value(), c);
+                    addProp(position++, name.value(), c.attribute("value").value(), c);
                 } else {
                     fail(QString::fromUtf16(kUnknownElement).arg(QString::fromUtf8(tag)), c);
                 }
@@ -203,7 +237,8 @@ public:
         std::vector<pugi::xml_node>().swap(m_pending);
         nodes.shrink_to_fit();
         m_tree.m_props.shrink_to_fit();
-        m_tree.m_pool.shrink_to_fit();
+        if (m_poolCapacity - m_tree.m_poolSize > m_tree.m_poolSize / 8 + 4096)
+            resizePool(m_tree.m_poolSize);
     }
 
     // More nodes than this would not leave room for the generation part of the
@@ -216,25 +251,39 @@ private:
         throw TConfigSyntaxError{reason, offset < 0 ? 0 : m_base + static_cast<std::size_t>(offset)};
     }
 
+    void resizePool(std::size_t capacity) {
+        std::unique_ptr<char[]> pool(new char[capacity]);
+        std::memcpy(pool.get(), m_tree.m_pool.get(), m_tree.m_poolSize);
+        m_tree.m_pool = std::move(pool);
+        m_poolCapacity = capacity;
+    }
+
     std::uint32_t appendText(std::string_view utf8) {
-        auto& pool = m_tree.m_pool;
-        const std::size_t offset = pool.size();
-        if (offset + utf8.size() + 1 > UINT32_MAX) // a text never grows in conversion
+        const std::size_t offset = m_tree.m_poolSize;
+        const std::size_t need = offset + utf8.size() + 1; // a text never grows in conversion
+        if (need > UINT32_MAX)
             throw TConfigSyntaxError{QString::fromUtf16(kTooLarge), 0};
-        utf8ToCp1251(utf8, pool);
-        pool.push_back('\0');
+        if (need > m_poolCapacity)
+            resizePool(std::max(need, m_poolCapacity * 2));
+        const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+        bool exact = true;
+        char* end = convert(p, p + utf8.size(), m_tree.m_pool.get() + offset, exact);
+        *end++ = '\0';
+        m_tree.m_poolSize = static_cast<std::size_t>(end - m_tree.m_pool.get());
         return static_cast<std::uint32_t>(offset);
     }
 
     std::uint32_t internName(std::string_view utf8) {
         if (utf8.empty())
             return 0;
-        const auto it = m_nodeNames.find(utf8);
-        if (it != m_nodeNames.end())
-            return it->second;
-        const std::uint32_t offset = appendText(utf8);
-        m_nodeNames.emplace(std::string(utf8), offset);
-        return offset;
+        // Siblings mostly share their kind.
+        if (m_lastName.first == utf8)
+            return m_lastName.second;
+        auto it = m_nodeNames.find(utf8);
+        if (it == m_nodeNames.end())
+            it = m_nodeNames.emplace(std::string(utf8), appendText(utf8)).first;
+        m_lastName = *it;
+        return it->second;
     }
 
     std::uint32_t propId(std::string_view utf8) {
@@ -255,8 +304,18 @@ private:
         return id;
     }
 
-    void addProp(std::string_view name, std::string_view value, pugi::xml_node at) {
-        const std::uint32_t id = propId(name);
+    // position: the property's place among the node's properties. Nodes of one
+    // kind mostly list the same properties in the same order, so the name met
+    // at the same place last time is tried before the name table.
+    void addProp(std::size_t position, std::string_view name, std::string_view value, pugi::xml_node at) {
+        std::uint32_t id;
+        if (position < m_recent.size() && m_recent[position].first == name) {
+            id = m_recent[position].second;
+        } else {
+            id = propId(name);
+            if (position < m_recent.size())
+                m_recent[position] = {std::string(name), id};
+        }
         if (m_seenBy[id] == m_currentMark)
             fail(QString::fromUtf16(kPropertyTwice).arg(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()))), at);
         m_seenBy[id] = m_currentMark;
@@ -273,6 +332,9 @@ private:
     TNameMap m_nodeNames;
     TNameMap m_propIdsUtf8;
     std::vector<std::uint32_t> m_seenBy;
+    std::vector<std::pair<std::string, std::uint32_t>> m_recent = std::vector<std::pair<std::string, std::uint32_t>>(32);
+    std::pair<std::string, std::uint32_t> m_lastName;
+    std::size_t m_poolCapacity = 0;
 };
 
 std::unique_ptr<TConfigTree> TConfigTree::parse(QByteArray&& buffer) {
@@ -318,18 +380,18 @@ const char* TConfigTree::property(std::uint32_t node, std::string_view name) con
     if (exact != m_propIds.end())
         for (const Prop* p = begin; p != end; ++p)
             if (p->name == exact->second)
-                return m_pool.data() + p->value;
+                return m_pool.get() + p->value;
     const auto folded = m_foldedIds.find(upper(name));
     if (folded == m_foldedIds.end())
         return nullptr;
     for (const Prop* p = begin; p != end; ++p)
         if (m_foldedOf[p->name] == folded->second)
-            return m_pool.data() + p->value;
+            return m_pool.get() + p->value;
     return nullptr;
 }
 
 std::size_t TConfigTree::memoryUsage() const {
-    std::size_t bytes = m_nodes.capacity() * sizeof(Node) + m_props.capacity() * sizeof(Prop) + m_pool.capacity() +
+    std::size_t bytes = m_nodes.capacity() * sizeof(Node) + m_props.capacity() * sizeof(Prop) + m_poolSize +
                         m_foldedOf.capacity() * sizeof(std::uint32_t);
     for (const auto& [k, v] : m_propIds)
         bytes += k.capacity() + 48;

@@ -74,7 +74,7 @@ public:
     std::uint32_t childCount(std::uint32_t node) const { return m_nodes[node].childCount; }
 
     // The node's name in code page 1251, zero-terminated.
-    const char* name(std::uint32_t node) const { return m_pool.data() + m_nodes[node].name; }
+    const char* name(std::uint32_t node) const { return m_pool.get() + m_nodes[node].name; }
 
     // The value of the node's property in code page 1251, zero-terminated, or
     // nullptr when the node lacks it. The name (code page 1251) is matched
@@ -100,7 +100,8 @@ private:
 
     std::vector<Node> m_nodes; // one more than the node count: the last one ends the properties
     std::vector<Prop> m_props;
-    std::string m_pool;
+    std::unique_ptr<char[]> m_pool;
+    std::size_t m_poolSize = 0;
     // Property names in code page 1251 and their ids; names with characters
     // outside the code page cannot be asked for and are not listed.
     TNameMap m_propIds;

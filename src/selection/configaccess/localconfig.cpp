@@ -19,6 +19,10 @@
 #include <system_error>
 #include <vector>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 #ifndef OSTRAND_DEFAULT_CONFIG_ROOT
 #define OSTRAND_DEFAULT_CONFIG_ROOT "config"
 #endif
@@ -331,6 +335,10 @@ private:
         m_trees.insert(m_trees.begin(), std::move(entry));
         if (m_trees.size() > 2)
             m_trees.resize(2);
+#if defined(__GLIBC__)
+        // The XML document was made of many small blocks; give their memory back.
+        ::malloc_trim(0);
+#endif
         return *m_trees.front();
     }
 
