@@ -1,0 +1,165 @@
+#pragma once
+
+#include "grid/gridrows.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+class QIODevice;
+
+// Output of a writer: bytes gathered in a large buffer and handed to the device
+// in big blocks (or kept in memory when there is no device).
+class TExportStream {
+public:
+    explicit TExportStream(QIODevice* device = nullptr);
+    ~TExportStream();
+    TExportStream(const TExportStream&) = delete;
+    TExportStream& operator=(const TExportStream&) = delete;
+
+    void write(const char* data, std::size_t size) {
+        if (size > Capacity - m_used) {
+            writeSlow(data, size);
+            return;
+        }
+        std::memcpy(m_buffer.get() + m_used, data, size);
+        m_used += size;
+    }
+    void write(QByteArrayView bytes) { write(bytes.data(), std::size_t(bytes.size())); }
+    void write(char c) {
+        if (m_used == Capacity)
+            flush();
+        m_buffer[m_used++] = c;
+    }
+    void writeNumber(long long value);
+    void writeU16(std::uint16_t v) {
+        write(char(v & 0xFF));
+        write(char(v >> 8));
+    }
+    void writeU32(std::uint32_t v) {
+        writeU16(std::uint16_t(v & 0xFFFF));
+        writeU16(std::uint16_t(v >> 16));
+    }
+    // Hands the buffered bytes to the device; throws Exception on a write error.
+    void flush();
+    // Everything written, when the stream has no device.
+    const QByteArray& bytes() const { return m_memory; }
+
+private:
+    static constexpr std::size_t Capacity = std::size_t(1) << 20;
+    void writeSlow(const char* data, std::size_t size);
+
+    QIODevice* m_device;
+    std::unique_ptr<char[]> m_buffer;
+    std::size_t m_used = 0;
+    QByteArray m_memory;
+};
+
+// Base of the three grid writers. execute() writes the grid's rows into the file
+// through a temporary file beside it that replaces the target only when all was
+// written, so a failed save never destroys an existing file.
+class TGridExport {
+public:
+    TGridExport(const TGridRows& grid, QString fileName);
+    virtual ~TGridExport();
+
+    QString fileName;
+    const TGridRows* grid;
+    // Every row (true) or only the selected ones; the grid model keeps no
+    // selection, so both write every row.
+    bool allRows = true;
+    // Rows written so far (a header row counts).
+    int rowCounter = 0;
+
+    virtual void begin() {}
+    virtual void end() {}
+    virtual void header() {}
+    virtual void footer() {}
+    virtual void writeRow(int row) = 0;
+    // Creates the file, writes it and replaces the target. "Cannot create file %s"
+    // when the file cannot be created.
+    virtual void execute();
+    // Writes the whole grid into a stream: begin, header, rows, footer, end.
+    virtual void exportToStream(TExportStream& stream);
+
+protected:
+    // Refuses a grid the format cannot hold, before anything is written.
+    virtual void check() {}
+
+    TExportStream* out = nullptr;
+    std::vector<int> columns; // visible columns in display order
+    int groups = 0;           // grouped-column count
+};
+
+// Delimited text: the captions, an empty line, then one line per row.
+class TGridExportText : public TGridExport {
+public:
+    TGridExportText(const TGridRows& grid, QString fileName);
+
+    QString separator = QStringLiteral("\t");
+    QString before;
+    QString after;
+
+    void header() override;
+    void writeRow(int row) override;
+    void exportToStream(TExportStream& stream) override;
+
+private:
+    QByteArray m_separator, m_before, m_after;
+};
+
+// An HTML page with one table.
+class TGridExportHTML : public TGridExport {
+public:
+    TGridExportHTML(const TGridRows& grid, QString fileName);
+
+    void begin() override;
+    void end() override;
+    void header() override;
+    void writeRow(int row) override;
+    void exportToStream(TExportStream& stream) override;
+
+    // Writes a text with "&", "<", ">" and the double quote as entities.
+    static void writeEscaped(TExportStream& out, QByteArrayView text);
+
+private:
+    std::vector<QByteArray> m_cellOpen; // per visible column: up to the text
+    QByteArray m_cellClose;
+    QByteArray m_indent;
+};
+
+// An Excel 4.0 worksheet (BIFF4).
+class TGridExportExcel : public TGridExport {
+public:
+    TGridExportExcel(const TGridRows& grid, QString fileName);
+
+    // Rows and columns the format can address.
+    static constexpr int MaxDataRows = 65535;
+    static constexpr int MaxColumns = 256;
+    // Labels longer than this are cut.
+    static constexpr int MaxLabel = 255;
+
+    void begin() override;
+    void end() override;
+    void header() override;
+    void writeRow(int row) override;
+
+protected:
+    void check() override;
+
+private:
+    void blank(int column);
+    void label(int column, int format, QByteArrayView text);
+    void integer(int column, int format, std::int32_t value);
+    void number(int column, int format, double value);
+};
+
+// Each creates the writer, sets its fields and runs it.
+void ExportGridToText(const TGridRows& grid, const QString& fileName, bool allRows, const QString& separator,
+                      const QString& before, const QString& after);
+void ExportGridToExcel(const TGridRows& grid, const QString& fileName, bool allRows);
+void ExportGridToHTML(const TGridRows& grid, const QString& fileName, bool allRows);
