@@ -22,24 +22,21 @@ F resolve(QLibrary& lib, const char* name, int argumentBytes) {
 }
 
 THalvexApi loadLibrary(const QString& path) {
-    // The library stays loaded for the rest of the run.
-    auto* lib = new QLibrary(path);
-    if (!lib->load()) {
-        const QString reason = lib->errorString();
-        delete lib;
-        throw Exception(QString::fromUtf16(kCannotLoad).arg(path, reason));
-    }
+    // A loaded library stays in memory after its QLibrary object is gone,
+    // until the run ends.
+    QLibrary lib(path);
+    if (!lib.load())
+        throw Exception(QString::fromUtf16(kCannotLoad).arg(path, lib.errorString()));
     try {
         return THalvexApi{
-            resolve<decltype(&hvsSetUser)>(*lib, "hvsSetUser", 8),
-            resolve<decltype(&hvsConfFileOpen)>(*lib, "hvsConfFileOpen", 28),
-            resolve<decltype(&hvtNodeEnum)>(*lib, "hvtNodeEnum", 8),
-            resolve<decltype(&hvtNodeGetName)>(*lib, "hvtNodeGetName", 12),
-            resolve<decltype(&hvtNPropGetText)>(*lib, "hvtNPropGetText", 16),
+            resolve<decltype(&hvsSetUser)>(lib, "hvsSetUser", 8),
+            resolve<decltype(&hvsConfFileOpen)>(lib, "hvsConfFileOpen", 28),
+            resolve<decltype(&hvtNodeEnum)>(lib, "hvtNodeEnum", 8),
+            resolve<decltype(&hvtNodeGetName)>(lib, "hvtNodeGetName", 12),
+            resolve<decltype(&hvtNPropGetText)>(lib, "hvtNPropGetText", 16),
         };
     } catch (...) {
-        lib->unload();
-        delete lib;
+        lib.unload();
         throw;
     }
 }

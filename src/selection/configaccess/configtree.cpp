@@ -216,7 +216,7 @@ public:
                     continue;
                 const char* tag = c.name();
                 if (std::strcmp(tag, "node") == 0) {
-                    if (m_pending.size() >= kMaxNodes)
+                    if (m_pending.size() >= MaxNodes)
                         fail(QString::fromUtf16(kTooManyNodes), c);
                     m_pending.push_back(c);
                     nodes.emplace_back();
@@ -240,10 +240,6 @@ public:
         if (m_poolCapacity - m_tree.m_poolSize > m_tree.m_poolSize / 8 + 4096)
             resizePool(m_tree.m_poolSize);
     }
-
-    // More nodes than this would not leave room for the generation part of the
-    // library's 32-bit handles.
-    static constexpr std::size_t kMaxNodes = std::size_t(1) << 27;
 
 private:
     [[noreturn]] void fail(const QString& reason, pugi::xml_node at) const {

@@ -57,6 +57,9 @@ using TNameMap = std::unordered_map<std::string, std::uint32_t, TStringHash, std
 class TConfigTree {
 public:
     static constexpr std::uint32_t None = UINT32_MAX;
+    // Most nodes a tree may have, so that node numbers plus one fit in 25 bits
+    // and the library's 32-bit handles keep room for a tree tag.
+    static constexpr std::uint32_t MaxNodes = (std::uint32_t(1) << 25) - 1;
 
     // Parses a UTF-8 document. The buffer is parsed in place and is used up.
     // Throws TConfigSyntaxError, std::bad_alloc.

@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <bit>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -152,30 +151,35 @@ struct TOpenError {
     QString message;
 };
 
-// A parsed tree and the handle numbering of its nodes: the low bits of a handle
-// hold the node number plus one, the bits above them a tag that differs from
-// the trees parsed just before, so that handles of another tree are refused.
+// A parsed tree and the handle numbering of its nodes: the low 25 bits of a
+// handle hold the node number plus one, the 6 bits above them a tag (1 to 63)
+// that changes with every parse, so that handles of the last 62 trees parsed
+// before are refused rather than taken for nodes of this one.
 struct TTree {
+    static constexpr int IndexBits = 25;
+    static constexpr std::uint32_t TagCount = 63;
+
     QString path;
     TFileStamp stamp;
     std::unique_ptr<const TConfigTree> tree;
-    int indexBits = 1;
     std::uint32_t tag = 1;
 
     std::int32_t handle(std::uint32_t node) const {
-        return static_cast<std::int32_t>((tag << indexBits) | (node + 1));
+        return static_cast<std::int32_t>((tag << IndexBits) | (node + 1));
     }
     // The node of a handle, or TConfigTree::None.
     std::uint32_t node(std::int32_t handle) const {
         if (handle <= 0)
             return TConfigTree::None;
         const auto h = static_cast<std::uint32_t>(handle);
-        const std::uint32_t number = h & ((1u << indexBits) - 1);
-        if ((h >> indexBits) != tag || number == 0 || number > tree->nodeCount())
+        const std::uint32_t number = h & ((1u << IndexBits) - 1);
+        if ((h >> IndexBits) != tag || number == 0 || number > tree->nodeCount())
             return TConfigTree::None;
         return number - 1;
     }
 };
+static_assert(TConfigTree::MaxNodes < (1u << TTree::IndexBits));
+static_assert(TTree::TagCount < (1u << (31 - TTree::IndexBits)));
 
 class TLocalLibrary {
 public:
@@ -329,15 +333,15 @@ private:
         }
         entry->path = file;
         entry->stamp = stamp;
-        entry->indexBits = std::max(1, static_cast<int>(std::bit_width(entry->tree->nodeCount())));
-        const int tagBits = 31 - entry->indexBits;
-        entry->tag = static_cast<std::uint32_t>(m_parseCount++ % ((std::uint64_t(1) << tagBits) - 1)) + 1;
+        entry->tag = static_cast<std::uint32_t>(m_parseCount++ % TTree::TagCount) + 1;
         m_trees.insert(m_trees.begin(), std::move(entry));
         if (m_trees.size() > 2)
             m_trees.resize(2);
 #if defined(__GLIBC__)
-        // The XML document was made of many small blocks; give their memory back.
-        ::malloc_trim(0);
+        // The XML document of a large file was made of many small blocks that
+        // the allocator would otherwise keep; give their memory back.
+        if (stamp.size > (std::uint64_t(1) << 20))
+            ::malloc_trim(0);
 #endif
         return *m_trees.front();
     }
