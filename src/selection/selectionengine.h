@@ -138,13 +138,17 @@ private:
     struct LoadGuard;
 
     void loadFile(const QString& path, bool fromUser, int depth);
-    void buildStructure();
-    void performSelection(bool fromUser);
-    bool openConfiguration(std::int32_t& top);
-    void WalkNode(std::int32_t node);
-    void buildRecord();
-    void reportConversionError(const QString& message);
     void failLoad(const QString& message);
+    void buildStructure();
+    bool performSelectionImpl(bool fromUser);
+    void prepareWalk(Walk& walk);
+    bool openConfiguration(Walk& walk, std::int32_t& top);
+    // Walks the children of node depth first; leaves with a full set of values
+    // become records. True when node has no children.
+    bool WalkNode(std::int32_t node);
+    void buildRecord();
+    bool setColumn(int column, QStringView value);
+    void reportConversionError(const QString& message);
 
     TSelectionHost& m_host;
     TMemTable m_ds;
