@@ -276,6 +276,9 @@ void TfrPrinter::setPrinterInfo(std::int32_t size, std::int32_t width, std::int3
                                 std::int32_t bin, bool force) {
     if (printing)
         return;
+    // Pages keep "printer default" as 0xFFFF; the printer calls it -1.
+    if ((bin & 0xFFFF) == 0xFFFF)
+        bin = -1;
     if (!force && m_paperValid && isEqual(size, width, height, orientation, bin))
         return;
     TfrPaperSetting wanted;
