@@ -327,7 +327,8 @@ private:
         } catch (const TConfigSyntaxError& e) {
             // The buffer was parsed in place; the position is counted in the file as it is.
             const TTextPosition pos = textPosition(textfile::readBytes(file).value_or(QByteArray()), e.offset);
-            throw TOpenError{text(msg::Syntax).arg(shown(fileName)).arg(pos.line).arg(pos.column).arg(e.reason)};
+            throw TOpenError{text(msg::Syntax).arg(shown(fileName), QString::number(pos.line),
+                                                         QString::number(pos.column), e.reason)};
         } catch (const std::bad_alloc&) {
             throw TOpenError{text(msg::OutOfMemory).arg(shown(fileName))};
         }

@@ -168,6 +168,12 @@ TEST_F(ConfigAccess, MalformedXmlNamesLineAndColumn) {
     EXPECT_EQ(r.top, 0);
     EXPECT_TRUE(r.error.startsWith(u"Ошибка в файле конфигурации «BAD», строка 3, столбец "_qs)) << r.error.toStdString();
 
+    // Markers in a file name are not taken for the message's own.
+    config("F%2%3", "<config>");
+    r = open("NT", "TM_SERVER\\TM1\\F%2%3");
+    EXPECT_EQ(r.top, 0);
+    EXPECT_TRUE(r.error.startsWith(u"Ошибка в файле конфигурации «F%2%3», строка 1, столбец "_qs)) << r.error.toStdString();
+
     config("EMPTY", "");
     r = open("NT", "TM_SERVER\\TM1\\EMPTY");
     EXPECT_EQ(r.top, 0);
