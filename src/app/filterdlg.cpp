@@ -19,8 +19,8 @@ QString TfrmFilter::caption() { return QStringLiteral("Фильтр выборк
 TfrmFilter::TfrmFilter(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmFilter"));
     setWindowTitle(caption());
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFixedSize(ClientWidth, ClientHeight);
 
     grid = new QTableWidget(0, 2, this);

@@ -65,13 +65,13 @@ QIcon perform() {
         const QColor green(30, 140, 50);
         p.setPen(QPen(green, 2.2, Qt::SolidLine, Qt::FlatCap));
         p.setBrush(Qt::NoBrush);
-        // An open circle from the top, clockwise round to the right side.
-        p.drawArc(QRectF(2.5, 2.5, 11.0, 11.0), 60 * 16, -300 * 16);
-        // Arrow head at the start of the arc, pointing along it.
+        // A circle open in its upper right quarter, from the top round to the right.
+        p.drawArc(QRectF(2.5, 3.0, 11.0, 11.0), 90 * 16, 275 * 16);
+        // Arrow head at the top end, pointing on clockwise.
         QPainterPath head;
-        head.moveTo(7.0, 0.2);
-        head.lineTo(11.4, 3.6);
-        head.lineTo(6.4, 5.8);
+        head.moveTo(12.2, 3.0);
+        head.lineTo(7.6, -0.2);
+        head.lineTo(7.6, 6.2);
         head.closeSubpath();
         p.setPen(Qt::NoPen);
         p.setBrush(green);

@@ -30,8 +30,8 @@ QString TLoginDlg::caption() { return QStringLiteral("Соединиться с 
 TLoginDlg::TLoginDlg(QWidget* parent) : QDialog(parent), m_setUser(&TLoginDlg::librarySetUser) {
     setObjectName(QStringLiteral("LoginDlg"));
     setWindowTitle(caption());
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
 
     ServerE = new QLineEdit(this);
     ServerE->setObjectName(QStringLiteral("ServerE"));

@@ -12,6 +12,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -176,6 +178,12 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
 
     // The client area excludes the menu bar, as the window was designed.
     resize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
+    // Centred on the screen until a stored placement says otherwise.
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame(QPoint(0, 0), size());
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
 }
 
 TfrmMain::~TfrmMain() {

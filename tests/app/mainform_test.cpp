@@ -1,0 +1,195 @@
+#include "app/cmdline.h"
+#include "app/filterdlg.h"
+#include "app/logindlg.h"
+#include "app/mainform.h"
+#include "app/shell.h"
+#include "common/exception.h"
+#include "common/interaction.h"
+#include "common/registry.h"
+#include "testsupport.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QToolBar>
+#include <gtest/gtest.h>
+
+namespace {
+
+QStringList captions(const QMenu* menu) {
+    QStringList result;
+    for (QAction* a : menu->actions())
+        result << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    return result;
+}
+
+class MainFormTest : public ::testing::Test {
+protected:
+    void SetUp() override { clearRegistry(); }
+};
+
+} // namespace
+
+TEST_F(MainFormTest, ActionsAsDesigned) {
+    TfrmMain w;
+    EXPECT_EQ(w.windowTitle(), u"Экспорт конфигурации ОИК");
+    struct Expected {
+        QAction* action;
+        const char16_t* caption;
+        const char16_t* category;
+        QKeySequence shortcut;
+    };
+    const Expected expected[] = {
+        {w.actLogonDialog, u"Установить параметры соединения", u"Сервер", QKeySequence(QStringLiteral("Ctrl+L"))},
+        {w.actExit, u"Выход", u"Сервер", QKeySequence(QStringLiteral("Alt+F4"))},
+        {w.actLoadFile, u"Открыть файл настроек...", u"Выборка", QKeySequence(QStringLiteral("Ctrl+O"))},
+        {w.actPerform, u"Произвести (повторить) выборку", u"Выборка", QKeySequence(QStringLiteral("Ctrl+R"))},
+        {w.actSaveSelectionAs, u"Сохранить выборку как...", u"Выборка", QKeySequence()},
+        {w.actShowReport, u"Сформировать и напечатать отчёт", u"Отчёт", QKeySequence()},
+        {w.actDesignReport, u"Изменить дизайн отчёта", u"Отчёт", QKeySequence()},
+        {w.acrMoveSelection, u"Перенести таблицу в правую часть", u"Выборка", QKeySequence()},
+    };
+    ASSERT_EQ(w.allActions().size(), 8);
+    for (const Expected& e : expected) {
+        const QString caption = QString::fromUtf16(e.caption);
+        EXPECT_EQ(e.action->text(), caption);
+        EXPECT_EQ(e.action->toolTip(), caption);
+        EXPECT_EQ(e.action->property("category").toString(), QString::fromUtf16(e.category)) << caption.toStdString();
+        EXPECT_EQ(e.action->shortcut(), e.shortcut) << caption.toStdString();
+    }
+    EXPECT_FALSE(w.actShowReport->isEnabled());
+    EXPECT_FALSE(w.actDesignReport->isEnabled());
+}
+
+TEST_F(MainFormTest, MenusToolBarAndStatusBar) {
+    TfrmMain w;
+    QStringList titles;
+    for (QAction* a : w.menuBar()->actions())
+        titles << a->text();
+    EXPECT_EQ(titles, (QStringList{"Сервер", "Выборка", "Отчёт"}));
+    EXPECT_EQ(captions(w.mnuServer), (QStringList{"Установить параметры соединения", "-", "Выход"}));
+    EXPECT_EQ(captions(w.mnuSelection), (QStringList{"Открыть файл настроек...", "Список открывавшихся файлов", "-",
+                                                     "Произвести (повторить) выборку", "Сохранить выборку как..."}));
+    EXPECT_EQ(captions(w.mnuReport), (QStringList{"Сформировать и напечатать отчёт", "Изменить дизайн отчёта"}));
+    EXPECT_EQ(w.ToolBar1->actions(), (QList<QAction*>{w.actLogonDialog, w.actPerform, w.actSaveSelectionAs,
+                                                      w.actShowReport, w.actDesignReport}));
+    EXPECT_EQ(w.ToolBar1->toolButtonStyle(), Qt::ToolButtonIconOnly);
+    for (QAction* a : w.ToolBar1->actions())
+        EXPECT_FALSE(a->icon().isNull());
+    EXPECT_EQ(w.centralWidget()->objectName(), u"GridPlaceholder");
+    EXPECT_EQ(w.size().width(), 662);
+
+    w.showRecordCount(42);
+    EXPECT_EQ(w.StatusPanel->text(), u"Всего записей: 42");
+    w.setSettingsFileName(QStringLiteral("/home/u/Подстанция.cfg"));
+    EXPECT_EQ(w.windowTitle(), u"Экспорт конфигурации ОИК - Подстанция.cfg");
+}
+
+TEST_F(MainFormTest, RecentFilesFollowTheAlwaysDisabledItem) {
+    TfrmMain w;
+    w.MRUManager1().add(QStringLiteral("/cfg/one.cfg"));
+    w.MRUManager1().add(QStringLiteral("/cfg/sub/two.cfg"));
+    EXPECT_EQ(captions(w.mnuSelection).mid(5), (QStringList{"-", "&1 two", "&2 one"}));
+    EXPECT_FALSE(w.miRecentFiles->isEnabled());
+
+    QStringList opened;
+    w.hooks.openRecentFile = [&](const QString& path) { opened << path; };
+    w.MRUManager1().menuActions().last()->trigger();
+    EXPECT_EQ(opened, (QStringList{"/cfg/one.cfg"}));
+}
+
+TEST_F(MainFormTest, RecentListLivesInTheMainFormSection) {
+    {
+        TfrmMain w;
+        w.show();
+        w.MRUManager1().add(QStringLiteral("/cfg/one.cfg"));
+        w.close();
+    }
+    TRegistry registry(QStringLiteral("Software\\Velmora\\Ostrand\\MainForm"));
+    EXPECT_EQ(registry.readString(QStringLiteral("TfrmMain.MRUManager1"), QStringLiteral("Item_0")), u"/cfg/one.cfg");
+    EXPECT_EQ(registry.readString(QStringLiteral("TfrmMain"), QStringLiteral("Visible")), u"0");
+
+    TfrmMain again;
+    EXPECT_TRUE(again.MRUManager1().items().isEmpty());
+    again.show();
+    EXPECT_EQ(again.MRUManager1().items(), (QStringList{"/cfg/one.cfg"}));
+}
+
+TEST_F(MainFormTest, SaveTypeIndexDecidesTheFormat) {
+    TRecordingInteraction interaction;
+    TScopedInteraction scoped(interaction);
+    TfrmMain w;
+    std::vector<std::pair<QString, int>> written;
+    w.hooks.writeSelection = [&](const QString& file, int type) { written.emplace_back(file, type); };
+
+    w.askSaveFile = [] { return TfrmMain::TSaveChoice{QStringLiteral("/tmp/out.tab"), 2}; };
+    w.actSaveSelectionAs->trigger();
+    ASSERT_EQ(written.size(), 1u);
+    EXPECT_EQ(written[0].second, 2);
+
+    w.askSaveFile = [] { return std::optional<TfrmMain::TSaveChoice>(); };
+    w.actSaveSelectionAs->trigger();
+    EXPECT_EQ(written.size(), 1u);
+
+    w.askSaveFile = [] { return TfrmMain::TSaveChoice{QStringLiteral("/tmp/out.tab"), 4}; };
+    w.actSaveSelectionAs->trigger();
+    EXPECT_EQ(written.size(), 1u);
+    ASSERT_EQ(interaction.messages.size(), 1u);
+    EXPECT_EQ(interaction.messages[0].text, u"Не указан тип файла для записи");
+    EXPECT_EQ(interaction.messages[0].title, u"Ошибка");
+    EXPECT_EQ(interaction.messages[0].icon, TUserInteraction::ErrorIcon);
+
+    EXPECT_EQ(TfrmMain::saveFilter(), u"Текстовый с разделителями (*.tab)|*.tab|Таблица MS-Excel (*.xls)|*.xls|"
+                                      u"Файл HTML (*.htm)|*.htm");
+}
+
+TEST_F(MainFormTest, HookErrorsAreShownNotThrown) {
+    TRecordingInteraction interaction;
+    TScopedInteraction scoped(interaction);
+    TfrmMain w;
+    w.hooks.performSelection = [] { throw Exception(QStringLiteral("Ошибка выборки")); };
+    EXPECT_NO_THROW(w.actPerform->trigger());
+    EXPECT_EQ(interaction.texts(), (QStringList{"Ошибка выборки"}));
+}
+
+TEST_F(MainFormTest, StartUpSkipsTheDialogWhenTheServerIsGiven) {
+    TApplicationShell shell;
+    shell.readCommandLine(QStringLiteral("ostrand -SNSRV -PNTM1 -UNengineer -UPdemo"));
+    int shown = 0;
+    EXPECT_TRUE(shell.connect([&](TLoginDlg&) { return ++shown, int(QDialog::Rejected); }));
+    EXPECT_EQ(shown, 0);
+    EXPECT_EQ(shell.loginDialog().ServerE->text(), u"SRV");
+    EXPECT_EQ(shell.loginDialog().TmsE->text(), u"TM1");
+    EXPECT_EQ(shell.loginDialog().UserE->text(), u"engineer");
+    EXPECT_EQ(shell.loginDialog().PasswordE->text(), u"demo");
+    EXPECT_EQ(shell.mainWindow().loginDialog(), &shell.loginDialog());
+    EXPECT_EQ(shell.mainWindow().filterDialog(), &shell.filterDialog());
+}
+
+TEST_F(MainFormTest, StartUpShowsTheDialogWithStoredNames) {
+    {
+        TRegistry registry(QStringLiteral("Software\\Velmora\\Ostrand\\LoginDlg"));
+        registry.writeString(QStringLiteral("TLoginDlg"), QStringLiteral("TmsE_Text"), QStringLiteral("TM-STORED"));
+        registry.flush();
+    }
+    TApplicationShell shell;
+    shell.readCommandLine(QStringLiteral("ostrand -SN -PNTM1"));
+    QString seenTms;
+    EXPECT_FALSE(shell.connect([&](TLoginDlg& dlg) {
+        seenTms = dlg.TmsE->text();
+        return int(QDialog::Rejected);
+    }));
+    EXPECT_EQ(seenTms, u"TM-STORED");
+    EXPECT_TRUE(shell.connect([](TLoginDlg&) { return int(QDialog::Accepted); }));
+}
+
+TEST_F(MainFormTest, RunStartedWithServerWritesNothingOfTheDialog) {
+    {
+        TApplicationShell shell;
+        shell.readCommandLine(QStringLiteral("ostrand -SNSRV"));
+        EXPECT_TRUE(shell.connect());
+    }
+    TRegistry registry(QStringLiteral("Software\\Velmora\\Ostrand\\LoginDlg"));
+    EXPECT_FALSE(registry.valueExists(QStringLiteral("TLoginDlg"), QStringLiteral("ServerE_Text")));
+}
