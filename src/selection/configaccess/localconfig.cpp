@@ -268,8 +268,13 @@ private:
 
     void checkLogOn(const QString& ntFolder, const QString& ntServer) const {
         const QString listFile = findEntry(ntFolder, QStringLiteral("users.txt"), false);
-        if (listFile.isEmpty())
-            return; // a server without a user list lets everybody in
+        if (listFile.isEmpty()) {
+            // A server without a user list lets everybody in; something else
+            // under the list's name is an unreadable list, not a missing one.
+            if (findEntry(ntFolder, QStringLiteral("users.txt"), true).isEmpty())
+                return;
+            throw TOpenError{text(msg::NoUserList).arg(shown(ntServer))};
+        }
         if (m_user.isEmpty())
             throw TOpenError{text(msg::NotLoggedOn).arg(shown(ntServer))};
         const std::optional<QByteArray> bytes = textfile::readBytes(listFile);

@@ -250,6 +250,13 @@ TEST_F(ConfigAccess, UserListGuardsTheServer) {
     // A server without a list lets everybody in.
     config("CONF", kSmall, "OPEN");
     EXPECT_NE(open("OPEN", "TM_SERVER\\TM1\\CONF").top, 0);
+
+    // A list that cannot be read keeps everybody out.
+    config("CONF", kSmall, "ODD");
+    QDir().mkpath(m_root + "/ODD/users.txt");
+    setUser("engineer", "demo");
+    EXPECT_EQ(open("ODD", "TM_SERVER\\TM1\\CONF").error,
+              u"Доступ к NT-серверу «ODD» запрещён: не удалось прочитать список пользователей"_qs);
 }
 
 // ---------------------------------------------------------------------------
