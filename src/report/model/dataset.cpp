@@ -1,5 +1,6 @@
 #include "report/model/dataset.h"
 
+#include "common/cp1251.h"
 #include "common/exception.h"
 #include "common/numformat.h"
 #include "table/memtable.h"
@@ -27,6 +28,8 @@ void TfrTableSource::addWatcher(TfrDataSource* ds) {
         m_sourceWatchers.push_back(ds);
 }
 void TfrTableSource::removeWatcher(TfrDataSource* ds) { std::erase(m_sourceWatchers, ds); }
+
+QByteArray TfrTableSource::fieldBlob(int index) const { return cp1251::encode(fieldValue(index).toString()); }
 
 bool TfrTableSource::hasField(const QString& name) const {
     const QStringList names = fieldNamesOrEmpty();

@@ -53,8 +53,8 @@ public:
     // The text the field shows; a field with a display-text handler returns it.
     virtual QString fieldDisplayText(int index) const = 0;
     virtual bool fieldHasDisplayHandler(int index) const { return false; }
-    // Raw bytes of a blob field.
-    virtual QByteArray fieldBlob(int index) const { return fieldValue(index).toString().toLatin1(); }
+    // Raw bytes of a blob field; the default encodes the field's text in code page 1251.
+    virtual QByteArray fieldBlob(int index) const;
 
     bool hasField(const QString& name) const;
     static bool isBlobKind(FieldKind kind);

@@ -423,6 +423,16 @@ void TfrMemoView::assign(const TfrView& source) {
     }
 }
 
+void TfrMemoView::getBlob(TfrTableSource& table, int fieldIndex) {
+    if (table.fieldIsNull(fieldIndex)) {
+        memo1.clear();
+        return;
+    }
+    QString text = table.fieldValue(fieldIndex).toString();
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    memo1 = text.split(u'\n');
+}
+
 void TfrMemoView::defineProperties() {
     TfrView::defineProperties();
     addProperty(QStringLiteral("Font.Name"), frdtString);
@@ -774,6 +784,17 @@ void TfrPictureView::assign(const TfrView& source) {
         picture = s->picture;
         blobType = s->blobType;
     }
+}
+
+void TfrPictureView::getBlob(TfrTableSource& table, int fieldIndex) {
+    static constexpr TfrPicture::Kind kinds[] = {TfrPicture::Bitmap, TfrPicture::Jpeg, TfrPicture::Icon,
+                                                 TfrPicture::Metafile};
+    const TfrPicture::Kind kind = blobType < 4 ? kinds[blobType] : TfrPicture::Bitmap;
+    if (table.fieldIsNull(fieldIndex)) {
+        picture.clear();
+        return;
+    }
+    picture.setData(kind, table.fieldBlob(fieldIndex));
 }
 
 void TfrPictureView::loadFromFile(const QString& fileName) {

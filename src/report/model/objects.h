@@ -225,6 +225,8 @@ public:
     QStringList memo1; // expanded text (prepared output)
 
     void assign(const TfrView& source) override;
+    // Takes a blob field's text as the expanded lines.
+    void getBlob(TfrTableSource& table, int fieldIndex) override;
     void draw(QPainter& canvas) override {}
     std::int32_t calcHeight() override { return height; }
     std::int32_t minHeight() override { return height; }
@@ -314,6 +316,9 @@ public:
     TfrPicture picture;
     std::uint8_t blobType = btBMP;
     void assign(const TfrView& source) override;
+    // Takes a blob field's bytes as an image of the kind BlobType names; a
+    // field without a value clears the picture.
+    void getBlob(TfrTableSource& table, int fieldIndex) override;
     void draw(QPainter& canvas) override {}
     // Loads a picture file; throws when it cannot be read.
     void loadFromFile(const QString& fileName);

@@ -155,3 +155,10 @@ private:
     std::unique_ptr<TfrPreparedPages> m_prepared;
     TfrDataRegistry* m_registry = nullptr;
 };
+
+// Builds the reports of its list one after another into its own prepared
+// pages (the building layer implements it).
+class TfrCompositeReport : public TfrReport {
+public:
+    std::vector<TfrReport*> reports;
+};

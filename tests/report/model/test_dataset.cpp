@@ -1,7 +1,12 @@
+#include "common/cp1251.h"
 #include "common/exception.h"
+#include "report/model/engine.h"
+#include "report/model/mainreport.h"
+#include "report/model/objects.h"
 #include "report/model/dataset.h"
 #include "table/memtable.h"
 
+#include <QBuffer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -324,4 +329,56 @@ TEST(ReportDatasets, FieldReferencesSplitOutsideQuotes) {
     r = frSplitFieldRef(QStringLiteral("Qty"));
     EXPECT_FALSE(r.hasDataset);
     EXPECT_EQ(r.field, "Qty");
+}
+
+TEST(ReportDatasets, BlobFieldsFillMemosAndPictures) {
+    TfrScopedEngine engine;
+    using K = TfrTableSource::FieldKind;
+    QImage image(3, 2, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QByteArray bmp;
+    QBuffer buffer(&bmp);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(image.save(&buffer, "BMP"));
+
+    TFakeTable t(QStringLiteral("T"));
+    t.fields = {{QStringLiteral("Text"), K::Memo, TVariant(QStringLiteral("one\r\ntwo"))},
+                {QStringLiteral("Pic"), K::Graphic, TVariant(cp1251::decode(bmp))},
+                {QStringLiteral("None"), K::Graphic, TVariant::null()}};
+    TfrMemoView memo;
+    memo.getBlob(t, 0);
+    EXPECT_EQ(memo.memo1, QStringList({"one", "two"}));
+
+    TfrPictureView pic;
+    pic.getBlob(t, 1);
+    EXPECT_EQ(pic.picture.kind, TfrPicture::Bitmap);
+    EXPECT_EQ(pic.picture.data, bmp);
+    EXPECT_EQ(pic.picture.image.size(), QSize(3, 2));
+    pic.getBlob(t, 2);
+    EXPECT_TRUE(pic.picture.isEmpty());
+    pic.blobType = btJPG;
+    pic.getBlob(t, 1); // BMP bytes announced as JPEG: kept, but no image
+    EXPECT_EQ(pic.picture.kind, TfrPicture::Jpeg);
+    EXPECT_TRUE(pic.picture.image.isNull());
+}
+
+TEST(ReportDatasets, MainReportSetUpRegistersTheProgramsNames) {
+    TfrScopedEngine scoped;
+    TMemTable ds(QStringLiteral("Selection"));
+    TMemTable ds2(QStringLiteral("Lookup"));
+    fillNumbers(ds, 2);
+    TfrDataRegistry& registry = scoped.engine().dataRegistry();
+    {
+        TfrMainReport main(ds, ds2);
+        EXPECT_EQ(main.report().dataset, &main.frDS());
+        EXPECT_EQ(&main.report().dataRegistry(), &registry);
+        EXPECT_EQ(registry.findDataset(QStringLiteral("frds")), &main.frDS());
+        EXPECT_EQ(registry.findTable(QStringLiteral("DS")), &main.dsSource());
+        EXPECT_EQ(registry.findTable(QStringLiteral("ds2")), &main.ds2Source());
+        EXPECT_EQ(main.frDS().table(), &main.dsSource());
+        EXPECT_EQ(walk(main.frDS(), &ds), (std::vector<int>{1, 2}));
+        EXPECT_TRUE(main.report().dictionary().isVariable(QStringLiteral("N")));
+    }
+    EXPECT_TRUE(registry.datasets().empty());
+    EXPECT_TRUE(registry.tables().empty());
 }
