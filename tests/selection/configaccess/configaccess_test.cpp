@@ -202,6 +202,25 @@ TEST_F(ConfigAccess, FilesNotInTheTreeFormatAreRefusedWithThePlace) {
     }
 }
 
+// Every cut of a valid file either is a valid file itself or is refused with
+// a syntax message; none is taken half.
+TEST_F(ConfigAccess, TruncatedFilesAreRefusedOrComplete) {
+    const QByteArray whole = kSmall;
+    int accepted = 0;
+    for (qsizetype n = 0; n < whole.size(); ++n) {
+        // A file of another size each time, so the kept tree is never reused.
+        config("CUT", whole.left(n));
+        const TOpened r = open("NT", "TM_SERVER\\TM1\\CUT");
+        if (r.top == 0) {
+            EXPECT_TRUE(r.error.startsWith(u"Ошибка в файле конфигурации «CUT», строка "_qs)) << n << r.error.toStdString();
+        } else {
+            ++accepted;
+            EXPECT_EQ(childNames(r.top), QStringList({u"Подстанция"_qs, u"Подстанция"_qs})) << n;
+        }
+    }
+    EXPECT_LE(accepted, 2); // only the cuts after </config>
+}
+
 TEST_F(ConfigAccess, FailedOpenKeepsThePreviousTree) {
     config("CONF", kSmall);
     const std::int32_t top = openOk("CONF");
