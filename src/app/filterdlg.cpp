@@ -64,6 +64,8 @@ void TfrmFilter::addRow(const QString& row) {
     grid->insertRow(r);
     auto* keyItem = new QTableWidgetItem(key);
     keyItem->setFlags(Qt::ItemIsEnabled);
+    // The key column looks like the fixed column it is.
+    keyItem->setBackground(palette().button());
     keyItem->setData(NoSeparatorRole, eq < 0);
     auto* valueItem = new QTableWidgetItem(value);
     valueItem->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable);
