@@ -12,7 +12,9 @@
 #include <QFileInfo>
 #include <QHash>
 
+#include <algorithm>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -77,6 +79,17 @@ struct TSelectionEngine::Walk {
     std::vector<QStringView> fields; // fields of the gathered text
     QString upperName;
     QString value;
+    // The last node name read and its column line (-1: none), since siblings
+    // mostly share their kind.
+    std::string lastName;
+    int lastEntry = -1;
+    bool hasLastName = false;
+    // The join: key columns in DS and DS2, the key values of the pending record.
+    bool joinReady = false;
+    std::vector<int> keyColumns;
+    std::vector<int> lookupKeyColumns;
+    std::vector<bool> keyIsString;
+    std::vector<TVariant> keyValues;
     std::int64_t nodesVisited = 0;
 };
 
@@ -410,8 +423,13 @@ void appendBuffer(QString& out, char* buffer, bool trimRight) {
     if (trimRight)
         while (n > 0 && static_cast<unsigned char>(buffer[n - 1]) <= 32)
             --n;
-    for (std::size_t i = 0; i < n; ++i)
-        out += cp1251::toChar(static_cast<unsigned char>(buffer[i]));
+    const qsizetype old = out.size();
+    out.resize(old + static_cast<qsizetype>(n));
+    QChar* dst = out.data() + old;
+    for (std::size_t i = 0; i < n; ++i) {
+        const unsigned char b = static_cast<unsigned char>(buffer[i]);
+        dst[i] = b < 0x80 ? QChar(b) : cp1251::toChar(b);
+    }
 }
 
 } // namespace
@@ -443,7 +461,10 @@ bool TSelectionEngine::WalkNode(std::int32_t node) {
             if (stack.empty())
                 return leaf;
             if (leaf && m_gatheredCount == m_configuredCount && m_gathered != m_previous) {
-                m_previous = m_gathered;
+                // A copy of the characters, not a shared buffer: the gathered
+                // text changes right after and would have to detach.
+                m_previous.resize(m_gathered.size());
+                std::copy(m_gathered.cbegin(), m_gathered.cend(), m_previous.begin());
                 buildRecord();
             }
             m_gathered.truncate(done.savedLength);
@@ -458,13 +479,19 @@ bool TSelectionEngine::WalkNode(std::int32_t node) {
 
         std::memset(buffer, 0, sizeof buffer);
         api.nodeGetName(child, buffer, HALVEX_BUFFER_SIZE);
-        w.upperName.clear();
-        appendBuffer(w.upperName, buffer, false);
-        for (QChar& c : w.upperName)
-            c = cp1251::toUpper(c);
-        const auto it = w.nodes.constFind(w.upperName);
-        if (it != w.nodes.cend()) {
-            for (const QByteArray& prop : w.properties[static_cast<std::size_t>(*it)]) {
+        buffer[HALVEX_BUFFER_SIZE - 1] = 0;
+        if (!w.hasLastName || w.lastName != buffer) {
+            w.lastName = buffer;
+            w.hasLastName = true;
+            w.upperName.clear();
+            appendBuffer(w.upperName, buffer, false);
+            for (QChar& c : w.upperName)
+                c = cp1251::toUpper(c);
+            const auto it = w.nodes.constFind(w.upperName);
+            w.lastEntry = it == w.nodes.cend() ? -1 : *it;
+        }
+        if (w.lastEntry >= 0) {
+            for (const QByteArray& prop : w.properties[static_cast<std::size_t>(w.lastEntry)]) {
                 std::memset(buffer, 0, sizeof buffer);
                 api.propGetText(child, prop.constData(), buffer, HALVEX_BUFFER_SIZE);
                 m_gathered += QChar(cp1251::Bullet);
@@ -503,14 +530,48 @@ void TSelectionEngine::buildRecord() {
             return;
 
     const int n = m_ds.fieldCount();
-    if (n > m_configuredCount + 1 && LocateLookupRecord()) {
+    if (n > m_configuredCount + 1 && locateForWalk()) {
         for (int j = m_configuredCount + 1; j < n; ++j) {
-            const QString v = w.lookupSource[static_cast<std::size_t>(j - m_configuredCount - 1)]->asString();
-            if (!setColumn(j, v))
+            const TField& source = *w.lookupSource[static_cast<std::size_t>(j - m_configuredCount - 1)];
+            TField& target = m_ds.field(j);
+            // Without a mask to test, integers and strings are taken over as
+            // they are, which is what the text would give; floats keep the
+            // round trip through their text.
+            if (w.masks[static_cast<std::size_t>(j)].matchesEverything() && source.dataType() == target.dataType() &&
+                target.dataType() != TFieldType::Float) {
+                target.setFromField(source);
+                continue;
+            }
+            if (!setColumn(j, source.asString()))
                 return;
         }
     }
     m_ds.post();
+}
+
+bool TSelectionEngine::locateForWalk() {
+    Walk& w = *m_walk;
+    if (!w.joinReady) {
+        // The key columns as LocateLookupRecord takes them from the list.
+        w.joinReady = true;
+        const QStringList keys = m_lookupKeys.split(u';');
+        for (int i = 0; i < keys.size() && i < settings::MaxItems && !keys[i].isEmpty(); ++i) {
+            const TField& f = m_ds.fieldByName(keys[i]);
+            w.keyColumns.push_back(f.index());
+            w.lookupKeyColumns.push_back(m_ds2.fieldByName(keys[i]).index());
+            w.keyIsString.push_back(f.dataType() == TFieldType::String);
+        }
+        w.keyValues.resize(w.keyColumns.size());
+    }
+    if (w.keyColumns.empty())
+        return false;
+    for (std::size_t k = 0; k < w.keyColumns.size(); ++k) {
+        const TField& f = m_ds.field(w.keyColumns[k]);
+        if (w.keyIsString[k] && f.isNull())
+            return false;
+        w.keyValues[k] = f.value();
+    }
+    return m_ds2.locate(w.lookupKeyColumns, w.keyValues);
 }
 
 bool TSelectionEngine::setColumn(int j, QStringView value) {

@@ -148,6 +148,7 @@ private:
     bool WalkNode(std::int32_t node);
     void buildRecord();
     bool setColumn(int column, QStringView value);
+    bool locateForWalk();
     void reportConversionError(const QString& message);
 
     TSelectionHost& m_host;

@@ -89,13 +89,20 @@ struct TMemTable::Storage {
     bool identity = true;             // record n is slot n
     std::vector<std::uint32_t> order; // otherwise: the slot of each record
     std::vector<Cell> pending;
+    std::vector<KeyPart> scratchKey; // reused by locate
     bool eof = true;
     bool bof = true;
 
+    // Hash index of the records by the key columns of the last Locate: an
+    // open-addressing table of distinct key hashes, each with the chain of its
+    // records in table order.
     struct LocateIndex {
         std::vector<int> columns;
         std::uint64_t changes = ~0ull;
-        std::vector<std::pair<std::uint64_t, std::uint32_t>> entries; // (hash, record), sorted
+        std::uint64_t mask = 0;
+        std::vector<std::uint64_t> hashes; // per slot
+        std::vector<std::int32_t> heads;   // per slot: first record, -1 for a free slot
+        std::vector<std::int32_t> next;    // per record: next record with the same hash, -1 at the end
     } index;
 
     int count() const { return identity ? static_cast<int>(used) : static_cast<int>(order.size()); }
@@ -211,14 +218,48 @@ struct TMemTable::Storage {
     }
 
     void buildIndex(const std::vector<int>& cols, std::uint64_t changes) {
-        index.columns = cols;
-        index.changes = changes;
-        index.entries.clear();
+        LocateIndex& ix = index;
+        ix.columns = cols;
+        ix.changes = changes;
         const int n = count();
-        index.entries.reserve(static_cast<std::size_t>(n));
-        for (int r = 0; r < n; ++r)
-            index.entries.emplace_back(recordHash(slotOf(r), cols), static_cast<std::uint32_t>(r));
-        std::sort(index.entries.begin(), index.entries.end());
+        std::size_t size = 16;
+        while (size < std::size_t(n) * 2)
+            size *= 2;
+        ix.mask = size - 1;
+        ix.hashes.assign(size, 0);
+        ix.heads.assign(size, -1);
+        ix.next.assign(static_cast<std::size_t>(n), -1);
+        std::vector<std::int32_t> tails(size, -1);
+        for (int r = 0; r < n; ++r) {
+            const std::uint64_t h = recordHash(slotOf(r), cols);
+            std::size_t s = h & ix.mask;
+            while (ix.heads[s] >= 0 && ix.hashes[s] != h)
+                s = (s + 1) & ix.mask;
+            if (ix.heads[s] < 0) {
+                ix.hashes[s] = h;
+                ix.heads[s] = r;
+            } else {
+                ix.next[static_cast<std::size_t>(tails[s])] = r;
+            }
+            tails[s] = r;
+        }
+    }
+
+    // The first record in table order whose key matches, or -1.
+    int findIndexed(const std::vector<int>& cols, const std::vector<KeyPart>& key) const {
+        const LocateIndex& ix = index;
+        const std::uint64_t h = keyHash(cols, key);
+        std::size_t s = h & ix.mask;
+        while (ix.heads[s] >= 0) {
+            if (ix.hashes[s] == h) {
+                for (std::int32_t r = ix.heads[s]; r >= 0; r = ix.next[static_cast<std::size_t>(r)])
+                    if (matches(slotOf(r), cols, key))
+                        return r;
+                return -1;
+            }
+            s = (s + 1) & ix.mask;
+        }
+        return -1;
     }
 };
 
@@ -344,9 +385,10 @@ void TField::setAsStringView(QStringView text) {
         cell.s.clear();
         for (qsizetype i = 0; i < n; ++i) {
             const QChar ch = text[i];
-            if (ch.unicode() == 0)
+            const char16_t u = ch.unicode();
+            if (u == 0)
                 break;
-            cell.s.push_back(static_cast<char>(cp1251::toByte(ch)));
+            cell.s.push_back(u < 0x80 ? static_cast<char>(u) : static_cast<char>(cp1251::toByte(ch)));
         }
         cell.has = !cell.s.empty();
         return;
@@ -394,6 +436,30 @@ void TField::setValue(const TVariant& v) {
     case TFieldType::Float: setAsFloat(v.toDouble()); return;
     case TFieldType::String: setAsString(v.toString()); return;
     }
+}
+
+void TField::setFromField(const TField& source) {
+    if (source.m_def.type != m_def.type || m_def.type == TFieldType::Float) {
+        setValue(source.value());
+        return;
+    }
+    TMemTable::Cell& cell = m_table.pendingCell(m_index);
+    const TMemTable::ValueRef src = source.m_table.valueRef(source.m_index);
+    const TMemTable::Storage* st = source.m_table.m_storage.get();
+    const bool has = src.cell ? src.cell->has : (src.stored && st->has(source.m_index, src.slot));
+    if (!has) {
+        cell.has = false;
+        cell.s.clear();
+        return;
+    }
+    if (m_def.type == TFieldType::Integer) {
+        cell.i = src.cell ? src.cell->i : st->intAt(source.m_index, src.slot);
+        cell.has = true;
+        return;
+    }
+    const std::string_view text = src.cell ? std::string_view(src.cell->s) : st->stringAt(source.m_index, src.slot);
+    cell.s.assign(text.substr(0, static_cast<std::size_t>(std::max(m_def.size, 0))));
+    cell.has = !cell.s.empty();
 }
 
 void TField::clear() {
@@ -599,24 +665,39 @@ bool TMemTable::locate(const QString& keyFields, const std::vector<TVariant>& va
     cols.reserve(static_cast<std::size_t>(names.size()));
     for (const QString& n : names)
         cols.push_back(fieldByName(n).index());
+    return locate(cols, values);
+}
+
+bool TMemTable::locate(const std::vector<int>& cols, const std::vector<TVariant>& values) {
+    if (!active())
+        return false;
+    requireBrowse();
     if (values.size() != cols.size())
         error(QStringLiteral("Locate: %1 key columns but %2 values").arg(cols.size()).arg(values.size()));
+    for (int c : cols)
+        if (c < 0 || c >= fieldCount())
+            error(QStringLiteral("Locate: no column %1").arg(c));
 
     Storage& st = *m_storage;
     // Key values converted to the column types; a string key for a numeric
     // column converts (and fails like any variant conversion).
-    std::vector<KeyPart> key(cols.size());
+    std::vector<KeyPart>& key = st.scratchKey;
+    key.resize(cols.size());
     for (std::size_t k = 0; k < cols.size(); ++k) {
         const TVariant& v = values[k];
         KeyPart& part = key[k];
+        part.null = part.impossible = false;
+        part.num = 0;
+        part.bytes.clear();
         if (st.columns[static_cast<std::size_t>(cols[k])].type == TFieldType::String) {
             if (v.isNull())
                 throw Exception(QStringLiteral("Could not convert variant of type (Null) into type (String)"));
             const QString s = v.toString();
-            for (QChar ch : s)
+            for (QChar ch : s) {
                 if (!cp1251::isRepresentable(ch) || ch.unicode() == 0)
                     part.impossible = true;
-            part.bytes = cp1251::encode(s).toStdString();
+                part.bytes.push_back(static_cast<char>(cp1251::toByte(ch)));
+            }
         } else if (v.isNull()) {
             part.null = true;
         } else {
@@ -632,17 +713,12 @@ bool TMemTable::locate(const QString& keyFields, const std::vector<TVariant>& va
 
     if (st.index.changes != m_changes || st.index.columns != cols)
         st.buildIndex(cols, m_changes);
-    const std::uint64_t h = st.keyHash(cols, key);
-    auto it = std::lower_bound(st.index.entries.begin(), st.index.entries.end(),
-                               std::pair<std::uint64_t, std::uint32_t>(h, 0));
-    for (; it != st.index.entries.end() && it->first == h; ++it) {
-        if (st.matches(st.slotOf(static_cast<int>(it->second)), cols, key)) {
-            m_cursor = static_cast<int>(it->second);
-            st.eof = st.bof = false;
-            return true;
-        }
-    }
-    return false;
+    const int r = st.findIndexed(cols, key);
+    if (r < 0)
+        return false;
+    m_cursor = r;
+    st.eof = st.bof = false;
+    return true;
 }
 
 void TMemTable::copyFrom(const TMemTable& source) {

@@ -61,6 +61,10 @@ public:
     void setAsFloat(double v);
     void setValue(const TVariant& v); // null or empty clears
     void clear();
+    // Takes the value of another column's current record (or its absence):
+    // integers and strings of the same type are copied as they are (strings cut
+    // to this column's size), anything else goes through setValue.
+    void setFromField(const TField& source);
 
 private:
     friend class TMemTable;
@@ -126,6 +130,8 @@ public:
     // First record, current one tried first, whose key columns (names separated
     // by ";") equal the values; it becomes current. The cursor stays on failure.
     bool locate(const QString& keyFields, const std::vector<TVariant>& values);
+    // The same with the key columns given by index.
+    bool locate(const std::vector<int>& keyColumns, const std::vector<TVariant>& values);
 
     // Takes over the source's definitions and a copy of every record.
     void copyFrom(const TMemTable& source);
