@@ -683,7 +683,7 @@ std::optional<TVariant> TfrBandView::getPropValue(const QString& name) {
             return TVariant(flag(f.bit));
         }
     if (is(n, u"EOF"))
-        return TVariant(dataset ? dataset->eof() : false);
+        return TVariant(dataset ? dataset->eof() : true); // no data: nothing left to walk
     if (is(n, u"ONBEFOREPRINT"))
         return TVariant(listText(script));
     const bool known = is(n, u"CHILDBAND") || is(n, u"MASTER") || is(n, u"COLUMNS") || is(n, u"COLUMNWIDTH") ||

@@ -83,6 +83,7 @@ const std::vector<TfrPaperInfo> kPapers = {
 
 // 5 mm of unprintable border on every side of the virtual printer's paper.
 constexpr std::int32_t kVirtualOffsetTenths = 50;
+constexpr std::size_t kMaxPapers = 256;
 
 std::int32_t tenthsToPrinterGeometry(double tenths) {
     return roundHalfEven(tenths * frunits::kPrinterPixelsPerInch / 254.0);
@@ -239,6 +240,11 @@ void TfrPrinter::readDevice() {
         m_papers = m_device.papers;
         if (m_papers.empty() || m_papers.back().first != frPaperCustom)
             m_papers.emplace_back(frPaperCustom, QStringLiteral("Другой"));
+        // The list holds at most kMaxPapers entries, the custom size always last.
+        if (m_papers.size() > kMaxPapers) {
+            m_papers.resize(kMaxPapers - 1);
+            m_papers.emplace_back(frPaperCustom, QStringLiteral("Другой"));
+        }
         m_bins.assign(1, {-1, defaultBinName()});
         for (const auto& b : m_device.bins)
             m_bins.push_back({b.first, b.second.left(24)});

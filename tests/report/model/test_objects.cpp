@@ -366,8 +366,9 @@ TEST(ReportObjects, BandMethodsMoveItsDataset) {
     TfrScopedEngine engine;
     TfrBandView b;
     b.setBandType(btMasterData);
-    // Without a dataset the methods exist and do nothing.
+    // Without a dataset the methods exist and do nothing, and the band is at its end.
     EXPECT_TRUE(b.doMethod(QStringLiteral("NEXT"), {}).has_value());
+    EXPECT_TRUE(b.getPropValue(QStringLiteral("EOF"))->toBool());
     TfrVirtualDataset ds(2);
     b.dataset = &ds;
     b.doMethod(QStringLiteral("FIRST"), {});

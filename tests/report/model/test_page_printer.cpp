@@ -171,6 +171,18 @@ TEST(ReportPrinter, PlatformGeometryScalesByResolution) {
     EXPECT_EQ(info.pw, 727);
 }
 
+TEST(ReportPrinter, PaperListOfAPrinterIsCappedWithCustomLast) {
+    TfrScopedEngine scoped;
+    TfrPrinter& prn = scoped.engine().printer();
+    std::vector<std::int32_t> codes;
+    for (int i = 1; i <= 300; ++i)
+        codes.push_back(i < 256 ? i : i + 1000);
+    installDevice(prn, codes);
+    EXPECT_EQ(prn.paperList().size(), 256u);
+    EXPECT_EQ(prn.paperList().back().first, frPaperCustom);
+    EXPECT_EQ(prn.paperList()[254].first, 255);
+}
+
 TEST(ReportPrinter, UnreadablePrinterFallsBackToTheVirtualOne) {
     TfrScopedEngine scoped;
     TfrPrinter& prn = scoped.engine().printer();
