@@ -48,11 +48,17 @@ struct KeyPart {
     std::string bytes;
 };
 
-std::uint64_t mix(std::uint64_t h, std::uint64_t v) {
-    h ^= v + 0x9E3779B97F4A7C15ull + (h << 6) + (h >> 2);
-    h *= 0xBF58476D1CE4E5B9ull;
-    return h ^ (h >> 31);
+// The final mix of a 64-bit hash: every input bit reaches the low bits that
+// pick the index slot.
+std::uint64_t fmix(std::uint64_t h) {
+    h ^= h >> 33;
+    h *= 0xFF51AFD7ED558CCDull;
+    h ^= h >> 33;
+    h *= 0xC4CEB9FE1A85EC53ull;
+    return h ^ (h >> 33);
 }
+
+std::uint64_t mix(std::uint64_t h, std::uint64_t v) { return fmix(h * 0x9E3779B97F4A7C15ull + fmix(v)); }
 
 std::uint64_t hashBytes(std::string_view s) {
     std::uint64_t h = 1469598103934665603ull;
@@ -100,9 +106,12 @@ struct TMemTable::Storage {
         std::vector<int> columns;
         std::uint64_t changes = ~0ull;
         std::uint64_t mask = 0;
-        std::vector<std::uint64_t> hashes; // per slot
-        std::vector<std::int32_t> heads;   // per slot: first record, -1 for a free slot
-        std::vector<std::int32_t> next;    // per record: next record with the same hash, -1 at the end
+        struct Slot {
+            std::uint64_t hash = 0;
+            std::int32_t head = -1; // first record with this hash, -1 for a free slot
+        };
+        std::vector<Slot> table;
+        std::vector<std::int32_t> next; // per record: next record with the same hash, -1 at the end
     } index;
 
     int count() const { return identity ? static_cast<int>(used) : static_cast<int>(order.size()); }
@@ -226,18 +235,17 @@ struct TMemTable::Storage {
         while (size < std::size_t(n) * 2)
             size *= 2;
         ix.mask = size - 1;
-        ix.hashes.assign(size, 0);
-        ix.heads.assign(size, -1);
+        ix.table.assign(size, LocateIndex::Slot{});
         ix.next.assign(static_cast<std::size_t>(n), -1);
         std::vector<std::int32_t> tails(size, -1);
         for (int r = 0; r < n; ++r) {
             const std::uint64_t h = recordHash(slotOf(r), cols);
             std::size_t s = h & ix.mask;
-            while (ix.heads[s] >= 0 && ix.hashes[s] != h)
+            while (ix.table[s].head >= 0 && ix.table[s].hash != h)
                 s = (s + 1) & ix.mask;
-            if (ix.heads[s] < 0) {
-                ix.hashes[s] = h;
-                ix.heads[s] = r;
+            if (ix.table[s].head < 0) {
+                ix.table[s].hash = h;
+                ix.table[s].head = r;
             } else {
                 ix.next[static_cast<std::size_t>(tails[s])] = r;
             }
@@ -250,9 +258,9 @@ struct TMemTable::Storage {
         const LocateIndex& ix = index;
         const std::uint64_t h = keyHash(cols, key);
         std::size_t s = h & ix.mask;
-        while (ix.heads[s] >= 0) {
-            if (ix.hashes[s] == h) {
-                for (std::int32_t r = ix.heads[s]; r >= 0; r = ix.next[static_cast<std::size_t>(r)])
+        while (ix.table[s].head >= 0) {
+            if (ix.table[s].hash == h) {
+                for (std::int32_t r = ix.table[s].head; r >= 0; r = ix.next[static_cast<std::size_t>(r)])
                     if (matches(slotOf(r), cols, key))
                         return r;
                 return -1;
