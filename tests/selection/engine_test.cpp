@@ -147,7 +147,7 @@ TEST_F(SelectionFixture, TopNodeWithoutChildrenGivesAnEmptyTable) {
 }
 
 TEST_F(SelectionFixture, DeepTreesDoNotExhaustTheStack) {
-    const int depth = 20000;
+    const int depth = 200000;
     QString body;
     for (int i = 0; i < depth; ++i)
         body += QStringLiteral("<node name=\"L\">");

@@ -135,3 +135,22 @@ TEST_F(JoinFixture, MoveSelectionToLookupCopiesLabelsAndWidths) {
     EXPECT_EQ(engine.DS2().field(1).displayLabel(), QStringLiteral("Имя ПС"));
     EXPECT_EQ(engine.DS2().field(1).displayWidth(), 12);
 }
+
+TEST_F(JoinFixture, LocateLookupRecordFollowsTheKeyColumns) {
+    ASSERT_TRUE(engine.LoadSettingsFile(writeCfg("main.cfg", {"CONF", "LookupFile:lookup/owners.cfg",
+                                                              "Sub=Name(string;10;;SubName)", "Point=N(int)"}),
+                                        false));
+    TMemTable& ds = engine.DS();
+    TMemTable& ds2 = engine.DS2();
+    ds.setRecNo(3); // S3
+    EXPECT_TRUE(engine.LocateLookupRecord());
+    EXPECT_EQ(ds2.fieldByName("OwnerName").asString(), QStringLiteral("Петров"));
+    ds.setRecNo(2); // S2: no owner, DS2 stays where it was
+    EXPECT_FALSE(engine.LocateLookupRecord());
+    EXPECT_EQ(ds2.recNo(), 1);
+    ds.setRecNo(4); // no name: a string key without value matches nothing
+    EXPECT_FALSE(engine.LocateLookupRecord());
+    ds.first();
+    EXPECT_TRUE(engine.LocateLookupRecord());
+    EXPECT_EQ(ds2.recNo(), 0); // the first S1 owner in table order
+}
