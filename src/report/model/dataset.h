@@ -65,6 +65,9 @@ public:
     TVariant valueForExpression(const QString& fieldName);
     // Field names; an error while obtaining them gives an empty list.
     QStringList fieldNamesOrEmpty() const;
+    // Expires when the table is destroyed; holders of plain pointers (the
+    // dictionary's field cache) test it before use.
+    std::weak_ptr<const void> lifeToken() const { return m_alive; }
 
 private:
     friend class TfrDBDataSet;
@@ -75,6 +78,7 @@ private:
     void removeWatcher(class TfrDataSource* ds);
 
     QString m_name;
+    std::shared_ptr<const void> m_alive = std::make_shared<int>(0);
     std::vector<TfrDBDataSet*> m_watchers;
     std::vector<TfrDataSource*> m_sourceWatchers;
 };

@@ -61,13 +61,17 @@ bool TfrDataDictionary::resolveField(const QString& reference, TfrCacheItem& ite
         return false;
     item.table = table;
     item.field = ref.field;
+    item.alive = table->lifeToken();
     return true;
 }
 
 bool TfrDataDictionary::isVariable(const QString& name) {
     const QString key = cacheKey(name);
-    if (m_cache.count(key))
-        return true;
+    if (auto it = m_cache.find(key); it != m_cache.end()) {
+        if (!it->second.alive.expired())
+            return true;
+        m_cache.erase(it); // the table is gone: resolve the name afresh
+    }
     const int index = variables.indexOf(name);
     if (index >= 0) {
         const QString text = variables.value(index).toString();
@@ -100,13 +104,17 @@ bool TfrDataDictionary::isVariable(const QString& name) {
 
 TVariant TfrDataDictionary::value(const QString& name) {
     const QString key = cacheKey(name);
-    if (!m_cache.count(key) && variables.contains(name))
-        isVariable(name); // a variable naming a field is read from the field
     auto it = m_cache.find(key);
+    if ((it == m_cache.end() || it->second.alive.expired()) && variables.contains(name)) {
+        isVariable(name); // a variable naming a field is read from the field
+        it = m_cache.find(key);
+    }
     if (it != m_cache.end()) {
-        TfrCacheItem item = it->second;
-        if (!item.table)
+        if (it->second.alive.expired()) {
+            m_cache.erase(it);
             return TVariant();
+        }
+        TfrCacheItem item = it->second;
         return item.table->valueForExpression(item.field);
     }
     const int index = variables.indexOf(name);

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <functional>
 #include <map>
+#include <memory>
 #include <vector>
 
 class TfrDataRegistry;
@@ -17,6 +18,7 @@ class TfrTableSource;
 struct TfrCacheItem {
     TfrTableSource* table = nullptr;
     QString field;
+    std::weak_ptr<const void> alive; // expires with the table
 };
 
 // One entry of the old dictionary layout: kind, index and three short strings

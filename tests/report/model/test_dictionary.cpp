@@ -245,3 +245,23 @@ TEST_F(DictionaryTest, ClearEmptiesEverything) {
     EXPECT_TRUE(dict.bandSources.isEmpty());
     EXPECT_TRUE(dict.fieldCache().empty());
 }
+
+TEST_F(DictionaryTest, CachedFieldsOfADestroyedTableAreDropped) {
+    auto temp = std::make_unique<TMemTable>(QStringLiteral("TMP"));
+    temp->addFieldDef(QStringLiteral("X"), TFieldType::Integer);
+    temp->open();
+    temp->append();
+    temp->fieldByName(QStringLiteral("X")).setAsInteger(9);
+    temp->post();
+    auto tempSource = std::make_unique<TfrMemTableSource>(*temp);
+    registry.addTable(tempSource.get());
+    dict.setVariable(QStringLiteral("V"), TVariant(QStringLiteral("TMP.X")));
+    EXPECT_EQ(dict.value(QStringLiteral("V")).toInt(), 9);
+    registry.remove(tempSource.get());
+    tempSource.reset();
+    temp.reset();
+    // The variable is no longer a field; its text goes to the evaluator.
+    EXPECT_TRUE(dict.isVariable(QStringLiteral("V")));
+    EXPECT_FALSE(dict.isVariable(QStringLiteral("TMP.X")));
+    EXPECT_EQ(dict.value(QStringLiteral("V")).toInt(), 0); // the test evaluator reads "TMP.X" as 0
+}
