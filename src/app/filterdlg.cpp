@@ -104,6 +104,13 @@ bool TfrmFilter::execute() {
     return exec() == QDialog::Accepted;
 }
 
+bool TfrmFilter::executeOn(QStringList& rowList) {
+    setRows(rowList);
+    const bool ok = execute();
+    rowList = rows();
+    return ok;
+}
+
 void TfrmFilter::done(int result) {
     // A cell still being edited keeps what was typed, whichever way the dialog
     // closes: moving the current cell away commits the open editor.

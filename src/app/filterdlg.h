@@ -33,6 +33,9 @@ public:
     // Shows the dialog modally; true for OK. The edited values stay in the rows
     // whatever the result.
     bool execute();
+    // Shows the dialog on a list of rows kept elsewhere and writes the edited
+    // rows back into it, also when the dialog is cancelled; true for OK.
+    bool executeOn(QStringList& rows);
 
     static QString caption();
     static constexpr int ClientWidth = 307;

@@ -259,6 +259,22 @@ std::optional<TfrmMain::TSaveChoice> TfrmMain::defaultAskSaveFile() {
                        static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1};
 }
 
+std::optional<QString> TfrmMain::askSettingsFile() {
+    QFileDialog dialog(this, actLoadFile->text().remove(QStringLiteral("...")));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(QStringLiteral("*.cfg"));
+    dialog.setDefaultSuffix(QStringLiteral("cfg"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+void TfrmMain::addRecentFile(const QString& path) {
+    m_mru.remove(path);
+    m_mru.add(path);
+}
+
 void TfrmMain::saveSelectionAs() {
     runGuarded([this] {
         const std::optional<TSaveChoice> choice = askSaveFile ? askSaveFile() : std::nullopt;

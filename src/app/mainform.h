@@ -107,6 +107,13 @@ public:
     // Filter text of the save dialog, "|"-separated as designed.
     static QString saveFilter();
 
+    // The open dialog for a settings file ("*.cfg", default extension "cfg");
+    // nothing when cancelled.
+    std::optional<QString> askSettingsFile();
+    // Puts a loaded settings file at the top of the recent list (removed first,
+    // then added, so it never appears twice).
+    void addRecentFile(const QString& path);
+
     // Action handlers (public so that the lead code and tests can run them).
     void showLogonDialog();
     void saveSelectionAs();

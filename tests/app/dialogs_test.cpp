@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -184,4 +185,18 @@ TEST(FilterDlg, CancelKeepsEditedValues) {
     editor->setText(QStringLiteral("Т*"));
     dlg.reject();
     EXPECT_EQ(dlg.rowText(0), u"Имя=Т*");
+}
+
+TEST(FilterDlg, ExecuteOnWritesEditedRowsBackEvenWhenCancelled) {
+    TfrmFilter dlg;
+    QStringList rows{QStringLiteral("Имя="), QStringLiteral("Тип=ТС")};
+    QTimer::singleShot(0, &dlg, [&] {
+        dlg.grid->item(1, 1)->setText(QStringLiteral("ТИ*"));
+        dlg.reject();
+    });
+    EXPECT_FALSE(dlg.executeOn(rows));
+    EXPECT_EQ(rows, (QStringList{"Имя=", "Тип=ТИ*"}));
+    QTimer::singleShot(0, &dlg, [&] { dlg.btnOk->click(); });
+    EXPECT_TRUE(dlg.executeOn(rows));
+    EXPECT_EQ(rows, (QStringList{"Имя=", "Тип=ТИ*"}));
 }

@@ -93,10 +93,14 @@ TEST_F(MainFormTest, RecentFilesFollowTheAlwaysDisabledItem) {
     EXPECT_EQ(captions(w.mnuSelection).mid(5), (QStringList{"-", "&1 two", "&2 one"}));
     EXPECT_FALSE(w.miRecentFiles->isEnabled());
 
+    // A file loaded again moves to the top instead of appearing twice.
+    w.addRecentFile(QStringLiteral("/cfg/one.cfg"));
+    EXPECT_EQ(captions(w.mnuSelection).mid(5), (QStringList{"-", "&1 one", "&2 two"}));
+
     QStringList opened;
     w.hooks.openRecentFile = [&](const QString& path) { opened << path; };
     w.MRUManager1().menuActions().last()->trigger();
-    EXPECT_EQ(opened, (QStringList{"/cfg/one.cfg"}));
+    EXPECT_EQ(opened, (QStringList{"/cfg/sub/two.cfg"}));
 }
 
 TEST_F(MainFormTest, RecentListLivesInTheMainFormSection) {
