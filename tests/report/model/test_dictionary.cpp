@@ -265,3 +265,18 @@ TEST_F(DictionaryTest, CachedFieldsOfADestroyedTableAreDropped) {
     EXPECT_FALSE(dict.isVariable(QStringLiteral("TMP.X")));
     EXPECT_EQ(dict.value(QStringLiteral("V")).toInt(), 0); // the test evaluator reads "TMP.X" as 0
 }
+
+TEST_F(DictionaryTest, ResolutionOrderCacheThenVariablesThenFields) {
+    // A variable hides a field of the same name.
+    dict.setVariable(QStringLiteral("Qty"), TVariant(QStringLiteral("'variable'")));
+    EXPECT_TRUE(dict.isVariable(QStringLiteral("Qty")));
+    EXPECT_EQ(dict.value(QStringLiteral("Qty")).toString(), "variable");
+    EXPECT_TRUE(dict.fieldCache().empty());
+
+    // A name already cached as a field stays a field.
+    EXPECT_TRUE(dict.isVariable(QStringLiteral("Name")));
+    dict.setVariable(QStringLiteral("Name"), TVariant(QStringLiteral("'late'")));
+    EXPECT_EQ(dict.value(QStringLiteral("NAME")).toString(), "Насос");
+    dict.clearCache();
+    EXPECT_EQ(dict.value(QStringLiteral("Name")).toString(), "late");
+}
