@@ -290,7 +290,7 @@ TEST(MemTable, LocateAgreesWithLinearScan) {
         const int v = rng.bounded(domain + (allowEmpty ? 1 : 0));
         return v == domain ? QString() : QString::number(v);
     };
-    for (int i = 0; i < 3000; ++i)
+    for (int i = 0; i < 2200; ++i)
         add(t, randomText(40, true), randomText(7, true) + QStringLiteral(".5"), QStringLiteral("k") + randomText(30, true));
 
     const QString keySets[] = {QStringLiteral("Id"), QStringLiteral("Name"), QStringLiteral("Id;Name"),
@@ -309,12 +309,13 @@ TEST(MemTable, LocateAgreesWithLinearScan) {
         return true;
     };
     int found = 0;
-    for (int round = 0; round < 4000; ++round) {
+    for (int round = 0; round < 3000; ++round) {
         if (round % 500 == 499) {
             t.setRecNo(int(rng.bounded(t.recordCount())));
             t.deleteRecord();
         }
-        const QString keys = keySets[rng.bounded(4)];
+        // The same key columns for a while, as a join uses them.
+        const QString keys = keySets[(round / 50) % 4];
         const QStringList cols = keys.split(u';');
         // Keys taken from an existing record, or random (often absent).
         const int from = int(rng.bounded(t.recordCount()));
@@ -345,6 +346,6 @@ TEST(MemTable, LocateAgreesWithLinearScan) {
         ASSERT_EQ(t.recNo(), expected >= 0 ? expected : start) << round;
         found += ok;
     }
-    EXPECT_GT(found, 1000); // the data exercised both outcomes
-    EXPECT_LT(found, 3900);
+    EXPECT_GT(found, 800); // the data exercised both outcomes
+    EXPECT_LT(found, 2900);
 }
