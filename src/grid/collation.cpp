@@ -41,16 +41,17 @@ UCollator* icuCollator() {
 }
 #endif
 
-// Sorting entry: the first eight key bytes, big-endian, decide most comparisons
-// without touching the key buffer.
+// Sorting entry: sixteen key bytes, big-endian, taken after the prefix that all
+// keys share, decide most comparisons without touching the key buffer.
 struct Entry {
-    std::uint64_t prefix;
+    std::uint64_t high;
+    std::uint64_t low;
     std::uint32_t index;
 };
 
-std::uint64_t prefixOf(const unsigned char* key, qsizetype len) {
+std::uint64_t bytesAt(const unsigned char* key, qsizetype len, qsizetype from) {
     std::uint64_t p = 0;
-    for (int i = 0; i < 8; ++i)
+    for (qsizetype i = from; i < from + 8; ++i)
         p = (p << 8) | (i < len ? key[i] : 0);
     return p;
 }
@@ -73,7 +74,11 @@ std::vector<std::uint32_t> rank(const std::vector<QByteArrayView>& texts) {
     // Sort keys of all texts, back to back, each followed by a zero byte.
     std::vector<unsigned char> keys;
     std::vector<qsizetype> keyStart(n + 1);
-    keys.reserve(n * 24);
+    // Keys run to about twice the text length plus a few bytes.
+    qsizetype textBytes = 0;
+    for (const auto& t : texts)
+        textBytes += t.size();
+    keys.reserve(std::size_t(textBytes) * 2 + n * 8);
     std::vector<char16_t> utf16;
 
 #ifdef OSTRAND_GRID_ICU
@@ -109,16 +114,33 @@ std::vector<std::uint32_t> rank(const std::vector<QByteArrayView>& texts) {
     }
     keyStart[n] = qsizetype(keys.size());
 
+    // Length of the prefix shared by all keys (texts of one column often start
+    // alike); the entries hold the bytes after it.
+    qsizetype common = keyStart[1] - keyStart[0] - 1;
+    for (std::size_t i = 1; i < n && common > 0; ++i) {
+        const unsigned char* a = keys.data() + keyStart[0];
+        const unsigned char* b = keys.data() + keyStart[i];
+        const qsizetype len = std::min(common, keyStart[i + 1] - keyStart[i] - 1);
+        qsizetype k = 0;
+        while (k < len && a[k] == b[k])
+            ++k;
+        common = k;
+    }
     std::vector<Entry> entries(n);
-    for (std::size_t i = 0; i < n; ++i)
-        entries[i] = Entry{prefixOf(keys.data() + keyStart[i], keyStart[i + 1] - keyStart[i] - 1), std::uint32_t(i)};
+    for (std::size_t i = 0; i < n; ++i) {
+        const unsigned char* key = keys.data() + keyStart[i];
+        const qsizetype len = keyStart[i + 1] - keyStart[i] - 1;
+        entries[i] = Entry{bytesAt(key, len, common), bytesAt(key, len, common + 8), std::uint32_t(i)};
+    }
 
     if (icu) {
         std::sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
-            if (a.prefix != b.prefix)
-                return a.prefix < b.prefix;
-            const int c = std::strcmp(reinterpret_cast<const char*>(keys.data() + keyStart[a.index]),
-                                      reinterpret_cast<const char*>(keys.data() + keyStart[b.index]));
+            if (a.high != b.high)
+                return a.high < b.high;
+            if (a.low != b.low)
+                return a.low < b.low;
+            const int c = std::strcmp(reinterpret_cast<const char*>(keys.data() + keyStart[a.index] + common),
+                                      reinterpret_cast<const char*>(keys.data() + keyStart[b.index] + common));
             if (c != 0)
                 return c < 0;
             return rawCompare(texts[a.index], texts[b.index]) < 0;
@@ -137,8 +159,13 @@ std::vector<std::uint32_t> rank(const std::vector<QByteArrayView>& texts) {
             return rawCompare(texts[a.index], texts[b.index]) < 0;
         });
     }
-    for (std::size_t i = 0; i < n; ++i)
-        ranks[entries[i].index] = std::uint32_t(i);
+    // Equal texts sort next to each other and share a rank.
+    std::uint32_t r = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i > 0 && rawCompare(texts[entries[i].index], texts[entries[i - 1].index]) != 0)
+            ++r;
+        ranks[entries[i].index] = r;
+    }
     return ranks;
 }
 

@@ -77,6 +77,8 @@ void TGridExport::exportToStream(TExportStream& stream) {
     header();
     const int n = grid->rowCount();
     for (int i = 0; i < n; ++i) {
+        grid->prefetchRow(i + 16, false);
+        grid->prefetchRow(i + 8, true);
         writeRow(i);
         ++rowCounter;
     }

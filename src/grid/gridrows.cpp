@@ -5,9 +5,30 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <numeric>
 #include <string_view>
 #include <unordered_map>
+
+namespace {
+
+std::uint64_t hashBytes(const char* p, std::size_t n) {
+    std::uint64_t h = 0x9E3779B97F4A7C15ull ^ n;
+    while (n >= 8) {
+        std::uint64_t v;
+        std::memcpy(&v, p, 8);
+        h = (h ^ v) * 0xBF58476D1CE4E5B9ull;
+        h ^= h >> 29;
+        p += 8;
+        n -= 8;
+    }
+    std::uint64_t v = 0;
+    std::memcpy(&v, p, n);
+    h = (h ^ v) * 0x94D049BB133111EBull;
+    return h ^ (h >> 32);
+}
+
+} // namespace
 
 // Storage of one table column for all loaded records: the display text of every
 // record as code page 1251 bytes back to back, and for numbers the values.
@@ -270,20 +291,54 @@ const std::vector<std::uint32_t>& TGridRows::ranks(int fieldIndex) const {
     const std::size_t n = std::size_t(m_loaded);
     d.rank.assign(n, 0);
     if (d.type == TFieldType::String) {
-        // Distinct texts first: most columns repeat their values.
-        std::unordered_map<std::string_view, std::uint32_t> ids;
-        ids.reserve(n / 4 + 16);
+        // Distinct texts first when the column repeats its values (judged from
+        // its first records), found through an open-addressing hash table of
+        // distinct numbers; a column of mostly distinct texts ranks every text.
         std::vector<QByteArrayView> distinct;
         std::vector<std::uint32_t> idOf(n, 0);
-        for (std::size_t r = 0; r < n; ++r) {
-            const auto len = d.start[r + 1] - d.start[r];
+        std::size_t tableSize = 16;
+        {
+            const std::size_t sample = std::min<std::size_t>(n, 4096);
+            std::vector<std::string_view> seen;
+            for (std::size_t r = 0; r < sample; ++r)
+                seen.emplace_back(d.text.data() + d.start[r], std::size_t(d.start[r + 1] - d.start[r]));
+            std::sort(seen.begin(), seen.end());
+            const auto unique = std::size_t(std::unique(seen.begin(), seen.end()) - seen.begin());
+            if (sample > 0 && unique * 2 > sample) {
+                for (std::size_t r = 0; r < n; ++r) {
+                    const auto len = d.start[r + 1] - d.start[r];
+                    if (len == 0)
+                        continue;
+                    distinct.emplace_back(d.text.data() + d.start[r], qsizetype(len));
+                    idOf[r] = std::uint32_t(distinct.size());
+                }
+                tableSize = 0;
+            }
+        }
+        while (tableSize && tableSize < 2 * n)
+            tableSize <<= 1;
+        std::vector<std::uint32_t> table(tableSize, 0);
+        for (std::size_t r = 0; tableSize && r < n; ++r) {
+            const auto len = std::size_t(d.start[r + 1] - d.start[r]);
             if (len == 0)
                 continue; // an empty text is no value
-            std::string_view s(d.text.data() + d.start[r], std::size_t(len));
-            auto [it, inserted] = ids.try_emplace(s, std::uint32_t(distinct.size()));
-            if (inserted)
-                distinct.emplace_back(s.data(), qsizetype(s.size()));
-            idOf[r] = it->second + 1;
+            const char* text = d.text.data() + d.start[r];
+            std::size_t slot = std::size_t(hashBytes(text, len)) & (tableSize - 1);
+            for (;;) {
+                const std::uint32_t id = table[slot];
+                if (id == 0) {
+                    distinct.emplace_back(text, qsizetype(len));
+                    table[slot] = std::uint32_t(distinct.size());
+                    idOf[r] = std::uint32_t(distinct.size());
+                    break;
+                }
+                const QByteArrayView& v = distinct[id - 1];
+                if (std::size_t(v.size()) == len && std::memcmp(v.data(), text, len) == 0) {
+                    idOf[r] = id;
+                    break;
+                }
+                slot = (slot + 1) & (tableSize - 1);
+            }
         }
         const std::vector<std::uint32_t> r = gridcollation::rank(distinct);
         for (std::size_t i = 0; i < n; ++i)
@@ -542,6 +597,22 @@ QByteArrayView TGridRows::cellBytes(int record, int column) const {
 
 QString TGridRows::cellText(int record, int column) const {
     return cp1251::decode(cellBytes(record, column));
+}
+
+void TGridRows::prefetchRow(int rowIndex, bool texts) const {
+#if defined(__GNUC__)
+    if (rowIndex < 0 || rowIndex >= rowCount())
+        return;
+    const std::int32_t rec = m_rows[std::size_t(rowIndex)];
+    if (rec < 0)
+        return;
+    for (const FieldData& d : m_data) {
+        if (texts)
+            __builtin_prefetch(d.text.data() + d.start[std::size_t(rec)]);
+        else
+            __builtin_prefetch(d.start.data() + rec);
+    }
+#endif
 }
 
 bool TGridRows::cellIsNull(int record, int column) const {

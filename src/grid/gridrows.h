@@ -146,6 +146,10 @@ public:
     bool cellIsNull(int record, int column) const;
     std::int32_t cellInteger(int record, int column) const; // no value: 0
     double cellFloat(int record, int column) const;         // no value: 0
+    // Asks the processor to fetch a row's cell positions (texts false) or, once
+    // those are at hand, its texts. Writers call it some rows ahead: grouped or
+    // sorted rows visit the storage out of order.
+    void prefetchRow(int row, bool texts) const;
     // Position of the record in the table when it was loaded (adjusted by deletes).
     int tablePosition(int record) const { return m_tablePos.at(std::size_t(record)); }
 
