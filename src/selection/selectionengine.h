@@ -94,8 +94,9 @@ public:
     bool LoadSettingsFile(const QString& path, bool fromUser);
 
     // Builds the selection into DS. Without a loaded file a user-started call
-    // loads one first (which makes its own selection). fromUser shows the filter
-    // dialog first. Returns true when a new selection was made.
+    // loads one first (which makes its own selection) and a system call does
+    // nothing. fromUser shows the filter dialog first. Errors are shown in an
+    // error box. Returns true when a new selection was made.
     bool PerformSelection(bool fromUser);
 
     // Copies DS with display widths and labels into DS2 (the window's action
