@@ -130,19 +130,19 @@ void BM_WriteText(benchmark::State& state) {
         ExportGridToText(g, p, true, QStringLiteral("\t"), QString(), QString());
     });
 }
-BENCHMARK(BM_WriteText)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_WriteText)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 void BM_WriteHTML(benchmark::State& state) {
     writeFile(state, Rows, state.range(0), "ostrand_bench_grid.htm",
               [](const TGridRows& g, const QString& p) { ExportGridToHTML(g, p, true); });
 }
-BENCHMARK(BM_WriteHTML)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_WriteHTML)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 void BM_WriteSpreadsheet65535(benchmark::State& state) {
     writeFile(state, 65535, false, "ostrand_bench_grid.xls",
               [](const TGridRows& g, const QString& p) { ExportGridToExcel(g, p, true); });
 }
-BENCHMARK(BM_WriteSpreadsheet65535)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_WriteSpreadsheet65535)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 
 } // namespace
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <stdexcept>
 #include <numeric>
 #include <string_view>
 #include <unordered_map>
@@ -30,12 +31,10 @@ std::uint64_t hashBytes(const char* p, std::size_t n) {
 
 } // namespace
 
-// Storage of one table column for all loaded records: the display text of every
-// record as code page 1251 bytes back to back, and for numbers the values.
+// Storage of one table column for all loaded records: the has-value flags and,
+// for numbers, the values. The display texts live with the record (m_text).
 struct TGridRows::FieldData {
     TFieldType type = TFieldType::String;
-    std::vector<char> text;
-    std::vector<std::int64_t> start; // record r: text[start[r] .. start[r+1])
     std::vector<std::uint8_t> hasValue;
     std::vector<std::int32_t> ints;
     std::vector<double> floats;
@@ -80,6 +79,10 @@ void TGridRows::detach() {
 
 void TGridRows::clearRows() {
     m_data.clear();
+    m_text.clear();
+    m_recordStart.clear();
+    m_cellEnd.clear();
+    m_fields = 0;
     m_loaded = 0;
     m_tablePos.clear();
     m_deleted.clear();
@@ -136,8 +139,6 @@ void TGridRows::reload() {
     for (int f = 0; f < fields; ++f) {
         FieldData& d = m_data[std::size_t(f)];
         d.type = t.field(f).dataType();
-        d.start.reserve(std::size_t(records) + 1);
-        d.start.push_back(0);
         d.hasValue.reserve(std::size_t(records));
         if (d.type == TFieldType::Integer)
             d.ints.reserve(std::size_t(records));
@@ -145,6 +146,11 @@ void TGridRows::reload() {
             d.floats.reserve(std::size_t(records));
     }
     m_tablePos.reserve(std::size_t(records));
+    m_fields = fields;
+    m_recordStart.reserve(std::size_t(records) + 1);
+    m_recordStart.push_back(0);
+    m_cellEnd.reserve(std::size_t(records) * std::size_t(fields));
+    m_text.reserve(std::size_t(records) * std::size_t(fields) * 8);
 
     const int savedRecNo = t.recNo();
     int pos = 0;
@@ -160,21 +166,22 @@ void TGridRows::reload() {
                 if (has) {
                     char buf[16];
                     const auto res = std::to_chars(buf, buf + sizeof buf, v);
-                    d.text.insert(d.text.end(), buf, res.ptr);
+                    m_text.insert(m_text.end(), buf, res.ptr);
                 }
             } else {
                 if (d.type == TFieldType::Float)
                     d.floats.push_back(has ? field.asFloat() : 0.0);
                 if (has) {
                     const QString s = field.asString();
-                    const std::size_t at = d.text.size();
-                    d.text.resize(at + std::size_t(s.size()));
+                    const std::size_t at = m_text.size();
+                    m_text.resize(at + std::size_t(s.size()));
                     for (qsizetype k = 0; k < s.size(); ++k)
-                        d.text[at + std::size_t(k)] = static_cast<char>(cp1251::toByte(s[k]));
+                        m_text[at + std::size_t(k)] = static_cast<char>(cp1251::toByte(s[k]));
                 }
             }
-            d.start.push_back(std::int64_t(d.text.size()));
+            m_cellEnd.push_back(std::uint32_t(m_text.size() - std::size_t(m_recordStart.back())));
         }
+        m_recordStart.push_back(std::int64_t(m_text.size()));
         m_tablePos.push_back(pos);
     }
     if (savedRecNo >= 0 && savedRecNo < t.recordCount())
@@ -301,15 +308,18 @@ const std::vector<std::uint32_t>& TGridRows::ranks(int fieldIndex) const {
             const std::size_t sample = std::min<std::size_t>(n, 4096);
             std::vector<std::string_view> seen;
             for (std::size_t r = 0; r < sample; ++r)
-                seen.emplace_back(d.text.data() + d.start[r], std::size_t(d.start[r + 1] - d.start[r]));
+            {
+                const QByteArrayView v = fieldBytes(int(r), fieldIndex);
+                seen.emplace_back(v.data(), std::size_t(v.size()));
+            }
             std::sort(seen.begin(), seen.end());
             const auto unique = std::size_t(std::unique(seen.begin(), seen.end()) - seen.begin());
             if (sample > 0 && unique * 2 > sample) {
                 for (std::size_t r = 0; r < n; ++r) {
-                    const auto len = d.start[r + 1] - d.start[r];
-                    if (len == 0)
+                    const QByteArrayView v = fieldBytes(int(r), fieldIndex);
+                    if (v.isEmpty())
                         continue;
-                    distinct.emplace_back(d.text.data() + d.start[r], qsizetype(len));
+                    distinct.push_back(v);
                     idOf[r] = std::uint32_t(distinct.size());
                 }
                 tableSize = 0;
@@ -319,10 +329,11 @@ const std::vector<std::uint32_t>& TGridRows::ranks(int fieldIndex) const {
             tableSize <<= 1;
         std::vector<std::uint32_t> table(tableSize, 0);
         for (std::size_t r = 0; tableSize && r < n; ++r) {
-            const auto len = std::size_t(d.start[r + 1] - d.start[r]);
+            const QByteArrayView v = fieldBytes(int(r), fieldIndex);
+            const auto len = std::size_t(v.size());
             if (len == 0)
                 continue; // an empty text is no value
-            const char* text = d.text.data() + d.start[r];
+            const char* text = v.data();
             std::size_t slot = std::size_t(hashBytes(text, len)) & (tableSize - 1);
             for (;;) {
                 const std::uint32_t id = table[slot];
@@ -590,9 +601,9 @@ int TGridRows::visibleIndexOf(int rowIndex) const {
 // --- Cells -------------------------------------------------------------------
 
 QByteArrayView TGridRows::cellBytes(int record, int column) const {
-    const FieldData& d = m_data.at(std::size_t(m_columns.at(std::size_t(column)).fieldIndex));
-    const std::int64_t b = d.start.at(std::size_t(record));
-    return QByteArrayView(d.text.data() + b, qsizetype(d.start[std::size_t(record) + 1] - b));
+    if (record < 0 || record >= m_loaded)
+        throw std::out_of_range("grid record");
+    return fieldBytes(record, m_columns.at(std::size_t(column)).fieldIndex);
 }
 
 QString TGridRows::cellText(int record, int column) const {
@@ -606,11 +617,14 @@ void TGridRows::prefetchRow(int rowIndex, bool texts) const {
     const std::int32_t rec = m_rows[std::size_t(rowIndex)];
     if (rec < 0)
         return;
-    for (const FieldData& d : m_data) {
-        if (texts)
-            __builtin_prefetch(d.text.data() + d.start[std::size_t(rec)]);
-        else
-            __builtin_prefetch(d.start.data() + rec);
+    const std::size_t r = std::size_t(rec);
+    if (texts) {
+        const char* p = m_text.data() + m_recordStart[r];
+        __builtin_prefetch(p);
+        __builtin_prefetch(p + 63);
+    } else {
+        __builtin_prefetch(m_recordStart.data() + r);
+        __builtin_prefetch(m_cellEnd.data() + r * std::size_t(m_fields));
     }
 #endif
 }
@@ -661,8 +675,7 @@ int TGridRows::deleteRecords(const std::vector<int>& records) {
         const FieldData& key = m_data[std::size_t(m_keyField)];
         const bool hasKey = key.hasValue[std::size_t(rec)] != 0;
         const QString keyText =
-            cp1251::decode(QByteArrayView(key.text.data() + key.start[std::size_t(rec)],
-                                          qsizetype(key.start[std::size_t(rec) + 1] - key.start[std::size_t(rec)])));
+            cp1251::decode(fieldBytes(rec, m_keyField));
         if (posValid) {
             t.setRecNo(pos);
             if (keyField.isNull() == !hasKey && keyField.asString() == keyText)

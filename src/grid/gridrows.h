@@ -189,8 +189,23 @@ private:
     std::vector<TGroupColumn> m_grouping;
     std::vector<int> m_groupColumns; // grid columns of the effective grouping
 
+    // Display text of a record's table column.
+    QByteArrayView fieldBytes(int record, int field) const {
+        const std::size_t base = std::size_t(record) * std::size_t(m_fields);
+        const std::uint32_t begin = field == 0 ? 0 : m_cellEnd[base + std::size_t(field) - 1];
+        return QByteArrayView(m_text.data() + m_recordStart[std::size_t(record)] + begin,
+                              qsizetype(m_cellEnd[base + std::size_t(field)] - begin));
+    }
+
     // Storage per table column, indexed by field index.
     std::vector<FieldData> m_data;
+    // Display texts (code page 1251) of all records, record after record, so
+    // that writing a row touches one place: record r starts at m_recordStart[r],
+    // and its column f ends m_cellEnd[r * m_fields + f] bytes after that start.
+    std::vector<char> m_text;
+    std::vector<std::int64_t> m_recordStart;
+    std::vector<std::uint32_t> m_cellEnd;
+    int m_fields = 0;
     int m_loaded = 0;                  // records loaded
     std::vector<int> m_tablePos;       // per record
     std::vector<std::uint8_t> m_deleted;
