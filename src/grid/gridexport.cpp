@@ -3,11 +3,22 @@
 #include "common/cp1251.h"
 #include "common/exception.h"
 
+#include <QFileDevice>
 #include <QIODevice>
 #include <QSaveFile>
 #include <charconv>
 
 // --- Stream ------------------------------------------------------------------
+
+namespace {
+
+[[noreturn]] void writeError(QIODevice* device) {
+    const auto* file = qobject_cast<QFileDevice*>(device);
+    throw Exception(QStringLiteral("Ошибка записи файла %1: %2")
+                        .arg(file ? file->fileName() : QString(), device->errorString()));
+}
+
+} // namespace
 
 TExportStream::TExportStream(QIODevice* device) : m_device(device), m_buffer(new char[Capacity]) {}
 
@@ -24,7 +35,7 @@ void TExportStream::writeSlow(const char* data, std::size_t size) {
     if (size >= Capacity) {
         if (m_device) {
             if (m_device->write(data, qint64(size)) != qint64(size))
-                throw Exception(QStringLiteral("Ошибка записи файла: %1").arg(m_device->errorString()));
+                writeError(m_device);
         } else {
             m_memory.append(data, qsizetype(size));
         }
@@ -39,7 +50,7 @@ void TExportStream::flush() {
         return;
     if (m_device) {
         if (m_device->write(m_buffer.get(), qint64(m_used)) != qint64(m_used))
-            throw Exception(QStringLiteral("Ошибка записи файла: %1").arg(m_device->errorString()));
+            writeError(m_device);
     } else {
         m_memory.append(m_buffer.get(), qsizetype(m_used));
     }

@@ -173,3 +173,31 @@ TEST_F(SelectionGridTest, DraggingAHeaderOntoAnotherMovesTheColumnBeforeIt) {
     EXPECT_EQ(grid.rows().visibleColumns().size(), 3u);
     EXPECT_EQ(grid.rows().column(grid.rows().visibleColumns()[0]).fieldName, QStringLiteral("Count"));
 }
+
+TEST_F(SelectionGridTest, GroupRowsArePaintedAcrossTheRow) {
+    grid.groupBy(QStringLiteral("Kind"));
+    grid.show();
+    QTableView* v = grid.view();
+    const QImage image = v->viewport()->grab().toImage();
+    // The last column of the first group row (level 0) carries the group band.
+    const int y = v->rowViewportPosition(0) + v->rowHeight(0) / 2;
+    const int lastColumn = grid.model()->columnCount() - 1;
+    const int x = v->columnViewportPosition(lastColumn) + v->columnWidth(lastColumn) - 3;
+    EXPECT_EQ(image.pixelColor(x, y), QColor(0xC0, 0xC0, 0xC0));
+    // A record row's data cell is white, its indent cell the group colour.
+    const int y1 = v->rowViewportPosition(1) + v->rowHeight(1) / 2;
+    EXPECT_EQ(image.pixelColor(x, y1), QColor(Qt::white));
+    EXPECT_EQ(image.pixelColor(v->columnViewportPosition(0) + 3, y1), QColor(0xC0, 0xC0, 0xC0));
+}
+
+TEST_F(SelectionGridTest, ClickOnTheBoxCollapsesAGroup) {
+    grid.groupBy(QStringLiteral("Kind"));
+    grid.show();
+    QTableView* v = grid.view();
+    const QPoint box(v->columnViewportPosition(0) + 6, v->rowViewportPosition(0) + v->rowHeight(0) / 2);
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(box), v->viewport()->mapToGlobal(QPointF(box)), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(v->viewport(), &press);
+    EXPECT_EQ(grid.model()->rowCount(), 4);
+    EXPECT_EQ(grid.rows().rowCount(), 5); // the export still writes every row
+}

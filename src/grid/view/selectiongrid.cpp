@@ -13,7 +13,7 @@
 #include <QPainter>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <set>
+#include <algorithm>
 
 namespace {
 
@@ -214,7 +214,7 @@ TGroupPanel::TGroupPanel(TSelectionGrid& grid) : QWidget(&grid), m_grid(grid) {
     m_layout->addWidget(m_prompt);
     m_layout->addStretch(1);
     setMinimumHeight(fontMetrics().height() + 16);
-    update();
+    showGrouping();
 }
 
 QString TGroupPanel::promptText() const {
@@ -228,7 +228,7 @@ QStringList TGroupPanel::buttonTexts() const {
     return out;
 }
 
-void TGroupPanel::update() {
+void TGroupPanel::showGrouping() {
     for (QWidget* b : m_buttons)
         b->deleteLater();
     m_buttons.clear();
@@ -543,12 +543,18 @@ void TSelectionGrid::deleteSelectedRecords() {
     const QModelIndex current = m_view->currentIndex();
     if (!current.isValid() || current.data(TGridItemModel::IsGroupRole).toBool())
         return;
-    std::set<int> selected;
-    for (const QModelIndex& i : m_view->selectionModel()->selectedIndexes())
-        selected.insert(i.row());
-    std::vector<int> rows;
-    if (selected.count(current.row()) == 0)
+    // Selected rows from the selection's ranges (a whole million rows selected
+    // is one range, not a million indexes).
+    std::vector<int> selected;
+    for (const QItemSelectionRange& range : m_view->selectionModel()->selection())
+        for (int r = range.top(); r <= range.bottom(); ++r)
+            selected.push_back(r);
+    std::sort(selected.begin(), selected.end());
+    selected.erase(std::unique(selected.begin(), selected.end()), selected.end());
+    if (!std::binary_search(selected.begin(), selected.end(), current.row()))
         selected = {current.row()};
+    std::vector<int> rows;
+    rows.reserve(selected.size());
     for (int viewRow : selected)
         rows.push_back(m_rows.visibleRow(viewRow));
     const QString text = selected.size() > 1 ? QStringLiteral("Delete all selected records?")
@@ -563,7 +569,7 @@ void TSelectionGrid::deleteSelectedRecords() {
 
 void TSelectionGrid::updateView(int keepRow) {
     m_model->reset();
-    m_panel->update();
+    m_panel->showGrouping();
     // Column widths from the rows; indent columns narrow.
     m_applyingWidths = true;
     for (int c = 0; c < m_model->columnCount(); ++c) {

@@ -75,7 +75,7 @@ public:
     explicit TGroupPanel(TSelectionGrid& grid);
 
     // Shows the grid's current grouping.
-    void update();
+    void showGrouping();
     QString promptText() const;
     QStringList buttonTexts() const;
 
