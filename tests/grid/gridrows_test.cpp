@@ -183,12 +183,21 @@ TEST(GridCollation, RanksFollowTheCollator) {
     for (qsizetype i = 0; i < texts.size(); ++i)
         for (qsizetype j = 0; j < texts.size(); ++j) {
             const int c = coll.compare(texts[i], texts[j]);
-            if (c < 0)
-                EXPECT_LT(ranks[std::size_t(i)], ranks[std::size_t(j)]) << texts[i].toStdString() << " < " << texts[j].toStdString();
-            if (i != j)
+            if (c < 0) {
+                EXPECT_LT(ranks[std::size_t(i)], ranks[std::size_t(j)])
+                    << texts[i].toStdString() << " < " << texts[j].toStdString();
+            }
+            if (i != j) {
                 EXPECT_NE(ranks[std::size_t(i)], ranks[std::size_t(j)]);
+            }
             EXPECT_EQ(gridcollation::compare(texts[i], texts[j]) < 0, ranks[std::size_t(i)] < ranks[std::size_t(j)]);
         }
+
+    // Repeated texts share one rank.
+    const QByteArray a = cp1251::encode(u"ёж"), b = cp1251::encode(u"еж"), a2 = cp1251::encode(u"ёж");
+    const auto r = gridcollation::rank({QByteArrayView(a), QByteArrayView(b), QByteArrayView(a2)});
+    EXPECT_EQ(r[0], r[2]);
+    EXPECT_NE(r[0], r[1]);
 }
 
 TEST_F(GridRowsTest, DeleteRemovesRecordsFromTableAndRowsButNeverGroupRows) {
