@@ -13,12 +13,14 @@ using namespace gridtest;
 
 namespace {
 
+// One application for the whole program, never destroyed: destroying it among
+// the other static objects at exit is not safe.
 QApplication& app() {
     static int argc = 1;
     static char name[] = "test_gridview";
     static char* argv[] = {name, nullptr};
-    static QApplication a(argc, argv);
-    return a;
+    static QApplication* a = new QApplication(argc, argv);
+    return *a;
 }
 
 // Makes the application before any widget of a fixture.
