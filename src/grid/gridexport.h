@@ -22,6 +22,8 @@ public:
     TExportStream& operator=(const TExportStream&) = delete;
 
     void write(const char* data, std::size_t size) {
+        if (size == 0)
+            return;
         if (size > Capacity - m_used) {
             writeSlow(data, size);
             return;
