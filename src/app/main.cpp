@@ -4,6 +4,8 @@
 #include "app/shell.h"
 #include "app/widgetinteraction.h"
 #include "common/exception.h"
+#include "report/model/engine.h"
+#include "report/model/printer.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -20,6 +22,8 @@ int main(int argc, char* argv[]) {
     TScopedInteraction installed(interaction);
 
     try {
+        // Reports see the installed printers (without any, the virtual printer).
+        TfrEngine::current().printer().attachPlatformPrinters();
         TApplicationShell shell;
         return shell.run(app, commandLine);
     } catch (const Exception& e) {

@@ -3,6 +3,7 @@
 #include "app/cmdline.h"
 #include "app/filterdlg.h"
 #include "app/logindlg.h"
+#include "app/maincontroller.h"
 #include "app/mainform.h"
 
 #include <QApplication>
@@ -17,10 +18,12 @@ TApplicationShell::TApplicationShell()
       m_filter(std::make_unique<TfrmFilter>()) {
     m_main->setLoginDialog(m_login.get());
     m_main->setFilterDialog(m_filter.get());
+    m_controller = std::make_unique<TMainController>(*m_main, *m_login, *m_filter);
 }
 
 TApplicationShell::~TApplicationShell() {
     // The main window goes first; the dialogs it uses outlive it.
+    m_controller.reset();
     m_main.reset();
     m_filter.reset();
     m_login.reset();

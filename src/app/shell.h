@@ -8,6 +8,7 @@ class QApplication;
 class TfrmMain;
 class TLoginDlg;
 class TfrmFilter;
+class TMainController;
 
 // The program body: the three windows of the run and the start-up sequence.
 class TApplicationShell {
@@ -22,6 +23,7 @@ public:
     TfrmMain& mainWindow() { return *m_main; }
     TLoginDlg& loginDialog() { return *m_login; }
     TfrmFilter& filterDialog() { return *m_filter; }
+    TMainController& controller() { return *m_controller; }
 
     // Fills the four connection fields from the keys "-SN", "-PN", "-UN", "-UP".
     void readCommandLine(const QString& commandLine);
@@ -48,4 +50,5 @@ private:
     std::unique_ptr<TfrmMain> m_main;
     std::unique_ptr<TLoginDlg> m_login;
     std::unique_ptr<TfrmFilter> m_filter;
+    std::unique_ptr<TMainController> m_controller;
 };

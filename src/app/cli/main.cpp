@@ -1,28 +1,21 @@
-// ostrand-cli: the command-line companion of the program. For now it knows only
-// its usage text.
+// ostrand-cli: the selection and its export without windows, for scripts.
 
+#include "app/cli/cli.h"
+
+#include <QCoreApplication>
+#include <QLocale>
+#include <QTextStream>
+#include <clocale>
 #include <cstdio>
-#include <cstring>
-
-namespace {
-
-const char* const Usage =
-    "Usage: ostrand-cli [--help]\n"
-    "\n"
-    "Command-line companion of Ostrand, the configuration export tool.\n"
-    "\n"
-    "Options:\n"
-    "  --help    show this text and exit\n";
-
-} // namespace
 
 int main(int argc, char* argv[]) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::fputs(Usage, stdout);
-            return 0;
-        }
-    }
-    std::fputs(Usage, stderr);
-    return 2;
+    QCoreApplication app(argc, argv);
+    QLocale::setDefault(QLocale::c());
+    std::setlocale(LC_NUMERIC, "C");
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    const int status = runCli(app.arguments().mid(1), out, err);
+    out.flush();
+    err.flush();
+    return status;
 }

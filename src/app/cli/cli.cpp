@@ -1,0 +1,275 @@
+#include "app/cli/cli.h"
+
+#include "common/cp1251.h"
+#include "common/exception.h"
+#include "common/interaction.h"
+#include "grid/gridexport.h"
+#include "grid/gridrows.h"
+#include "selection/configaccess/configapi.h"
+#include "selection/selectionengine.h"
+
+#include <QFileInfo>
+#include <QTextStream>
+#include <map>
+
+namespace {
+
+enum class OutputType { Text, Spreadsheet, Html };
+
+struct Options {
+    QString server, tm, user, password, settings, save, type;
+    bool haveUser = false, havePassword = false;
+    QStringList masks;  // "Label=mask"
+    QString sort;       // COLUMN[:desc]
+    QStringList groups; // COLUMN
+};
+
+class BadArguments : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// Messages of the engine go to err, prefixed with their title.
+class StreamInteraction : public TUserInteraction {
+public:
+    explicit StreamInteraction(QTextStream& err) : m_err(err) {}
+    Button messageBox(const QString& text, const QString& title, Icon, Buttons buttons) override {
+        m_err << (title.isEmpty() ? QString() : title + QStringLiteral(": ")) << text << Qt::endl;
+        ++count;
+        // Nobody is there to answer: go on with the first button offered.
+        for (int b = Ok; b <= Ignore; b <<= 1)
+            if (buttons & b)
+                return static_cast<Button>(b);
+        return Ok;
+    }
+    std::optional<QString> inputBox(const QString&, const QString&, const QString&) override { return std::nullopt; }
+    int count = 0;
+
+private:
+    QTextStream& m_err;
+};
+
+// The window side of the selection, without a window: masks from the command
+// line instead of the filter dialog, the grid's rows instead of the grid.
+class CliHost : public TSelectionHost {
+public:
+    CliHost(const Options& options, TGridRows& rows) : m_options(options), m_rows(rows) {}
+
+    std::optional<QString> chooseSettingsFile() override { return std::nullopt; }
+    bool showFilterDialog(TFilterRows& rows) override {
+        for (const QString& spec : m_options.masks) {
+            const qsizetype eq = spec.indexOf(u'=');
+            const QString label = spec.left(eq);
+            int found = -1;
+            for (int i = 0; i < rows.count() && found < 0; ++i)
+                if (rows.key(i) == label)
+                    found = i;
+            if (found < 0) {
+                // Cancels the selection; reported as a bad argument afterwards.
+                QStringList labels;
+                for (int i = 0; i < rows.count(); ++i)
+                    labels << rows.key(i);
+                badMask = QStringLiteral("--mask: в выборке нет колонки «%1»; колонки: %2")
+                              .arg(label, labels.join(QStringLiteral(", ")));
+                return false;
+            }
+            rows.setValue(found, spec.mid(eq + 1));
+        }
+        return true;
+    }
+    QString ntServerName() const override { return m_options.server; }
+    QString tmServerName() const override { return m_options.tm; }
+    void setWindowTitle(const QString&) override {}
+    void addRecentFile(const QString&) override {}
+    void detachGrid() override {
+        m_rows.detach();
+        attached = false;
+    }
+    void attachGrid(TMemTable& table) override {
+        m_rows.rebuildColumns(table);
+        attached = true;
+    }
+    void setStatusText(const QString& text) override { status = text; }
+
+    bool attached = false;
+    QString status;
+    QString badMask;
+
+private:
+    const Options& m_options;
+    TGridRows& m_rows;
+};
+
+QString takeValue(const QStringList& args, int& i) {
+    if (i + 1 >= args.size())
+        throw BadArguments(QStringLiteral("%1: не указано значение").arg(args[i]));
+    return args[++i];
+}
+
+Options parse(const QStringList& args) {
+    Options o;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (a == u"--server")
+            o.server = takeValue(args, i);
+        else if (a == u"--tm")
+            o.tm = takeValue(args, i);
+        else if (a == u"--user") {
+            o.user = takeValue(args, i);
+            o.haveUser = true;
+        } else if (a == u"--password") {
+            o.password = takeValue(args, i);
+            o.havePassword = true;
+        } else if (a == u"--settings")
+            o.settings = takeValue(args, i);
+        else if (a == u"--mask") {
+            const QString spec = takeValue(args, i);
+            if (!spec.contains(u'='))
+                throw BadArguments(QStringLiteral("--mask: ожидается «Колонка=маска», получено «%1»").arg(spec));
+            o.masks << spec;
+        } else if (a == u"--sort")
+            o.sort = takeValue(args, i);
+        else if (a == u"--group")
+            o.groups << takeValue(args, i);
+        else if (a == u"--save")
+            o.save = takeValue(args, i);
+        else if (a == u"--type")
+            o.type = takeValue(args, i).toLower();
+        else
+            throw BadArguments(QStringLiteral("Неизвестный параметр «%1» (см. --help)").arg(a));
+    }
+    if (o.server.isEmpty())
+        throw BadArguments(QStringLiteral("Не указан NT-сервер (--server)"));
+    if (o.settings.isEmpty())
+        throw BadArguments(QStringLiteral("Не указан файл настроек (--settings)"));
+    if (o.save.isEmpty())
+        throw BadArguments(QStringLiteral("Не указан файл для записи (--save)"));
+    if (o.havePassword && !o.haveUser)
+        throw BadArguments(QStringLiteral("--password без --user"));
+    return o;
+}
+
+OutputType outputType(const Options& o) {
+    QString type = o.type;
+    if (type.isEmpty())
+        type = QFileInfo(o.save).suffix().toLower();
+    if (type == u"tab" || type == u"txt")
+        return OutputType::Text;
+    if (type == u"xls")
+        return OutputType::Spreadsheet;
+    if (type == u"htm" || type == u"html")
+        return OutputType::Html;
+    throw BadArguments(o.type.isEmpty()
+                           ? QStringLiteral("Тип файла «%1» не определён по расширению; укажите --type tab|xls|htm").arg(o.save)
+                           : QStringLiteral("Неизвестный тип файла «%1»; допустимы tab, xls, htm").arg(o.type));
+}
+
+// A grid column named by its field name or its caption (letter case ignored).
+QString columnField(const TGridRows& rows, const QString& name, const QString& option) {
+    for (int i = 0; i < rows.columnCount(); ++i)
+        if (i != rows.keyColumn() && rows.column(i).fieldName.compare(name, Qt::CaseInsensitive) == 0)
+            return rows.column(i).fieldName;
+    for (int i = 0; i < rows.columnCount(); ++i)
+        if (i != rows.keyColumn() && rows.column(i).caption.compare(name, Qt::CaseInsensitive) == 0)
+            return rows.column(i).fieldName;
+    throw BadArguments(QStringLiteral("%1: в выборке нет колонки «%2»").arg(option, name));
+}
+
+} // namespace
+
+QString cliUsage() {
+    return QStringLiteral(
+        "Использование:\n"
+        "  ostrand-cli --server NT --tm TM [--user U --password P] --settings FILE.cfg\n"
+        "              [--mask \"Колонка=маска\" ...] [--sort КОЛОНКА[:desc]] [--group КОЛОНКА ...]\n"
+        "              --save OUT [--type tab|xls|htm]\n"
+        "\n"
+        "Делает выборку из конфигурации ТМ-сервера по файлу настроек и записывает её в файл,\n"
+        "как команда «Сохранить выборку как...» программы ostrand.\n"
+        "\n"
+        "  --server NT        NT-сервер\n"
+        "  --tm TM            ТМ-сервер\n"
+        "  --user U           пользователь (вход в библиотеку доступа к конфигурации)\n"
+        "  --password P       пароль пользователя\n"
+        "  --settings FILE    файл настроек выборки (*.cfg)\n"
+        "  --mask К=М         маска колонки с заголовком К (как в фильтре выборки:\n"
+        "                     * любые символы, ? один символ, регистр не важен); можно повторять\n"
+        "  --sort К[:desc]    сортировка по колонке (имя поля или заголовок), :desc - по убыванию\n"
+        "  --group К          группировка по колонке; можно повторять (уровни по порядку)\n"
+        "  --save OUT         файл для записи\n"
+        "  --type T           tab - текст с разделителями-табуляциями, xls - таблица Excel (BIFF4),\n"
+        "                     htm - HTML; по умолчанию по расширению файла OUT\n"
+        "  --help             эта справка\n"
+        "\n"
+        "Сообщения выводятся в стандартный поток ошибок. Код завершения: 0 - выборка записана,\n"
+        "1 - ошибка файла настроек, конфигурации или записи, 2 - неверные параметры.\n"
+        "Корневая папка конфигураций: переменная OSTRAND_CONFIG_ROOT.\n");
+}
+
+int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err) {
+    if (arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h"))) {
+        out << cliUsage();
+        return 0;
+    }
+    StreamInteraction interaction(err);
+    TScopedInteraction installed(interaction);
+    try {
+        const Options options = parse(arguments);
+        const OutputType type = outputType(options);
+        if (!QFileInfo(options.settings).isFile())
+            throw Exception(QStringLiteral("Cannot open file %1").arg(options.settings));
+
+        if (options.haveUser) {
+            const QByteArray user = cp1251::encode(options.user);
+            const QByteArray password = cp1251::encode(options.password);
+            THalvexApi::instance().setUser(user.constData(), password.constData());
+        }
+
+        TGridRows rows;
+        CliHost host(options, rows);
+        TSelectionEngine engine(host);
+        engine.setConversionMessages(TSelectionEngine::ConversionMessages::All);
+        const int messagesBefore = interaction.count;
+        // A user-started load with a given path: no open dialog, the masks go in
+        // where the filter dialog would be shown, and one walk makes the selection.
+        if (!engine.LoadSettingsFile(options.settings, true))
+            return 1;
+        if (!host.badMask.isEmpty())
+            throw BadArguments(host.badMask);
+        if (!host.attached) {
+            if (interaction.count == messagesBefore)
+                err << QStringLiteral("Выборка не сделана") << Qt::endl;
+            return 1;
+        }
+
+        std::vector<TGroupColumn> grouping;
+        for (const QString& g : options.groups)
+            grouping.push_back({columnField(rows, g, QStringLiteral("--group")), false});
+        rows.setGrouping(std::move(grouping));
+        if (!options.sort.isEmpty()) {
+            QString column = options.sort;
+            bool descending = false;
+            if (column.endsWith(QStringLiteral(":desc"), Qt::CaseInsensitive)) {
+                column.chop(5);
+                descending = true;
+            } else if (column.endsWith(QStringLiteral(":asc"), Qt::CaseInsensitive)) {
+                column.chop(4);
+            }
+            rows.sortBy(columnField(rows, column, QStringLiteral("--sort")), descending);
+        }
+
+        switch (type) {
+        case OutputType::Text: ExportGridToText(rows, options.save, true, QStringLiteral("\t"), QString(), QString()); break;
+        case OutputType::Spreadsheet: ExportGridToExcel(rows, options.save, true); break;
+        case OutputType::Html: ExportGridToHTML(rows, options.save, true); break;
+        }
+        err << host.status << Qt::endl;
+        return 0;
+    } catch (const BadArguments& e) {
+        err << e.message() << Qt::endl << QStringLiteral("Справка: ostrand-cli --help") << Qt::endl;
+        return 2;
+    } catch (const Exception& e) {
+        err << e.message() << Qt::endl;
+        return 1;
+    }
+}

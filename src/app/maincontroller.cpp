@@ -1,0 +1,88 @@
+#include "app/maincontroller.h"
+
+#include "app/filterdlg.h"
+#include "app/logindlg.h"
+#include "app/mainform.h"
+#include "grid/gridexport.h"
+#include "grid/view/selectiongrid.h"
+#include "report/model/mainreport.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QStatusBar>
+
+TMainController::TMainController(TfrmMain& main, TLoginDlg& login, TfrmFilter& filter)
+    : m_main(main), m_login(login), m_filter(filter), m_engine(*this), m_grid(new TSelectionGrid),
+      m_report(std::make_unique<TfrMainReport>(m_engine.DS(), m_engine.DS2())) {
+    m_main.setGridWidget(m_grid);
+
+    // The walk of a large tree reports its progress here; hidden otherwise.
+    m_progress = new QProgressBar(&m_main);
+    m_progress->setRange(0, 0);
+    m_progress->setMaximumWidth(160);
+    m_progress->setTextVisible(false);
+    m_progress->hide();
+    m_main.statusBar()->addPermanentWidget(m_progress);
+
+    auto& hooks = m_main.hooks;
+    hooks.loadSettingsFile = [this] { m_engine.LoadSettingsFile(QString(), true); };
+    hooks.openRecentFile = [this](const QString& path) { m_engine.LoadSettingsFile(path, true); };
+    hooks.performSelection = [this] { m_engine.PerformSelection(true); };
+    hooks.writeSelection = [this](const QString& fileName, int typeIndex) { writeSelection(fileName, typeIndex); };
+    hooks.moveSelection = [this] { m_engine.MoveSelectionToLookup(); };
+}
+
+TMainController::~TMainController() = default;
+
+void TMainController::writeSelection(const QString& fileName, int typeIndex) {
+    const TGridRows& rows = m_grid->rows();
+    switch (typeIndex) {
+    case 1: ExportGridToText(rows, fileName, true, QStringLiteral("\t"), QString(), QString()); break;
+    case 2: ExportGridToExcel(rows, fileName, true); break;
+    case 3: ExportGridToHTML(rows, fileName, true); break;
+    default: break; // the window refuses other types before calling
+    }
+}
+
+std::optional<QString> TMainController::chooseSettingsFile() { return m_main.askSettingsFile(); }
+
+bool TMainController::showFilterDialog(TFilterRows& rows) {
+    QStringList edited = rows.rows();
+    const bool ok = m_filter.executeOn(edited);
+    // The values typed stay in the rows even when the dialog is cancelled.
+    rows.clear();
+    for (const QString& row : edited)
+        rows.add(row);
+    return ok;
+}
+
+QString TMainController::ntServerName() const { return m_login.ntServer(); }
+QString TMainController::tmServerName() const { return m_login.tmServer(); }
+
+void TMainController::setWindowTitle(const QString& title) { m_main.setWindowTitle(title); }
+
+void TMainController::addRecentFile(const QString& path) { m_main.addRecentFile(path); }
+
+void TMainController::detachGrid() { m_grid->detach(); }
+
+void TMainController::attachGrid(TMemTable& table) { m_grid->rebuildColumns(table); }
+
+void TMainController::setStatusText(const QString& text) { m_main.setStatusText(text); }
+
+void TMainController::beginBusy() {
+    m_main.repaint();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_progress->show();
+}
+
+void TMainController::endBusy() {
+    m_progress->hide();
+    QApplication::restoreOverrideCursor();
+}
+
+void TMainController::progress(std::int64_t nodes, int records) {
+    m_main.setStatusText(QStringLiteral("Выборка: просмотрено узлов %1, записей %2").arg(nodes).arg(records));
+    // Keep the window painted and the busy bar moving; input waits for the end.
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}

@@ -1,0 +1,168 @@
+#include "app/cli/cli.h"
+#include "common/cp1251.h"
+#include "common/textfile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString Settings = QStringLiteral(OSTRAND_EXAMPLES_DIR "/settings/points.cfg");
+
+struct CliRun {
+    int status;
+    QString out;
+    QString err;
+};
+
+CliRun cli(QStringList args) {
+    QString out, err;
+    QTextStream o(&out), e(&err);
+    const int status = runCli(args, o, e);
+    o.flush();
+    e.flush();
+    return {status, out, err};
+}
+
+QStringList demo(const QString& save) {
+    return {"--server", "DEMO-NT", "--tm", "TM1", "--user", "engineer", "--password", "demo",
+            "--settings", Settings, "--save", save};
+}
+
+QStringList lines(const QString& path) { return textfile::readLines(path); }
+
+class Cli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // The bundled demo configuration.
+        qunsetenv("OSTRAND_CONFIG_ROOT");
+        ASSERT_TRUE(dir.isValid());
+    }
+    QString path(const QString& name) const { return dir.filePath(name); }
+    QTemporaryDir dir;
+};
+
+} // namespace
+
+TEST_F(Cli, HelpDescribesEveryOption) {
+    const CliRun r = cli({"--help"});
+    EXPECT_EQ(r.status, 0);
+    for (const char* option : {"--server", "--tm", "--user", "--password", "--settings", "--mask", "--sort", "--group",
+                               "--save", "--type"})
+        EXPECT_TRUE(r.out.contains(QLatin1String(option))) << option;
+}
+
+TEST_F(Cli, BadArgumentsExitWithTwo) {
+    const QString out = path("out.tab");
+    const QList<QStringList> bad = {
+        {"--server"},                                              // value missing
+        {"--tm", "TM1", "--settings", Settings, "--save", out},    // no server
+        {"--server", "DEMO-NT", "--save", out},                    // no settings
+        {"--server", "DEMO-NT", "--settings", Settings},           // no output
+        {"--server", "DEMO-NT", "--settings", Settings, "--save", out, "--bogus"},
+        {"--server", "DEMO-NT", "--settings", Settings, "--save", path("out.pdf")},          // type from extension
+        {"--server", "DEMO-NT", "--settings", Settings, "--save", out, "--type", "csv"},     // unknown type
+        {"--server", "DEMO-NT", "--settings", Settings, "--save", out, "--mask", "no-equals"},
+        {"--server", "DEMO-NT", "--settings", Settings, "--save", out, "--password", "x"},  // password alone
+    };
+    for (const QStringList& args : bad) {
+        const CliRun r = cli(args);
+        EXPECT_EQ(r.status, 2) << args.join(' ').toStdString();
+        EXPECT_FALSE(r.err.isEmpty());
+    }
+    EXPECT_FALSE(QFile::exists(out));
+}
+
+TEST_F(Cli, UnknownColumnsAreBadArgumentsAndWriteNothing) {
+    const QString out = path("out.tab");
+    CliRun r = cli(demo(out) << "--mask" << "Нет такой=1*");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Нет такой")));
+    r = cli(demo(out) << "--sort" << "Nothing");
+    EXPECT_EQ(r.status, 2);
+    r = cli(demo(out) << "--group" << "Nothing");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_FALSE(QFile::exists(out));
+}
+
+TEST_F(Cli, FailuresOfTheWorkExitWithOne) {
+    const QString out = path("out.tab");
+    // Unreadable settings file.
+    QStringList args = demo(out);
+    args[args.indexOf("--settings") + 1] = path("missing.cfg");
+    CliRun r = cli(args);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains("Cannot open file")) << r.err.toStdString();
+
+    // Unknown TM server: the library's message is passed on.
+    args = demo(out);
+    args[args.indexOf("--tm") + 1] = "TM9";
+    r = cli(args);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains("TM9")) << r.err.toStdString();
+
+    // Unwritable output.
+    r = cli(demo(path("no/such/folder/out.tab")));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains("Cannot create file")) << r.err.toStdString();
+    EXPECT_FALSE(QFile::exists(out));
+}
+
+TEST_F(Cli, WithoutLogOnTheDemoServerRefusesAccess) {
+    const QString out = path("out.tab");
+    QStringList args = {"--server", "DEMO-NT", "--tm", "TM1", "--user", "engineer", "--password", "wrong",
+                        "--settings", Settings, "--save", out};
+    const CliRun r = cli(args);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Доступ"))) << r.err.toStdString();
+    EXPECT_FALSE(QFile::exists(out));
+}
+
+TEST_F(Cli, ExportsTheDemoSelectionInThreeFormats) {
+    CliRun r = cli(demo(path("points.tab")) << "--group" << "SubName" << "--sort" << "PointNo:desc");
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Всего записей: ")));
+    const QStringList text = lines(path("points.tab"));
+    ASSERT_GT(text.size(), 3);
+    EXPECT_TRUE(text[0].startsWith(QStringLiteral("№ ПС\t")));
+    EXPECT_TRUE(text[0].endsWith(QStringLiteral("\tВладелец\tТелефон")));
+    EXPECT_EQ(text[1], QString());
+    // Grouped by the second data column: group rows carry the record count.
+    EXPECT_TRUE(text[2].startsWith(QStringLiteral("Подстанция : ")));
+    EXPECT_TRUE(text[2].contains(QStringLiteral(" Записей: ")));
+    // Sorted by point number, descending, inside the group.
+    const int pointNo = text[0].split('\t').indexOf(QStringLiteral("№ точки"));
+    const int first = text[3].split('\t')[pointNo].toInt();
+    const int second = text[4].split('\t')[pointNo].toInt();
+    EXPECT_GT(first, second);
+
+    r = cli(demo(path("points.xls")));
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QByteArray xls = *textfile::readBytes(path("points.xls"));
+    EXPECT_TRUE(xls.startsWith(QByteArray("\x09\x04\x06\x00\x00\x00\x10\x00", 8)));
+    EXPECT_TRUE(xls.endsWith(QByteArray("\x0A\x00\x00\x00", 4)));
+
+    // The type option wins over the extension.
+    r = cli(demo(path("points.tab.out")) << "--type" << "htm");
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QString html = cp1251::decode(*textfile::readBytes(path("points.tab.out")));
+    EXPECT_TRUE(html.startsWith(QStringLiteral("<!DOCTYPE HTML")));
+    EXPECT_TRUE(html.contains(QStringLiteral("Владелец")));
+}
+
+TEST_F(Cli, MasksSelectRecordsByColumnLabel) {
+    CliRun r = cli(demo(path("all.tab")));
+    ASSERT_EQ(r.status, 0);
+    r = cli(demo(path("ts.tab")) << "--mask" << QStringLiteral("Тип=тс"));
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QStringList all = lines(path("all.tab"));
+    const QStringList ts = lines(path("ts.tab"));
+    EXPECT_LT(ts.size(), all.size());
+    ASSERT_GT(ts.size(), 2);
+    const int kind = ts[0].split('\t').indexOf(QStringLiteral("Тип"));
+    for (int i = 2; i < ts.size(); ++i)
+        EXPECT_EQ(ts[i].split('\t')[kind], QStringLiteral("ТС")) << ts[i].toStdString();
+}
