@@ -219,7 +219,7 @@ public:
         const TTree& tree = load(file, stamp, fileName);
         if (fileTime != nullptr)
             *fileTime = tree.stamp.fileTime;
-        return tree.handle(0);
+        return tree.handle(tree.tree->top());
     }
 
     std::int32_t child(std::int32_t handle, std::int32_t index) {
@@ -324,16 +324,14 @@ private:
             QFile f(file);
             if (!f.open(QIODevice::ReadOnly))
                 throw TOpenError{text(msg::Unreadable).arg(shown(fileName))};
-            QByteArray bytes = f.readAll();
-            if (f.error() != QFileDevice::NoError)
-                throw TOpenError{text(msg::Unreadable).arg(shown(fileName))};
-            f.close();
-            entry->tree = TConfigTree::parse(std::move(bytes));
+            // Read in pieces: the tree is built while reading, the file is
+            // never held whole.
+            entry->tree = TConfigTree::read(f);
         } catch (const TConfigSyntaxError& e) {
-            // The buffer was parsed in place; the position is counted in the file as it is.
-            const TTextPosition pos = textPosition(textfile::readBytes(file).value_or(QByteArray()), e.offset);
-            throw TOpenError{text(msg::Syntax).arg(shown(fileName), QString::number(pos.line),
-                                                         QString::number(pos.column), e.reason)};
+            throw TOpenError{text(msg::Syntax).arg(shown(fileName), QString::number(e.position.line),
+                                                         QString::number(e.position.column), e.reason)};
+        } catch (const TConfigReadError&) {
+            throw TOpenError{text(msg::Unreadable).arg(shown(fileName))};
         } catch (const std::bad_alloc&) {
             throw TOpenError{text(msg::OutOfMemory).arg(shown(fileName))};
         }
@@ -344,8 +342,8 @@ private:
         if (m_trees.size() > 2)
             m_trees.resize(2);
 #if defined(__GLIBC__)
-        // The XML document of a large file was made of many small blocks that
-        // the allocator would otherwise keep; give their memory back.
+        // Reading a large file leaves freed working stacks and the previous
+        // tree's blocks with the allocator; give that memory back.
         if (stamp.size > (std::uint64_t(1) << 20))
             ::malloc_trim(0);
 #endif
