@@ -291,12 +291,18 @@ void TfrDataDictionary::convertOldConvention() {
 }
 
 void TfrDataDictionary::removeStaleAliases() {
-    for (int i = aliases.count() - 1; i >= 0; --i) {
+    // Rebuilt in one pass: removing entries one by one would be quadratic in
+    // the size of the lists a file brings.
+    TfrVariables keptAliases;
+    for (const TfrVariables::Entry& e : aliases.entries()) {
         TfrCacheItem item;
-        if (aliases.value(i).toString().isEmpty() && !resolveField(aliases.name(i), item))
-            aliases.remove(i);
+        if (!e.value.toString().isEmpty() || resolveField(e.name, item))
+            keptAliases.append(e.name, e.value);
     }
-    for (int i = bandSources.count() - 1; i >= 0; --i)
-        if (bandSources.value(i).toString().isEmpty())
-            bandSources.remove(i);
+    aliases.assign(keptAliases);
+    TfrVariables keptSources;
+    for (const TfrVariables::Entry& e : bandSources.entries())
+        if (!e.value.toString().isEmpty())
+            keptSources.append(e.name, e.value);
+    bandSources.assign(keptSources);
 }

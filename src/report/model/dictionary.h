@@ -10,6 +10,8 @@
 #include <memory>
 #include <vector>
 
+class TBinaryReader;
+class TBinaryWriter;
 class TfrDataRegistry;
 class TfrReport;
 class TfrTableSource;
@@ -48,6 +50,18 @@ public:
     TfrVariables bandSources;
 
     void clear();
+
+    // The dictionary block of templates: loading clears first and reads either
+    // layout (throws EFormatError on damaged data); saving writes the current
+    // layout (throws Exception for texts the format cannot hold).
+    void loadFromStream(TBinaryReader& stream);
+    void saveToStream(TBinaryWriter& stream) const;
+    // Dictionary files (*.frd): a version byte, then the block. Loading throws
+    // Exception when the file cannot be read and EFormatError when it is damaged
+    // (the dictionary is then empty); saving replaces the file only when
+    // everything was written.
+    void loadFromFile(const QString& fileName);
+    void saveToFile(const QString& fileName) const;
 
     // A name the dictionary knows: a cached field, a variable (whose value, when
     // it is a field reference, is cached as that field), or a field reference

@@ -4,6 +4,7 @@
 #include "common/rounding.h"
 #include "report/model/dataset.h"
 #include "report/model/engine.h"
+#include "report/model/jpeg.h"
 #include "report/model/page.h"
 #include "report/model/report.h"
 
@@ -741,15 +742,22 @@ void TfrPicture::setData(Kind k, const QByteArray& bytes) {
     kind = k;
     data = bytes;
     image = QImage();
+    error.clear();
     switch (k) {
     case Bitmap:
-        image.loadFromData(bytes, "BMP");
+        if (!image.loadFromData(bytes, "BMP"))
+            error = QStringLiteral("BMP: damaged picture data");
         break;
     case Icon:
-        image.loadFromData(bytes, "ICO");
+        if (!image.loadFromData(bytes, "ICO"))
+            error = QStringLiteral("ICO: damaged picture data");
         break;
     case Jpeg:
-        image.loadFromData(bytes, "JPEG");
+        try {
+            image = frjpeg::decode(bytes);
+        } catch (const Exception& e) {
+            error = e.message();
+        }
         break;
     default:
         break;
@@ -804,7 +812,11 @@ void TfrPictureView::loadFromFile(const QString& fileName) {
     QFile f(fileName);
     if (!f.open(QIODevice::ReadOnly))
         throw Exception(QStringLiteral("Cannot open file \"%1\"").arg(fileName));
-    picture.setData(kind, f.readAll());
+    TfrPicture loaded;
+    loaded.setData(kind, f.readAll());
+    if (!loaded.error.isEmpty())
+        throw Exception(QStringLiteral("%1: %2").arg(fileName, loaded.error));
+    picture = std::move(loaded);
 }
 
 void TfrPictureView::defineProperties() {

@@ -164,8 +164,15 @@ public:
     virtual void draw(QPainter& canvas) = 0;
     virtual void print(TBinaryWriter& stream) {}
     virtual void exportData() {}
-    virtual void loadFromStream(TBinaryReader& stream) {}
-    virtual void saveToStream(TBinaryWriter& stream) {}
+    // The stored form of the object (template records and prepared pages): each
+    // class reads or writes its base first, then its own fields. Reads follow
+    // TfrEngine::streamVersion and `saveMode`; writes always produce the current
+    // version and throw Exception for texts the format cannot hold.
+    virtual void loadFromStream(TBinaryReader& stream);
+    virtual void saveToStream(TBinaryWriter& stream);
+    // The text written in prepared mode in place of the design fields: `memo`
+    // here, the expanded lines (`memo1`) for text objects.
+    virtual QStringList& workingText() { return memo; }
     virtual void resized() {}
     virtual QRegion clipRegion(bool withMargin) const;
     virtual bool showEditor() { return false; }
@@ -225,6 +232,9 @@ public:
     QStringList memo1; // expanded text (prepared output)
 
     void assign(const TfrView& source) override;
+    void loadFromStream(TBinaryReader& stream) override;
+    void saveToStream(TBinaryWriter& stream) override;
+    QStringList& workingText() override { return memo1; }
     // Takes a blob field's text as the expanded lines.
     void getBlob(TfrTableSource& table, int fieldIndex) override;
     void draw(QPainter& canvas) override {}
@@ -270,6 +280,8 @@ public:
 
     void assign(const TfrView& source) override;
     void draw(QPainter& canvas) override {}
+    void loadFromStream(TBinaryReader& stream) override;
+    void saveToStream(TBinaryWriter& stream) override;
 
     bool setPropValue(const QString& name, const TVariant& value) override;
     std::optional<TVariant> getPropValue(const QString& name) override;
@@ -290,6 +302,8 @@ public:
     // Index in the report's page list of the page holding the sub-report's bands.
     std::int32_t subPage = 0;
     void assign(const TfrView& source) override;
+    void loadFromStream(TBinaryReader& stream) override;
+    void saveToStream(TBinaryWriter& stream) override;
     void draw(QPainter& canvas) override {}
 };
 
@@ -299,10 +313,14 @@ struct TfrPicture {
     Kind kind = None;
     QByteArray data;
     QImage image; // empty for metafiles until a later layer renders them
+    // Why the bytes could not be decoded (damaged file); empty when they could
+    // or when the kind is not decoded here. The bytes are kept either way.
+    QString error;
 
     bool isEmpty() const { return kind == None; }
     void clear() { *this = TfrPicture(); }
     // Takes file bytes of the given kind and decodes bitmaps, icons and JPEGs.
+    // Bytes that cannot be decoded leave the image empty and set `error`.
     void setData(Kind kind, const QByteArray& bytes);
     // Kind from a file extension (.bmp, .jpg/.jpeg, .ico, .wmf/.emf); None when unknown.
     static Kind kindOfFile(const QString& fileName);
@@ -316,6 +334,8 @@ public:
     TfrPicture picture;
     std::uint8_t blobType = btBMP;
     void assign(const TfrView& source) override;
+    void loadFromStream(TBinaryReader& stream) override;
+    void saveToStream(TBinaryWriter& stream) override;
     // Takes a blob field's bytes as an image of the kind BlobType names; a
     // field without a value clears the picture.
     void getBlob(TfrTableSource& table, int fieldIndex) override;

@@ -4,10 +4,15 @@
 #include "report/model/dictionary.h"
 #include "report/model/page.h"
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <functional>
 #include <memory>
 
+class QImage;
+class TBinaryReader;
+class TBinaryWriter;
 class TfrBandView;
 class TfrDataRegistry;
 class TfrDataset;
@@ -137,6 +142,36 @@ public:
     // returns to the previous printer and returns false.
     bool selectPrinter(int index);
 
+    // Templates (report files *.frf). Saving writes format version 25 and throws
+    // Exception, before anything is written, when the report cannot be
+    // represented (more than 256 pages, texts or lists too long for their
+    // length fields). Loading never throws: it shows its failures through
+    // TUserInteraction::current() and leaves the report as follows:
+    //   "Неверный FRF формат" for a version above 25 (pages kept, dictionary
+    //   cleared) and for a damaged stream (pages deleted, one empty page added);
+    //   the list of add-in classes no registered class provides (pages read so
+    //   far kept). `fromFile` makes a protected template ask for its password.
+    QByteArray saveToStream();
+    void loadFromStream(QByteArrayView data, bool fromFile = false);
+    // False (and nothing changed) when the file does not exist or cannot be read.
+    bool loadFromFile(const QString& fileName);
+    // Writes through a temporary file that replaces the target only on success.
+    void saveToFile(const QString& fileName);
+
+    // Template files for new reports (*.frt): a description, a preview picture
+    // (stored as BMP; a null image stores none) and the page section.
+    void saveTemplate(const QString& fileName, const QStringList& description, const QImage& picture);
+    // Reads the description and picture; with `loadPages` also the pages (the
+    // report is cleared first). Returns false when the file cannot be read.
+    // Throws EClassNotFound for add-in classes no registered class provides and
+    // EFormatError for damaged files.
+    bool loadTemplate(const QString& fileName, QStringList& description, QImage& picture, bool loadPages);
+
+    // The embedded template property: the number 25, then, with StoreInDFM,
+    // the size and bytes of a report-file stream.
+    QByteArray reportForm();
+    void setReportForm(QByteArrayView data);
+
     // Build, preview and design, provided by later layers through the engine's
     // hooks; without them an error is raised.
     bool prepareReport();
@@ -149,6 +184,14 @@ protected:
 
 private:
     void reapplyPagePapers();
+    // Template stream parts (template.cpp).
+    void writePageSection(TBinaryWriter& out);
+    void readPageSection(TBinaryReader& in);
+    void readPageRecord(TBinaryReader& in, TfrPage& page);
+    void writePageRecord(TBinaryWriter& out, const TfrPage& page);
+    bool readObjectRecord(TBinaryReader& in, std::uint8_t code, qsizetype recordStart);
+    void writeInfo(TBinaryWriter& out);
+    void readInfo(TBinaryReader& in);
 
     TfrPages m_pages;
     TfrDataDictionary m_dictionary;

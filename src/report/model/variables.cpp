@@ -72,6 +72,14 @@ void TfrVariables::setName(int index, const QString& name) {
         setSorted(true); // re-establish the order
 }
 
+void TfrVariables::append(const QString& name, const TVariant& value) {
+    if (m_sorted) {
+        set(name, value);
+        return;
+    }
+    m_entries.push_back(Entry{name, value});
+}
+
 void TfrVariables::insert(int position, const QString& name) {
     if (m_sorted) {
         set(name, TVariant(std::int32_t(0)));

@@ -34,6 +34,9 @@ public:
     QString name(int index) const;
     void setName(int index, const QString& name);
 
+    // Appends an entry without looking for the name (loading, where the caller
+    // keeps names unique); sorted lists insert in name order as set() does.
+    void append(const QString& name, const TVariant& value);
     // Adds the name with the value integer 0 at the position (clamped to the list).
     void insert(int position, const QString& name);
     void remove(int index); // out of range does nothing
