@@ -8,7 +8,9 @@
 #include "report/model/printer.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QMessageBox>
+#include <QTranslator>
 
 int main(int argc, char* argv[]) {
     // Taken before QApplication removes the options it recognises from argv.
@@ -17,6 +19,12 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Ostrand"));
     TApplicationShell::setProcessNumberFormat();
     TApplicationShell::setApplicationFonts();
+
+    // Qt's own dialogs (file dialogs, standard buttons) speak Russian too.
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTranslator);
 
     TWidgetInteraction interaction;
     TScopedInteraction installed(interaction);

@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# Drives the program under Xvfb along the whole road on the demo data (log on,
+# load the settings file, confirm the filter, group by a column, save the three
+# formats) and takes the screenshots of docs/screenshots. Needs a build (first
+# argument: the program, default build/src/app/ostrand) and the packages
+# xvfb, xdotool, imagemagick and openbox (window frames).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+program=${1:-build/src/app/ostrand}
+out=docs/screenshots
+work=$(mktemp -d)
+export DISPLAY=:97
+Xvfb "$DISPLAY" -screen 0 1280x800x24 >/dev/null 2>&1 &
+xvfb=$!
+sleep 1
+openbox >/dev/null 2>&1 &
+wm=$!
+trap 'kill $wm $xvfb 2>/dev/null; rm -rf "$work"' EXIT
+sleep 1
+
+OSTRAND_REGISTRY="$work/registry.ini" "$program" -PNTM1 -UNengineer -UPdemo >"$work/log" 2>&1 &
+sleep 3
+client() { # absolute position and size of the active window's client area: X Y W H
+  xwininfo -id "$(xdotool getactivewindow)" |
+    awk '/Absolute upper-left X/{x=$4}/Absolute upper-left Y/{y=$4}/Width/{w=$2}/Height/{h=$2}END{print x, y, w, h}'
+}
+window() { # crop the active window with its frame
+  local x y w h fl fr ft fb
+  read -r x y w h < <(client)
+  read -r fl fr ft fb < <(xprop -id "$(xdotool getactivewindow)" _NET_FRAME_EXTENTS | tr -dc '0-9 ' | xargs)
+  import -window root -crop "$((w + fl + fr))x$((h + ft + fb))+$((x - fl))+$((y - ft))" "$1"
+}
+
+xdotool type --delay 30 "DEMO-NT"
+window "$out/login.png"
+xdotool key Return
+sleep 2
+window "$out/main-empty.png"
+
+xdotool key ctrl+o
+sleep 2
+xdotool type --delay 10 "$PWD/examples/settings/points.cfg"
+xdotool key Return
+sleep 2
+window "$out/filter.png"
+xdotool key Return
+sleep 2
+
+# Drag the header of the second data column into the group panel.
+read -r X Y W H < <(client)
+hx=$((X + 160)); hy=$((Y + 90)); py=$((Y + 64))
+xdotool mousemove $hx $hy mousedown 1
+for step in 1 2 3 4 5; do xdotool mousemove $((hx + step * 4)) $((hy - step * 5)); sleep 0.1; done
+xdotool mousemove $((hx + 30)) $py
+sleep 0.3
+xdotool mouseup 1
+sleep 1
+window "$out/main-grouped.png"
+echo "screenshots written to $out"
