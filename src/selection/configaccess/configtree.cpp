@@ -355,7 +355,11 @@ public:
         start();
         for (;;) {
             const char* p = m_begin;
-            const auto* lt = static_cast<const char*>(std::memchr(p, '<', static_cast<std::size_t>(m_end - p)));
+            // Mostly a line end and indentation lie between two tags.
+            const char* const near = m_end - p > 32 ? p + 32 : m_end;
+            while (p < near && *p != '<')
+                ++p;
+            const auto* lt = p < near ? p : static_cast<const char*>(std::memchr(p, '<', static_cast<std::size_t>(m_end - p)));
             if (lt == nullptr) { // text between elements is not kept
                 m_begin = m_end;
                 if (m_eof)
@@ -384,7 +388,15 @@ private:
         const char* begin = nullptr;
         const char* end = nullptr;
         std::string_view view() const { return {begin, static_cast<std::size_t>(end - begin)}; }
-        bool is(std::string_view s) const { return view() == s; }
+        bool is(std::string_view s) const {
+            const std::size_t n = static_cast<std::size_t>(end - begin);
+            if (n != s.size())
+                return false;
+            for (std::size_t i = 0; i < n; ++i)
+                if (begin[i] != s[i])
+                    return false;
+            return true;
+        }
     };
     struct Attr {
         Span name;
@@ -679,11 +691,11 @@ private:
             if (quote != '"' && quote != '\'')
                 fail(kBadAttribute, q);
             a.value.begin = ++q;
-            const auto* close = static_cast<const char*>(std::memchr(q, quote, static_cast<std::size_t>(m_end - q)));
-            if (close == nullptr)
+            while (q < m_end && *q != quote)
+                ++q;
+            if (q == m_end)
                 return more(kBadAttribute, a.value.begin);
-            a.value.end = close;
-            q = close + 1;
+            a.value.end = q++;
             m_attrs.push_back(a);
         }
         element(tag, selfClosing);
@@ -853,9 +865,27 @@ private:
 
     // An attribute value appended to the pool in code page 1251.
     std::uint32_t appendValue(const Span& value) {
+        const auto rawSize = static_cast<std::size_t>(value.end - value.begin);
+        if (rawSize == 0)
+            return 0;
+        // Short values (kinds, flags, small numbers) repeat a lot: each is kept
+        // once. The key is the value's bytes in the file and its length.
+        CachedValue* slot = nullptr;
+        std::uint64_t key = 0;
+        if (rawSize <= 7) {
+            if (m_end - value.begin >= 8) {
+                std::memcpy(&key, value.begin, 8);
+                key &= (std::uint64_t(1) << (8 * rawSize)) - 1;
+            } else {
+                std::memcpy(&key, value.begin, rawSize);
+            }
+            key |= std::uint64_t(rawSize) << 56;
+            slot = &m_values[(key * 0x9E3779B97F4A7C15ull) >> (64 - kValueCacheBits)];
+            if (slot->key == key)
+                return slot->offset;
+        }
         auto& pool = m_tree.m_pool;
         const std::size_t offset = pool.size();
-        const auto rawSize = static_cast<std::size_t>(value.end - value.begin);
         if (offset + rawSize + 1 > UINT32_MAX)
             throw TConfigSyntaxError{QString::fromUtf16(kTooLarge), 0, {}};
         char* const begin = pool.extend(rawSize + 1); // a text never grows in conversion
@@ -869,6 +899,12 @@ private:
                 *out++ = static_cast<char>(c);
                 ++p;
             } else if (c >= 0x80) {
+                if ((c & 0xE0) == 0xC0 && end - p >= 2 && isContinuation(p[1]) && c >= 0xC2) {
+                    const unsigned char b = m_twoByte[((c & 0x1F) << 6) | (p[1] & 0x3F)];
+                    *out++ = b ? static_cast<char>(b) : '?';
+                    p += 2;
+                    continue;
+                }
                 p = convertSequence(p, end, out, exact);
             } else if (c == '&') {
                 char32_t cp = 0;
@@ -892,25 +928,10 @@ private:
                 ++p;
             }
         }
-        const auto length = static_cast<std::size_t>(out - begin);
         *out++ = '\0';
-        pool.truncate(offset + length + 1);
-        if (length == 0) {
-            pool.truncate(offset);
-            return 0;
-        }
-        // Short values (kinds, flags, small numbers) repeat a lot: keep each once.
-        if (length <= 7) {
-            std::uint64_t key = 0;
-            std::memcpy(&key, begin, length);
-            key |= std::uint64_t(length) << 56;
-            CachedValue& slot = m_values[(key * 0x9E3779B97F4A7C15ull) >> (64 - kValueCacheBits)];
-            if (slot.key == key) {
-                pool.truncate(offset);
-                return slot.offset;
-            }
-            slot = CachedValue{key, static_cast<std::uint32_t>(offset)};
-        }
+        pool.truncate(offset + static_cast<std::size_t>(out - begin));
+        if (slot != nullptr)
+            *slot = CachedValue{key, static_cast<std::uint32_t>(offset)};
         return static_cast<std::uint32_t>(offset);
     }
 
@@ -964,8 +985,11 @@ private:
     // properties in the same order, so the name met at the same place last
     // time is tried before the name table.
     std::uint32_t attributeId(std::uint32_t position, std::string_view name) {
-        if (position < m_recent.size() && m_recent[position].name == name)
-            return m_recent[position].id;
+        if (position < m_recent.size()) {
+            const std::string& last = m_recent[position].name;
+            if (last.size() == name.size() && std::equal(name.begin(), name.end(), last.begin()))
+                return m_recent[position].id;
+        }
         const std::uint32_t id = propIdOfDecoded(name);
         if (position < m_recent.size())
             m_recent[position] = Recent{std::string(name), id};
@@ -987,6 +1011,7 @@ private:
     QIODevice& m_in;
     const std::size_t m_chunk;
     const std::array<unsigned char, 256>& m_classes;
+    const unsigned char* const m_twoByte = twoByteTable().data();
 
     TPodArray<char> m_buffer;
     const char* m_begin = nullptr; // unread data

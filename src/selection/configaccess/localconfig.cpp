@@ -322,7 +322,7 @@ private:
         std::unique_ptr<TTree> entry(new TTree);
         try {
             QFile f(file);
-            if (!f.open(QIODevice::ReadOnly))
+            if (!f.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
                 throw TOpenError{text(msg::Unreadable).arg(shown(fileName))};
             // Read in pieces: the tree is built while reading, the file is
             // never held whole.
