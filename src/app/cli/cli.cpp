@@ -5,6 +5,7 @@
 #include "common/interaction.h"
 #include "grid/gridexport.h"
 #include "grid/gridrows.h"
+#include "report/model/templateinfo.h"
 #include "selection/configaccess/configapi.h"
 #include "selection/selectionengine.h"
 
@@ -201,6 +202,15 @@ QString cliUsage() {
         "                     htm - HTML; по умолчанию по расширению файла OUT\n"
         "  --help             эта справка\n"
         "\n"
+        "Проверка шаблонов отчётов:\n"
+        "  ostrand-cli --template-info FILE.frf\n"
+        "      выводит, что содержит шаблон: версию формата, страницы с размером бумаги, объекты\n"
+        "      (вид, имя, положение, размер), переменные словаря и сообщения загрузки;\n"
+        "      код 1, если шаблон не загрузился\n"
+        "  ostrand-cli --template-resave IN.frf OUT.frf\n"
+        "      загружает шаблон и записывает его заново (в текущей версии формата); при ошибке\n"
+        "      файл OUT не изменяется, код 1\n"
+        "\n"
         "Сообщения выводятся в стандартный поток ошибок. Код завершения: 0 - выборка записана,\n"
         "1 - ошибка файла настроек, конфигурации или записи, 2 - неверные параметры.\n"
         "Корневая папка конфигураций: переменная OSTRAND_CONFIG_ROOT.\n");
@@ -213,6 +223,26 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     }
     StreamInteraction interaction(err);
     TScopedInteraction installed(interaction);
+    if (!arguments.isEmpty() && arguments[0] == u"--template-info") {
+        if (arguments.size() != 2) {
+            err << QStringLiteral("Ожидается: --template-info FILE") << Qt::endl;
+            return 2;
+        }
+        bool ok = false;
+        out << frTemplateInfo(arguments[1], &ok);
+        return ok ? 0 : 1;
+    }
+    if (!arguments.isEmpty() && arguments[0] == u"--template-resave") {
+        if (arguments.size() != 3) {
+            err << QStringLiteral("Ожидается: --template-resave IN OUT") << Qt::endl;
+            return 2;
+        }
+        const QString problems = frResaveTemplate(arguments[1], arguments[2]);
+        if (problems.isEmpty())
+            return 0;
+        err << problems << Qt::endl;
+        return 1;
+    }
     try {
         const Options options = parse(arguments);
         const OutputType type = outputType(options);

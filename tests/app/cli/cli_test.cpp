@@ -166,3 +166,34 @@ TEST_F(Cli, MasksSelectRecordsByColumnLabel) {
     for (int i = 2; i < ts.size(); ++i)
         EXPECT_EQ(ts[i].split('\t')[kind], QStringLiteral("ТС")) << ts[i].toStdString();
 }
+
+TEST_F(Cli, TemplateInfoAndResave) {
+    const QString objects = QStringLiteral(OSTRAND_SOURCE_DIR "/tests/report/model/data/objects.frf");
+    CliRun r = cli({"--template-info", objects});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.startsWith("OK")) << r.out.toStdString();
+
+    // A copy saved anew is the same template, byte for byte, but for the
+    // last-change date at its end, which saving sets to now.
+    const QString copy = path("copy.frf");
+    r = cli({"--template-resave", objects, copy});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    const QByteArray original = *textfile::readBytes(objects);
+    const QByteArray saved = *textfile::readBytes(copy);
+    ASSERT_EQ(saved.size(), original.size());
+    EXPECT_EQ(saved.left(saved.size() - 8), original.left(original.size() - 8));
+
+    // A damaged template fails both ways and leaves the target alone.
+    const QString damaged = path("damaged.frf");
+    textfile::writeAtomically(damaged, textfile::readBytes(objects)->left(40));
+    r = cli({"--template-info", damaged});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.out.startsWith("FAILED")) << r.out.toStdString();
+    r = cli({"--template-resave", damaged, copy});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_FALSE(r.err.isEmpty());
+    EXPECT_EQ(*textfile::readBytes(copy), saved);
+
+    EXPECT_EQ(cli({"--template-info"}).status, 2);
+    EXPECT_EQ(cli({"--template-resave", objects}).status, 2);
+}
