@@ -187,9 +187,9 @@ private:
     // Template stream parts (template.cpp).
     void writePageSection(TBinaryWriter& out);
     void readPageSection(TBinaryReader& in);
-    void readPageRecord(TBinaryReader& in, TfrPage& page);
+    void readPageRecord(TBinaryReader& in, TfrPage& page, struct TfrLoadNames& names);
     void writePageRecord(TBinaryWriter& out, const TfrPage& page);
-    bool readObjectRecord(TBinaryReader& in, std::uint8_t code, qsizetype recordStart);
+    bool readObjectRecord(TBinaryReader& in, std::uint8_t code, struct TfrLoadNames& names);
     void writeInfo(TBinaryWriter& out);
     void readInfo(TBinaryReader& in);
 

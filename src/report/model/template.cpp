@@ -13,6 +13,7 @@
 #include <QBuffer>
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 #include <QImage>
 
 using namespace frstream;
@@ -103,26 +104,45 @@ QByteArray bmpBytes(const QImage& image) {
 
 } // namespace
 
+// Names generated while reading files that store none (pages before version
+// 24, objects before version 23). Every page and object of such a file gets a
+// generated name, so the names taken are exactly those handed out here and the
+// first free number of a base name only grows: each name costs constant time
+// instead of a scan of everything loaded so far (which made large old files
+// quadratic to read).
+struct TfrLoadNames {
+    QSet<QString> taken;           // upper case
+    QHash<QString, int> nextFree;  // base name -> first number not yet tried
+
+    QString next(const QString& base) {
+        int& n = nextFree[base.toUpper()];
+        if (n == 0)
+            n = 1;
+        for (; n <= 10000; ++n) {
+            const QString candidate = base + QString::number(n);
+            if (!taken.contains(candidate.toUpper())) {
+                taken.insert(candidate.toUpper());
+                return candidate;
+            }
+        }
+        return QString(); // all taken: the name stays empty
+    }
+};
+
 // ---------------------------------------------------------------- dictionary block
 
 namespace {
 
 void readVariableList(TBinaryReader& in, TfrVariables& list) {
+    // Entries are taken as stored, a name listed twice included (look-ups find
+    // the first), so that a list reads back exactly as it was written. The
+    // count is not trusted: every pair takes bytes, so a count larger than the
+    // stream ends in a format error.
     const std::uint32_t count = in.readU32();
-    // A name read twice keeps its first place and takes the last value, as
-    // setting it would; the index keeps loading linear in the stream size.
-    QHash<QString, int> index;
     for (std::uint32_t i = 0; i < count; ++i) {
-        const QString name = readString(in);
-        const QString value = readString(in);
-        const QString key = name.toUpper();
-        const auto it = index.constFind(key);
-        if (it != index.cend()) {
-            list.setValue(it.value(), TVariant(value));
-        } else {
-            index.insert(key, list.count());
-            list.append(name, TVariant(value));
-        }
+        QString name = readString(in);
+        QString value = readString(in);
+        list.append(name, TVariant(value));
     }
 }
 
@@ -228,7 +248,7 @@ void TfrReport::writePageRecord(TBinaryWriter& out, const TfrPage& p) {
     writeStrings(out, p.script);
 }
 
-void TfrReport::readPageRecord(TBinaryReader& in, TfrPage& p) {
+void TfrReport::readPageRecord(TBinaryReader& in, TfrPage& p, TfrLoadNames& names) {
     const int ver = version();
     const std::int32_t marker = in.readI32();
     const bool hasScript = marker == -1;
@@ -260,7 +280,7 @@ void TfrReport::readPageRecord(TBinaryReader& in, TfrPage& p) {
         p.formHeight = in.readI32();
         p.position = in.readU8() != 0 ? poScreenCenter : poDesigned;
     } else {
-        p.name = uniquePageName();
+        p.name = names.next(QStringLiteral("Page"));
     }
     if (hasScript)
         p.script = readStrings(in);
@@ -269,7 +289,7 @@ void TfrReport::readPageRecord(TBinaryReader& in, TfrPage& p) {
 
 // ---------------------------------------------------------------- objects
 
-bool TfrReport::readObjectRecord(TBinaryReader& in, std::uint8_t code, qsizetype) {
+bool TfrReport::readObjectRecord(TBinaryReader& in, std::uint8_t code, TfrLoadNames& names) {
     TfrEngine& engine = TfrEngine::current();
     const int ver = version();
     qsizetype end = -1;
@@ -311,7 +331,7 @@ bool TfrReport::readObjectRecord(TBinaryReader& in, std::uint8_t code, qsizetype
             throw;
         }
         if (!nameStored)
-            view->createUniqueName(this);
+            view->setName(names.next(view->baseName));
         view->setName(view->name());
         if (framedMemo)
             in.skip(8);
@@ -384,12 +404,13 @@ void TfrReport::readPageSection(TBinaryReader& in) {
     if (printer == QString(QChar(1)))
         printer = TfrPrinter::virtualPrinterName();
     changePrinter(printer);
+    TfrLoadNames pageNames, objectNames;
     while (!in.atEnd()) {
         const qsizetype recordStart = in.pos();
         const std::uint8_t code = in.readU8();
         if (code == recPage) {
             const int index = m_pages.add();
-            readPageRecord(in, *m_pages.page(index));
+            readPageRecord(in, *m_pages.page(index), pageNames);
         } else if (code == recDictionary) {
             m_dictionary.loadFromStream(in);
         } else if (code == recExtension) {
@@ -400,7 +421,7 @@ void TfrReport::readPageSection(TBinaryReader& in) {
             break;
         } else if (code > gtAddIn || (code > gtLine && code < gtAddIn)) {
             throw EFormatError(QStringLiteral("Unknown record code %1 at offset %2").arg(code).arg(recordStart));
-        } else if (!readObjectRecord(in, code, recordStart)) {
+        } else if (!readObjectRecord(in, code, objectNames)) {
             break;
         }
     }
