@@ -1063,22 +1063,28 @@ std::unique_ptr<TConfigTree> TConfigTree::parse(const QByteArray& text, std::siz
     return read(buffer, chunkSize);
 }
 
-const char* TConfigTree::property(std::uint32_t node, std::string_view name) const {
-    const Prop* const begin = m_props.data() + m_nodes[node].firstProp;
-    const Prop* const end = m_props.data() + m_nodes[node + 1].firstProp;
-    if (begin == end)
-        return nullptr;
+TConfigTree::TPropertyKey TConfigTree::key(std::string_view name) const {
+    TPropertyKey key;
     const auto exact = m_propIds.find(name);
     if (exact != m_propIds.end())
-        for (const Prop* p = begin; p != end; ++p)
-            if (p->name == exact->second)
-                return m_pool.data() + p->value;
+        key.exact = exact->second;
     const auto folded = m_foldedIds.find(upper(name));
-    if (folded == m_foldedIds.end())
-        return nullptr;
-    for (const Prop* p = begin; p != end; ++p)
-        if (m_foldedOf[p->name] == folded->second)
-            return m_pool.data() + p->value;
+    if (folded != m_foldedIds.end())
+        key.folded = folded->second;
+    return key;
+}
+
+const char* TConfigTree::property(std::uint32_t node, const TPropertyKey& key) const {
+    const Prop* const begin = m_props.data() + m_nodes[node].firstProp;
+    const Prop* const end = m_props.data() + m_nodes[node + 1].firstProp;
+    if (key.exact != None)
+        for (const Prop* p = begin; p != end; ++p)
+            if (p->name == key.exact)
+                return m_pool.data() + p->value;
+    if (key.folded != None)
+        for (const Prop* p = begin; p != end; ++p)
+            if (m_foldedOf[p->name] == key.folded)
+                return m_pool.data() + p->value;
     return nullptr;
 }
 

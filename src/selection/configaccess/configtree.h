@@ -175,7 +175,15 @@ public:
     // The value of the node's property in code page 1251, zero-terminated, or
     // nullptr when the node lacks it. The name (code page 1251) is matched
     // exactly first, then without regard to letter case.
-    const char* property(std::uint32_t node, std::string_view name) const;
+    const char* property(std::uint32_t node, std::string_view name) const { return property(node, key(name)); }
+
+    // A property name looked up once for asking many nodes.
+    struct TPropertyKey {
+        std::uint32_t exact = None;  // id of the exact spelling
+        std::uint32_t folded = None; // id of its upper-case spelling
+    };
+    TPropertyKey key(std::string_view name) const;
+    const char* property(std::uint32_t node, const TPropertyKey& key) const;
 
     // Bytes held by the tree (an estimate of its memory use).
     std::size_t memoryUsage() const;

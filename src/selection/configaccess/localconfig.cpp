@@ -15,6 +15,7 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <string>
 #include <system_error>
 #include <vector>
 
@@ -191,6 +192,7 @@ public:
 
     std::int32_t open(const QString& ntServer, const QString& path, std::uint64_t* fileTime) {
         std::lock_guard lock(m_mutex);
+        m_keys.clear();
         if (!isSafeName(ntServer))
             throw TOpenError{text(msg::BadNtServer).arg(shown(ntServer))};
         const QStringList parts = path.split(u'\\');
@@ -250,7 +252,7 @@ public:
         const std::uint32_t node = t ? t->node(handle) : TConfigTree::None;
         if (node == TConfigTree::None)
             return false;
-        const char* value = t->tree->property(node, property);
+        const char* value = t->tree->property(node, keyOf(*t, property));
         if (value == nullptr)
             return false;
         copyOut(value, buffer, bufferSize);
@@ -263,6 +265,22 @@ public:
     }
 
 private:
+    // A selection asks every node for the same few properties: their names
+    // are looked up in the current tree once.
+    struct TKnownProperty {
+        std::string name;
+        TConfigTree::TPropertyKey key;
+    };
+    const TConfigTree::TPropertyKey& keyOf(const TTree& t, const char* name) {
+        for (const TKnownProperty& k : m_keys)
+            if (k.name == name)
+                return k.key;
+        if (m_keys.size() >= 16)
+            m_keys.erase(m_keys.begin());
+        m_keys.push_back(TKnownProperty{name, t.tree->key(name)});
+        return m_keys.back().key;
+    }
+
     // The tree of the last successful open; only its handles are answered.
     const TTree* current() const { return m_trees.empty() ? nullptr : m_trees.front().get(); }
 
@@ -355,6 +373,7 @@ private:
     QString m_password;
     std::vector<std::unique_ptr<TTree>> m_trees; // the current tree first
     std::uint64_t m_parseCount = 0;
+    std::vector<TKnownProperty> m_keys; // of the current tree; emptied by every open
 };
 
 TLocalLibrary& library() {

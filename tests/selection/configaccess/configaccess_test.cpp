@@ -524,6 +524,26 @@ TEST_F(ConfigAccess, InvalidHandlesAreAnsweredSafely) {
     }
 }
 
+// Property names looked up once per open must not carry over to another tree,
+// where the same names have other places.
+TEST_F(ConfigAccess, PropertiesAreLookedUpInTheTreeOpenedLast) {
+    config("ONE", "<config><node name=\"n\" A=\"a1\" B=\"b1\" c=\"c1\"/></config>");
+    config("TWO", "<config><node name=\"n\" B=\"b2\" C=\"c2\" A=\"a2\"/></config>");
+    for (int round = 0; round < 2; ++round) { // the second round reuses the kept trees
+        std::int32_t node = childrenOf(openOk("ONE"))[0];
+        EXPECT_EQ(propOf(node, "A"), "a1");
+        EXPECT_EQ(propOf(node, "B"), "b1");
+        EXPECT_EQ(propOf(node, "C"), "c1");
+        EXPECT_EQ(propOf(node, "D"), "<missing>");
+        node = childrenOf(openOk("TWO"))[0];
+        EXPECT_EQ(propOf(node, "A"), "a2");
+        EXPECT_EQ(propOf(node, "B"), "b2");
+        EXPECT_EQ(propOf(node, "C"), "c2");
+        EXPECT_EQ(propOf(node, "c"), "c2");
+        EXPECT_EQ(propOf(node, "D"), "<missing>");
+    }
+}
+
 TEST_F(ConfigAccess, OldTreesAreLetGo) {
     for (int i = 0; i < 5; ++i) {
         config(QString("F%1").arg(i), kSmall);
