@@ -8,10 +8,13 @@
 #include "report/model/page.h"
 #include "report/model/report.h"
 
+#include <QBuffer>
 #include <QFile>
+#include <QImageReader>
 #include <QFileInfo>
 #include <QSet>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -738,6 +741,30 @@ void TfrSubReportView::assign(const TfrView& source) {
         subPage = s->subPage;
 }
 
+namespace {
+
+// Decoded pictures may take at most this many pixels per byte of picture data
+// (plus a floor for small files): real pictures compress far less, while a few
+// hostile bytes claiming a huge image are refused before its memory is taken.
+constexpr qint64 kPixelsPerByte = 1024;
+constexpr qint64 kPixelFloor = 1 << 20;
+constexpr qint64 kPixelCeiling = 32ll << 20;
+
+qint64 pixelBudget(const QByteArray& bytes) {
+    return std::min(kPixelCeiling, kPixelFloor + kPixelsPerByte * bytes.size());
+}
+
+QImage decodeWithQt(const QByteArray& bytes, const char* format) {
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, format);
+    reader.setAllocationLimit(static_cast<int>(pixelBudget(bytes) * 4 / (1 << 20)) + 1);
+    return reader.read();
+}
+
+} // namespace
+
 void TfrPicture::setData(Kind k, const QByteArray& bytes) {
     kind = k;
     data = bytes;
@@ -745,16 +772,18 @@ void TfrPicture::setData(Kind k, const QByteArray& bytes) {
     error.clear();
     switch (k) {
     case Bitmap:
-        if (!image.loadFromData(bytes, "BMP"))
+        image = decodeWithQt(bytes, "BMP");
+        if (image.isNull())
             error = QStringLiteral("BMP: damaged picture data");
         break;
     case Icon:
-        if (!image.loadFromData(bytes, "ICO"))
+        image = decodeWithQt(bytes, "ICO");
+        if (image.isNull())
             error = QStringLiteral("ICO: damaged picture data");
         break;
     case Jpeg:
         try {
-            image = frjpeg::decode(bytes);
+            image = frjpeg::decode(bytes, pixelBudget(bytes));
         } catch (const Exception& e) {
             error = e.message();
         }

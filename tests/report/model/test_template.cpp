@@ -924,3 +924,57 @@ TEST_F(Template, GeneratedNamesOfLargeOldFiles) {
     EXPECT_EQ(r.pages()[0]->object(1)->name(), "Memo251");
     EXPECT_EQ(r.pages()[249]->object(11)->name(), "Memo3000");
 }
+
+TEST_F(Template, PreparedModeWritesTheWorkingText) {
+    TfrMemoView m;
+    m.setName("M");
+    m.memo = {"[design]"};
+    m.memo1 = {"expanded"};
+    m.formatStr = "fmt";
+    m.highlightStr = "cond";
+    m.saveMode = TfrSaveMode::Prepared;
+    QByteArray out;
+    TBinaryWriter w(out);
+    m.saveToStream(w);
+    Bytes e;
+    e.str("M").u8(2).u8(0).i32(0).i32(0).i32(0).i32(0).u16(3).u16(0).i32(1).u32(0).u16(0).u32(0x1FFFFFFF);
+    e.list({"expanded"}).u16(0).str("").i32(2).i32(1).u8(0);
+    e.str("Arial").i32(10).u16(0).u32(0).u32(0).u16(204).i32(2).i32(0); // no highlight
+    EXPECT_EQ(out.toHex(' ').toStdString(), e.b.toHex(' ').toStdString());
+
+    TfrMemoView back;
+    back.saveMode = TfrSaveMode::Prepared;
+    TBinaryReader in(out);
+    back.loadFromStream(in);
+    EXPECT_TRUE(in.atEnd());
+    EXPECT_EQ(back.memo1, QStringList({"expanded"}));
+    EXPECT_TRUE(back.memo.isEmpty());
+    EXPECT_EQ(back.name(), "M");
+}
+
+TEST_F(Template, TinyPicturesClaimingHugeImagesAreRefused) {
+    // A BMP header claiming 6000 x 6000 pixels (144 MB decoded) over a few bytes.
+    Bytes bmp;
+    bmp.raw("BM").u32(70).u32(0).u32(54).u32(40).i32(6000).i32(6000).u16(1).u16(24).u32(0).u32(16);
+    bmp.u32(0).u32(0).u32(0).u32(0).raw(QByteArray(16, '\x7F'));
+    TfrPicture p;
+    p.setData(TfrPicture::Bitmap, bmp.b);
+    EXPECT_TRUE(p.image.isNull());
+    EXPECT_FALSE(p.error.isEmpty());
+    EXPECT_EQ(p.data, bmp.b); // kept as read
+
+    // A JPEG whose frame header is patched to 4000 x 4000: refused for its
+    // size before any decoding, not for its missing data.
+    QImage img(8, 8, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    QByteArray jpg = frjpeg::encode(img);
+    const int sof = jpg.indexOf("\xFF\xC0");
+    ASSERT_GT(sof, 0);
+    jpg[sof + 5] = '\x0F';
+    jpg[sof + 6] = '\xA0';
+    jpg[sof + 7] = '\x0F';
+    jpg[sof + 8] = '\xA0';
+    p.setData(TfrPicture::Jpeg, jpg);
+    EXPECT_TRUE(p.image.isNull());
+    EXPECT_TRUE(p.error.contains("too large")) << p.error.toStdString();
+}
