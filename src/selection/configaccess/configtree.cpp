@@ -470,12 +470,15 @@ private:
             std::memmove(m_buffer.data(), m_begin, kept);
         m_base += consumed;
         m_buffer.truncate(kept);
-        std::size_t want = m_chunk;
-        if (m_buffer.capacity() - kept < want)
-            m_buffer.reserve(std::max(kept + want, 2 * m_buffer.capacity()));
-        want = m_buffer.capacity() - kept; // fill the room there is
-        char* at = m_buffer.extend(want);
-        const qint64 n = m_in.read(at, static_cast<qint64>(std::min<std::size_t>(want, m_chunk)));
+        // A token that is still incomplete is taken apart again from its
+        // start after every read; reading as much again as it already holds
+        // keeps that linear in the token's size.
+        const std::size_t piece = std::max(m_chunk, kept);
+        if (m_buffer.capacity() - kept < piece)
+            m_buffer.reserve(std::max(kept + piece, 2 * m_buffer.capacity()));
+        const std::size_t room = m_buffer.capacity() - kept;
+        char* at = m_buffer.extend(room);
+        const qint64 n = m_in.read(at, static_cast<qint64>(std::min(room, piece)));
         if (n < 0)
             throw TConfigReadError{};
         m_buffer.truncate(kept + static_cast<std::size_t>(n));
