@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <random>
 
 using configaccess::TConfigReadError;
 using configaccess::TConfigSyntaxError;
@@ -76,6 +77,41 @@ TEST(ConfigTreeReader, SameTreeForEveryPieceSize) {
     };
     for (std::size_t chunk : kChunks)
         EXPECT_EQ(dump(kRich, chunk), expected) << "piece size " << chunk;
+}
+
+// The outcome of a parse as text: the tree, or the fault and its offset.
+QByteArray outcome(const QByteArray& xml, std::size_t chunk) {
+    try {
+        return dump(xml, chunk).join('\n');
+    } catch (const TConfigSyntaxError& e) {
+        return "error at " + QByteArray::number(qulonglong(e.offset)) + ": " + e.reason.toUtf8();
+    }
+}
+
+// Damaged copies of a rich file (bytes removed, doubled or replaced by markup
+// characters): whatever the outcome, it does not depend on where the pieces
+// are cut.
+TEST(ConfigTreeReader, DamagedFilesGiveTheSameOutcomeForEveryPieceSize) {
+    std::mt19937 random(20261209);
+    const char marks[] = "<>/!?-[]\"'=& \n\r";
+    int errors = 0;
+    for (int round = 0; round < 300; ++round) {
+        QByteArray xml = kRich;
+        for (int k = 0; k < 1 + round % 3; ++k) {
+            const auto at = static_cast<qsizetype>(random() % static_cast<unsigned>(xml.size()));
+            switch (random() % 3) {
+            case 0: xml.remove(at, 1); break;
+            case 1: xml.insert(at, xml[at]); break;
+            default: xml[at] = marks[random() % (sizeof marks - 1)]; break;
+            }
+        }
+        const QByteArray expected = outcome(xml, TConfigTree::DefaultChunkSize);
+        errors += expected.startsWith("error at ");
+        for (std::size_t chunk : {std::size_t(1), std::size_t(3), std::size_t(64)})
+            ASSERT_EQ(outcome(xml, chunk), expected) << "piece size " << chunk << "\n" << xml.toStdString();
+    }
+    EXPECT_GT(errors, 100); // the damage was seen
+    EXPECT_LT(errors, 300);
 }
 
 TEST(ConfigTreeReader, ValuesLongerThanThePiecesAndTheBuffer) {
