@@ -48,7 +48,8 @@ class Writer:
         self.tmp = path + ".tmp"
         self.f = open(self.tmp, "w", encoding="utf-8", newline="\n")
         self.f.write('<?xml version="1.0" encoding="UTF-8"?>\n')
-        self.f.write(f"<!-- {comment} -->\n")
+        # "--" may not appear inside an XML comment.
+        self.f.write(f"<!-- {comment.replace('--', '')} -->\n")
         self.f.write("<config>\n")
         self.depth = 1
         self.nodes = 0

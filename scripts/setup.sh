@@ -8,7 +8,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
-  libjpeg62-turbo-dev libpugixml-dev
+  libjpeg62-turbo-dev
   fonts-liberation
   xvfb xauth
   python3 python3-xlrd
