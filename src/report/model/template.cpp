@@ -371,7 +371,11 @@ void TfrReport::writePageSection(TBinaryWriter& out) {
     writeString(out, printer);
     for (int i = 0; i < m_pages.count(); ++i) {
         out.writeU8(recPage);
-        writePageRecord(out, *m_pages.page(i));
+        try {
+            writePageRecord(out, *m_pages.page(i));
+        } catch (const Exception& e) {
+            throw Exception(QStringLiteral("Страница %1: %2").arg(m_pages.page(i)->name, e.message()));
+        }
     }
     for (int i = 0; i < m_pages.count(); ++i) {
         for (const auto& view : m_pages.page(i)->objects()) {
@@ -387,12 +391,20 @@ void TfrReport::writePageSection(TBinaryWriter& out) {
             const qsizetype at = out.pos();
             out.writeU32(0);
             view->saveMode = TfrSaveMode::Design;
-            view->saveToStream(out);
+            try {
+                view->saveToStream(out);
+            } catch (const Exception& e) {
+                throw Exception(QStringLiteral("Объект %1: %2").arg(view->name(), e.message()));
+            }
             patchOffset(out, at);
         }
     }
     out.writeU8(recDictionary);
-    m_dictionary.saveToStream(out);
+    try {
+        m_dictionary.saveToStream(out);
+    } catch (const Exception& e) {
+        throw Exception(QStringLiteral("Словарь: %1").arg(e.message()));
+    }
 }
 
 void TfrReport::readPageSection(TBinaryReader& in) {

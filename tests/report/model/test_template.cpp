@@ -730,8 +730,15 @@ TEST_F(Template, FilesLoadSaveAndFailSafely) {
     while (r.pages().count() > 256)
         r.pages().remove(r.pages().count() - 1);
     EXPECT_NO_THROW(r.saveToStream());
-    r.pages()[0]->add(engine.engine().createObject(gtMemo))->memo << QString(70000, u'x');
-    EXPECT_THROW(r.saveToFile(path), Exception);
+    TfrView* big = r.pages()[0]->add(engine.engine().createObject(gtMemo));
+    big->setName("Memo7");
+    big->memo << QString(70000, u'x');
+    try {
+        r.saveToFile(path);
+        ADD_FAILURE() << "saved a line of 70000 characters";
+    } catch (const Exception& e) {
+        EXPECT_TRUE(e.message().startsWith("Объект Memo7: Текст длиной 70000 символов")) << e.what();
+    }
     EXPECT_EQ(*textfile::readBytes(path), saved);
 
     TfrReport back;
