@@ -985,3 +985,21 @@ TEST_F(Template, TinyPicturesClaimingHugeImagesAreRefused) {
     EXPECT_TRUE(p.image.isNull());
     EXPECT_TRUE(p.error.contains("too large")) << p.error.toStdString();
 }
+
+TEST_F(Template, ExtensionRecordEndsThePageSection) {
+    // No extension component is installed: code 253 and one more byte end the
+    // page section; the information block follows.
+    const QByteArray empty = dataFile("empty.frf");
+    const QByteArray infoBlock = empty.right(34);
+    QByteArray file = empty.left(9 + 91) + QByteArray("\xFD\x00", 2) + infoBlock;
+    TfrReport r;
+    r.loadFromStream(file);
+    EXPECT_TRUE(ui.messages.empty()) << ui.texts().join('|').toStdString();
+    EXPECT_EQ(r.pages().count(), 1);
+    EXPECT_DOUBLE_EQ(r.info.createDate, 46000.25);
+
+    // Without an information block the information is reset (dates now).
+    r.loadFromStream(empty.left(9 + 91) + QByteArray("\xFC", 1));
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_NEAR(r.info.createDate, datetime::now(), 1.0 / 24);
+}
