@@ -7,6 +7,8 @@
 #include "report/model/engine.h"
 #include "report/model/report.h"
 
+#include <QtGlobal>
+
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -24,7 +26,15 @@ public:
     std::optional<QString> inputBox(const QString&, const QString&, const QString&) override { return std::nullopt; }
 };
 
+void quietQtMessages(QtMsgType, const QMessageLogContext&, const QString&) {}
+
 } // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    // Image readers warn about damaged pictures on stderr; that is expected here.
+    qInstallMessageHandler(quietQtMessages);
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static TQuietInteraction quiet;
