@@ -1003,3 +1003,26 @@ TEST_F(Template, ExtensionRecordEndsThePageSection) {
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_NEAR(r.info.createDate, datetime::now(), 1.0 / 24);
 }
+
+TEST_F(Template, EveryCutOfATemplateIsRefusedOrComplete) {
+    registerAddIn();
+    for (const char* name : {"objects.frf", "old21.frf", "old23.frf", "pictures.frf"}) {
+        SCOPED_TRACE(name);
+        const QByteArray file = dataFile(name);
+        int refused = 0;
+        for (qsizetype n = 1; n < file.size(); ++n) {
+            ui.messages.clear();
+            TfrReport r;
+            r.loadFromStream(file.left(n));
+            ASSERT_LE(ui.messages.size(), 1u) << n;
+            if (!ui.messages.empty()) {
+                ++refused;
+                EXPECT_EQ(ui.messages[0].text, kBadFormat) << n;
+                EXPECT_EQ(r.pages().count(), 1) << n;
+            }
+        }
+        // Only cuts inside the information block (or right at its start) can
+        // load: everything before it is needed.
+        EXPECT_GE(refused, file.size() - 1 - 34 - 1);
+    }
+}
