@@ -2,6 +2,7 @@
 
 #include "common/exception.h"
 #include "common/rounding.h"
+#include "common/textfile.h"
 #include "report/model/dataset.h"
 #include "report/model/engine.h"
 #include "report/model/jpeg.h"
@@ -19,19 +20,6 @@
 
 namespace {
 
-// Text of a string list as scripts read it: lines joined by CR LF.
-QString listText(const QStringList& lines) { return lines.join(QStringLiteral("\r\n")); }
-
-QStringList textLines(const QString& text) {
-    if (text.isEmpty())
-        return {};
-    QString t = text;
-    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    t.replace(u'\r', u'\n');
-    if (t.endsWith(u'\n'))
-        t.chop(1);
-    return t.split(u'\n');
-}
 
 TfrColor toColor(const TVariant& v) {
     if (v.kind() == TVariant::Kind::Double || v.kind() == TVariant::Kind::DateTime)
@@ -273,7 +261,7 @@ bool TfrView::setPropValue(const QString& name, const TVariant& v) {
     else if (is(n, u"VISIBLE"))
         visible = v.toBool();
     else if (is(n, u"MEMO"))
-        memo = textLines(v.toString());
+        memo = textfile::splitLines(v.toString());
     else if (is(n, u"MEMO.COUNT"))
         ; // read-only
     else if (is(n, u"RESTRICTIONS"))
@@ -285,7 +273,7 @@ bool TfrView::setPropValue(const QString& name, const TVariant& v) {
     else if (is(n, u"STRETCHED"))
         setFlag(frflags::Stretched, v.toBool());
     else if (is(n, u"DATAFIELD"))
-        memo = textLines(v.toString());
+        memo = textfile::splitLines(v.toString());
     else
         return TfrObject::setPropValue(name, v);
     return true;
@@ -322,7 +310,7 @@ std::optional<TVariant> TfrView::getPropValue(const QString& name) {
     if (is(n, u"VISIBLE"))
         return TVariant(visible);
     if (is(n, u"MEMO"))
-        return TVariant(listText(memo));
+        return TVariant(frListText(memo));
     if (is(n, u"MEMO.COUNT"))
         return intValue(memo.size());
     if (is(n, u"RESTRICTIONS"))
@@ -501,7 +489,7 @@ bool TfrMemoView::setPropValue(const QString& name, const TVariant& v) {
     else if (is(n, u"CHARSPACING"))
         charSpacing = v.toInt();
     else if (is(n, u"LINES"))
-        memo = textLines(v.toString());
+        memo = textfile::splitLines(v.toString());
     else if (is(n, u"LINES.COUNT"))
         ; // read-only
     else
@@ -533,7 +521,7 @@ std::optional<TVariant> TfrMemoView::getPropValue(const QString& name) {
     if (is(n, u"CHARSPACING"))
         return intValue(charSpacing);
     if (is(n, u"LINES"))
-        return TVariant(listText(memo));
+        return TVariant(frListText(memo));
     if (is(n, u"LINES.COUNT"))
         return intValue(memo.size());
     return TfrStretcheable::getPropValue(name);
@@ -650,7 +638,7 @@ bool TfrBandView::setPropValue(const QString& name, const TVariant& v) {
     if (is(n, u"EOF"))
         return true; // read-only
     if (is(n, u"ONBEFOREPRINT")) {
-        script = textLines(v.toString());
+        script = textfile::splitLines(v.toString());
         return true;
     }
     const bool known = is(n, u"CHILDBAND") || is(n, u"MASTER") || is(n, u"COLUMNS") || is(n, u"COLUMNWIDTH") ||
@@ -689,7 +677,7 @@ std::optional<TVariant> TfrBandView::getPropValue(const QString& name) {
     if (is(n, u"EOF"))
         return TVariant(dataset ? dataset->eof() : true); // no data: nothing left to walk
     if (is(n, u"ONBEFOREPRINT"))
-        return TVariant(listText(script));
+        return TVariant(frListText(script));
     const bool known = is(n, u"CHILDBAND") || is(n, u"MASTER") || is(n, u"COLUMNS") || is(n, u"COLUMNWIDTH") ||
                        is(n, u"COLUMNGAP") || is(n, u"NEWCOLUMNAFTER") || is(n, u"DATASOURCE") || is(n, u"CONDITION");
     if (known) {

@@ -25,6 +25,10 @@ class TfrPage;
 class TfrReport;
 class TfrTableSource;
 
+// Text of a string list (memo, script) as scripts read it: lines joined by CR LF.
+// Set from text, the lines are split at CR, LF or CR LF (textfile::splitLines).
+inline QString frListText(const QStringList& lines) { return lines.join(QStringLiteral("\r\n")); }
+
 // One named property of an object as scripts and the object inspector see it.
 struct TfrPropRec {
     QString name;              // at most 32 characters

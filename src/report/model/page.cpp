@@ -1,5 +1,6 @@
 #include "report/model/page.h"
 
+#include "common/textfile.h"
 #include "report/model/engine.h"
 #include "report/model/report.h"
 
@@ -160,19 +161,6 @@ void TfrPage::defineProperties() {
     addProperty(QStringLiteral("OnBeforePrint"), frdtHasEditor);
 }
 
-namespace {
-QString listText(const QStringList& lines) { return lines.join(QStringLiteral("\r\n")); }
-QStringList textLines(const QString& text) {
-    if (text.isEmpty())
-        return {};
-    QString t = text;
-    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    t.replace(u'\r', u'\n');
-    if (t.endsWith(u'\n'))
-        t.chop(1);
-    return t.split(u'\n');
-}
-} // namespace
 
 bool TfrPage::setPropValue(const QString& name, const TVariant& v) {
     const QString n = name.toUpper();
@@ -206,7 +194,7 @@ bool TfrPage::setPropValue(const QString& name, const TVariant& v) {
     } else if (is(n, u"POSITION"))
         position = static_cast<std::uint8_t>(enumValue(name, v));
     else if (is(n, u"ONACTIVATE") || is(n, u"ONBEFOREPRINT"))
-        script = textLines(v.toString());
+        script = textfile::splitLines(v.toString());
     else if (is(n, u"SIZE"))
         pSize = v.toInt();
     else if (is(n, u"LEFTMARGIN"))
@@ -260,7 +248,7 @@ std::optional<TVariant> TfrPage::getPropValue(const QString& name) {
     if (is(n, u"POSITION"))
         return intValue(position);
     if (is(n, u"ONACTIVATE") || is(n, u"ONBEFOREPRINT"))
-        return TVariant(listText(script));
+        return TVariant(frListText(script));
     if (is(n, u"SIZE"))
         return intValue(pSize);
     if (is(n, u"LEFTMARGIN"))
