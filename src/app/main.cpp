@@ -5,7 +5,7 @@
 #include "app/widgetinteraction.h"
 #include "common/exception.h"
 #include "report/model/engine.h"
-#include "report/model/printer.h"
+#include "report/preview/printers.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -31,7 +31,7 @@ int main(int argc, char* argv[]) {
 
     try {
         // Reports see the installed printers (without any, the virtual printer).
-        TfrEngine::current().printer().attachPlatformPrinters();
+        frAttachPlatformPrinters(TfrEngine::current().printer());
         TApplicationShell shell;
         return shell.run(app, commandLine);
     } catch (const Exception& e) {

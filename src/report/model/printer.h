@@ -72,10 +72,8 @@ public:
     static QString virtualPrinterName();
     static QString defaultBinName();
 
-    // Rebuilds the list from the installed platform printers and selects the
-    // first of them, or the virtual printer when none is installed.
-    void attachPlatformPrinters();
-    // Replaces the devices (tests); the virtual printer stays last. Selects the
+    // Replaces the devices (the installed printers, or fakes in tests); the
+    // virtual printer stays last. Selects the
     // first device, or the virtual printer when the list is empty.
     void setDevices(std::vector<std::unique_ptr<TfrPrinterDevice>> devices);
 
@@ -139,5 +137,3 @@ private:
     TfrPrinterDevice::State m_device;
 };
 
-// Devices for the installed printers (empty when none is installed).
-std::vector<std::unique_ptr<TfrPrinterDevice>> frPlatformPrinterDevices();
