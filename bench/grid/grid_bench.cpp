@@ -55,15 +55,20 @@ TGridRows& grid(int rows) {
     return *g;
 }
 
+// Ungrouped, unsorted rows loaded anew (sort keys and groups made again).
+void freshLoad(TGridRows& g) {
+    g.setGrouping({});
+    g.clearSort();
+    g.reload();
+}
+
 // Sort keys are made on first use after a load: every iteration starts from a
 // fresh load so that the figure includes them.
 void BM_SortByStringColumn(benchmark::State& state) {
     TGridRows& g = grid(Rows);
     for (auto _ : state) {
         state.PauseTiming();
-        g.setGrouping({});
-        g.clearSort();
-        g.reload();
+        freshLoad(g);
         state.ResumeTiming();
         g.sortBy(QStringLiteral("Name"));
     }
@@ -88,9 +93,7 @@ void BM_GroupByOneColumn(benchmark::State& state) {
     TGridRows& g = grid(Rows);
     for (auto _ : state) {
         state.PauseTiming();
-        g.setGrouping({});
-        g.clearSort();
-        g.reload();
+        freshLoad(g);
         state.ResumeTiming();
         g.groupBy(QStringLiteral("Kind"));
     }

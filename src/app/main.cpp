@@ -4,6 +4,7 @@
 #include "app/shell.h"
 #include "app/widgetinteraction.h"
 #include "common/exception.h"
+#include "common/numformat.h"
 #include "report/model/engine.h"
 #include "report/preview/printers.h"
 
@@ -17,7 +18,7 @@ int main(int argc, char* argv[]) {
     const QString commandLine = cmdline::processCommandLine(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ostrand"));
-    TApplicationShell::setProcessNumberFormat();
+    numfmt::usePointAsDecimalSeparator();
     TApplicationShell::setApplicationFonts();
 
     // Qt's own dialogs (file dialogs, standard buttons) speak Russian too.

@@ -10,8 +10,6 @@
 #include <QDialog>
 #include <QFont>
 #include <QLineEdit>
-#include <QLocale>
-#include <clocale>
 
 TApplicationShell::TApplicationShell()
     : m_main(std::make_unique<TfrmMain>()), m_login(std::make_unique<TLoginDlg>()),
@@ -50,11 +48,6 @@ int TApplicationShell::run(QApplication& app, const QString& commandLine) {
         return 0;
     m_main->show();
     return app.exec();
-}
-
-void TApplicationShell::setProcessNumberFormat() {
-    QLocale::setDefault(QLocale::c());
-    std::setlocale(LC_NUMERIC, "C");
 }
 
 void TApplicationShell::setApplicationFonts() {

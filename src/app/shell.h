@@ -38,10 +38,6 @@ public:
     // Returns the process exit code (0 also when the dialog is cancelled).
     int run(QApplication& app, const QString& commandLine);
 
-    // "." as decimal separator for every conversion of the process (Qt and C
-    // library). To be called after the QApplication exists, since creating it
-    // sets the C library's locale from the environment.
-    static void setProcessNumberFormat();
     // Liberation Sans wherever the windows ask for MS Sans Serif or Arial, and
     // the application font.
     static void setApplicationFonts();

@@ -1,11 +1,19 @@
 #include "numformat.h"
 
+#include <QLocale>
+
 #include <charconv>
+#include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <string>
 
 namespace numfmt {
+
+void usePointAsDecimalSeparator() {
+    QLocale::setDefault(QLocale::c());
+    std::setlocale(LC_NUMERIC, "C");
+}
 
 QString formatFloat(double value) {
     if (std::isnan(value))

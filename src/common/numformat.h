@@ -8,6 +8,11 @@
 // Conversions between numbers and text. The decimal separator is always ".".
 namespace numfmt {
 
+// Makes "." the decimal separator of every conversion of the process, Qt's and
+// the C library's. Call it after the Q(Core)Application exists, since creating
+// one sets the C library's locale from the environment.
+void usePointAsDecimalSeparator();
+
 // General format with up to 15 significant digits: fixed notation while the
 // integer part has at most 15 digits and the magnitude is at least 0.0001,
 // otherwise scientific ("1.5E-5", "1E20"); no trailing zeros, "0" for zero.
