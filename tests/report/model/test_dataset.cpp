@@ -1,9 +1,10 @@
 #include "common/cp1251.h"
 #include "common/exception.h"
 #include "report/model/engine.h"
-#include "report/model/mainreport.h"
+#include "report/memdata/mainreport.h"
 #include "report/model/objects.h"
 #include "report/model/dataset.h"
+#include "report/memdata/memtablesource.h"
 #include "table/memtable.h"
 
 #include <QBuffer>
@@ -332,7 +333,7 @@ TEST(ReportDatasets, FieldReferencesSplitOutsideQuotes) {
 }
 
 TEST(ReportDatasets, BlobFieldsFillMemosAndPictures) {
-    TfrScopedEngine engine;
+    TfrEngine engine;
     using K = TfrTableSource::FieldKind;
     QImage image(3, 2, QImage::Format_RGB32);
     image.fill(Qt::red);
@@ -363,14 +364,14 @@ TEST(ReportDatasets, BlobFieldsFillMemosAndPictures) {
 }
 
 TEST(ReportDatasets, MainReportSetUpRegistersTheProgramsNames) {
-    TfrScopedEngine scoped;
+    TfrEngine scoped;
     TMemTable ds(QStringLiteral("Selection"));
     TMemTable ds2(QStringLiteral("Lookup"));
     fillNumbers(ds, 2);
-    TfrDataRegistry& registry = scoped.engine().dataRegistry();
+    TfrDataRegistry& registry = scoped.dataRegistry();
     {
-        TfrMainReport main(ds, ds2);
-        EXPECT_EQ(main.report().dataset, &main.frDS());
+        TfrMainReport main(scoped, ds, ds2);
+        EXPECT_EQ(main.report().dataset(), &main.frDS());
         EXPECT_EQ(&main.report().dataRegistry(), &registry);
         EXPECT_EQ(registry.findDataset(QStringLiteral("frds")), &main.frDS());
         EXPECT_EQ(registry.findTable(QStringLiteral("DS")), &main.dsSource());

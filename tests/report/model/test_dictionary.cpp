@@ -1,6 +1,7 @@
 #include "report/model/dictionary.h"
 #include "report/model/engine.h"
 #include "report/model/report.h"
+#include "report/memdata/memtablesource.h"
 #include "table/memtable.h"
 
 #include <gtest/gtest.h>
@@ -23,7 +24,7 @@ TVariant evaluateForTest(TfrReport& report, const QString& expr) {
 class DictionaryTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        engine.engine().evaluator = evaluateForTest;
+        engine.evaluator = evaluateForTest;
         table.addFieldDef(QStringLiteral("Name"), TFieldType::String, 30);
         table.addFieldDef(QStringLiteral("Qty"), TFieldType::Integer);
         table.open();
@@ -34,7 +35,7 @@ protected:
         registry.addDataset(&frDS);
         registry.addTable(&source);
         report.setDataRegistry(&registry);
-        report.dataset = &frDS;
+        report.setDataset(&frDS);
     }
     void add(const QString& name, int qty) {
         table.append();
@@ -43,12 +44,12 @@ protected:
         table.post();
     }
 
-    TfrScopedEngine engine;
+    TfrEngine engine;
     TMemTable table{QStringLiteral("DS")};
     TfrMemTableSource source{table};
     TfrDBDataSet frDS{QStringLiteral("frDS")};
     TfrDataRegistry registry{QStringLiteral("frmMain")};
-    TfrReport report;
+    TfrReport report{engine};
     TfrDataDictionary& dict = report.dictionary();
 };
 
@@ -132,12 +133,12 @@ TEST_F(DictionaryTest, ExpressionsAndGlobals) {
     dict.setVariable(QStringLiteral("Shadowed"), TVariant(QStringLiteral("'dictionary'")));
     EXPECT_EQ(dict.value(QStringLiteral("text")).toString(), "abc");
 
-    engine.engine().evaluator = nullptr; // the parser must not be asked for an empty value
+    engine.evaluator = nullptr; // the parser must not be asked for an empty value
     EXPECT_TRUE(dict.isVariable(QStringLiteral("Unset")));
     EXPECT_TRUE(dict.value(QStringLiteral("Unset")).isEmpty());
     EXPECT_THROW(dict.value(QStringLiteral("Text")), Exception);
 
-    engine.engine().globalVariables().set(QStringLiteral("SHADOWED"), TVariant(std::int32_t(42)));
+    engine.globalVariables().set(QStringLiteral("SHADOWED"), TVariant(std::int32_t(42)));
     EXPECT_EQ(dict.value(QStringLiteral("Shadowed")).toInt(), 42);
     EXPECT_TRUE(dict.value(QStringLiteral("Unknown")).isEmpty());
 }
