@@ -1,11 +1,11 @@
 #include "app/cli/cli.h"
 
+#include "app/cli/templateinfo.h"
 #include "common/cp1251.h"
 #include "common/exception.h"
 #include "common/interaction.h"
 #include "grid/gridexport.h"
 #include "grid/gridrows.h"
-#include "app/cli/templateinfo.h"
 #include "report/model/engine.h"
 #include "selection/configaccess/configapi.h"
 #include "selection/selectionengine.h"

@@ -383,3 +383,27 @@ TEST(ReportDatasets, MainReportSetUpRegistersTheProgramsNames) {
     EXPECT_TRUE(registry.datasets().empty());
     EXPECT_TRUE(registry.tables().empty());
 }
+
+TEST(ReportDatasets, LinksToDestroyedDatasetsAndTablesReadAsNothing) {
+    TfrEngine engine;
+    TfrReport report(engine);
+    TfrDataRegistry registry;
+    TMemTable table(QStringLiteral("DS"));
+    auto source = std::make_unique<TfrMemTableSource>(table);
+    auto dataset = std::make_unique<TfrDBDataSet>(QStringLiteral("frDS"));
+    dataset->setDataSet(source.get());
+    registry.addTable(source.get());
+    registry.addDataset(dataset.get());
+    report.setDataset(dataset.get());
+    ASSERT_EQ(registry.findDataset(QStringLiteral("frDS")), dataset.get());
+
+    source.reset();
+    EXPECT_EQ(dataset->table(), nullptr);
+    EXPECT_EQ(registry.findTable(QStringLiteral("DS")), nullptr);
+    EXPECT_THROW(dataset->init(), Exception); // "Unable to open dataset"
+    dataset.reset();
+    EXPECT_EQ(report.dataset(), nullptr);
+    EXPECT_EQ(registry.findDataset(QStringLiteral("frDS")), nullptr);
+    EXPECT_TRUE(registry.datasets().empty());
+    EXPECT_TRUE(report.dictionary().datasetList().isEmpty());
+}

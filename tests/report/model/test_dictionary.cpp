@@ -1,3 +1,4 @@
+#include "common/binio.h"
 #include "report/model/dictionary.h"
 #include "report/model/engine.h"
 #include "report/model/report.h"
@@ -280,4 +281,40 @@ TEST_F(DictionaryTest, ResolutionOrderCacheThenVariablesThenFields) {
     EXPECT_EQ(dict.value(QStringLiteral("NAME")).toString(), "Насос");
     dict.clearCache();
     EXPECT_EQ(dict.value(QStringLiteral("Name")).toString(), "late");
+}
+
+TEST_F(DictionaryTest, FieldAliasesBelongToTheirOwnDataset) {
+    // DS2 also has a Qty field; its alias must not answer for DS, whose name
+    // is a prefix of DS2's.
+    TMemTable second(QStringLiteral("DS2"));
+    second.addFieldDef(QStringLiteral("Qty"), TFieldType::Integer);
+    second.open();
+    TfrMemTableSource secondSource(second);
+    registry.addTable(&secondSource);
+    dict.aliases.set(QStringLiteral("DS2.Qty"), TVariant(QStringLiteral("Остаток")));
+    EXPECT_TRUE(dict.isVariable(QStringLiteral("DS2.Остаток")));
+    EXPECT_FALSE(dict.isVariable(QStringLiteral("DS.Остаток")));
+    dict.aliases.set(QStringLiteral("DS.Qty"), TVariant(QStringLiteral("Остаток")));
+    EXPECT_TRUE(dict.isVariable(QStringLiteral("DS.Остаток")));
+    EXPECT_EQ(dict.value(QStringLiteral("DS.Остаток")).toInt(), 3);
+}
+
+TEST_F(DictionaryTest, CurrentLayoutStartingWithAVariableRoundTrips) {
+    // A dictionary of the layout this program writes whose first entry is a
+    // variable, not a category, is taken as it is.
+    dict.setVariable(QStringLiteral("Var"), TVariant(QStringLiteral("1")));
+    dict.setVariable(QStringLiteral(" Cat"), TVariant(QString()));
+    dict.setVariable(QStringLiteral("Inner"), TVariant(QStringLiteral("2")));
+    QByteArray bytes;
+    TBinaryWriter out(bytes);
+    dict.saveToStream(out);
+    for (int round = 0; round < 2; ++round) {
+        TBinaryReader in(bytes);
+        dict.loadFromStream(in, 25);
+        EXPECT_EQ(dict.variables.names(), QStringList({"Var", " Cat", "Inner"})) << round;
+        QByteArray again;
+        TBinaryWriter w(again);
+        dict.saveToStream(w);
+        EXPECT_EQ(again, bytes) << round;
+    }
 }

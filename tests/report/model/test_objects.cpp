@@ -428,3 +428,31 @@ TEST(ReportObjects, ConstantTableHoldsTheNamedValues) {
     // + 6 alignments + 8 band alignments + 6 frame styles + 8 box flags + CRLF + Null.
     EXPECT_EQ(c.count(), 42 + 5 + 4 + 5 + 6 + 8 + 6 + 8 + 2);
 }
+
+TEST(ReportObjects, DataFieldIsTheFirstMemoLineOnly) {
+    TfrMemoView m;
+    m.memo = {"[Old]", "second", "third"};
+    EXPECT_TRUE(m.setPropValue(QStringLiteral("DataField"), TVariant(QStringLiteral("[New]"))));
+    EXPECT_EQ(m.memo, QStringList({"[New]", "second", "third"}));
+    EXPECT_EQ(m.getPropValue(QStringLiteral("datafield"))->toString(), "[New]");
+    TfrPictureView p;
+    p.setPropValue(QStringLiteral("DataField"), TVariant(QStringLiteral("DS.Photo")));
+    EXPECT_EQ(p.memo, QStringList({"DS.Photo"}));
+}
+
+TEST(ReportObjects, ColoursAboveTheSignedRangeAreKept) {
+    // System colours given as numbers (doubles above 0x7FFFFFFF) keep their
+    // bits for objects and pages alike.
+    TfrEngine engine;
+    TfrReport report(engine);
+    TfrPage* page = report.pages()[report.pages().add()];
+    TfrMemoView m;
+    for (TfrObject* o : std::initializer_list<TfrObject*>{&m, page}) {
+        const QString prop = o == page ? QStringLiteral("Color") : QStringLiteral("FillColor");
+        EXPECT_TRUE(o->setPropValue(prop, TVariant(double(0x8000000F))));
+        EXPECT_EQ(static_cast<std::uint32_t>(o->getPropValue(prop)->toInt()), 0x8000000Fu) << prop.toStdString();
+        EXPECT_TRUE(o->setPropValue(prop, TVariant(std::int32_t(0xFF))));
+        EXPECT_EQ(o->getPropValue(prop)->toInt(), 0xFF);
+    }
+    EXPECT_EQ(page->color, 0xFFu);
+}

@@ -479,6 +479,49 @@ TEST_F(Template, FileWithoutVersionByteReadsAsVersion21) {
     EXPECT_EQ(saveCut(again), once);
 }
 
+TEST_F(Template, FileWithoutVersionByteKeepingTheDefaultPrinter) {
+    // KeepDefaultPrinter true makes the first byte 0xFF: no version, still a
+    // file without a version byte. 26 to 254 stay refused.
+    QByteArray file = dataFile("old21.frf");
+    file[0] = '\xFF';
+    file[1] = '\xFF';
+    TfrReport r(engine);
+    const TfrLoadResult result = r.loadFromStream(file);
+    EXPECT_TRUE(result.ok()) << result.messages.join('|').toStdString();
+    EXPECT_EQ(result.version, 21);
+    EXPECT_TRUE(r.keepDefaultPrinter);
+    ASSERT_EQ(r.pages().count(), 1);
+    EXPECT_EQ(r.pages()[0]->count(), 3);
+    for (char first : {'\x1A', '\xFE'}) {
+        QByteArray newer = saveCut(r) + QByteArray(8, 0);
+        newer[0] = first;
+        TfrReport n(engine);
+        EXPECT_EQ(n.loadFromStream(newer).status, TfrLoadResult::Status::Failed);
+    }
+}
+
+TEST_F(Template, SavingChangesNothingAndRepeatsItsBytes) {
+    TfrReport r(engine);
+    ASSERT_TRUE(r.loadFromStream(dataFile("old21.frf")).ok());
+    TfrView* band = r.pages()[0]->object(0);
+    TfrView* memo = r.pages()[0]->object(1);
+    const std::uint8_t bandMinor = band->objectVersionMinor, memoMajor = memo->objectVersionMajor;
+    const double lastChange = r.info.lastChangeDate;
+    const QByteArray first = r.saveToStream();
+    const QByteArray second = r.saveToStream();
+    EXPECT_EQ(first, second);
+    // Versions and dates are decided for the output, not stored back.
+    EXPECT_EQ(band->objectVersionMinor, bandMinor);
+    EXPECT_EQ(memo->objectVersionMajor, memoMajor);
+    EXPECT_EQ(r.info.lastChangeDate, lastChange);
+    // What was written says version 2 (bands 2.1), and a load of it saves the same bytes.
+    TfrReport back(engine);
+    ASSERT_TRUE(back.loadFromStream(first).ok());
+    EXPECT_EQ(back.pages()[0]->object(0)->objectVersionMajor, 2);
+    EXPECT_EQ(back.pages()[0]->object(0)->objectVersionMinor, 1);
+    EXPECT_EQ(back.saveToStream(), first);
+}
+
 TEST_F(Template, Versions22And23) {
     TfrReport r22(engine);
     present(r22.loadFromStream(dataFile("old22.frf")));
