@@ -7,7 +7,6 @@
 #include <QByteArray>
 #include <QFont>
 #include <QImage>
-#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
