@@ -4,11 +4,24 @@
 #include "common/numformat.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTextStream>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
+    // Prepared reports are drawn with fonts: those commands run a windowless
+    // graphical application.
+    std::unique_ptr<QCoreApplication> application;
+    if (argc > 1 && std::strncmp(argv[1], "--frp-", 6) == 0) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        application = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    QCoreApplication& app = *application;
     numfmt::usePointAsDecimalSeparator();
     QTextStream out(stdout);
     QTextStream err(stderr);

@@ -169,10 +169,26 @@ void TfrFontMeasurer::drawText(QPainter& painter, const TfrFont& font, int pixel
     run.setRawFont(face.raw);
     run.setGlyphIndexes(glyphs);
     run.setPositions(positions);
-    run.setUnderline(font.style & fsUnderline);
-    run.setStrikeOut(font.style & fsStrikeOut);
     painter.setPen(color);
     painter.drawGlyphRun(QPointF(0, 0), run);
+    if (!(font.style & (fsUnderline | fsStrikeOut)))
+        return;
+    // Underline and strike-out span the whole text, blanks included.
+    const QList<QPointF> advances = face.raw.advancesForGlyphIndexes(glyphs, QRawFont::SeparateAdvances);
+    double from = lefts[0], to = lefts[0];
+    for (qsizetype i = 0; i < glyphs.size(); ++i) {
+        from = std::min(from, lefts[static_cast<std::size_t>(i)]);
+        to = std::max(to, lefts[static_cast<std::size_t>(i)] + (i < advances.size() ? advances[i].x() : 0.0));
+    }
+    const double thickness = std::max(1.0, std::round(face.raw.lineThickness()));
+    if (font.style & fsUnderline) {
+        const double y = baseline + std::max(1.0, std::round(face.raw.underlinePosition()));
+        painter.fillRect(QRectF(from, y, to - from, thickness), color);
+    }
+    if (font.style & fsStrikeOut) {
+        const double y = baseline - std::round(face.raw.xHeight() / 2);
+        painter.fillRect(QRectF(from, y, to - from, thickness), color);
+    }
 }
 
 // ---------------------------------------------------------------- the engine's measurer
