@@ -70,7 +70,7 @@ bool frPreparedInfo(TfrEngine& engine, const QString& path, QTextStream& out, QT
                    .arg(p.margins.right)
                    .arg(p.margins.bottom)
                    .arg(p.usesMargins() ? QStringLiteral("margins used") : QStringLiteral("stretched to printable"))
-                   .arg(p.stream.size())
+                   .arg(p.streamSize())
             << Qt::endl;
         try {
             const TfrPage& page = pages.loadPage(i);

@@ -162,6 +162,38 @@ void frAlignObjectsOnPage(TfrPage& page) {
     }
 }
 
+// ---------------------------------------------------------------- page streams
+
+QByteArray TfrPreparedPage::stream() const { return m_packed ? qUncompress(m_bytes) : m_bytes; }
+
+void TfrPreparedPage::setStream(QByteArray bytes) {
+    m_bytes = std::move(bytes);
+    m_packed = false;
+}
+
+QByteArray& TfrPreparedPage::openStream() {
+    if (m_packed) {
+        m_bytes = qUncompress(m_bytes);
+        m_packed = false;
+    }
+    return m_bytes;
+}
+
+void TfrPreparedPage::pack() {
+    if (m_packed || m_bytes.size() < 64)
+        return;
+    m_size = m_bytes.size();
+    // The fastest level: object records repeat so much that it packs them to
+    // a fraction already.
+    QByteArray packed = qCompress(m_bytes, 1);
+    if (packed.size() < m_bytes.size()) {
+        m_bytes = std::move(packed);
+        m_packed = true;
+    } else {
+        m_bytes.squeeze();
+    }
+}
+
 // ---------------------------------------------------------------- the page list
 
 TfrEMFPages::TfrEMFPages(TfrReport& report) : m_report(report) {}
@@ -179,13 +211,13 @@ std::unique_ptr<TfrPreparedPage> TfrEMFPages::recordFor(const TfrPage& t) const 
     p->marginUse = t.useMargins ? 1 : 0;
     p->margins = t.margins;
     p->prnInfo = t.prnInfo;
-    p->stream.append(static_cast<char>(streamVersion));
+    p->setStream(QByteArray(1, static_cast<char>(streamVersion)));
     return p;
 }
 
 void TfrEMFPages::add(const TfrPage& templatePage) {
     if (!m_pages.empty())
-        m_pages.back()->stream.squeeze(); // the page before is finished: no spare capacity
+        m_pages.back()->pack(); // the page before is finished
     m_pages.push_back(recordFor(templatePage));
     if (m_report.onBeginPage)
         m_report.onBeginPage(const_cast<TfrPage&>(templatePage));
@@ -194,7 +226,7 @@ void TfrEMFPages::add(const TfrPage& templatePage) {
 void TfrEMFPages::insert(int index, const TfrPage& templatePage) {
     if (index < 0 || index >= count()) {
         if (!m_pages.empty())
-            m_pages.back()->stream.squeeze();
+            m_pages.back()->pack();
         m_pages.push_back(recordFor(templatePage));
         return;
     }
@@ -210,21 +242,32 @@ void TfrEMFPages::appendObject(int index, const TfrView& view) {
     TfrPreparedPage& p = (*this)[index];
     // Written in place: offsets inside records (picture data) count from the
     // start of the page's stream.
-    const qsizetype size = p.stream.size();
-    TBinaryWriter out(p.stream);
+    QByteArray& stream = p.openStream();
+    const qsizetype size = stream.size();
+    TBinaryWriter out(stream);
     try {
         writeObject(out, view);
     } catch (...) {
-        p.stream.truncate(size);
+        stream.truncate(size);
         throw;
     }
+    // The newest page is the one being printed; others are packed again.
+    if (index != count() - 1)
+        p.pack();
     p.page.reset(); // rebuilt objects no longer match the stream
 }
 
 qint64 TfrEMFPages::streamBytes() const {
     qint64 total = 0;
     for (const auto& p : m_pages)
-        total += p->stream.size();
+        total += p->streamSize();
+    return total;
+}
+
+qint64 TfrEMFPages::heldBytes() const {
+    qint64 total = 0;
+    for (const auto& p : m_pages)
+        total += p->heldBytes();
     return total;
 }
 
@@ -239,9 +282,10 @@ TfrPage& TfrEMFPages::loadPage(int index) {
                                           rec.orientation);
     page->margins = rec.margins;
     page->useMargins = rec.usesMargins();
-    if (!rec.stream.isEmpty()) {
+    const QByteArray stream = rec.stream();
+    if (!stream.isEmpty()) {
         try {
-            TBinaryReader in(rec.stream);
+            TBinaryReader in(stream);
             const int version = in.readU8();
             if (version < kOldestStreamVersion || version > kFileVersion)
                 throw EFormatError(QStringLiteral("неизвестная версия объектов %1").arg(version));
@@ -298,7 +342,8 @@ void TfrEMFPages::savePage(int index) {
             memo->memo1 = memo->memo;
         writeObject(out, *v);
     }
-    rec.stream = bytes;
+    rec.setStream(std::move(bytes));
+    rec.pack();
 }
 
 // ---------------------------------------------------------------- drawing and hit testing
@@ -456,7 +501,8 @@ QByteArray TfrEMFPages::saveToStream() const {
         out.writeI32(p->margins.top);
         out.writeI32(p->margins.right);
         out.writeI32(p->margins.bottom);
-        out.writeBytes(compressor.enabled ? compressor.compress(p->stream) : p->stream);
+        const QByteArray stream = p->stream();
+        out.writeBytes(compressor.enabled ? compressor.compress(stream) : stream);
         if (out.pos() > std::numeric_limits<std::uint32_t>::max())
             throw Exception(QStringLiteral("Подготовленный отчёт больше 4 ГБ не может быть сохранён"));
         out.patchU32(at, static_cast<std::uint32_t>(out.pos()));
@@ -513,15 +559,17 @@ TfrLoadResult TfrEMFPages::loadFromStream(QByteArrayView data) {
                 throw EFormatError(pageText(int(i), QStringLiteral("запись короче своих полей")));
             const QByteArray bytes = in.readBytes(end - in.pos());
             if (compressed == 0) {
-                p->stream = bytes;
+                p->setStream(bytes);
             } else if (compressor.enabled) {
-                p->stream = compressor.decompress(bytes);
-                if (p->stream.size() > maxFileSize)
+                QByteArray unpacked = compressor.decompress(bytes);
+                if (unpacked.size() > maxFileSize)
                     throw EFormatError(pageText(int(i), QStringLiteral("распакованная страница слишком велика")));
+                p->setStream(std::move(unpacked));
             } else {
                 emptied = true; // no codec for the pages: they stay empty
             }
             setPrinterFor(*p);
+            p->pack();
             m_pages.push_back(std::move(p));
         }
         m_report.info.generatorByte = in.readU8();
@@ -557,9 +605,12 @@ void TfrEMFPages::readOldestKind(QByteArrayView data, TfrLoadResult& result) {
         TfrPictureView view;
         view.setBounds(0, 0, p->prnInfo.pgw, p->prnInfo.pgh);
         view.picture.setData(TfrPicture::Metafile, picture);
-        TBinaryWriter out(p->stream);
+        QByteArray stream;
+        TBinaryWriter out(stream);
         out.writeU8(streamVersion);
         writeObject(out, view);
+        p->setStream(std::move(stream));
+        p->pack();
         m_pages.push_back(std::move(p));
     }
     result.version = 0;

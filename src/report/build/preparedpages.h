@@ -19,9 +19,11 @@ class QPainter;
 // One prepared page: where the preview shows it, its paper, margins and
 // printer geometry, and the compact byte stream of the objects printed on it
 // (one version byte, then per object its type byte, an add-in's class name
-// and its record in prepared form). The objects themselves exist only while
-// the page is drawn, edited or exported (`page`).
-struct TfrPreparedPage {
+// and its record in prepared form). A finished page holds its stream packed
+// (zlib); the objects themselves exist only while the page is drawn, edited
+// or exported (`page`).
+class TfrPreparedPage {
+public:
     QRect previewRect;
     std::uint16_t paperSize = 0;
     std::int32_t paperWidth = 0, paperHeight = 0; // tenths of a millimetre
@@ -31,10 +33,25 @@ struct TfrPreparedPage {
     TfrMargins margins;
     TfrPrnInfo prnInfo;
     bool visible = false;
-    QByteArray stream;
     std::unique_ptr<TfrPage> page;
 
     bool usesMargins() const { return marginUse != 0; }
+
+    // The object stream.
+    QByteArray stream() const;
+    qsizetype streamSize() const { return m_packed ? m_size : m_bytes.size(); }
+    void setStream(QByteArray bytes);
+    // The stream, unpacked, to append to (pack again when done).
+    QByteArray& openStream();
+    // Packs the stream when that makes it smaller.
+    void pack();
+    // Bytes the stream takes in memory.
+    qsizetype heldBytes() const { return m_bytes.size(); }
+
+private:
+    QByteArray m_bytes;
+    qsizetype m_size = 0;
+    bool m_packed = false;
 };
 
 // What the object under the mouse does: whether an object took the click or
@@ -126,8 +143,9 @@ public:
     QByteArray saveToStream() const;
     TfrLoadResult loadFromStream(QByteArrayView data);
 
-    // Bytes held by the page streams.
+    // Bytes of the page streams, and what they take in memory (packed).
     qint64 streamBytes() const;
+    qint64 heldBytes() const;
     // Set for pages read from a file: the report's data is not there to build again.
     bool loadedFromFile = false;
 

@@ -191,7 +191,7 @@ TEST_F(Prepared, FileWrittenAndReadBackIsByteIdentical) {
         EXPECT_EQ(loaded[i].marginUse, pages[i].marginUse);
         EXPECT_EQ(loaded[i].margins, pages[i].margins);
         EXPECT_EQ(loaded[i].prnInfo, pages[i].prnInfo);
-        EXPECT_EQ(loaded[i].stream, pages[i].stream);
+        EXPECT_EQ(loaded[i].stream(), pages[i].stream());
         EXPECT_EQ(loaded[i].page, nullptr); // objects only when needed
     }
     EXPECT_EQ(loaded[1].orientation, poLandscape);
@@ -269,7 +269,7 @@ TEST_F(Prepared, OldestFilesKeepEachPageAsAPicture) {
     // Saved again, it is a current file with the picture kept.
     TfrEMFPages again(report);
     ASSERT_TRUE(again.loadFromStream(pages.saveToStream()).ok());
-    EXPECT_EQ(again[0].stream, pages[0].stream);
+    EXPECT_EQ(again[0].stream(), pages[0].stream());
 }
 
 TEST_F(Prepared, CompressedPagesLoadEmptyAndSaySo) {
@@ -622,4 +622,30 @@ TEST_F(Prepared, FuzzerFindingsLoadHarmlessly) {
             }
         }
     }
+}
+
+TEST_F(Prepared, MarginsAtTheEndsOfTheirRangeGiveEdgesWithinRange) {
+    FilePage p;
+    p.margins = {INT32_MIN, INT32_MAX, INT32_MIN, INT32_MIN};
+    p.stream = memoStream("x");
+    TfrEMFPages pages(report);
+    ASSERT_TRUE(pages.loadFromStream(handMade(25, {p})).ok());
+    const TfrPage& page = pages.loadPage(0);
+    EXPECT_EQ(page.printableLeft(), INT32_MIN);
+    EXPECT_EQ(page.printableRight(), INT32_MAX); // paper width - INT32_MIN
+    EXPECT_EQ(page.printableBottom(), INT32_MAX);
+    EXPECT_EQ(page.printableBottom(-5), INT32_MAX);
+    EXPECT_GT(page.columnWidth(), 0);
+}
+
+TEST_F(Prepared, CustomPapersAtTheEndsOfTheRangeAreTakenEach) {
+    // Widths 2^32 - 1 apart: their difference must not wrap to "equal".
+    FilePage a, b;
+    a.size = b.size = frPaperCustom;
+    a.width = INT32_MIN;
+    b.width = INT32_MAX;
+    TfrEMFPages pages(report);
+    ASSERT_TRUE(pages.loadFromStream(handMade(25, {a, b})).ok());
+    EXPECT_LT(pages[0].prnInfo.pgw, 0);
+    EXPECT_GT(pages[1].prnInfo.pgw, 0);
 }
