@@ -202,7 +202,7 @@ public:
     // A protected template read from a file asks `password` (without one the
     // password counts as refused); templates read from memory are not asked.
     QByteArray saveToStream() const;
-    TfrLoadResult loadFromStream(QByteArrayView data, const TfrPasswordPrompt& password = {});
+    TfrLoadResult loadFromStream(QByteArrayView data);
     // Loads a template file; the report records the file name only when the
     // load succeeded. NotFound (nothing changed) when there is no readable file.
     TfrLoadResult loadFromFile(const QString& fileName, const TfrPasswordPrompt& password = {});

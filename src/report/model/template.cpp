@@ -574,9 +574,7 @@ QString damagedObjectsText(const QStringList& names) {
 
 } // namespace
 
-TfrLoadResult TfrReport::loadFromStream(QByteArrayView data, const TfrPasswordPrompt& password) {
-    return loadStream(data, password, false);
-}
+TfrLoadResult TfrReport::loadFromStream(QByteArrayView data) { return loadStream(data, {}, false); }
 
 TfrLoadResult TfrReport::loadStream(QByteArrayView data, const TfrPasswordPrompt& password, bool fromFile) {
     m_dictionary.clear();
