@@ -15,6 +15,8 @@
 #include <QPainter>
 #include <QTextStream>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kMinDpi = 24, kMaxDpi = 600;
@@ -117,10 +119,11 @@ void frRenderPreparedPage(TfrEngine& engine, const QString& path, int pageNo, co
     QRect target(0, 0, int(w), int(h));
     if (!p.usesMargins()) {
         // The page stretches to the printable area.
-        target = QRect(roundHalfEven((double(info.ofx) + p.margins.left) * k),
-                       roundHalfEven((double(info.ofy) + p.margins.top) * k),
-                       roundHalfEven((double(info.pw) - p.margins.left - p.margins.right) * k),
-                       roundHalfEven((double(info.ph) - p.margins.top - p.margins.bottom) * k));
+        // Margins of damaged files may lie anywhere: the area stays near the picture.
+        auto near = [](double v) { return std::clamp(roundHalfEven(v), -4 * int(kMaxSide), 4 * int(kMaxSide)); };
+        target = QRect(near((double(info.ofx) + p.margins.left) * k), near((double(info.ofy) + p.margins.top) * k),
+                       near((double(info.pw) - p.margins.left - p.margins.right) * k),
+                       near((double(info.ph) - p.margins.top - p.margins.bottom) * k));
     }
     {
         QPainter painter(&image);

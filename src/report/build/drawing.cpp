@@ -41,6 +41,18 @@ QRect areaOf(const TfrDrawContext& c) {
     return area;
 }
 
+// [left, right) x [top, bottom) cut to the area (coordinates anywhere in 64
+// bits); empty when nothing is left.
+QRect cutToArea(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom, const QRect& area) {
+    left = std::max<std::int64_t>(left, area.left());
+    top = std::max<std::int64_t>(top, area.top());
+    right = std::min<std::int64_t>(right, std::int64_t(area.right()) + 1);
+    bottom = std::min<std::int64_t>(bottom, std::int64_t(area.bottom()) + 1);
+    if (right <= left || bottom <= top)
+        return QRect();
+    return QRect(int(left), int(top), int(right - left), int(bottom - top));
+}
+
 // Fills [left, right) x [top, bottom), cut to the area; coordinates may be
 // anywhere in 64 bits.
 void fillEdges(QPainter& p, std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom,
@@ -266,7 +278,8 @@ void showText(const TfrMemoView& memo, const TfrDrawGeometry& g, const TfrTextLa
     const std::uint32_t horizontal = memo.alignment & frtaJustify;
     const bool rtl = memo.flag(frflags::RTLReading);
     const TfrEdges& dr = g.drawRect;
-    const TfrEdges clip{dr.left + 1, dr.top, dr.right - 2, dr.bottom - 1};
+    const TfrEdges clip{sat(std::int64_t(dr.left) + 1), dr.top, sat(std::int64_t(dr.right) - 2),
+                        sat(std::int64_t(dr.bottom) - 1)};
     const QRect area = areaOf(c);
     const QColor color = qcolor(memo.font.color);
 
@@ -274,8 +287,7 @@ void showText(const TfrMemoView& memo, const TfrDrawGeometry& g, const TfrTextLa
     const std::int32_t textHeight = R(layout.textHeight * (vertical ? t.sx : t.sy));
     if (drawing) {
         c.painter->save();
-        c.painter->setClipRect(QRect(clip.left, clip.top, std::max(0, clip.width()), std::max(0, clip.height())),
-                               Qt::IntersectClip);
+        c.painter->setClipRect(cutToArea(clip.left, clip.top, clip.right, clip.bottom, area), Qt::IntersectClip);
     }
     const int count = static_cast<int>(layout.lines.size());
     if (!vertical) {
@@ -304,7 +316,7 @@ void showText(const TfrMemoView& memo, const TfrDrawGeometry& g, const TfrTextLa
             std::int64_t xpos;
             switch (align) {
             case frtaRight: xpos = std::int64_t(x) + dr.width() - g.gapX - line.width - 1; break;
-            case frtaCenter: xpos = std::int64_t(x) + g.gapX + (std::int64_t(dr.width()) - 2 * g.gapX - line.width) / 2; break;
+            case frtaCenter: xpos = std::int64_t(x) + g.gapX + (dr.width() - 2 * std::int64_t(g.gapX) - line.width) / 2; break;
             default: xpos = std::int64_t(x) + g.gapX; break;
             }
             if (align == frtaJustify && !paragraphEnd) {
@@ -349,7 +361,7 @@ void showText(const TfrMemoView& memo, const TfrDrawGeometry& g, const TfrTextLa
             switch (horizontal) {
             case frtaRight: ypos = std::int64_t(y) + g.gapY + line.width; break;
             case frtaCenter:
-                ypos = std::int64_t(dr.bottom) - g.gapY - (std::int64_t(dr.height()) - 2 * g.gapY - line.width) / 2 - 1;
+                ypos = std::int64_t(dr.bottom) - g.gapY - (dr.height() - 2 * std::int64_t(g.gapY) - line.width) / 2 - 1;
                 break;
             case frtaJustify: ypos = std::int64_t(y) + dr.height() - g.gapY; break;
             default: ypos = std::int64_t(dr.bottom) - g.gapY; break;
@@ -594,7 +606,7 @@ void frDrawPicture(const TfrView& view, TfrDrawContext& c) {
         }
         const QRect area = areaOf(c);
         const QRectF target{double(tx), double(ty), double(tw), double(th)};
-        const QRectF clip = QRectF(dr.left, dr.top, std::max(0, dr.width()), std::max(0, dr.height())).intersected(area);
+        const QRectF clip = cutToArea(dr.left, dr.top, dr.right, dr.bottom, area);
         if (!clip.isEmpty() && tw > 0 && th > 0 && target.intersects(clip)) {
             p.save();
             p.setClipRect(clip, Qt::IntersectClip);

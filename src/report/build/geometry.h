@@ -25,8 +25,8 @@ struct TfrDrawTransform {
 // A rectangle whose right and bottom edges are exclusive.
 struct TfrEdges {
     std::int32_t left = 0, top = 0, right = 0, bottom = 0;
-    std::int32_t width() const { return right - left; }
-    std::int32_t height() const { return bottom - top; }
+    std::int64_t width() const { return std::int64_t(right) - left; }
+    std::int64_t height() const { return std::int64_t(bottom) - top; }
     bool operator==(const TfrEdges&) const = default;
 };
 

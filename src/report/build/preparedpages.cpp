@@ -187,6 +187,7 @@ void TfrPreparedPage::pack() {
     // a fraction already.
     QByteArray packed = qCompress(m_bytes, 1);
     if (packed.size() < m_bytes.size()) {
+        packed.squeeze(); // the packer leaves room for the worst case
         m_bytes = std::move(packed);
         m_packed = true;
     } else {

@@ -274,7 +274,7 @@ TEST(Drawing, PicturesStretchKeepAspectAndCenter) {
     // The draw rectangle of a 20 x 20 picture at (10, 10) is 21 x 21.
     const Case cases[] = {
         {frflags::Stretched, {{{10, 10}, true}, {{30, 30}, true}, {{31, 31}, false}}},
-        // Aspect kept: 21 wide, R(2 * 5.25) = 10 high... within the draw rectangle.
+        // Aspect kept: the width stays, the height becomes R(2 * 20 / 4) = 10.
         {frflags::Stretched | frflags::PictKeepAspect, {{{12, 12}, true}, {{12, 19}, true}, {{12, 21}, false}}},
         {frflags::Stretched | frflags::PictKeepAspect | frflags::PictCenter,
          {{{12, 12}, false}, {{12, 16}, true}, {{12, 24}, true}, {{12, 27}, false}}},
