@@ -216,12 +216,12 @@ std::unique_ptr<TfrPreparedPage> TfrEMFPages::recordFor(const TfrPage& t) const 
     return p;
 }
 
-void TfrEMFPages::add(const TfrPage& templatePage) {
+void TfrEMFPages::add(TfrPage& templatePage) {
     if (!m_pages.empty())
         m_pages.back()->pack(); // the page before is finished
     m_pages.push_back(recordFor(templatePage));
     if (m_report.onBeginPage)
-        m_report.onBeginPage(const_cast<TfrPage&>(templatePage));
+        m_report.onBeginPage(templatePage);
 }
 
 void TfrEMFPages::insert(int index, const TfrPage& templatePage) {

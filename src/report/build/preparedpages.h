@@ -95,7 +95,7 @@ public:
 
     // Appends a page record for a template page (its paper, margins and
     // printer geometry) and tells the report's OnBeginPage.
-    void add(const TfrPage& templatePage);
+    void add(TfrPage& templatePage);
     // Inserts a page record before `index` (appends past the end); no event.
     void insert(int index, const TfrPage& templatePage);
     void remove(int index);

@@ -169,7 +169,10 @@ QByteArray memoStream(const QString& text) {
 
 TEST_F(Prepared, FileWrittenAndReadBackIsByteIdentical) {
     TfrEMFPages pages(report);
+    int begun = 0;
+    report.onBeginPage = [&](TfrPage&) { ++begun; };
     fill(pages);
+    EXPECT_EQ(begun, 2);
     const QByteArray first = pages.saveToStream();
     ASSERT_GT(first.size(), 100);
     EXPECT_EQ(std::uint8_t(first[0]), 25);
