@@ -1,0 +1,111 @@
+#pragma once
+
+#include "common/variant.h"
+#include "report/expr/buildstate.h"
+#include "report/expr/parser.h"
+
+#include <QString>
+#include <functional>
+#include <optional>
+
+class TfrEngine;
+class TfrReport;
+class TfrView;
+class TUserInteraction;
+class TfrFunctionRegistry;
+
+// Everything an expression of one report is evaluated with: the engine (its
+// constants, global variables and function libraries), the report (dictionary,
+// objects, events), the user-interaction services for INPUT and MESSAGEBOX,
+// and, while building, the builder's state. It owns the parser, so programs
+// are converted once per context: the builder makes one per build.
+//
+// A context registers itself with its engine for its lifetime, so that the
+// dictionary's evaluator (installed by installExpressionEvaluator) reaches it.
+class TfrExprContext {
+public:
+    TfrExprContext(TfrEngine& engine, TfrReport& report, TUserInteraction& interaction,
+                   TfrBuildState* build = nullptr);
+    ~TfrExprContext();
+    TfrExprContext(const TfrExprContext&) = delete;
+    TfrExprContext& operator=(const TfrExprContext&) = delete;
+
+    TfrEngine& engine() { return m_engine; }
+    TfrReport& report() { return m_report; }
+    TUserInteraction& interaction() { return m_interaction; }
+    TfrParser& parser() { return m_parser; }
+    TfrFunctionRegistry& functions();
+
+    // The builder's state; null outside a build. Not owned.
+    TfrBuildState* build() const { return m_build; }
+    void setBuild(TfrBuildState* build) { m_build = build; }
+    bool registering() const { return m_build && m_build->registering; }
+    // The builder's state, or the context's own idle one (page 1, start date and
+    // time taken when the context was made) outside a build.
+    const TfrBuildState& state() const { return m_build ? *m_build : m_idle; }
+    TfrView* currentObject() const { return m_build ? m_build->currentObject : m_currentObject; }
+    // The current object outside a build (tests, the command line).
+    void setCurrentObject(TfrView* object) { m_currentObject = object; }
+
+    TVariant evaluate(const QString& text) { return m_parser.evaluate(text); }
+    TVariant evaluatePostfix(const QString& postfix) { return m_parser.evaluatePostfix(postfix); }
+
+    // The value of a name: the user's OnGetValue, the dictionary, VALUE, the
+    // system variables, global variables, object properties, constants, and last
+    // the name evaluated as an expression. A name nothing knows raises
+    // "Переменная не определена: "name"" (outside the registration pass).
+    void lookupValue(const QString& name, TVariant& value);
+    TVariant lookupValue(const QString& name) {
+        TVariant v;
+        lookupValue(name, v);
+        return v;
+    }
+    // A call the parser does not handle: libraries, script functions, the
+    // report's OnUserFunction. The result is preset to the text "0".
+    void callFunction(const QString& name, const QString& p1, const QString& p2, const QString& p3, TVariant& result);
+
+    // The value of the bracket being printed (VALUE) and its text.
+    TVariant currentValue;
+    QString currentExpression;
+    // Forgets the name being evaluated by the last step of the lookup.
+    void clearGuard() { m_guard.reset(); }
+
+    // Assignment of INC and DEC (the script interpreter installs its own);
+    // without it the value goes to the engine's global variables.
+    std::function<void(const QString& name, const TVariant& value)> assign;
+
+    // Memo-level caches (memotext.cpp): a bracket's text split into expression
+    // and inline format, kept for the context's lifetime.
+    struct BracketFormat {
+        QString expression;
+        bool hasFormat = false;
+        std::uint32_t format = 0;
+        QString formatText;
+    };
+    const BracketFormat* cachedBracket(const QString& text) const;
+    const BracketFormat& cacheBracket(const QString& text, BracketFormat format);
+
+private:
+    bool lookupDictionary(const QString& name, TVariant& value);
+    bool lookupSystem(const QString& name, TVariant& value);
+    bool lookupLate(const QString& name, TVariant& value);
+    bool lookupProperty(const QString& name, TVariant& value);
+    bool callScriptFunction(const QString& name, const QString& p1, const QString& p2, const QString& p3,
+                            TVariant& result);
+
+    TfrEngine& m_engine;
+    TfrReport& m_report;
+    TUserInteraction& m_interaction;
+    TfrBuildState* m_build;
+    TfrBuildState m_idle;
+    TfrView* m_currentObject = nullptr;
+    TfrParser m_parser;
+    std::optional<QString> m_guard;
+    QStringList m_evaluatingVariables;
+    QHash<QString, BracketFormat> m_brackets;
+};
+
+// Installs the engine's dictionary evaluator: a variable's expression is
+// evaluated in the innermost live context of its report, else in a context
+// made for that one evaluation with `interaction`.
+void installExpressionEvaluator(TfrEngine& engine, TUserInteraction& interaction);
