@@ -25,8 +25,8 @@ QString formatFloat(double value) {
 
     // 15 significant digits: d.dddddddddddddde±xx
     char buf[40];
-    std::snprintf(buf, sizeof buf, "%.14e", value);
-    std::string s(buf);
+    const char* end = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14).ptr;
+    std::string s(static_cast<const char*>(buf), end);
     const bool negative = s[0] == '-';
     if (negative)
         s.erase(0, 1);

@@ -1,4 +1,5 @@
 #include "app/cli/cli.h"
+#include "app/cli/exprcli.h"
 
 #include "common/cp1251.h"
 #include "common/exception.h"
@@ -211,6 +212,13 @@ QString cliUsage() {
         "      загружает шаблон и записывает его заново (в текущей версии формата); при ошибке\n"
         "      файл OUT не изменяется, код 1\n"
         "\n"
+        "Проверка выражений отчётов (результат в UTF-8 в стандартный вывод, ошибка - код 1):\n"
+        "  ostrand-cli --eval ВЫРАЖЕНИЕ [--template FILE.frf] [--server NT --tm TM ... --settings FILE.cfg]\n"
+        "      значение выражения, например --eval \"FORMATFLOAT('#,##0.00', 1234.5)\"\n"
+        "  ostrand-cli --expand ТЕКСТ [--template FILE.frf] [--server NT --tm TM ... --settings FILE.cfg]\n"
+        "      строка мемо с подставленными значениями [выражений], например --expand \"[PointName]: [HiLimit #N8.2]\";\n"
+        "      с шаблоном доступны переменные его словаря, с выборкой - поля первой записи (frDS, DS)\n"
+        "\n"
         "Сообщения выводятся в стандартный поток ошибок. Код завершения: 0 - выборка записана,\n"
         "1 - ошибка файла настроек, конфигурации или записи, 2 - неверные параметры.\n"
         "Корневая папка конфигураций: переменная OSTRAND_CONFIG_ROOT.\n");
@@ -221,6 +229,8 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         out << cliUsage();
         return 0;
     }
+    if (isExpressionCommand(arguments))
+        return runExpressionCli(arguments, out, err);
     StreamInteraction interaction(err);
     TScopedInteraction installed(interaction);
     if (!arguments.isEmpty() && arguments[0] == u"--template-info") {

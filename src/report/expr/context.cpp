@@ -79,8 +79,11 @@ QString undefinedMessage(const QString& name) {
 
 TfrExprContext::TfrExprContext(TfrEngine& engine, TfrReport& report, TUserInteraction& interaction,
                                TfrBuildState* build)
-    : m_engine(engine), m_report(report), m_interaction(interaction), m_build(build) {
-    m_parser.onResolveName = [this](const QString& name, TVariant& value) { lookupValue(name, value); };
+    : m_engine(engine), m_report(report), m_interaction(interaction),
+      m_functions(engine.state<TfrFunctionRegistry>()), m_build(build) {
+    m_parser.onResolveName = [this](const QString& name, TVariant& value, std::shared_ptr<void>& hint) {
+        lookupValue(name, value, hint);
+    };
     m_parser.onCallFunction = [this](const QString& name, const QString& p1, const QString& p2, const QString& p3,
                                      TVariant& result) { callFunction(name, p1, p2, p3, result); };
     m_engine.state<TfrLiveContexts>().list.push_back(this);
@@ -91,23 +94,41 @@ TfrExprContext::TfrExprContext(TfrEngine& engine, TfrReport& report, TUserIntera
 
 TfrExprContext::~TfrExprContext() { std::erase(m_engine.state<TfrLiveContexts>().list, this); }
 
-TfrFunctionRegistry& TfrExprContext::functions() { return m_engine.state<TfrFunctionRegistry>(); }
 
-const TfrExprContext::BracketFormat* TfrExprContext::cachedBracket(const QString& text) const {
-    auto it = m_brackets.constFind(text);
-    return it == m_brackets.constEnd() ? nullptr : &*it;
+std::shared_ptr<const TfrExprContext::BracketFormat> TfrExprContext::cachedBracket(const QString& text) const {
+    return m_brackets.value(text);
 }
 
-const TfrExprContext::BracketFormat& TfrExprContext::cacheBracket(const QString& text, BracketFormat format) {
+std::shared_ptr<const TfrExprContext::BracketFormat> TfrExprContext::cacheBracket(const QString& text,
+                                                                                   BracketFormat format) {
     if (m_brackets.size() >= TfrParser::maxCachedPrograms)
         m_brackets.clear();
-    return *m_brackets.insert(text, std::move(format));
+    auto p = std::make_shared<const BracketFormat>(std::move(format));
+    m_brackets.insert(text, p);
+    return p;
+}
+
+std::shared_ptr<const TfrExprContext::MemoLine> TfrExprContext::cachedLine(const QString& line) const {
+    return m_lines.value(line);
+}
+
+std::shared_ptr<const TfrExprContext::MemoLine> TfrExprContext::cacheLine(const QString& line, MemoLine parts) {
+    if (m_lines.size() >= TfrParser::maxCachedPrograms)
+        m_lines.clear();
+    auto p = std::make_shared<const MemoLine>(std::move(parts));
+    m_lines.insert(line, p);
+    return p;
 }
 
 // ---------------------------------------------------------------------------
 // Value lookup
 
 void TfrExprContext::lookupValue(const QString& name, TVariant& value) {
+    std::shared_ptr<void> hint;
+    lookupValue(name, value, hint);
+}
+
+void TfrExprContext::lookupValue(const QString& name, TVariant& value, std::shared_ptr<void>& hint) {
     value = TVariant();
     if (m_report.onGetValue) {
         m_report.onGetValue(name, value);
@@ -115,8 +136,47 @@ void TfrExprContext::lookupValue(const QString& name, TVariant& value) {
             return;
     }
     value = TVariant(std::int32_t(0));
-    if (lookupDictionary(name, value))
+    TfrDataDictionary& dictionary = m_report.dictionary();
+    if (!hint) {
+        if (auto it = m_resolved.constFind(name); it != m_resolved.constEnd())
+            hint = *it;
+    }
+    if (hint) {
+        // Kept alive by the hint even when the table starts afresh.
+        const std::shared_ptr<Resolution> r = std::static_pointer_cast<Resolution>(hint);
+        if (r->kind == Resolution::Field) {
+            if (!r->alive.expired()) {
+                value = r->table->valueForExpression(r->field);
+                return;
+            }
+        } else if (r->kind == Resolution::Variable) {
+            if (dictionary.variables.name(r->index).compare(name, Qt::CaseInsensitive) == 0) {
+                variableValue(name, r->index, value, r.get());
+                return;
+            }
+        } else if (r->table == dictionary.defaultTable() && r->object == currentObject()) {
+            TfrVariables& globals = m_engine.globalVariables();
+            if (const int index = globals.indexOf(name); index >= 0) {
+                value = globals.value(index);
+                return;
+            }
+            std::shared_ptr<const TfrProgram> program = r->program.lock();
+            if (!program) {
+                program = m_parser.program(name);
+                r->program = program;
+            }
+            evaluateName(name, value, program.get());
+            return;
+        }
+        m_resolved.remove(name);
+        hint.reset();
+    }
+    m_lastResolution = nullptr;
+    if (lookupDictionary(name, value)) {
+        if (m_lastResolution)
+            hint = std::move(m_lastResolution);
         return;
+    }
     if (name == u"VALUE") {
         value = currentValue;
         return;
@@ -134,9 +194,29 @@ void TfrExprContext::lookupValue(const QString& name, TVariant& value) {
     lookupProperty(name, value);
     if (!value.isEmpty())
         return;
+    Resolution r;
+    r.table = dictionary.defaultTable();
+    r.object = currentObject();
+    hint = remember(name, std::move(r));
+    evaluateName(name, value);
+}
+
+std::shared_ptr<TfrExprContext::Resolution> TfrExprContext::remember(const QString& name, Resolution resolution) {
+    if (m_resolved.size() >= TfrParser::maxCachedPrograms)
+        m_resolved.clear();
+    auto r = std::make_shared<Resolution>(std::move(resolution));
+    m_resolved.insert(name, r);
+    return r;
+}
+
+// The last source of a name: the name evaluated as an expression, unless it is
+// the name being evaluated that way already (it refers to itself, or nothing
+// knows it).
+void TfrExprContext::evaluateName(const QString& name, TVariant& value, const TfrProgram* program) {
+    value = TVariant();
     if (!m_guard || *m_guard != name) {
         m_guard = name;
-        value = m_parser.evaluate(name);
+        value = program ? m_parser.evaluate(*program) : m_parser.evaluate(name);
         m_guard.reset();
         return;
     }
@@ -149,34 +229,63 @@ bool TfrExprContext::lookupDictionary(const QString& name, TVariant& value) {
     if (!dictionary.isVariable(name))
         return false;
     const int index = dictionary.variables.indexOf(name);
-    if (index < 0 || dictionary.fieldCache().count(name.toUpper())) {
+    const auto field = dictionary.fieldCache().find(name.toUpper());
+    if (index < 0 || field != dictionary.fieldCache().end()) {
         value = dictionary.value(name); // a dataset field
+        if (field != dictionary.fieldCache().end()) {
+            Resolution r;
+            r.kind = Resolution::Field;
+            r.table = field->second.table;
+            r.field = field->second.field;
+            r.alive = field->second.alive;
+            m_lastResolution = remember(name, std::move(r));
+        }
         return true;
     }
-    // A variable: a global variable of the same name wins; a text is an
-    // expression, evaluated here with a guard against variables that refer to
-    // each other.
+    Resolution r;
+    r.kind = Resolution::Variable;
+    r.index = index;
+    const std::shared_ptr<Resolution> kept = remember(name, std::move(r));
+    variableValue(name, index, value, kept.get());
+    m_lastResolution = kept; // after the lookups the variable's expression made
+    return true;
+}
+
+// A dictionary variable: a global variable of the same name wins; a text is an
+// expression, evaluated here with a guard against variables that refer to each
+// other.
+void TfrExprContext::variableValue(const QString& name, int index, TVariant& value, Resolution* resolution) {
+    TfrDataDictionary& dictionary = m_report.dictionary();
     TfrVariables& globals = m_engine.globalVariables();
     if (const int g = globals.indexOf(name); g >= 0) {
         value = globals.value(g);
-        return true;
+        return;
     }
-    const TVariant v = dictionary.variables.value(index);
+    const TVariant& v = dictionary.variables.entries()[std::size_t(index)].value;
     if (!v.isString()) {
         value = v;
-        return true;
+        return;
     }
     const QString text = v.toString();
     if (text.isEmpty()) {
         value = TVariant();
-        return true;
+        return;
     }
-    const QString key = name.toUpper();
-    if (m_evaluatingVariables.contains(key))
+    if (m_evaluatingVariables.contains(name, Qt::CaseInsensitive))
         throw Exception(QStringLiteral("Переменная \"%1\" ссылается сама на себя").arg(name));
-    TVariableEvaluation evaluation(m_evaluatingVariables, key);
-    value = m_parser.evaluate(text);
-    return true;
+    TVariableEvaluation evaluation(m_evaluatingVariables, name);
+    if (!resolution) {
+        value = m_parser.evaluate(text);
+        return;
+    }
+    // The converted expression is kept with the name's resolution.
+    std::shared_ptr<const TfrProgram> program = resolution->program.lock();
+    if (!program || resolution->programText != text) {
+        program = m_parser.program(text);
+        resolution->program = program;
+        resolution->programText = text;
+    }
+    value = m_parser.evaluate(*program);
 }
 
 bool TfrExprContext::lookupSystem(const QString& name, TVariant& value) {

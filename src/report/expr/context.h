@@ -6,11 +6,14 @@
 
 #include <QString>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <vector>
 
 class TfrEngine;
 class TfrReport;
 class TfrView;
+class TfrTableSource;
 class TUserInteraction;
 class TfrFunctionRegistry;
 
@@ -34,7 +37,7 @@ public:
     TfrReport& report() { return m_report; }
     TUserInteraction& interaction() { return m_interaction; }
     TfrParser& parser() { return m_parser; }
-    TfrFunctionRegistry& functions();
+    TfrFunctionRegistry& functions() { return m_functions; }
 
     // The builder's state; null outside a build. Not owned.
     TfrBuildState* build() const { return m_build; }
@@ -55,6 +58,9 @@ public:
     // the name evaluated as an expression. A name nothing knows raises
     // "Переменная не определена: "name"" (outside the registration pass).
     void lookupValue(const QString& name, TVariant& value);
+    // The same, keeping what it learnt about the name in `hint` (a slot that
+    // belongs to one place the name is read from).
+    void lookupValue(const QString& name, TVariant& value, std::shared_ptr<void>& hint);
     TVariant lookupValue(const QString& name) {
         TVariant v;
         lookupValue(name, v);
@@ -81,12 +87,30 @@ public:
         bool hasFormat = false;
         std::uint32_t format = 0;
         QString formatText;
+        mutable std::shared_ptr<void> hint; // of the expression's lookup
     };
-    const BracketFormat* cachedBracket(const QString& text) const;
-    const BracketFormat& cacheBracket(const QString& text, BracketFormat format);
+    std::shared_ptr<const BracketFormat> cachedBracket(const QString& text) const;
+    std::shared_ptr<const BracketFormat> cacheBracket(const QString& text, BracketFormat format);
+    // A memo line taken apart: literal text before each bracket, the bracket's
+    // text, and the text after the last one.
+    struct MemoLine {
+        struct Piece {
+            QString literal;
+            QString bracket;
+            mutable std::shared_ptr<const BracketFormat> format; // found on first use
+        };
+        std::vector<Piece> pieces;
+        QString tail;
+    };
+    std::shared_ptr<const MemoLine> cachedLine(const QString& line) const;
+    std::shared_ptr<const MemoLine> cacheLine(const QString& line, MemoLine parts);
 
 private:
+    struct Resolution;
+    std::shared_ptr<Resolution> remember(const QString& name, Resolution resolution);
+    void evaluateName(const QString& name, TVariant& value, const TfrProgram* program = nullptr);
     bool lookupDictionary(const QString& name, TVariant& value);
+    void variableValue(const QString& name, int index, TVariant& value, Resolution* resolution);
     bool lookupSystem(const QString& name, TVariant& value);
     bool lookupLate(const QString& name, TVariant& value);
     bool lookupProperty(const QString& name, TVariant& value);
@@ -96,13 +120,35 @@ private:
     TfrEngine& m_engine;
     TfrReport& m_report;
     TUserInteraction& m_interaction;
+    TfrFunctionRegistry& m_functions; // the engine's
     TfrBuildState* m_build;
     TfrBuildState m_idle;
     TfrView* m_currentObject = nullptr;
     TfrParser m_parser;
     std::optional<QString> m_guard;
+
+    // How names were resolved before, so that a name read for every record
+    // skips the sources that did not know it. A field stays a field (the
+    // dictionary keeps its fields for good); a name that only evaluating it as
+    // an expression resolved is valid while the default table and the current
+    // object are the same (bare field names and property names depend on them).
+    struct Resolution {
+        enum Kind : std::uint8_t { Field, Variable, Expression } kind = Expression;
+        int index = -1; // Variable: position in the dictionary's list
+        // Variable: its expression; Expression: the name. Converted once and
+        // owned by the parser (programs hold hints that lead back here).
+        std::weak_ptr<const TfrProgram> program;
+        QString programText;
+        TfrTableSource* table = nullptr;
+        QString field;
+        std::weak_ptr<const void> alive;
+        const TfrView* object = nullptr;
+    };
+    QHash<QString, std::shared_ptr<Resolution>> m_resolved;
+    std::shared_ptr<Resolution> m_lastResolution; // made by the dictionary step of the last lookup
     QStringList m_evaluatingVariables;
-    QHash<QString, BracketFormat> m_brackets;
+    QHash<QString, std::shared_ptr<const BracketFormat>> m_brackets;
+    QHash<QString, std::shared_ptr<const MemoLine>> m_lines;
 };
 
 // Installs the engine's dictionary evaluator: a variable's expression is

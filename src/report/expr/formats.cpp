@@ -8,9 +8,10 @@
 
 #include <QDate>
 #include <QStringList>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace frformats {
 
@@ -32,11 +33,14 @@ TDigits toDigits(double value) {
     if (value == 0)
         return r;
     char buf[40];
-    std::snprintf(buf, sizeof buf, "%.14e", std::fabs(value));
-    const std::string s(buf);
+    const auto end = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 14).ptr;
+    const std::string_view s(buf, std::size_t(end - buf)); // d.ddddddddddddddde±xx
     const auto e = s.find('e');
-    r.digits = s.substr(0, 1) + s.substr(2, e - 2);
-    r.exponent = std::atoi(s.c_str() + e + 1) + 1;
+    r.digits.assign(s.substr(0, 1));
+    r.digits.append(s.substr(2, e - 2));
+    int exponent = 0;
+    std::from_chars(s.data() + e + (s[e + 1] == '+' ? 2 : 1), s.data() + s.size(), exponent);
+    r.exponent = exponent + 1;
     while (!r.digits.empty() && r.digits.back() == '0')
         r.digits.pop_back();
     return r;

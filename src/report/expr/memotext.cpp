@@ -13,9 +13,9 @@ namespace {
 
 bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
 
-const TfrExprContext::BracketFormat& bracketFormat(TfrExprContext& context, const QString& text) {
-    if (const TfrExprContext::BracketFormat* cached = context.cachedBracket(text))
-        return *cached;
+std::shared_ptr<const TfrExprContext::BracketFormat> bracketFormat(TfrExprContext& context, const QString& text) {
+    if (std::shared_ptr<const TfrExprContext::BracketFormat> cached = context.cachedBracket(text))
+        return cached;
     TfrExprContext::BracketFormat f;
     const qsizetype mark = text.indexOf(QStringLiteral(" #"));
     if (mark < 0) {
@@ -82,9 +82,10 @@ bool readInlineFormat(const QString& source, std::uint32_t& code, QString& forma
     return false;
 }
 
-QString evaluateBracket(TfrExprContext& context, const QString& text, const TfrView* object) {
+namespace {
+
+QString evaluate(TfrExprContext& context, const TfrExprContext::BracketFormat& bracket, const TfrView* object) {
     context.clearGuard();
-    const TfrExprContext::BracketFormat& bracket = bracketFormat(context, text);
     std::uint32_t format = object ? object->format : 0;
     const QString* formatText = nullptr;
     if (bracket.hasFormat) {
@@ -97,7 +98,7 @@ QString evaluateBracket(TfrExprContext& context, const QString& text, const TfrV
     }
     context.currentExpression = bracket.expression;
     context.currentValue = TVariant(std::int32_t(0));
-    context.lookupValue(bracket.expression, context.currentValue);
+    context.lookupValue(bracket.expression, context.currentValue, bracket.hint);
     TVariant& value = context.currentValue;
     if (object && object->flag(frflags::HideZeros) && !value.isString()) {
         try {
@@ -111,9 +112,19 @@ QString evaluateBracket(TfrExprContext& context, const QString& text, const TfrV
     return frformats::formatValue(value, format, formatText ? *formatText : QString());
 }
 
-QString expandText(TfrExprContext& context, const QString& source, const TfrView* object) {
-    QString line = source;
-    qsizetype p = 0;
+} // namespace
+
+QString evaluateBracket(TfrExprContext& context, const QString& text, const TfrView* object) {
+    const std::shared_ptr<const TfrExprContext::BracketFormat> bracket = bracketFormat(context, text);
+    return evaluate(context, *bracket, object);
+}
+
+// A line taken apart once: literal pieces and bracket texts in turn.
+std::shared_ptr<const TfrExprContext::MemoLine> memoLine(TfrExprContext& context, const QString& line) {
+    if (std::shared_ptr<const TfrExprContext::MemoLine> cached = context.cachedLine(line))
+        return cached;
+    TfrExprContext::MemoLine parts;
+    qsizetype p = 0, literalStart = 0;
     for (;;) {
         while (p < line.size() && line[p] != u'[')
             ++p;
@@ -121,14 +132,32 @@ QString expandText(TfrExprContext& context, const QString& source, const TfrView
             break;
         qsizetype start = p, end = p;
         bool terminated = true;
-        const QString inner = frreader::readBracketed(line, start, end, &terminated);
+        QString inner = frreader::readBracketed(line, start, end, &terminated);
         if (!terminated || end == start)
             break;
-        const QString value = evaluateBracket(context, inner, object);
-        line.replace(start, end - start + 1, value);
-        p = start + value.size();
+        parts.pieces.push_back({line.mid(literalStart, start - literalStart), std::move(inner), nullptr});
+        p = literalStart = end + 1;
     }
-    return line;
+    parts.tail = line.mid(literalStart);
+    return context.cacheLine(line, std::move(parts));
+}
+
+QString expandText(TfrExprContext& context, const QString& line, const TfrView* object) {
+    const std::shared_ptr<const TfrExprContext::MemoLine> kept = memoLine(context, line);
+    const TfrExprContext::MemoLine& parts = *kept;
+    if (parts.pieces.empty())
+        return line;
+    QString out;
+    out.reserve(line.size() + 16);
+    for (const TfrExprContext::MemoLine::Piece& piece : parts.pieces) {
+        out += piece.literal;
+        if (!piece.format)
+            piece.format = bracketFormat(context, piece.bracket);
+        const std::shared_ptr<const TfrExprContext::BracketFormat> bracket = piece.format;
+        out += evaluate(context, *bracket, object);
+    }
+    out += parts.tail;
+    return out;
 }
 
 QStringList expandMemo(TfrExprContext& context, TfrMemoView& memo) {

@@ -444,6 +444,8 @@ struct TfrInstruction {
     QString p1, p2, p3; // call arguments as written
     // Arguments the parser evaluates itself, converted on first use.
     mutable std::array<std::shared_ptr<TfrProgram>, 3> args;
+    // What the name hook learnt about a name (Name, Bracket).
+    mutable std::shared_ptr<void> hint;
 };
 
 class TfrProgram {
@@ -584,10 +586,12 @@ namespace {
 // limit; the count goes back down when the evaluation ends, also by an error.
 class TDepthCounter {
 public:
-    explicit TDepthCounter(int& depth) : m_depth(depth) {
+    TDepthCounter(int& depth, std::int64_t& steps) : m_depth(depth) {
         if (m_depth >= TfrParser::maxDepth)
             throw EExpressionError(
                 QStringLiteral("Выражение вложено глубже %1 уровней").arg(TfrParser::maxDepth));
+        if (m_depth == 0)
+            steps = 0; // a new evaluation from outside
         ++m_depth;
     }
     ~TDepthCounter() { --m_depth; }
@@ -636,23 +640,30 @@ const TfrProgram& TfrParser::programForPostfix(const QString& postfix) {
     return **m_byPostfix.insert(postfix, std::move(program));
 }
 
-TVariant TfrParser::evaluate(const QString& text) {
-    TDepthCounter depth(m_depth);
-    std::shared_ptr<TfrProgram> keep; // the cache may start afresh while the program runs
+std::shared_ptr<const TfrProgram> TfrParser::program(const QString& text) {
     auto it = m_byText.constFind(text);
-    if (it != m_byText.constEnd()) {
-        keep = *it;
-    } else {
-        if (m_byText.size() >= maxCachedPrograms)
-            m_byText.clear();
-        keep = TfrProgram::compile(convertToPostfix(text));
-        m_byText.insert(text, keep);
-    }
+    if (it != m_byText.constEnd())
+        return *it;
+    if (m_byText.size() >= maxCachedPrograms)
+        m_byText.clear();
+    std::shared_ptr<TfrProgram> p = TfrProgram::compile(convertToPostfix(text));
+    m_byText.insert(text, p);
+    return p;
+}
+
+TVariant TfrParser::evaluate(const TfrProgram& program) {
+    TDepthCounter depth(m_depth, m_steps);
+    return run(program);
+}
+
+TVariant TfrParser::evaluate(const QString& text) {
+    TDepthCounter depth(m_depth, m_steps);
+    const std::shared_ptr<const TfrProgram> keep = program(text); // the cache may start afresh while it runs
     return run(*keep);
 }
 
 TVariant TfrParser::evaluatePostfix(const QString& postfix) {
-    TDepthCounter depth(m_depth);
+    TDepthCounter depth(m_depth, m_steps);
     std::shared_ptr<TfrProgram> keep;
     auto it = m_byPostfix.constFind(postfix);
     if (it != m_byPostfix.constEnd()) {
@@ -669,12 +680,16 @@ TVariant TfrParser::evaluatePostfix(const QString& postfix) {
 TVariant TfrParser::run(const TfrProgram& program) {
     if (program.code.empty())
         return TVariant(std::int32_t(0));
-    std::array<TVariant, stackSize> stack;
+    // Every caller holds a depth counter, so the level is at least 1.
+    const std::size_t level = std::size_t(m_depth - 1);
+    while (m_stacks.size() <= level)
+        m_stacks.push_back(std::make_unique<std::array<TVariant, stackSize>>());
+    std::array<TVariant, stackSize>& stack = *m_stacks[level];
     int sp = 0; // next free slot
 
     // An argument the parser evaluates itself, converted once per instruction.
     auto argument = [this](const TfrInstruction& ins, int index, const QString& text) -> TVariant {
-        TDepthCounter depth(m_depth);
+        TDepthCounter depth(m_depth, m_steps);
         std::shared_ptr<TfrProgram>& slot = ins.args[static_cast<std::size_t>(index)];
         if (!slot)
             slot = TfrProgram::compile(convertToPostfix(text));
@@ -682,6 +697,9 @@ TVariant TfrParser::run(const TfrProgram& program) {
         return run(*keep);
     };
 
+    m_steps += std::int64_t(program.code.size());
+    if (m_steps > maxSteps)
+        throw EExpressionError(QStringLiteral("Выражение слишком сложное: больше %1 шагов вычисления").arg(maxSteps));
     for (const TfrInstruction& ins : program.code) {
         switch (ins.kind) {
         case TfrOpKind::Push: stack[sp++] = ins.value; break;
@@ -689,7 +707,7 @@ TVariant TfrParser::run(const TfrProgram& program) {
         case TfrOpKind::Bracket: {
             TVariant v = TVariant::null();
             if (onResolveName)
-                onResolveName(ins.name, v);
+                onResolveName(ins.name, v, ins.hint);
             stack[sp++] = std::move(v);
             break;
         }
@@ -742,11 +760,16 @@ bool TfrFunctionSplitter::isVariable(const QString& name, QString& value) const 
     return true;
 }
 
-void TfrFunctionSplitter::split(const QString& text) { split(text, 0); }
+void TfrFunctionSplitter::split(const QString& text) {
+    m_texts = 0;
+    split(text, 0);
+}
 
 void TfrFunctionSplitter::split(const QString& source, int depth) {
     if (depth > maxDepth)
         throw EExpressionError(QStringLiteral("Выражение вложено глубже %1 уровней").arg(maxDepth));
+    if (++m_texts > maxTexts)
+        throw EExpressionError(QStringLiteral("Выражение слишком сложное: больше %1 частей").arg(maxTexts));
     const QString text = source.trimmed();
     if (text.isEmpty() || text[0] == u'\'')
         return;

@@ -6,8 +6,10 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class TfrVariables;
 
@@ -86,8 +88,13 @@ public:
     static constexpr qsizetype maxTextLength = 65536;
     // Programs kept before the cache starts afresh.
     static constexpr int maxCachedPrograms = 8192;
+    // Instructions one evaluation (with everything it evaluates in turn) may
+    // run: variables that use other variables several times each multiply.
+    static constexpr std::int64_t maxSteps = 20'000'000;
 
-    using ResolveName = std::function<void(const QString& name, TVariant& value)>;
+    // `hint` belongs to the place of the name in a converted program: the hook
+    // may keep there what it learnt about the name, to find it faster next time.
+    using ResolveName = std::function<void(const QString& name, TVariant& value, std::shared_ptr<void>& hint)>;
     using CallFunction = std::function<void(const QString& name, const QString& p1, const QString& p2,
                                             const QString& p3, TVariant& result)>;
 
@@ -105,6 +112,11 @@ public:
     static QString convertToPostfix(const QString& text);
     TVariant evaluatePostfix(const QString& postfix);
 
+    // A text converted once and kept by the caller, then evaluated as often as
+    // needed (the same as evaluate(text), without looking the text up).
+    std::shared_ptr<const TfrProgram> program(const QString& text);
+    TVariant evaluate(const TfrProgram& program);
+
     // Forgets every converted program.
     void clearCache();
 
@@ -114,9 +126,12 @@ private:
     const TfrProgram& programForPostfix(const QString& postfix);
     TVariant run(const TfrProgram& program);
 
+    // One value stack per nesting level, kept between evaluations.
+    std::vector<std::unique_ptr<std::array<TVariant, stackSize>>> m_stacks;
     QHash<QString, std::shared_ptr<TfrProgram>> m_byText;
     QHash<QString, std::shared_ptr<TfrProgram>> m_byPostfix;
     int m_depth = 0;
+    std::int64_t m_steps = 0;
 };
 
 // Finds the calls of the functions named in a list inside an expression text
@@ -125,6 +140,8 @@ private:
 class TfrFunctionSplitter {
 public:
     static constexpr int maxDepth = 64;
+    // Texts one split may visit (variables used several times each multiply).
+    static constexpr int maxTexts = 100'000;
 
     TfrFunctionSplitter(const QStringList& matchList, QStringList& result, const TfrVariables* variables)
         : m_match(matchList), m_result(result), m_variables(variables) {}
@@ -140,6 +157,7 @@ private:
     bool isVariable(const QString& name, QString& value) const;
 
     QStringList m_match;
+    int m_texts = 0;
     QStringList& m_result;
     const TfrVariables* m_variables;
 };

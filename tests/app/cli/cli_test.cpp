@@ -1,6 +1,7 @@
 #include "app/cli/cli.h"
 #include "common/cp1251.h"
 #include "common/textfile.h"
+#include "report/model/report.h"
 
 #include <QDir>
 #include <QFile>
@@ -196,4 +197,49 @@ TEST_F(Cli, TemplateInfoAndResave) {
 
     EXPECT_EQ(cli({"--template-info"}).status, 2);
     EXPECT_EQ(cli({"--template-resave", objects}).status, 2);
+}
+
+TEST_F(Cli, EvalAndExpandExpressions) {
+    CliRun r = cli({"--eval", "FORMATFLOAT('#,##0.00', 1234.5) + ' / ' + UPPERCASE('насос')"});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, "1 234.50 / НАСОС\n");
+    r = cli({"--expand", "Итого: [2 * 3 #N8.2] шт., [STRTODATE('05.11.1998') #Dd mmmm yyyy]"});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, "Итого: 6.00 шт., 5 Ноябрь 1998\n");
+
+    // Errors go to stderr with status 1; bad arguments give 2.
+    r = cli({"--eval", "Nonsense + 1"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.out.isEmpty());
+    EXPECT_EQ(r.err, "Переменная не определена: \"NONSENSE\"\n");
+    EXPECT_EQ(cli({"--eval", "7 mod 0"}).status, 1);
+    EXPECT_EQ(cli({"--eval"}).status, 2);
+    EXPECT_EQ(cli({"--eval", "1", "--expand", "x"}).status, 2);
+    EXPECT_EQ(cli({"--eval", "1", "--bogus"}).status, 2);
+    EXPECT_EQ(cli({"--eval", "1", "--template", path("none.frf")}).status, 1);
+}
+
+TEST_F(Cli, ExpressionsSeeTheTemplateDictionaryAndTheFirstRecord) {
+    const QString file = path("vars.frf");
+    {
+        TfrReport report;
+        report.pages().add();
+        report.dictionary().variables.set(QStringLiteral(" Итоги"), TVariant(QString()));
+        report.dictionary().variables.set(QStringLiteral("Порог"), TVariant(QStringLiteral("[HiLimit] * 2")));
+        report.dictionary().variables.set(QStringLiteral("Подпись"), TVariant(QStringLiteral("'Инженер'")));
+        report.saveToFile(file);
+    }
+    QStringList args = {"--server", "DEMO-NT", "--tm", "TM1", "--user", "engineer", "--password", "demo",
+                        "--settings", Settings, "--template", file};
+    CliRun r = cli(args + QStringList({"--expand", "[Подпись]: [PointNo] [frDS.\"PointName\"] [Порог = HiLimit * 2]"}));
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.startsWith("Инженер: ")) << r.out.toStdString();
+    EXPECT_TRUE(r.out.endsWith(" 1\n")) << r.out.toStdString();
+    // The first record of the selection, as the grid's first row shows it.
+    r = cli(args + QStringList({"--eval", "[PointNo]"}));
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_FALSE(r.out.trimmed().isEmpty());
+    // Without the selection the fields are unknown.
+    r = cli({"--template", file, "--eval", "[Порог]"});
+    EXPECT_EQ(r.status, 1);
 }

@@ -26,7 +26,7 @@ struct TableParser {
     QStringList looked;
     QStringList calls;
     TableParser() {
-        parser.onResolveName = [this](const QString& name, TVariant& v) {
+        parser.onResolveName = [this](const QString& name, TVariant& v, std::shared_ptr<void>&) {
             looked << name;
             v = names.contains(name) ? names.get(name) : TVariant::null();
         };
@@ -177,7 +177,7 @@ TEST(Postfix, NamesCallsAndLaziness) {
 TEST(Postfix, ProgramsAreConvertedOnce) {
     TableParser p;
     int calls = 0;
-    p.parser.onResolveName = [&](const QString&, TVariant& v) {
+    p.parser.onResolveName = [&](const QString&, TVariant& v, std::shared_ptr<void>&) {
         ++calls;
         v = TVariant(std::int32_t(calls));
     };
@@ -193,7 +193,9 @@ TEST(Postfix, BadInputEndsInClearErrors) {
     TableParser p;
     // A hook that evaluates every name again: unbounded recursion.
     TfrParser recursive;
-    recursive.onResolveName = [&](const QString& name, TVariant& v) { v = recursive.evaluate(name + u'+' + u'1'); };
+    recursive.onResolveName = [&](const QString& name, TVariant& v, std::shared_ptr<void>&) {
+        v = recursive.evaluate(name + u'+' + u'1');
+    };
     const QString deep = QString(500, u'(') + u'1' + QString(500, u')');
     QString many;
     for (int i = 0; i < 40; ++i)
@@ -299,4 +301,23 @@ TEST(FunctionSplitter, FindsCallsThroughBracketsAndVariables) {
     }
     QStringList found;
     EXPECT_THROW(TfrFunctionSplitter(match, found, &vars).split(QStringLiteral("[Loop]")), EExpressionError);
+}
+
+#include "expr_input.h"
+
+#include <QDir>
+#include <QFile>
+
+// Every input the fuzzer found harmful goes through the fuzzer's steps again
+// (a leak shows under the sanitizer build of the suite).
+TEST(ExpressionFuzzFindings, ReplayHarmlessly) {
+    const QDir dir(QStringLiteral(OSTRAND_TEST_DATA_DIR "/fuzz"));
+    const QStringList files = dir.entryList(QDir::Files);
+    ASSERT_FALSE(files.isEmpty());
+    for (const QString& name : files) {
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << name.toStdString();
+        frfuzz::World world;
+        frfuzz::runExpressionInput(world, f.readAll());
+    }
 }
