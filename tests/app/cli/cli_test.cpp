@@ -231,7 +231,7 @@ TEST_F(Cli, ExpressionsSeeTheTemplateDictionaryAndTheFirstRecord) {
     }
     QStringList args = {"--server", "DEMO-NT", "--tm", "TM1", "--user", "engineer", "--password", "demo",
                         "--settings", Settings, "--template", file};
-    CliRun r = cli(args + QStringList({"--expand", "[Подпись]: [PointNo] [frDS.\"PointName\"] [Порог = HiLimit * 2]"}));
+    CliRun r = cli(args + QStringList({"--expand", "[Подпись]: [PointNo] [DS.\"PointName\"] [Порог = HiLimit * 2]"}));
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.startsWith("Инженер: ")) << r.out.toStdString();
     EXPECT_TRUE(r.out.endsWith(" 1\n")) << r.out.toStdString();

@@ -56,5 +56,6 @@ public:
     TfrDBDataSet frDS{QStringLiteral("frDS")};
     TfrDataRegistry registry{QStringLiteral("frmMain")};
     TfrReport report;
+    TfrBuildState build; // tests that need one hand it to the context
     TfrExprContext ctx{engine, report, ui};
 };

@@ -10,7 +10,7 @@ class LookupTest : public ExprTest {};
 } // namespace
 
 TEST_F(LookupTest, SystemVariablesComeFromTheBuildState) {
-    TfrBuildState state;
+    TfrBuildState& state = build;
     TfrExprBand band;
     band.lineNo = 4;
     band.lineThrough = 17;
@@ -117,7 +117,7 @@ TEST_F(LookupTest, UnknownAndSelfReferringNames) {
     // After an error the next lookup works again.
     EXPECT_EQ(text(QStringLiteral("[Name]")), "Насос");
     // During the registration pass an unknown name is empty, not an error.
-    TfrBuildState state;
+    TfrBuildState& state = build;
     state.registering = true;
     ctx.setBuild(&state);
     EXPECT_EQ(error(QStringLiteral("[Nonsense]")), "no error");
