@@ -18,6 +18,7 @@
 #include "report/expr/formats.h"
 #include "report/expr/memotext.h"
 #include "report/expr/parser.h"
+#include "report/memdata/memtablesource.h"
 #include "report/model/dataset.h"
 #include "report/model/engine.h"
 #include "report/model/objects.h"
@@ -37,13 +38,13 @@ inline void guarded(F&& f) {
 }
 
 struct World {
-    TfrEngine engine;
     TRecordingInteraction ui;
+    TfrEngine engine{&ui};
     TMemTable table{QStringLiteral("DS")};
     TfrMemTableSource source{table};
     TfrDBDataSet frDS{QStringLiteral("frDS")};
     TfrDataRegistry registry{QStringLiteral("frmMain")};
-    TfrReport report;
+    TfrReport report{engine};
     TfrMemoView memo;
 
     World() {
@@ -59,9 +60,9 @@ struct World {
         registry.addDataset(&frDS);
         registry.addTable(&source);
         report.setDataRegistry(&registry);
-        report.dataset = &frDS;
+        report.setDataset(&frDS);
         memo.setName(QStringLiteral("Memo1"));
-        installExpressionEvaluator(engine, ui);
+        installExpressionEvaluator(engine);
     }
 };
 
@@ -78,14 +79,14 @@ inline void runExpressionInput(World& world, QByteArrayView input) {
     world.ui.messages.clear();
     world.ui.prompts.clear();
 
-    TfrBuildState state;
+    TfrExprState state;
     TfrExprBand dataBand, footer;
     dataBand.type = btMasterData;
     dataBand.name = QStringLiteral("MasterData1");
     footer.type = btMasterFooter;
     footer.name = QStringLiteral("Footer1");
     state.currentBand = &footer;
-    TfrExprContext ctx(world.engine, world.report, world.ui, &state);
+    TfrExprContext ctx(world.report, &state);
     ctx.setCurrentObject(&world.memo);
 
     guarded([&] { TfrParser::convertToPostfix(text); });

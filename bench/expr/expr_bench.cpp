@@ -5,6 +5,7 @@
 #include "report/expr/aggregates.h"
 #include "report/expr/context.h"
 #include "report/expr/memotext.h"
+#include "report/memdata/memtablesource.h"
 #include "report/model/dataset.h"
 #include "report/model/engine.h"
 #include "report/model/objects.h"
@@ -19,15 +20,15 @@ namespace {
 constexpr int kRecords = 100'000;
 
 struct Fixture {
-    TfrEngine engine;
     TRecordingInteraction ui;
+    TfrEngine engine{&ui};
     TMemTable table{QStringLiteral("DS")};
     TfrMemTableSource source{table};
     TfrDBDataSet frDS{QStringLiteral("frDS")};
     TfrDataRegistry registry{QStringLiteral("frmMain")};
-    TfrReport report;
+    TfrReport report{engine};
     TfrMemoView memo;
-    TfrBuildState state;
+    TfrExprState state;
     TfrExprBand data, footer;
 
     Fixture() {
@@ -47,9 +48,9 @@ struct Fixture {
         registry.addDataset(&frDS);
         registry.addTable(&source);
         report.setDataRegistry(&registry);
-        report.dataset = &frDS;
+        report.setDataset(&frDS);
         report.dictionary().variables.set(QStringLiteral("Сумма"), TVariant(QStringLiteral("[Qty] * [Price]")));
-        installExpressionEvaluator(engine, ui);
+        installExpressionEvaluator(engine);
         memo.setName(QStringLiteral("Memo1"));
         data.type = btMasterData;
         data.name = QStringLiteral("MasterData1");
@@ -69,7 +70,7 @@ const QString kLine = QStringLiteral("[Name]: [Price #N8.2] руб., всего 
 // by record; the aggregate is registered once and read from the footer.
 void BM_ExpandDataLine(benchmark::State& s) {
     Fixture& f = fixture();
-    TfrExprContext ctx(f.engine, f.report, f.ui, &f.state);
+    TfrExprContext ctx(f.report, &f.state);
     fraggregates::registerCalls(ctx, f.footer, f.data, fraggregates::callsInLines({kLine}, &f.report.dictionary().variables));
     f.state.currentBand = &f.footer;
     std::size_t chars = 0;
@@ -90,7 +91,7 @@ BENCHMARK(BM_ExpandDataLine)->Iterations(kRecords)->Repetitions(3)->ReportAggreg
 // band does before its footer reads it.
 void BM_ExpandAndAccumulate(benchmark::State& s) {
     Fixture& f = fixture();
-    TfrExprContext ctx(f.engine, f.report, f.ui, &f.state);
+    TfrExprContext ctx(f.report, &f.state);
     fraggregates::registerCalls(ctx, f.footer, f.data, fraggregates::callsInLines({kLine}, &f.report.dictionary().variables));
     f.table.first();
     for (auto _ : s) {
@@ -109,7 +110,7 @@ BENCHMARK(BM_ExpandAndAccumulate)->Iterations(kRecords)->Repetitions(3)->ReportA
 // One bracket alone, for the cost of each kind.
 void BM_OneBracket(benchmark::State& s, const QString& line) {
     Fixture& f = fixture();
-    TfrExprContext ctx(f.engine, f.report, f.ui, &f.state);
+    TfrExprContext ctx(f.report, &f.state);
     fraggregates::registerCalls(ctx, f.footer, f.data, fraggregates::callsInLines({line}, &f.report.dictionary().variables));
     f.state.currentBand = &f.footer;
     f.table.first();

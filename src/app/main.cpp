@@ -31,9 +31,12 @@ int main(int argc, char* argv[]) {
     TScopedInteraction installed(interaction);
 
     try {
+        // The report engine lives inside the application object's lifetime:
+        // its printer devices are gone before the application is.
+        TfrEngine reportEngine(&interaction);
         // Reports see the installed printers (without any, the virtual printer).
-        frAttachPlatformPrinters(TfrEngine::current().printer());
-        TApplicationShell shell;
+        frAttachPlatformPrinters(reportEngine.printer());
+        TApplicationShell shell(reportEngine);
         return shell.run(app, commandLine);
     } catch (const Exception& e) {
         QMessageBox::critical(nullptr, TUserInteraction::errorTitle(), e.message());

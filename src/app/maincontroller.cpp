@@ -5,16 +5,16 @@
 #include "app/mainform.h"
 #include "grid/gridexport.h"
 #include "grid/view/selectiongrid.h"
-#include "report/model/mainreport.h"
+#include "report/memdata/mainreport.h"
 
 #include <QApplication>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QStatusBar>
 
-TMainController::TMainController(TfrmMain& main, TLoginDlg& login, TfrmFilter& filter)
+TMainController::TMainController(TfrmMain& main, TLoginDlg& login, TfrmFilter& filter, TfrEngine& reportEngine)
     : m_main(main), m_login(login), m_filter(filter), m_engine(*this), m_grid(new TSelectionGrid),
-      m_report(std::make_unique<TfrMainReport>(m_engine.DS(), m_engine.DS2())) {
+      m_report(std::make_unique<TfrMainReport>(reportEngine, m_engine.DS(), m_engine.DS2())) {
     m_main.setGridWidget(m_grid);
 
     // The walk of a large tree reports its progress here; hidden otherwise.

@@ -6,6 +6,7 @@
 
 class QLabel;
 class QProgressBar;
+class TfrEngine;
 class TfrMainReport;
 class TfrmFilter;
 class TfrmMain;
@@ -18,7 +19,7 @@ class TSelectionGrid;
 // window's selection actions.
 class TMainController : public TSelectionHost {
 public:
-    TMainController(TfrmMain& main, TLoginDlg& login, TfrmFilter& filter);
+    TMainController(TfrmMain& main, TLoginDlg& login, TfrmFilter& filter, TfrEngine& reportEngine);
     ~TMainController() override;
     TMainController(const TMainController&) = delete;
     TMainController& operator=(const TMainController&) = delete;

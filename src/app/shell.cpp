@@ -11,12 +11,12 @@
 #include <QFont>
 #include <QLineEdit>
 
-TApplicationShell::TApplicationShell()
+TApplicationShell::TApplicationShell(TfrEngine& reportEngine)
     : m_main(std::make_unique<TfrmMain>()), m_login(std::make_unique<TLoginDlg>()),
       m_filter(std::make_unique<TfrmFilter>()) {
     m_main->setLoginDialog(m_login.get());
     m_main->setFilterDialog(m_filter.get());
-    m_controller = std::make_unique<TMainController>(*m_main, *m_login, *m_filter);
+    m_controller = std::make_unique<TMainController>(*m_main, *m_login, *m_filter, reportEngine);
 }
 
 TApplicationShell::~TApplicationShell() {

@@ -9,13 +9,15 @@ class TfrmMain;
 class TLoginDlg;
 class TfrmFilter;
 class TMainController;
+class TfrEngine;
 
 // The program body: the three windows of the run and the start-up sequence.
 class TApplicationShell {
 public:
     // Creates the main window, the connection dialog and the filter dialog,
-    // none of them shown.
-    TApplicationShell();
+    // none of them shown. Reports are made with `reportEngine`, which must
+    // outlive the shell.
+    explicit TApplicationShell(TfrEngine& reportEngine);
     ~TApplicationShell();
     TApplicationShell(const TApplicationShell&) = delete;
     TApplicationShell& operator=(const TApplicationShell&) = delete;

@@ -768,7 +768,8 @@ void TMemTable::copyFrom(const TMemTable& source) {
 }
 
 QString TMemTable::textAt(int record, int column) const {
-    if (!m_storage || record < 0 || record >= m_storage->count())
+    if (!m_storage || record < 0 || record >= m_storage->count() || column < 0 ||
+        column >= static_cast<int>(m_storage->columns.size()))
         return QString();
     const Storage& st = *m_storage;
     const std::uint32_t slot = st.slotOf(record);
@@ -786,7 +787,8 @@ QString TMemTable::textAt(int record, int column) const {
 }
 
 TVariant TMemTable::valueAt(int record, int column) const {
-    if (!m_storage || record < 0 || record >= m_storage->count())
+    if (!m_storage || record < 0 || record >= m_storage->count() || column < 0 ||
+        column >= static_cast<int>(m_storage->columns.size()))
         return TVariant::null();
     const Storage& st = *m_storage;
     const std::uint32_t slot = st.slotOf(record);

@@ -6,6 +6,7 @@
 #include "common/exception.h"
 #include "common/interaction.h"
 #include "common/registry.h"
+#include "report/model/engine.h"
 #include "testsupport.h"
 
 #include <QLabel>
@@ -158,7 +159,8 @@ TEST_F(MainFormTest, HookErrorsAreShownNotThrown) {
 }
 
 TEST_F(MainFormTest, StartUpSkipsTheDialogWhenTheServerIsGiven) {
-    TApplicationShell shell;
+    TfrEngine reportEngine;
+    TApplicationShell shell(reportEngine);
     shell.readCommandLine(QStringLiteral("ostrand -SNSRV -PNTM1 -UNengineer -UPdemo"));
     int shown = 0;
     EXPECT_TRUE(shell.connect([&](TLoginDlg&) { return ++shown, int(QDialog::Rejected); }));
@@ -177,7 +179,8 @@ TEST_F(MainFormTest, StartUpShowsTheDialogWithStoredNames) {
         registry.writeString(QStringLiteral("TLoginDlg"), QStringLiteral("TmsE_Text"), QStringLiteral("TM-STORED"));
         registry.flush();
     }
-    TApplicationShell shell;
+    TfrEngine reportEngine;
+    TApplicationShell shell(reportEngine);
     shell.readCommandLine(QStringLiteral("ostrand -SN -PNTM1"));
     QString seenTms;
     EXPECT_FALSE(shell.connect([&](TLoginDlg& dlg) {
@@ -190,7 +193,8 @@ TEST_F(MainFormTest, StartUpShowsTheDialogWithStoredNames) {
 
 TEST_F(MainFormTest, RunStartedWithServerWritesNothingOfTheDialog) {
     {
-        TApplicationShell shell;
+        TfrEngine reportEngine;
+        TApplicationShell shell(reportEngine);
         shell.readCommandLine(QStringLiteral("ostrand -SNSRV"));
         EXPECT_TRUE(shell.connect());
     }

@@ -349,3 +349,17 @@ TEST(MemTable, LocateAgreesWithLinearScan) {
     EXPECT_GT(found, 800); // the data exercised both outcomes
     EXPECT_LT(found, 2900);
 }
+
+TEST(MemTable, ValuesByPositionRefuseColumnsOutsideTheTable) {
+    TMemTable t(QStringLiteral("DS"));
+    t.addFieldDef(QStringLiteral("S"), TFieldType::String, 20);
+    t.open();
+    t.append();
+    t.field(0).setAsString(QStringLiteral("x"));
+    t.post();
+    EXPECT_EQ(t.textAt(0, 0), "x");
+    for (int column : {-1, 1, 1000}) {
+        EXPECT_EQ(t.textAt(0, column), QString()) << column;
+        EXPECT_TRUE(t.valueAt(0, column).isNull()) << column;
+    }
+}

@@ -1,12 +1,13 @@
 #include "app/cli/cli.h"
 #include "app/cli/exprcli.h"
 
+#include "app/cli/templateinfo.h"
 #include "common/cp1251.h"
 #include "common/exception.h"
 #include "common/interaction.h"
 #include "grid/gridexport.h"
 #include "grid/gridrows.h"
-#include "report/model/templateinfo.h"
+#include "report/model/engine.h"
 #include "selection/configaccess/configapi.h"
 #include "selection/selectionengine.h"
 
@@ -233,13 +234,15 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         return runExpressionCli(arguments, out, err);
     StreamInteraction interaction(err);
     TScopedInteraction installed(interaction);
+    TfrEngine reportEngine(&interaction);
+    const TfrPasswordPrompt password = frPasswordDialog(interaction);
     if (!arguments.isEmpty() && arguments[0] == u"--template-info") {
         if (arguments.size() != 2) {
             err << QStringLiteral("Ожидается: --template-info FILE") << Qt::endl;
             return 2;
         }
         bool ok = false;
-        out << frTemplateInfo(arguments[1], &ok);
+        out << frTemplateInfo(reportEngine, arguments[1], password, &ok);
         return ok ? 0 : 1;
     }
     if (!arguments.isEmpty() && arguments[0] == u"--template-resave") {
@@ -247,7 +250,7 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err) {
             err << QStringLiteral("Ожидается: --template-resave IN OUT") << Qt::endl;
             return 2;
         }
-        const QString problems = frResaveTemplate(arguments[1], arguments[2]);
+        const QString problems = frResaveTemplate(reportEngine, arguments[1], arguments[2], password);
         if (problems.isEmpty())
             return 0;
         err << problems << Qt::endl;

@@ -5,6 +5,8 @@
 #include "common/interaction.h"
 #include "report/expr/context.h"
 #include "report/expr/memotext.h"
+#include "report/memdata/memtablesource.h"
+#include "report/memdata/mainreport.h"
 #include "report/model/dataset.h"
 #include "report/model/engine.h"
 #include "report/model/report.h"
@@ -109,24 +111,16 @@ bool isExpressionCommand(const QStringList& arguments) {
 
 int runExpressionCli(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     ExprInteraction interaction(err);
-    TScopedInteraction installed(interaction); // template loading reports through it
+    TScopedInteraction installed(interaction); // the selection reports through it
     try {
         const ExprOptions options = parseOptions(arguments);
-        TfrEngine engine;
-        installExpressionEvaluator(engine, interaction);
-        TfrReport report;
+        TfrEngine engine(&interaction);
+        installExpressionEvaluator(engine);
         TfrDataRegistry registry(QStringLiteral("frmMain"));
-        report.setDataRegistry(&registry);
-        if (!options.templateFile.isEmpty()) {
-            if (!QFileInfo(options.templateFile).isFile() || !report.loadFromFile(options.templateFile))
-                throw Exception(QStringLiteral("Не удалось открыть шаблон %1").arg(options.templateFile));
-        }
 
-        // The selection, when asked for: DS behind the report dataset frDS.
+        // The selection, when asked for: the main window's set-up, frDS over DS.
         ExprSelectionHost host(options);
         TSelectionEngine selection(host);
-        std::unique_ptr<TfrMemTableSource> source;
-        TfrDBDataSet frDS(QStringLiteral("frDS"));
         if (!options.settings.isEmpty()) {
             if (!QFileInfo(options.settings).isFile())
                 throw Exception(QStringLiteral("Cannot open file %1").arg(options.settings));
@@ -137,15 +131,20 @@ int runExpressionCli(const QStringList& arguments, QTextStream& out, QTextStream
             }
             if (!selection.LoadSettingsFile(options.settings, true) || !host.attached)
                 throw Exception(QStringLiteral("Выборка не сделана"));
-            source = std::make_unique<TfrMemTableSource>(selection.DS(), QStringLiteral("DS"));
-            frDS.setDataSet(source.get());
-            registry.addTable(source.get());
-            registry.addDataset(&frDS);
-            report.dataset = &frDS;
             selection.DS().first();
         }
+        TfrMainReport main(engine, selection.DS(), selection.DS2(), &registry);
+        TfrReport& report = main.report();
+        if (!options.templateFile.isEmpty()) {
+            const TfrLoadResult loaded = report.loadFromFile(options.templateFile);
+            if (!loaded.ok()) {
+                QStringList why = loaded.messages;
+                why.prepend(QStringLiteral("Не удалось открыть шаблон %1").arg(options.templateFile));
+                throw Exception(why.join(u'\n'));
+            }
+        }
 
-        TfrExprContext context(engine, report, interaction);
+        TfrExprContext context(report);
         if (options.haveEval)
             out << context.evaluate(options.eval).toString() << Qt::endl;
         else

@@ -1,6 +1,6 @@
 #include "report/expr/aggregates.h"
 
-#include "report/expr/buildstate.h"
+#include "report/expr/exprstate.h"
 #include "report/expr/context.h"
 #include "report/expr/functions.h"
 #include "report/expr/exprvalues.h"
@@ -50,7 +50,7 @@ QStringList fields(const QString& key) {
 
 class TRegistrationScope {
 public:
-    TRegistrationScope(TfrBuildState& state, TfrExprBand& current, TfrExprBand& target)
+    TRegistrationScope(TfrExprState& state, TfrExprBand& current, TfrExprBand& target)
         : m_state(state), m_registering(state.registering), m_current(state.currentBand), m_target(state.targetBand) {
         state.registering = true;
         state.currentBand = &current;
@@ -65,13 +65,13 @@ public:
     TRegistrationScope& operator=(const TRegistrationScope&) = delete;
 
 private:
-    TfrBuildState& m_state;
+    TfrExprState& m_state;
     bool m_registering;
     TfrExprBand* m_current;
     TfrExprBand* m_target;
 };
 
-void registerSlot(TfrBuildState& state, char16_t kind, const QString& expression, const QString& bandText,
+void registerSlot(TfrExprState& state, char16_t kind, const QString& expression, const QString& bandText,
                   const QString& flag) {
     TfrExprBand* current = state.currentBand;
     TfrExprBand* target = state.targetBand;
@@ -127,7 +127,7 @@ QStringList callsInLines(const QStringList& lines, const TfrVariables* variables
 }
 
 void call(TfrExprContext& context, Kind kind, const TfrCallArgs& args, TVariant& result) {
-    TfrBuildState* state = context.build();
+    TfrExprState* state = context.build();
     if (!state)
         return; // outside a build aggregates have no data: the preset "0"
     const QString& expression = kind == Count ? QString() : args.p1;
@@ -173,7 +173,7 @@ void call(TfrExprContext& context, Kind kind, const TfrCallArgs& args, TVariant&
 }
 
 void registerCalls(TfrExprContext& context, TfrExprBand& current, TfrExprBand& target, const QStringList& calls) {
-    TfrBuildState* state = context.build();
+    TfrExprState* state = context.build();
     if (!state)
         return;
     TRegistrationScope scope(*state, current, target);
@@ -182,7 +182,7 @@ void registerCalls(TfrExprContext& context, TfrExprBand& current, TfrExprBand& t
 }
 
 void accumulate(TfrExprContext& context, TfrExprBand& band) {
-    TfrBuildState* state = context.build();
+    TfrExprState* state = context.build();
     const QString column = QString::number(state ? state->columnNo : 1);
     TfrVariables& slotList = band.aggregates;
     if (band.holdsCrossObjects) {

@@ -77,10 +77,8 @@ QString undefinedMessage(const QString& name) {
 
 } // namespace
 
-TfrExprContext::TfrExprContext(TfrEngine& engine, TfrReport& report, TUserInteraction& interaction,
-                               TfrBuildState* build)
-    : m_engine(engine), m_report(report), m_interaction(interaction),
-      m_functions(engine.state<TfrFunctionRegistry>()), m_build(build) {
+TfrExprContext::TfrExprContext(TfrReport& report, TfrExprState* build)
+    : m_engine(report.engine()), m_report(report), m_functions(m_engine.state<TfrFunctionRegistry>()), m_build(build) {
     m_parser.onResolveName = [this](const QString& name, TVariant& value, std::shared_ptr<void>& hint) {
         lookupValue(name, value, hint);
     };
@@ -120,6 +118,8 @@ std::shared_ptr<const TfrExprContext::MemoLine> TfrExprContext::cacheLine(const 
     return p;
 }
 
+TUserInteraction& TfrExprContext::interaction() { return m_engine.interaction(); }
+
 // ---------------------------------------------------------------------------
 // Value lookup
 
@@ -145,8 +145,8 @@ void TfrExprContext::lookupValue(const QString& name, TVariant& value, std::shar
         // Kept alive by the hint even when the table starts afresh.
         const std::shared_ptr<Resolution> r = std::static_pointer_cast<Resolution>(hint);
         if (r->kind == Resolution::Field) {
-            if (!r->alive.expired()) {
-                value = r->table->valueForExpression(r->field);
+            if (TfrTableSource* table = r->field.get()) {
+                value = table->valueForExpression(r->fieldName);
                 return;
             }
         } else if (r->kind == Resolution::Variable) {
@@ -235,9 +235,8 @@ bool TfrExprContext::lookupDictionary(const QString& name, TVariant& value) {
         if (field != dictionary.fieldCache().end()) {
             Resolution r;
             r.kind = Resolution::Field;
-            r.table = field->second.table;
-            r.field = field->second.field;
-            r.alive = field->second.alive;
+            r.field = field->second.table;
+            r.fieldName = field->second.field;
             m_lastResolution = remember(name, std::move(r));
         }
         return true;
@@ -292,7 +291,7 @@ bool TfrExprContext::lookupSystem(const QString& name, TVariant& value) {
     const auto it = systemNames().constFind(name);
     if (it == systemNames().constEnd() || isLateName(*it))
         return false;
-    const TfrBuildState& s = state();
+    const TfrExprState& s = state();
     const TfrReportInfo& info = m_report.info;
     const TfrExprBand* band = s.currentBand;
     switch (*it) {
@@ -332,7 +331,7 @@ bool TfrExprContext::lookupLate(const QString& name, TVariant& value) {
     const auto it = systemNames().constFind(name);
     if (it == systemNames().constEnd() || !isLateName(*it))
         return false;
-    const TfrBuildState& s = state();
+    const TfrExprState& s = state();
     switch (*it) {
     case TSystemName::CurY: value = TVariant(s.cursorY); break;
     case TSystemName::FreeSpace: value = TVariant(std::int32_t(s.bottomLimit - s.cursorY)); break;
@@ -413,7 +412,7 @@ QString arrayEntry(const QString& name, const TVariant& index) {
 
 bool TfrExprContext::callScriptFunction(const QString& name, const QString& p1, const QString& p2, const QString& p3,
                                         TVariant& result) {
-    TfrBuildState* s = m_build;
+    TfrExprState* s = m_build;
     if (name == u"STOPREPORT") {
         if (s)
             s->terminated = true;
@@ -484,13 +483,13 @@ bool TfrExprContext::callScriptFunction(const QString& name, const QString& p1, 
 // ---------------------------------------------------------------------------
 // The dictionary's evaluator
 
-void installExpressionEvaluator(TfrEngine& engine, TUserInteraction& interaction) {
-    engine.evaluator = [&engine, &interaction](TfrReport& report, const QString& text) -> TVariant {
+void installExpressionEvaluator(TfrEngine& engine) {
+    engine.evaluator = [&engine](TfrReport& report, const QString& text) -> TVariant {
         const std::vector<TfrExprContext*>& live = engine.state<TfrLiveContexts>().list;
         for (auto it = live.rbegin(); it != live.rend(); ++it)
             if (&(*it)->report() == &report)
                 return (*it)->evaluate(text);
-        TfrExprContext context(engine, report, interaction);
+        TfrExprContext context(report);
         return context.evaluate(text);
     };
 }

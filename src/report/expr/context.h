@@ -1,8 +1,9 @@
 #pragma once
 
 #include "common/variant.h"
-#include "report/expr/buildstate.h"
+#include "report/expr/exprstate.h"
 #include "report/expr/parser.h"
+#include "report/model/link.h"
 
 #include <QString>
 #include <functional>
@@ -17,35 +18,35 @@ class TfrTableSource;
 class TUserInteraction;
 class TfrFunctionRegistry;
 
-// Everything an expression of one report is evaluated with: the engine (its
-// constants, global variables and function libraries), the report (dictionary,
-// objects, events), the user-interaction services for INPUT and MESSAGEBOX,
-// and, while building, the builder's state. It owns the parser, so programs
-// are converted once per context: the builder makes one per build.
+// Everything an expression of one report is evaluated with: the report
+// (dictionary, objects, events), its engine (constants, global variables,
+// function libraries, and the user-interaction services INPUT and MESSAGEBOX
+// use), and, while building, what the builder tells expressions (TfrExprState).
+// It owns the parser, so programs are converted once per context: the builder
+// makes one per build.
 //
 // A context registers itself with its engine for its lifetime, so that the
 // dictionary's evaluator (installed by installExpressionEvaluator) reaches it.
 class TfrExprContext {
 public:
-    TfrExprContext(TfrEngine& engine, TfrReport& report, TUserInteraction& interaction,
-                   TfrBuildState* build = nullptr);
+    explicit TfrExprContext(TfrReport& report, TfrExprState* build = nullptr);
     ~TfrExprContext();
     TfrExprContext(const TfrExprContext&) = delete;
     TfrExprContext& operator=(const TfrExprContext&) = delete;
 
     TfrEngine& engine() { return m_engine; }
     TfrReport& report() { return m_report; }
-    TUserInteraction& interaction() { return m_interaction; }
+    TUserInteraction& interaction();
     TfrParser& parser() { return m_parser; }
     TfrFunctionRegistry& functions() { return m_functions; }
 
     // The builder's state; null outside a build. Not owned.
-    TfrBuildState* build() const { return m_build; }
-    void setBuild(TfrBuildState* build) { m_build = build; }
+    TfrExprState* build() const { return m_build; }
+    void setBuild(TfrExprState* build) { m_build = build; }
     bool registering() const { return m_build && m_build->registering; }
     // The builder's state, or the context's own idle one (page 1, start date and
     // time taken when the context was made) outside a build.
-    const TfrBuildState& state() const { return m_build ? *m_build : m_idle; }
+    const TfrExprState& state() const { return m_build ? *m_build : m_idle; }
     TfrView* currentObject() const { return m_build ? m_build->currentObject : m_currentObject; }
     // The current object outside a build (tests, the command line).
     void setCurrentObject(TfrView* object) { m_currentObject = object; }
@@ -119,10 +120,9 @@ private:
 
     TfrEngine& m_engine;
     TfrReport& m_report;
-    TUserInteraction& m_interaction;
     TfrFunctionRegistry& m_functions; // the engine's
-    TfrBuildState* m_build;
-    TfrBuildState m_idle;
+    TfrExprState* m_build;
+    TfrExprState m_idle;
     TfrView* m_currentObject = nullptr;
     TfrParser m_parser;
     std::optional<QString> m_guard;
@@ -139,9 +139,9 @@ private:
         // owned by the parser (programs hold hints that lead back here).
         std::weak_ptr<const TfrProgram> program;
         QString programText;
-        TfrTableSource* table = nullptr;
-        QString field;
-        std::weak_ptr<const void> alive;
+        TfrLink<TfrTableSource> field; // Field: the table and field
+        QString fieldName;
+        TfrTableSource* table = nullptr; // Expression: the default table when resolved
         const TfrView* object = nullptr;
     };
     QHash<QString, std::shared_ptr<Resolution>> m_resolved;
@@ -153,5 +153,5 @@ private:
 
 // Installs the engine's dictionary evaluator: a variable's expression is
 // evaluated in the innermost live context of its report, else in a context
-// made for that one evaluation with `interaction`.
-void installExpressionEvaluator(TfrEngine& engine, TUserInteraction& interaction);
+// made for that one evaluation.
+void installExpressionEvaluator(TfrEngine& engine);

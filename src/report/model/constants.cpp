@@ -70,3 +70,14 @@ TfrColor fromQColor(const QColor& color) {
 }
 
 } // namespace frcolor
+
+QString frBandName(int bandType) {
+    static const char16_t* const names[frBandTypeCount] = {
+        u"Report title",     u"Report summary",  u"Page header",      u"Page footer",    u"Master header",
+        u"Master data",      u"Master footer",   u"Detail header",    u"Detail data",    u"Detail footer",
+        u"Subdetail header", u"Subdetail data",  u"Subdetail footer", u"Overlay",        u"Column header",
+        u"Column footer",    u"Group header",    u"Group footer",     u"Cross header",   u"Cross data",
+        u"Cross footer",     u"Child",           u"Нет",
+    };
+    return bandType >= 0 && bandType < frBandTypeCount ? QString::fromUtf16(names[bandType]) : QString();
+}

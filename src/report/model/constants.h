@@ -170,8 +170,15 @@ QColor toQColor(TfrColor color);
 TfrColor fromQColor(const QColor& color);
 } // namespace frcolor
 
-// Names of the band types as the designer shows them, indexed by code 0-22.
+// Names of the band types as the designer shows them, indexed by code 0-22;
+// empty for other codes.
 QString frBandName(int bandType);
+
+// Character set of fonts read from files that store none.
+constexpr std::uint16_t frDefaultCharset = 204;
+
+// The template format version this program writes.
+constexpr int frCurrentStreamVersion = 25;
 
 // Kind word of a named property as the object inspector reads it. The values
 // combine: a left coordinate is frdtSize | frdtInteger.

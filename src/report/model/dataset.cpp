@@ -3,31 +3,10 @@
 #include "common/cp1251.h"
 #include "common/exception.h"
 #include "common/numformat.h"
-#include "table/memtable.h"
 
 #include <algorithm>
 
 // ---------------------------------------------------------------- table source
-
-TfrTableSource::~TfrTableSource() {
-    // Datasets and data sources referring to this table forget it.
-    for (TfrDBDataSet* ds : std::vector<TfrDBDataSet*>(m_watchers))
-        ds->forgetTable(this);
-    for (TfrDataSource* src : std::vector<TfrDataSource*>(m_sourceWatchers))
-        if (src->m_table == this)
-            src->m_table = nullptr;
-}
-
-void TfrTableSource::addWatcher(TfrDBDataSet* ds) {
-    if (std::find(m_watchers.begin(), m_watchers.end(), ds) == m_watchers.end())
-        m_watchers.push_back(ds);
-}
-void TfrTableSource::removeWatcher(TfrDBDataSet* ds) { std::erase(m_watchers, ds); }
-void TfrTableSource::addWatcher(TfrDataSource* ds) {
-    if (std::find(m_sourceWatchers.begin(), m_sourceWatchers.end(), ds) == m_sourceWatchers.end())
-        m_sourceWatchers.push_back(ds);
-}
-void TfrTableSource::removeWatcher(TfrDataSource* ds) { std::erase(m_sourceWatchers, ds); }
 
 QByteArray TfrTableSource::fieldBlob(int index) const { return cp1251::encode(fieldValue(index).toString()); }
 
@@ -86,102 +65,6 @@ QStringList TfrTableSource::fieldNamesOrEmpty() const {
     }
 }
 
-// ---------------------------------------------------------------- memory table
-
-TfrMemTableSource::TfrMemTableSource(TMemTable& table) : TfrTableSource(table.name()), m_table(table) {}
-TfrMemTableSource::TfrMemTableSource(TMemTable& table, const QString& name) : TfrTableSource(name), m_table(table) {}
-
-bool TfrMemTableSource::isOpen() const { return m_table.active(); }
-void TfrMemTableSource::open() {
-    if (!m_table.active())
-        m_table.open();
-}
-void TfrMemTableSource::close() { m_table.close(); }
-void TfrMemTableSource::first() { m_table.first(); }
-void TfrMemTableSource::next() { m_table.next(); }
-void TfrMemTableSource::prior() { m_table.prior(); }
-bool TfrMemTableSource::eof() const { return !m_table.active() || m_table.eof(); }
-TfrTableSource::Bookmark TfrMemTableSource::bookmark() const { return m_table.recNo(); }
-void TfrMemTableSource::gotoBookmark(Bookmark bookmark) {
-    if (bookmark >= 0 && bookmark < m_table.recordCount())
-        m_table.setRecNo(static_cast<int>(bookmark));
-}
-
-QStringList TfrMemTableSource::fieldNames() const {
-    QStringList out;
-    if (m_table.active()) {
-        for (int i = 0; i < m_table.fieldCount(); ++i)
-            out << m_table.field(i).fieldName();
-    } else {
-        for (const TFieldDef& def : m_table.fieldDefs())
-            out << def.name;
-    }
-    return out;
-}
-
-int TfrMemTableSource::fieldIndex(const QString& name) const {
-    if (m_table.active()) {
-        TField* f = m_table.findField(name);
-        return f ? f->index() : -1;
-    }
-    const auto& defs = m_table.fieldDefs();
-    for (std::size_t i = 0; i < defs.size(); ++i)
-        if (defs[i].name.compare(name, Qt::CaseInsensitive) == 0)
-            return static_cast<int>(i);
-    return -1;
-}
-
-TfrTableSource::FieldKind TfrMemTableSource::fieldKind(int index) const {
-    const auto& defs = m_table.fieldDefs();
-    if (index < 0 || index >= static_cast<int>(defs.size()))
-        return FieldKind::Other;
-    switch (defs[static_cast<std::size_t>(index)].type) {
-    case TFieldType::Integer:
-        return FieldKind::Integer;
-    case TFieldType::Float:
-        return FieldKind::Float;
-    case TFieldType::String:
-        return FieldKind::String;
-    }
-    return FieldKind::Other;
-}
-
-bool TfrMemTableSource::fieldIsNull(int index) const {
-    // An empty table or one past its end has no current record: no value.
-    if (!m_table.active() || m_table.recNo() < 0 || m_table.isEmpty())
-        return true;
-    return m_table.field(index).isNull();
-}
-
-TVariant TfrMemTableSource::fieldValue(int index) const {
-    if (fieldIsNull(index))
-        return TVariant::null();
-    return m_table.field(index).value();
-}
-
-QString TfrMemTableSource::fieldDisplayText(int index) const {
-    if (fieldIsNull(index))
-        return QString();
-    return m_table.field(index).asString();
-}
-
-// ---------------------------------------------------------------- data source
-
-TfrDataSource::~TfrDataSource() {
-    if (m_table)
-        m_table->removeWatcher(this);
-    for (TfrDBDataSet* ds : std::vector<TfrDBDataSet*>(m_watchers))
-        ds->forgetSource(this);
-}
-
-void TfrDataSource::setTable(TfrTableSource* table) {
-    if (m_table)
-        m_table->removeWatcher(this);
-    m_table = table;
-    if (m_table)
-        m_table->addWatcher(this);
-}
-
 // ---------------------------------------------------------------- datasets
 
 void TfrDataset::first() {
@@ -215,51 +98,23 @@ TfrVirtualDataset::TfrVirtualDataset(std::int32_t count) {
     rangeEndCount = count;
 }
 
-TfrDBDataSet::~TfrDBDataSet() {
-    if (m_dataSet)
-        m_dataSet->removeWatcher(this);
-    if (m_dataSource)
-        std::erase(m_dataSource->m_watchers, this);
-}
-
 void TfrDBDataSet::setDataSet(TfrTableSource* table) {
-    if (m_dataSet)
-        m_dataSet->removeWatcher(this);
     m_dataSet = table;
-    if (m_dataSet)
-        m_dataSet->addWatcher(this);
-    setDataSource(nullptr);
+    m_dataSource = nullptr;
+    m_hasBookmark = false;
 }
 
 void TfrDBDataSet::setDataSource(TfrDataSource* source) {
-    if (m_dataSource)
-        std::erase(m_dataSource->m_watchers, this);
     m_dataSource = source;
-    if (m_dataSource) {
-        m_dataSource->m_watchers.push_back(this);
-        if (m_dataSet) {
-            m_dataSet->removeWatcher(this);
-            m_dataSet = nullptr;
-        }
-    }
-}
-
-void TfrDBDataSet::forgetTable(TfrTableSource* table) {
-    if (m_dataSet == table)
+    if (source)
         m_dataSet = nullptr;
     m_hasBookmark = false;
 }
 
-void TfrDBDataSet::forgetSource(TfrDataSource* source) {
-    if (m_dataSource == source)
-        m_dataSource = nullptr;
-    m_hasBookmark = false;
-}
-
 TfrTableSource* TfrDBDataSet::table() const {
-    if (m_dataSource && m_dataSource->table())
-        return m_dataSource->table();
-    return m_dataSet;
+    if (const TfrDataSource* source = m_dataSource.get(); source && source->table())
+        return source->table();
+    return m_dataSet.get();
 }
 
 TfrTableSource& TfrDBDataSet::requireTable() const {
@@ -329,25 +184,48 @@ bool TfrDBDataSet::eof() const {
 
 // ---------------------------------------------------------------- registry
 
+namespace {
+
+template <class T>
+bool listed(const std::vector<TfrLink<T>>& list, const T* item) {
+    return std::any_of(list.begin(), list.end(), [item](const TfrLink<T>& l) { return l.get() == item; });
+}
+
+template <class T>
+std::vector<T*> alive(const std::vector<TfrLink<T>>& list) {
+    std::vector<T*> out;
+    for (const TfrLink<T>& l : list)
+        if (T* item = l.get())
+            out.push_back(item);
+    return out;
+}
+
+} // namespace
+
 void TfrDataRegistry::addDataset(TfrDataset* dataset) {
-    if (dataset && std::find(m_datasets.begin(), m_datasets.end(), dataset) == m_datasets.end())
-        m_datasets.push_back(dataset);
+    std::erase_if(m_datasets, [](const TfrLink<TfrDataset>& l) { return !l; });
+    if (dataset && !listed<TfrDataset>(m_datasets, dataset))
+        m_datasets.emplace_back(dataset);
 }
 
 void TfrDataRegistry::addTable(TfrTableSource* table) {
-    if (table && std::find(m_tables.begin(), m_tables.end(), table) == m_tables.end())
-        m_tables.push_back(table);
+    std::erase_if(m_tables, [](const TfrLink<TfrTableSource>& l) { return !l; });
+    if (table && !listed<TfrTableSource>(m_tables, table))
+        m_tables.emplace_back(table);
 }
 
 void TfrDataRegistry::remove(const void* component) {
-    std::erase_if(m_datasets, [component](TfrDataset* d) { return d == component; });
-    std::erase_if(m_tables, [component](TfrTableSource* t) { return t == component; });
+    std::erase_if(m_datasets, [component](const TfrLink<TfrDataset>& l) { return l.refersTo(component); });
+    std::erase_if(m_tables, [component](const TfrLink<TfrTableSource>& l) { return l.refersTo(component); });
 }
 
 void TfrDataRegistry::clear() {
     m_datasets.clear();
     m_tables.clear();
 }
+
+std::vector<TfrDataset*> TfrDataRegistry::datasets() const { return alive(m_datasets); }
+std::vector<TfrTableSource*> TfrDataRegistry::tables() const { return alive(m_tables); }
 
 QString TfrDataRegistry::stripOwner(const QString& name) const {
     const int dot = name.indexOf(u'.');
@@ -358,7 +236,7 @@ QString TfrDataRegistry::stripOwner(const QString& name) const {
 
 TfrDataset* TfrDataRegistry::findDataset(const QString& name) const {
     const QString n = stripOwner(name);
-    for (TfrDataset* d : m_datasets)
+    for (TfrDataset* d : datasets())
         if (d->name().compare(n, Qt::CaseInsensitive) == 0)
             return d;
     return nullptr;
@@ -366,7 +244,7 @@ TfrDataset* TfrDataRegistry::findDataset(const QString& name) const {
 
 TfrTableSource* TfrDataRegistry::findTable(const QString& name) const {
     const QString n = stripOwner(name);
-    for (TfrTableSource* t : m_tables)
+    for (TfrTableSource* t : tables())
         if (t->name().compare(n, Qt::CaseInsensitive) == 0)
             return t;
     return nullptr;
@@ -374,14 +252,14 @@ TfrTableSource* TfrDataRegistry::findTable(const QString& name) const {
 
 QStringList TfrDataRegistry::datasetNames() const {
     QStringList out;
-    for (TfrDataset* d : m_datasets)
+    for (TfrDataset* d : datasets())
         out << d->name();
     return out;
 }
 
 QStringList TfrDataRegistry::tableNames() const {
     QStringList out;
-    for (TfrTableSource* t : m_tables)
+    for (TfrTableSource* t : tables())
         out << t->name();
     return out;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/variant.h"
+#include "report/model/link.h"
 
 #include <QString>
 #include <QStringList>
@@ -9,7 +10,6 @@
 #include <memory>
 #include <vector>
 
-class TMemTable;
 class TfrDBDataSet;
 class TfrDataset;
 
@@ -17,14 +17,14 @@ class TfrDataset;
 // first/next/prior/end, bookmarks, field look-up by name and the field names.
 // Report datasets walk tables through this interface and the dictionary reads
 // field values through it.
-class TfrTableSource {
+class TfrTableSource : public TfrLinkable {
 public:
     enum class FieldKind { String, WideString, Boolean, Integer, LargeInt, Float, Currency, DateTime, Blob, Memo, Graphic,
                            FormattedMemo, OleObject, DBaseOle, TypedBinary, DBSpecificBlob, Other };
     using Bookmark = std::int64_t;
 
     explicit TfrTableSource(QString name) : m_name(std::move(name)) {}
-    virtual ~TfrTableSource();
+    virtual ~TfrTableSource() = default;
     TfrTableSource(const TfrTableSource&) = delete;
     TfrTableSource& operator=(const TfrTableSource&) = delete;
 
@@ -65,78 +65,31 @@ public:
     TVariant valueForExpression(const QString& fieldName);
     // Field names; an error while obtaining them gives an empty list.
     QStringList fieldNamesOrEmpty() const;
-    // Expires when the table is destroyed; holders of plain pointers (the
-    // dictionary's field cache) test it before use.
-    std::weak_ptr<const void> lifeToken() const { return m_alive; }
-
 private:
-    friend class TfrDBDataSet;
-    friend class TfrDataSource;
-    void addWatcher(TfrDBDataSet* ds);
-    void removeWatcher(TfrDBDataSet* ds);
-    void addWatcher(class TfrDataSource* ds);
-    void removeWatcher(class TfrDataSource* ds);
-
     QString m_name;
-    std::shared_ptr<const void> m_alive = std::make_shared<int>(0);
-    std::vector<TfrDBDataSet*> m_watchers;
-    std::vector<TfrDataSource*> m_sourceWatchers;
-};
-
-// The table interface over an in-memory table. The table must outlive the
-// adapter; the bookmark is the record number.
-class TfrMemTableSource : public TfrTableSource {
-public:
-    explicit TfrMemTableSource(TMemTable& table);
-    TfrMemTableSource(TMemTable& table, const QString& name);
-
-    TMemTable& table() const { return m_table; }
-
-    bool isOpen() const override;
-    void open() override;
-    void close() override;
-    void first() override;
-    void next() override;
-    void prior() override;
-    bool eof() const override;
-    Bookmark bookmark() const override;
-    void gotoBookmark(Bookmark bookmark) override;
-    QStringList fieldNames() const override;
-    int fieldIndex(const QString& name) const override;
-    FieldKind fieldKind(int index) const override;
-    bool fieldIsNull(int index) const override;
-    TVariant fieldValue(int index) const override;
-    QString fieldDisplayText(int index) const override;
-
-private:
-    TMemTable& m_table;
 };
 
 // An indirection to a table, as a data source component is.
-class TfrDataSource {
+class TfrDataSource : public TfrLinkable {
 public:
     explicit TfrDataSource(QString name = QString()) : m_name(std::move(name)) {}
-    ~TfrDataSource();
     TfrDataSource(const TfrDataSource&) = delete;
     TfrDataSource& operator=(const TfrDataSource&) = delete;
 
     const QString& name() const { return m_name; }
-    TfrTableSource* table() const { return m_table; }
-    void setTable(TfrTableSource* table);
+    TfrTableSource* table() const { return m_table.get(); }
+    void setTable(TfrTableSource* table) { m_table = table; }
 
 private:
-    friend class TfrTableSource;
-    friend class TfrDBDataSet;
     QString m_name;
-    TfrTableSource* m_table = nullptr;
-    std::vector<TfrDBDataSet*> m_watchers;
+    TfrLink<TfrTableSource> m_table;
 };
 
 enum class TfrRangeBegin { rbFirst, rbCurrent };
 enum class TfrRangeEnd { reLast, reCurrent, reCount };
 
 // A report dataset: the navigation protocol the band engine drives.
-class TfrDataset {
+class TfrDataset : public TfrLinkable {
 public:
     using Event = std::function<void(TfrDataset&)>;
     using CheckEofEvent = std::function<void(TfrDataset&, bool& eof)>;
@@ -187,13 +140,12 @@ public:
 class TfrDBDataSet : public TfrDataset {
 public:
     using TfrDataset::TfrDataset;
-    ~TfrDBDataSet() override;
 
     // The table walked; setting it clears the data source.
-    TfrTableSource* dataSet() const { return m_dataSet; }
+    TfrTableSource* dataSet() const { return m_dataSet.get(); }
     void setDataSet(TfrTableSource* table);
     // Setting a data source clears the table.
-    TfrDataSource* dataSource() const { return m_dataSource; }
+    TfrDataSource* dataSource() const { return m_dataSource.get(); }
     void setDataSource(TfrDataSource* source);
 
     bool openDataSource = true;
@@ -211,14 +163,10 @@ public:
     bool eof() const override;
 
 private:
-    friend class TfrTableSource;
-    friend class TfrDataSource;
     TfrTableSource& requireTable() const; // "Unable to open dataset <name>"
-    void forgetTable(TfrTableSource* table);
-    void forgetSource(TfrDataSource* source);
 
-    TfrTableSource* m_dataSet = nullptr;
-    TfrDataSource* m_dataSource = nullptr;
+    TfrLink<TfrTableSource> m_dataSet;
+    TfrLink<TfrDataSource> m_dataSource;
     bool m_hasBookmark = false;
     TfrTableSource::Bookmark m_bookmark = 0;
     bool m_eofFlag = false;
@@ -226,7 +174,8 @@ private:
 
 // The named report datasets and tables of one owner (the main window): the
 // names templates use ("frDS", "DS", "DS2"), compared without regard to case.
-// Nothing is owned; owners unregister what they destroy.
+// Nothing is owned: a dataset or table that is destroyed drops out of the
+// registry by itself.
 class TfrDataRegistry {
 public:
     explicit TfrDataRegistry(QString ownerName = QString()) : m_owner(std::move(ownerName)) {}
@@ -246,13 +195,13 @@ public:
 
     QStringList datasetNames() const;
     QStringList tableNames() const;
-    const std::vector<TfrDataset*>& datasets() const { return m_datasets; }
-    const std::vector<TfrTableSource*>& tables() const { return m_tables; }
+    std::vector<TfrDataset*> datasets() const;
+    std::vector<TfrTableSource*> tables() const;
 
 private:
     QString m_owner;
-    std::vector<TfrDataset*> m_datasets;
-    std::vector<TfrTableSource*> m_tables;
+    std::vector<TfrLink<TfrDataset>> m_datasets;
+    std::vector<TfrLink<TfrTableSource>> m_tables;
 };
 
 // The dataset a band's data source text names: a record-count dataset for a

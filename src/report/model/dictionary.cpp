@@ -32,9 +32,7 @@ private:
 
 } // namespace
 
-TfrDataRegistry* TfrDataDictionary::registry() const {
-    return m_report ? &m_report->dataRegistry() : &TfrEngine::current().dataRegistry();
-}
+TfrDataRegistry& TfrDataDictionary::registry() const { return m_report.dataRegistry(); }
 
 void TfrDataDictionary::clear() {
     variables.clear();
@@ -47,8 +45,8 @@ TfrTableSource* TfrDataDictionary::defaultTable() const {
     if (defaultTableProvider)
         if (TfrTableSource* t = defaultTableProvider())
             return t;
-    if (m_report && m_report->dataset)
-        return m_report->dataset->table();
+    if (TfrDataset* ds = m_report.dataset())
+        return ds->table();
     return nullptr;
 }
 
@@ -56,19 +54,18 @@ bool TfrDataDictionary::resolveField(const QString& reference, TfrCacheItem& ite
     const TfrFieldRef ref = frSplitFieldRef(reference);
     if (ref.field.isEmpty())
         return false;
-    TfrTableSource* table = ref.hasDataset ? registry()->findTable(ref.dataset) : defaultTable();
+    TfrTableSource* table = ref.hasDataset ? registry().findTable(ref.dataset) : defaultTable();
     if (!table || !table->hasField(ref.field))
         return false;
     item.table = table;
     item.field = ref.field;
-    item.alive = table->lifeToken();
     return true;
 }
 
 bool TfrDataDictionary::isVariable(const QString& name) {
     const QString key = cacheKey(name);
     if (auto it = m_cache.find(key); it != m_cache.end()) {
-        if (!it->second.alive.expired())
+        if (it->second.table)
             return true;
         m_cache.erase(it); // the table is gone: resolve the name afresh
     }
@@ -86,10 +83,10 @@ bool TfrDataDictionary::isVariable(const QString& name) {
         const QString dataset = realDataSetName(ref.dataset);
         QString field = ref.field;
         // A field alias: an AliasTable entry whose value is the alias and whose
-        // key begins with the dataset name.
+        // key is the dataset name, a period and the field.
+        const QString prefix = dataset + u'.';
         for (const TfrVariables::Entry& e : aliases.entries())
-            if (sameName(e.value.toString(), field) && e.name.startsWith(dataset, Qt::CaseInsensitive) &&
-                e.name.contains(u'.')) {
+            if (sameName(e.value.toString(), field) && e.name.startsWith(prefix, Qt::CaseInsensitive)) {
                 field = e.name.mid(e.name.lastIndexOf(u'.') + 1);
                 break;
             }
@@ -105,22 +102,23 @@ bool TfrDataDictionary::isVariable(const QString& name) {
 TVariant TfrDataDictionary::value(const QString& name) {
     const QString key = cacheKey(name);
     auto it = m_cache.find(key);
-    if ((it == m_cache.end() || it->second.alive.expired()) && variables.contains(name)) {
+    if ((it == m_cache.end() || !it->second.table) && variables.contains(name)) {
         isVariable(name); // a variable naming a field is read from the field
         it = m_cache.find(key);
     }
     if (it != m_cache.end()) {
-        if (it->second.alive.expired()) {
+        TfrTableSource* table = it->second.table.get();
+        if (!table) {
             m_cache.erase(it);
             return TVariant();
         }
-        TfrCacheItem item = it->second;
-        return item.table->valueForExpression(item.field);
+        const QString field = it->second.field;
+        return table->valueForExpression(field);
     }
     const int index = variables.indexOf(name);
     if (index < 0)
         return TVariant();
-    TfrEngine& engine = TfrEngine::current();
+    TfrEngine& engine = m_report.engine();
     if (engine.globalVariables().contains(name))
         return engine.globalVariables().get(name);
     const TVariant v = variables.value(index);
@@ -132,7 +130,7 @@ TVariant TfrDataDictionary::value(const QString& name) {
     if (m_evaluating.contains(key))
         throw Exception(QStringLiteral("Переменная \"%1\" ссылается сама на себя").arg(name));
     TEvaluationGuard guard(m_evaluating, key);
-    return engine.evaluate(*m_report, text);
+    return engine.evaluate(m_report, text);
 }
 
 QString TfrDataDictionary::realDataSetName(const QString& alias) const {
@@ -188,7 +186,7 @@ QStringList TfrDataDictionary::variablesOf(const QString& category) const {
 
 QStringList TfrDataDictionary::datasetList() const {
     QStringList out;
-    for (TfrTableSource* t : registry()->tables()) {
+    for (TfrTableSource* t : registry().tables()) {
         const QString name = t->name();
         if (!aliases.isEmpty()) {
             const int i = aliases.indexOf(name);
@@ -205,7 +203,7 @@ QStringList TfrDataDictionary::datasetList() const {
 
 QStringList TfrDataDictionary::fieldList(const QString& dataset) const {
     const QString real = realDataSetName(dataset);
-    TfrTableSource* table = registry()->findTable(real);
+    TfrTableSource* table = registry().findTable(real);
     if (!table)
         return {};
     QStringList out;
@@ -224,7 +222,7 @@ QStringList TfrDataDictionary::fieldList(const QString& dataset) const {
 
 QStringList TfrDataDictionary::bandSourceList() const {
     QStringList out;
-    for (TfrDataset* d : registry()->datasets()) {
+    for (TfrDataset* d : registry().datasets()) {
         if (!bandSources.isEmpty()) {
             const int i = bandSources.indexOf(d->name());
             if (i < 0)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/variant.h"
+#include "report/model/link.h"
 #include "report/model/variables.h"
 
 #include <QString>
@@ -16,11 +17,11 @@ class TfrDataRegistry;
 class TfrReport;
 class TfrTableSource;
 
-// A field found for a name: its table and field name.
+// A field found for a name: its table (the link reads as nothing once the
+// table is gone) and field name.
 struct TfrCacheItem {
-    TfrTableSource* table = nullptr;
+    TfrLink<TfrTableSource> table;
     QString field;
-    std::weak_ptr<const void> alive; // expires with the table
 };
 
 // One entry of the old dictionary layout: kind, index and three short strings
@@ -38,7 +39,7 @@ struct TfrOldDictEntry {
 // names resolved to fields.
 class TfrDataDictionary {
 public:
-    explicit TfrDataDictionary(TfrReport* report) : m_report(report) {}
+    explicit TfrDataDictionary(TfrReport& report) : m_report(report) {}
     TfrDataDictionary(const TfrDataDictionary&) = delete;
     TfrDataDictionary& operator=(const TfrDataDictionary&) = delete;
 
@@ -52,9 +53,10 @@ public:
     void clear();
 
     // The dictionary block of templates: loading clears first and reads either
-    // layout (throws EFormatError on damaged data); saving writes the current
-    // layout (throws Exception for texts the format cannot hold).
-    void loadFromStream(TBinaryReader& stream);
+    // layout of a stream of the given format version (throws EFormatError on
+    // damaged data); saving writes the current layout (throws Exception for
+    // texts the format cannot hold).
+    void loadFromStream(TBinaryReader& stream, int version);
     void saveToStream(TBinaryWriter& stream) const;
     // Dictionary files (*.frd): a version byte, then the block. Loading throws
     // Exception when the file cannot be read and EFormatError when it is damaged
@@ -103,8 +105,9 @@ public:
     // Loading helpers for the dictionary block of templates.
     // Converts the old layout: entries and the list of names that follows them.
     void loadOldLayout(const std::vector<TfrOldDictEntry>& entries, const QStringList& names);
-    // After loading: a list in the old convention (first name without a leading
-    // space) swaps the markers of categories and variables.
+    // After loading a dictionary of an older layout: a list in the old
+    // convention (first name without a leading space) swaps the markers of
+    // categories and variables.
     void convertOldConvention();
     // The clean-up a marker of -1 asks for: drops empty aliases of fields that do
     // not resolve and empty band-source aliases.
@@ -114,10 +117,10 @@ public:
     static const QStringList& oldBuiltInNames();
 
 private:
-    TfrDataRegistry* registry() const;
+    TfrDataRegistry& registry() const;
     static QString cacheKey(const QString& name) { return name.toUpper(); }
 
-    TfrReport* m_report;
+    TfrReport& m_report;
     std::map<QString, TfrCacheItem> m_cache; // keyed by upper-cased name
     QStringList m_evaluating;                // variables being evaluated (cycle guard)
 };

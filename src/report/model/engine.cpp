@@ -6,13 +6,6 @@
 
 namespace {
 
-TfrEngine* g_installed = nullptr;
-
-TfrEngine& defaultEngine() {
-    static TfrEngine engine;
-    return engine;
-}
-
 const char16_t* const kSystemColorNames[frSystemColorCount] = {
     u"clScrollBar",   u"clBackground",   u"clActiveCaption", u"clInactiveCaption", u"clMenu",
     u"clWindow",      u"clWindowFrame",  u"clMenuText",      u"clWindowText",      u"clCaptionText",
@@ -21,35 +14,16 @@ const char16_t* const kSystemColorNames[frSystemColorCount] = {
     u"clBtnHighlight", u"cl3DDkShadow",  u"cl3DLight",       u"clInfoText",        u"clInfoBk",
 };
 
-const char16_t* const kBandNames[frBandTypeCount] = {
-    u"Report title",     u"Report summary",  u"Page header",      u"Page footer",    u"Master header",
-    u"Master data",      u"Master footer",   u"Detail header",    u"Detail data",    u"Detail footer",
-    u"Subdetail header", u"Subdetail data",  u"Subdetail footer", u"Overlay",        u"Column header",
-    u"Column footer",    u"Group header",    u"Group footer",     u"Cross header",   u"Cross data",
-    u"Cross footer",     u"Child",           u"Нет",
-};
-
 } // namespace
 
-TfrEngine::TfrEngine()
-    : m_printer(std::make_unique<TfrPrinter>()), m_compressor(std::make_unique<TfrCompressor>()) {
-    for (const char16_t* n : kBandNames)
-        m_bandNames << QString::fromUtf16(n);
+TfrEngine::TfrEngine(TUserInteraction* interaction)
+    : m_interaction(interaction ? interaction : &m_console),
+      m_printer(std::make_unique<TfrPrinter>()),
+      m_compressor(std::make_unique<TfrCompressor>()) {
     fillConstants();
 }
 
-TfrEngine::~TfrEngine() {
-    if (g_installed == this)
-        g_installed = nullptr;
-}
-
-TfrEngine& TfrEngine::current() { return g_installed ? *g_installed : defaultEngine(); }
-
-TfrEngine* TfrEngine::install(TfrEngine* engine) {
-    TfrEngine* previous = g_installed;
-    g_installed = engine;
-    return previous;
-}
+TfrEngine::~TfrEngine() = default;
 
 void TfrEngine::fillConstants() {
     auto setInt = [this](const char16_t* name, std::int64_t v) {
@@ -112,23 +86,27 @@ const TfrAddInObjectInfo* TfrEngine::findAddIn(const QString& className) const {
     return nullptr;
 }
 
-std::unique_ptr<TfrView> TfrEngine::createObject(int kind, const QString& className) {
-    if (kind != gtAddIn)
-        return frCreateBuiltInObject(kind);
-    const TfrAddInObjectInfo* info = findAddIn(className);
-    if (!info) {
-        missingClass = true;
-        missingClassMessage += className + u'\r';
-        throw EClassNotFound(missingClassMessage);
+std::unique_ptr<TfrView> TfrEngine::createObject(int kind, const QString& className, QString* missing) {
+    std::unique_ptr<TfrView> view;
+    if (kind != gtAddIn) {
+        view = frCreateBuiltInObject(kind);
+        if (kind == gtPicture)
+            addBlobTypeConstants();
+    } else {
+        const TfrAddInObjectInfo* info = findAddIn(className);
+        if (!info) {
+            QString local;
+            QString& text = missing ? *missing : local;
+            text += className + u'\r';
+            throw EClassNotFound(text);
+        }
+        view = info->create();
+        if (view)
+            view->objectType = gtAddIn;
     }
-    std::unique_ptr<TfrView> view = info->create();
     if (view)
-        view->objectType = gtAddIn;
+        view->objectId = nextObjectId();
     return view;
-}
-
-QString TfrEngine::bandName(int bandType) const {
-    return bandType >= 0 && bandType < m_bandNames.size() ? m_bandNames[bandType] : QString();
 }
 
 void TfrEngine::setCompressor(std::unique_ptr<TfrCompressor> compressor) {
@@ -140,5 +118,3 @@ TVariant TfrEngine::evaluate(TfrReport& report, const QString& expression) {
         throw Exception(QStringLiteral("No expression evaluator is installed to compute \"%1\"").arg(expression));
     return evaluator(report, expression);
 }
-
-QString frBandName(int bandType) { return TfrEngine::current().bandName(bandType); }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/exception.h"
+#include "common/interaction.h"
 #include "common/variant.h"
 #include "report/model/dataset.h"
 #include "report/model/printer.h"
@@ -46,34 +47,34 @@ public:
     virtual QByteArray decompress(const QByteArray& source) { return source; }
 };
 
-// The process-wide state of the report engine, shared by all reports: constant
+// The state of the report engine shared by all reports of a process: constant
 // table, global script variables, add-in registry, object serial counter,
-// missing-class message, the printer, the named datasets and tables, the band
-// names and the hooks that later layers (expressions, builder, preview,
-// designer) install. One engine is current at a time; tests create their own.
+// missing-class message, the printer, the named datasets and tables, the
+// user-interaction services and the hooks that later layers (expressions,
+// builder, preview, designer) install. The program creates one engine in
+// main() (ostrand-cli and every test create their own) and hands it to each
+// report it makes; a report keeps a reference to its engine, so the engine
+// must outlive its reports.
 class TfrEngine {
 public:
     static constexpr int maxAddIns = 64;
-    static constexpr int currentStreamVersion = 25;
 
-    TfrEngine();
+    // Questions and messages of reports (input and message functions of
+    // scripts) go to `interaction`, which must outlive the engine; without one
+    // they go to the console.
+    explicit TfrEngine(TUserInteraction* interaction = nullptr);
     ~TfrEngine();
     TfrEngine(const TfrEngine&) = delete;
     TfrEngine& operator=(const TfrEngine&) = delete;
 
-    // The current engine (created on first use when none is installed).
-    static TfrEngine& current();
-    // Installs an engine (not owned; nullptr goes back to the default one) and
-    // returns the previous one.
-    static TfrEngine* install(TfrEngine* engine);
+    TUserInteraction& interaction() { return *m_interaction; }
 
     // Named constants expressions may use (sorted).
     TfrVariables& constants() { return m_constants; }
+    const TfrVariables& constants() const { return m_constants; }
     // Values scripts assign to names that are neither objects nor properties
     // (sorted); they override dictionary variables of the same name.
     TfrVariables& globalVariables() { return m_globals; }
-    // Adds btBMP..btWMF to the constants (done when the first picture is created).
-    void addBlobTypeConstants();
 
     // Add-in registry: at most maxAddIns classes. Registering a class already
     // present does nothing; registering into a full registry throws.
@@ -82,31 +83,21 @@ public:
     const TfrAddInObjectInfo* findAddIn(const QString& className) const; // exact, case-sensitive
 
     // Object creation by kind code: 0-4 the built-in classes, 10 the add-in
-    // class of that name (kind set to 10); other codes create nothing. An
-    // unregistered class sets the missing-class flag, appends the name and a
-    // carriage return to the missing-class message and throws EClassNotFound
-    // carrying that message.
-    std::unique_ptr<TfrView> createObject(int kind, const QString& className = QString());
+    // class of that name (kind set to 10); other codes create nothing. The new
+    // object takes the next serial number as its ObjectId; the first picture
+    // adds the blob-type constants btBMP..btWMF. An unregistered class appends
+    // the name and a carriage return to `missing` (the load in progress keeps
+    // it) and throws EClassNotFound carrying that text.
+    std::unique_ptr<TfrView> createObject(int kind, const QString& className = QString(), QString* missing = nullptr);
 
     // Serial numbers of objects (ObjectId).
-    std::int32_t nextObjectId() { return m_objectSerial++; }
+    std::int32_t nextObjectId() {
+        const std::int32_t id = m_objectSerial;
+        m_objectSerial = static_cast<std::int32_t>(static_cast<std::uint32_t>(id) + 1u); // wraps, never overflows
+        return id;
+    }
     std::int32_t peekObjectId() const { return m_objectSerial; }
 
-    bool missingClass = false;
-    QString missingClassMessage;
-    void resetMissingClass() {
-        missingClass = false;
-        missingClassMessage.clear();
-    }
-
-    // Version of the template stream being read; writers set it to 25.
-    int streamVersion = currentStreamVersion;
-
-    // Default character set of fonts.
-    std::uint16_t defaultCharset = 204;
-    // Localised texts.
-    QString bandName(int bandType) const;
-    QStringList& bandNames() { return m_bandNames; }
     QString untitledName() const { return QStringLiteral("Untitled"); }
 
     TfrPrinter& printer() { return *m_printer; }
@@ -122,17 +113,17 @@ public:
     std::function<TVariant(TfrReport& report, const QString& expression)> evaluator;
     TVariant evaluate(TfrReport& report, const QString& expression);
 
-    // The report being built, if any (set by the builder); pages then report
-    // their effective printable edges as margins.
-    TfrReport* buildingReport = nullptr;
+    // The calculated height of a stretching object (the CALCHEIGHT method of
+    // scripts), installed by the layout layer.
+    std::function<std::int32_t(TfrView& view)> heightCalculator;
 
     // Operations later layers provide: build, preview, print, design.
     std::function<bool(TfrReport&)> prepareReportHook;
     std::function<void(TfrReport&)> showPreparedReportHook;
     std::function<void(TfrReport&)> designReportHook;
 
-    // Process-wide state of later layers (parser, interpreter, function
-    // libraries, format tables ...), kept here so that a fresh engine starts them
+    // State of later layers (parser, interpreter, function libraries, format
+    // tables ...) kept with the engine, so that every engine starts them
     // afresh. Created on first use with T's default constructor.
     template <class T>
     T& state() {
@@ -144,28 +135,16 @@ public:
 
 private:
     void fillConstants();
+    void addBlobTypeConstants();
 
+    TConsoleInteraction m_console;
+    TUserInteraction* m_interaction;
     TfrVariables m_constants{true};
     TfrVariables m_globals{true};
     std::vector<TfrAddInObjectInfo> m_addIns;
     std::int32_t m_objectSerial = 0;
-    QStringList m_bandNames;
     std::unique_ptr<TfrPrinter> m_printer;
     std::unique_ptr<TfrCompressor> m_compressor;
     TfrDataRegistry m_dataRegistry;
     std::unordered_map<std::type_index, std::shared_ptr<void>> m_states;
-};
-
-// Installs a fresh engine for the lifetime of a scope (tests).
-class TfrScopedEngine {
-public:
-    TfrScopedEngine() : m_previous(TfrEngine::install(&m_engine)) {}
-    ~TfrScopedEngine() { TfrEngine::install(m_previous); }
-    TfrEngine& engine() { return m_engine; }
-    TfrScopedEngine(const TfrScopedEngine&) = delete;
-    TfrScopedEngine& operator=(const TfrScopedEngine&) = delete;
-
-private:
-    TfrEngine m_engine;
-    TfrEngine* m_previous;
 };

@@ -4,6 +4,7 @@
 #include "common/rounding.h"
 #include "common/textfile.h"
 #include "report/model/dataset.h"
+#include "report/model/buildstate.h"
 #include "report/model/engine.h"
 #include "report/model/jpeg.h"
 #include "report/model/page.h"
@@ -21,14 +22,11 @@
 namespace {
 
 
-TfrColor toColor(const TVariant& v) {
-    if (v.kind() == TVariant::Kind::Double || v.kind() == TVariant::Kind::DateTime)
-        return static_cast<TfrColor>(static_cast<std::int64_t>(std::llround(v.toDouble())));
-    return static_cast<TfrColor>(v.toInt());
-}
 
 TVariant colorValue(TfrColor c) { return TVariant(static_cast<std::int32_t>(c)); }
 TVariant intValue(std::int64_t v) { return TVariant(static_cast<std::int32_t>(v)); }
+TVariant textValue(const QString& s) { return TVariant(s); }
+TVariant boolValue(bool b) { return TVariant(b); }
 
 [[noreturn]] void listIndexError(int index) {
     throw Exception(QStringLiteral("List index out of bounds (%1)").arg(index));
@@ -36,7 +34,20 @@ TVariant intValue(std::int64_t v) { return TVariant(static_cast<std::int32_t>(v)
 
 bool is(const QString& upper, const char16_t* name) { return upper == QStringView(name); }
 
+// The dataset a band walks in the build under way, if any.
+TfrDataset* bandDataset(const TfrBandView& band) {
+    const TfrReport* report = band.report();
+    const TfrBuildState* state = report ? report->buildState() : nullptr;
+    return state ? state->datasetOf(band) : nullptr;
+}
+
 } // namespace
+
+TfrColor frColorOf(const TVariant& v) {
+    if (v.kind() == TVariant::Kind::Double || v.kind() == TVariant::Kind::DateTime)
+        return static_cast<TfrColor>(static_cast<std::int64_t>(std::llround(v.toDouble())));
+    return static_cast<TfrColor>(v.toInt());
+}
 
 QFont TfrFont::toQFont() const {
     QFont f(name);
@@ -52,72 +63,118 @@ QFont TfrFont::toQFont() const {
 
 TfrObject::~TfrObject() = default;
 
-bool TfrObject::setPropValue(const QString&, const TVariant&) { return false; }
-std::optional<TVariant> TfrObject::getPropValue(const QString&) { return std::nullopt; }
+const TfrPropTable& TfrObject::properties() const {
+    static const TfrPropTable table;
+    return table;
+}
+
+const TfrPropRec* TfrObject::findProperty(QStringView name) const {
+    const TfrPropRec* p = properties().find(name);
+    if (!p || (p->offered && !p->offered(*this)))
+        return nullptr;
+    return p;
+}
+
+bool TfrObject::setPropValue(const QString& name, const TVariant& value) {
+    const TfrPropRec* p = findProperty(name);
+    if (!p)
+        return false;
+    if (p->set)
+        p->set(*this, value);
+    return true;
+}
+
+std::optional<TVariant> TfrObject::getPropValue(const QString& name) const {
+    const TfrPropRec* p = findProperty(name);
+    if (!p)
+        return std::nullopt;
+    return p->get(*this);
+}
+
 std::optional<TVariant> TfrObject::doMethod(const QString&, const std::vector<TVariant>&) { return std::nullopt; }
-void TfrObject::defineProperties() {}
 
-const std::vector<TfrPropRec>& TfrObject::propList() {
-    if (!m_propsBuilt) {
-        m_props.clear();
-        m_propsBuilt = true;
-        defineProperties();
-    }
-    return m_props;
+std::vector<const TfrPropRec*> TfrObject::propList() const {
+    std::vector<const TfrPropRec*> out;
+    for (const TfrPropRec& p : properties().entries())
+        if (p.listed && (!p.offered || p.offered(*this)))
+            out.push_back(&p);
+    return out;
 }
 
-const TfrPropRec* TfrObject::findProperty(const QString& name) {
-    for (const TfrPropRec& p : propList())
-        if (p.name.compare(name, Qt::CaseInsensitive) == 0)
-            return &p;
-    return nullptr;
-}
-
-bool TfrObject::hasProperty(const QString& name) { return findProperty(name) || getPropValue(name).has_value(); }
-
-void TfrObject::addProperty(const QString& name, std::uint16_t kind, const QString& enumText,
-                            std::vector<std::int32_t> enumValues, std::function<bool(TfrObject&)> editor) {
-    TfrPropRec rec;
-    rec.name = name.left(32);
-    rec.kind = kind;
-    if (!enumText.isEmpty()) {
-        rec.enumNames = enumText.split(u';');
-        if (enumValues.empty())
-            for (int i = 0; i < rec.enumNames.size(); ++i)
-                enumValues.push_back(i);
-        rec.enumValues = std::move(enumValues);
-    }
-    rec.editor = std::move(editor);
-    // A subclass may redefine a property of its base: the later definition wins
-    // but keeps the earlier position.
-    for (TfrPropRec& p : m_props)
-        if (p.name.compare(rec.name, Qt::CaseInsensitive) == 0) {
-            p = std::move(rec);
-            return;
-        }
-    m_props.push_back(std::move(rec));
-}
-
-void TfrObject::deleteProperty(const QString& name) {
-    std::erase_if(m_props, [&](const TfrPropRec& p) { return p.name.compare(name, Qt::CaseInsensitive) == 0; });
-}
-
-std::int32_t TfrObject::enumValue(const QString& propName, const TVariant& value) {
-    if (value.isString()) {
-        if (const TfrPropRec* p = findProperty(propName))
-            for (int i = 0; i < p->enumNames.size(); ++i)
-                if (p->enumNames[i].compare(value.toString(), Qt::CaseInsensitive) == 0)
-                    return p->enumValues[static_cast<std::size_t>(i)];
-    }
+std::int32_t TfrPropRec::enumValue(const TVariant& value) const {
+    if (value.isString())
+        for (int i = 0; i < enumNames.size(); ++i)
+            if (enumNames[i].compare(value.toString(), Qt::CaseInsensitive) == 0)
+                return enumValues[static_cast<std::size_t>(i)];
     return value.toInt();
+}
+
+// ---------------------------------------------------------------- TfrPropTable
+
+std::size_t TfrPropTable::Hash::operator()(QStringView s) const noexcept {
+    std::size_t h = 14695981039346656037ull;
+    for (QChar c : s) {
+        h ^= c.toCaseFolded().unicode();
+        h *= 1099511628211ull;
+    }
+    return h;
+}
+
+TfrPropTable::TfrPropTable(const TfrPropTable* base) {
+    if (base) {
+        m_entries = base->m_entries;
+        m_index = base->m_index;
+    }
+}
+
+void TfrPropTable::setEnum(TfrPropRec& rec, const QString& enumText, std::vector<std::int32_t> values) {
+    if (enumText.isEmpty())
+        return;
+    rec.enumNames = enumText.split(u';');
+    if (values.empty())
+        for (int i = 0; i < rec.enumNames.size(); ++i)
+            values.push_back(i);
+    rec.enumValues = std::move(values);
+}
+
+TfrPropRec* TfrPropTable::findMutable(QStringView name) {
+    const auto it = m_index.find(name);
+    return it == m_index.end() ? nullptr : &m_entries[it->second];
+}
+
+const TfrPropRec* TfrPropTable::find(QStringView name) const {
+    const auto it = m_index.find(name);
+    return it == m_index.end() ? nullptr : &m_entries[it->second];
+}
+
+TfrPropTable& TfrPropTable::add(TfrPropRec rec) {
+    if (TfrPropRec* existing = findMutable(rec.name)) {
+        *existing = std::move(rec);
+        return *this;
+    }
+    m_index.emplace(rec.name, m_entries.size());
+    m_entries.push_back(std::move(rec));
+    return *this;
+}
+
+TfrPropTable& TfrPropTable::hide(const QString& name) {
+    if (TfrPropRec* p = findMutable(name))
+        p->listed = false;
+    return *this;
+}
+
+TfrPropTable& TfrPropTable::hideAll() {
+    for (TfrPropRec& p : m_entries)
+        p.listed = false;
+    return *this;
 }
 
 // ---------------------------------------------------------------- TfrView
 
-TfrView::TfrView() { objectId = TfrEngine::current().nextObjectId(); }
+TfrView::TfrView() = default;
 TfrView::~TfrView() = default;
 
-TfrReport* TfrView::report() const { return parentPage ? parentPage->report() : nullptr; }
+TfrReport* TfrView::report() const { return m_page ? m_page->report() : nullptr; }
 
 void TfrView::setDataField(const QString& field) {
     if (memo.isEmpty())
@@ -141,8 +198,8 @@ void TfrView::createUniqueName(TfrReport* rep) {
     if (rep) {
         for (TfrView* v : rep->allObjects())
             taken.insert(v->name().toUpper());
-    } else if (parentPage) {
-        for (const auto& v : parentPage->objects())
+    } else if (m_page) {
+        for (const auto& v : m_page->objects())
             taken.insert(v->name().toUpper());
     }
     for (int n = 1; n <= 10000; ++n) {
@@ -158,7 +215,6 @@ void TfrView::assign(const TfrView& s) {
     objectType = s.objectType;
     objectVersionMajor = s.objectVersionMajor;
     objectVersionMinor = s.objectVersionMinor;
-    saveMode = s.saveMode;
     left = s.left;
     top = s.top;
     width = s.width;
@@ -181,149 +237,69 @@ void TfrView::assign(const TfrView& s) {
     bandAlign = s.bandAlign;
 }
 
-void TfrView::beginDraw(QPainter&) {
-    m_savedGeometry = QRect(left, top, width, height);
-    m_savedGapX = gapX;
-    m_savedGapY = gapY;
-    left = roundHalfEven(left * scaleX) + offsetX;
-    top = roundHalfEven(top * scaleY) + offsetY;
-    width = roundHalfEven(width * scaleX);
-    height = roundHalfEven(height * scaleY);
-    drawGapX = roundHalfEven(gapX * scaleX);
-    drawGapY = roundHalfEven(gapY * scaleY);
-    drawRect = QRect(left, top, width, height);
-}
-
-void TfrView::restoreCoord() {
-    left = m_savedGeometry.x();
-    top = m_savedGeometry.y();
-    width = m_savedGeometry.width();
-    height = m_savedGeometry.height();
-    gapX = m_savedGapX;
-    gapY = m_savedGapY;
-}
-
-QRegion TfrView::clipRegion(bool withMargin) const {
-    const int m = withMargin ? 10 : 0;
-    return QRegion(left - m, top - m, width + 2 * m, height + 2 * m);
-}
-
-void TfrView::defineProperties() {
-    TfrObject::defineProperties();
-    addProperty(QStringLiteral("Name"), frdtString | frdtOneObject);
-    addProperty(QStringLiteral("Left"), frdtSize | frdtInteger);
-    addProperty(QStringLiteral("Top"), frdtSize | frdtInteger);
-    addProperty(QStringLiteral("Width"), frdtSize | frdtInteger);
-    addProperty(QStringLiteral("Height"), frdtSize | frdtInteger);
-    addProperty(QStringLiteral("Flags"), frdtInteger);
-    addProperty(QStringLiteral("FrameTyp"), frdtInteger);
-    addProperty(QStringLiteral("FrameWidth"), frdtFloat);
-    addProperty(QStringLiteral("FrameColor"), frdtColor);
-    addProperty(QStringLiteral("FrameStyle"), frdtEnum, QStringLiteral("psSolid;psDash;psDot;psDashDot;psDashDotDot;psDouble"));
-    addProperty(QStringLiteral("FillColor"), frdtColor);
-    addProperty(QStringLiteral("Tag"), frdtString | frdtHasEditor);
-    addProperty(QStringLiteral("BandAlign"), frdtEnum,
-                QStringLiteral("baNone;baLeft;baRight;baCenter;baWidth;baBottom;baTop;baRest"));
-    addProperty(QStringLiteral("Visible"), frdtBoolean);
-    addProperty(QStringLiteral("Memo"), frdtOneObject | frdtHasEditor);
-    addProperty(QStringLiteral("Memo.Count"), frdtInteger);
-    addProperty(QStringLiteral("Restrictions"), frdtHasEditor);
-}
-
-bool TfrView::setPropValue(const QString& name, const TVariant& v) {
-    const QString n = name.toUpper();
-    if (is(n, u"NAME"))
-        setName(v.toString());
-    else if (is(n, u"LEFT"))
-        left = v.toInt();
-    else if (is(n, u"TOP"))
-        top = v.toInt();
-    else if (is(n, u"WIDTH"))
-        width = v.toInt();
-    else if (is(n, u"HEIGHT"))
-        height = v.toInt();
-    else if (is(n, u"FLAGS"))
-        flags = static_cast<std::uint16_t>(v.toInt());
-    else if (is(n, u"FRAMETYP"))
-        frameTyp = static_cast<std::uint16_t>(v.toInt());
-    else if (is(n, u"FRAMEWIDTH"))
-        frameWidth = static_cast<float>(v.toDouble());
-    else if (is(n, u"FRAMECOLOR"))
-        frameColor = toColor(v);
-    else if (is(n, u"FRAMESTYLE"))
-        frameStyle = static_cast<std::uint16_t>(enumValue(name, v));
-    else if (is(n, u"FILLCOLOR"))
-        fillColor = toColor(v);
-    else if (is(n, u"TAG"))
-        tag = v.toString();
-    else if (is(n, u"BANDALIGN"))
-        bandAlign = static_cast<std::uint8_t>(enumValue(name, v));
-    else if (is(n, u"VISIBLE"))
-        visible = v.toBool();
-    else if (is(n, u"MEMO"))
-        memo = textfile::splitLines(v.toString());
-    else if (is(n, u"MEMO.COUNT"))
-        ; // read-only
-    else if (is(n, u"RESTRICTIONS"))
-        restrictions = static_cast<std::uint16_t>((restrictions & 0xFF00) | (v.toInt() & 0xFF));
-    else if (is(n, u"GAPX"))
-        gapX = v.toInt();
-    else if (is(n, u"GAPY"))
-        gapY = v.toInt();
-    else if (is(n, u"STRETCHED"))
-        setFlag(frflags::Stretched, v.toBool());
-    else if (is(n, u"DATAFIELD"))
-        memo = textfile::splitLines(v.toString());
-    else
-        return TfrObject::setPropValue(name, v);
-    return true;
-}
-
-std::optional<TVariant> TfrView::getPropValue(const QString& name) {
-    const QString n = name.toUpper();
-    if (is(n, u"NAME"))
-        return TVariant(m_name);
-    if (is(n, u"LEFT"))
-        return intValue(left);
-    if (is(n, u"TOP"))
-        return intValue(top);
-    if (is(n, u"WIDTH"))
-        return intValue(width);
-    if (is(n, u"HEIGHT"))
-        return intValue(height);
-    if (is(n, u"FLAGS"))
-        return intValue(flags);
-    if (is(n, u"FRAMETYP"))
-        return intValue(frameTyp);
-    if (is(n, u"FRAMEWIDTH"))
-        return TVariant(double(frameWidth));
-    if (is(n, u"FRAMECOLOR"))
-        return colorValue(frameColor);
-    if (is(n, u"FRAMESTYLE"))
-        return intValue(frameStyle);
-    if (is(n, u"FILLCOLOR"))
-        return colorValue(fillColor);
-    if (is(n, u"TAG"))
-        return TVariant(tag);
-    if (is(n, u"BANDALIGN"))
-        return intValue(bandAlign);
-    if (is(n, u"VISIBLE"))
-        return TVariant(visible);
-    if (is(n, u"MEMO"))
-        return TVariant(frListText(memo));
-    if (is(n, u"MEMO.COUNT"))
-        return intValue(memo.size());
-    if (is(n, u"RESTRICTIONS"))
-        return intValue(restrictions & 0xFF);
-    if (is(n, u"GAPX"))
-        return intValue(gapX);
-    if (is(n, u"GAPY"))
-        return intValue(gapY);
-    if (is(n, u"STRETCHED"))
-        return TVariant(stretched());
-    if (is(n, u"DATAFIELD"))
-        return TVariant(dataField());
-    return TfrObject::getPropValue(name);
+const TfrPropTable& TfrView::classProperties() {
+    using V = TfrView;
+    static const TfrPropTable table = [] {
+        TfrPropTable t;
+        t.add<V>(QStringLiteral("Name"), frdtString | frdtOneObject, [](const V& o) { return textValue(o.name()); },
+                 [](V& o, const TVariant& v) { o.setName(v.toString()); });
+        t.add<V>(QStringLiteral("Left"), frdtSize | frdtInteger, [](const V& o) { return intValue(o.left); },
+                 [](V& o, const TVariant& v) { o.left = v.toInt(); });
+        t.add<V>(QStringLiteral("Top"), frdtSize | frdtInteger, [](const V& o) { return intValue(o.top); },
+                 [](V& o, const TVariant& v) { o.top = v.toInt(); });
+        t.add<V>(QStringLiteral("Width"), frdtSize | frdtInteger, [](const V& o) { return intValue(o.width); },
+                 [](V& o, const TVariant& v) { o.width = v.toInt(); });
+        t.add<V>(QStringLiteral("Height"), frdtSize | frdtInteger, [](const V& o) { return intValue(o.height); },
+                 [](V& o, const TVariant& v) { o.height = v.toInt(); });
+        t.add<V>(QStringLiteral("Flags"), frdtInteger, [](const V& o) { return intValue(o.flags); },
+                 [](V& o, const TVariant& v) { o.flags = static_cast<std::uint16_t>(v.toInt()); });
+        t.add<V>(QStringLiteral("FrameTyp"), frdtInteger, [](const V& o) { return intValue(o.frameTyp); },
+                 [](V& o, const TVariant& v) { o.frameTyp = static_cast<std::uint16_t>(v.toInt()); });
+        t.add<V>(QStringLiteral("FrameWidth"), frdtFloat, [](const V& o) { return TVariant(double(o.frameWidth)); },
+                 [](V& o, const TVariant& v) { o.frameWidth = static_cast<float>(v.toDouble()); });
+        t.add<V>(QStringLiteral("FrameColor"), frdtColor, [](const V& o) { return colorValue(o.frameColor); },
+                 [](V& o, const TVariant& v) { o.frameColor = frColorOf(v); });
+        t.add<V>(
+            QStringLiteral("FrameStyle"), frdtEnum, [](const V& o) { return intValue(o.frameStyle); },
+            [](V& o, const TVariant& v) {
+                o.frameStyle = static_cast<std::uint16_t>(o.properties().find(u"FrameStyle")->enumValue(v));
+            },
+            QStringLiteral("psSolid;psDash;psDot;psDashDot;psDashDotDot;psDouble"));
+        t.add<V>(QStringLiteral("FillColor"), frdtColor, [](const V& o) { return colorValue(o.fillColor); },
+                 [](V& o, const TVariant& v) { o.fillColor = frColorOf(v); });
+        t.add<V>(QStringLiteral("Tag"), frdtString | frdtHasEditor, [](const V& o) { return textValue(o.tag); },
+                 [](V& o, const TVariant& v) { o.tag = v.toString(); });
+        t.add<V>(
+            QStringLiteral("BandAlign"), frdtEnum, [](const V& o) { return intValue(o.bandAlign); },
+            [](V& o, const TVariant& v) {
+                o.bandAlign = static_cast<std::uint8_t>(o.properties().find(u"BandAlign")->enumValue(v));
+            },
+            QStringLiteral("baNone;baLeft;baRight;baCenter;baWidth;baBottom;baTop;baRest"));
+        t.add<V>(QStringLiteral("Visible"), frdtBoolean, [](const V& o) { return boolValue(o.visible); },
+                 [](V& o, const TVariant& v) { o.visible = v.toBool(); });
+        t.add<V>(QStringLiteral("Memo"), frdtOneObject | frdtHasEditor,
+                 [](const V& o) { return textValue(frListText(o.memo)); },
+                 [](V& o, const TVariant& v) { o.memo = textfile::splitLines(v.toString()); });
+        t.add<V>(QStringLiteral("Memo.Count"), frdtInteger, [](const V& o) { return intValue(o.memo.size()); });
+        t.add<V>(QStringLiteral("Restrictions"), frdtHasEditor,
+                 [](const V& o) { return intValue(o.restrictions & 0xFF); },
+                 [](V& o, const TVariant& v) {
+                     o.restrictions = static_cast<std::uint16_t>((o.restrictions & 0xFF00) | (v.toInt() & 0xFF));
+                 });
+        // Reached by scripts, not listed.
+        t.add<V>(QStringLiteral("GapX"), frdtInteger, [](const V& o) { return intValue(o.gapX); },
+                 [](V& o, const TVariant& v) { o.gapX = v.toInt(); });
+        t.add<V>(QStringLiteral("GapY"), frdtInteger, [](const V& o) { return intValue(o.gapY); },
+                 [](V& o, const TVariant& v) { o.gapY = v.toInt(); });
+        t.add<V>(QStringLiteral("Stretched"), frdtBoolean, [](const V& o) { return boolValue(o.stretched()); },
+                 [](V& o, const TVariant& v) { o.setFlag(frflags::Stretched, v.toBool()); });
+        t.add<V>(QStringLiteral("DataField"), frdtString, [](const V& o) { return textValue(o.dataField()); },
+                 [](V& o, const TVariant& v) { o.setDataField(v.toString()); });
+        t.hide(QStringLiteral("GapX")).hide(QStringLiteral("GapY")).hide(QStringLiteral("Stretched"));
+        t.hide(QStringLiteral("DataField"));
+        return t;
+    }();
+    return table;
 }
 
 std::optional<TVariant> TfrView::memoListMethod(const QString& op, const std::vector<TVariant>& args) {
@@ -388,8 +364,12 @@ std::optional<TVariant> TfrView::doMethod(const QString& name, const std::vector
 // ---------------------------------------------------------------- TfrStretcheable
 
 std::optional<TVariant> TfrStretcheable::doMethod(const QString& name, const std::vector<TVariant>& args) {
-    if (name.compare(QStringLiteral("CALCHEIGHT"), Qt::CaseInsensitive) == 0)
-        return intValue(calcHeight());
+    if (name.compare(QStringLiteral("CALCHEIGHT"), Qt::CaseInsensitive) == 0) {
+        TfrReport* rep = report();
+        if (rep && rep->engine().heightCalculator)
+            return intValue(rep->engine().heightCalculator(*this));
+        return intValue(height);
+    }
     return TfrView::doMethod(name, args);
 }
 
@@ -399,7 +379,6 @@ TfrMemoView::TfrMemoView() {
     objectType = gtMemo;
     baseName = QStringLiteral("Memo");
     flags = frflags::Stretched | frflags::WordWrap;
-    font.charset = TfrEngine::current().defaultCharset;
 }
 
 void TfrMemoView::assign(const TfrView& source) {
@@ -425,106 +404,73 @@ void TfrMemoView::getBlob(TfrTableSource& table, int fieldIndex) {
     memo1 = text.split(u'\n');
 }
 
-void TfrMemoView::defineProperties() {
-    TfrView::defineProperties();
-    addProperty(QStringLiteral("Font.Name"), frdtString);
-    addProperty(QStringLiteral("Font.Size"), frdtInteger);
-    addProperty(QStringLiteral("Font.Style"), frdtInteger);
-    addProperty(QStringLiteral("Font.Color"), frdtColor);
-    addProperty(QStringLiteral("Font"), frdtHasEditor);
-    addProperty(QStringLiteral("Alignment"), frdtInteger);
-    addProperty(QStringLiteral("DisplayFormat"), frdtHasEditor);
-    addProperty(QStringLiteral("Highlight"), frdtHasEditor);
-    addProperty(QStringLiteral("LineSpacing"), frdtInteger);
-    addProperty(QStringLiteral("CharSpacing"), frdtInteger);
-    addProperty(QStringLiteral("GapX"), frdtInteger);
-    addProperty(QStringLiteral("GapY"), frdtInteger);
-    addProperty(QStringLiteral("Stretched"), frdtBoolean);
-    addProperty(QStringLiteral("WordWrap"), frdtBoolean);
-    addProperty(QStringLiteral("WordBreak"), frdtBoolean);
-    addProperty(QStringLiteral("AutoWidth"), frdtBoolean);
-    addProperty(QStringLiteral("TextOnly"), frdtBoolean);
-    addProperty(QStringLiteral("Suppress"), frdtBoolean);
-    addProperty(QStringLiteral("HideZeros"), frdtBoolean);
-    addProperty(QStringLiteral("Lines.Count"), frdtInteger);
-    addProperty(QStringLiteral("Underlines"), frdtBoolean);
-    addProperty(QStringLiteral("RTLReading"), frdtBoolean);
+namespace {
+
+// Properties that are one bit of Flags.
+template <class T>
+TfrPropRec flagProp(const QString& name, std::uint16_t bit) {
+    TfrPropRec rec;
+    rec.name = name;
+    rec.kind = frdtBoolean;
+    rec.get = [bit](const TfrObject& o) { return boolValue(static_cast<const T&>(o).flag(bit)); };
+    rec.set = [bit](TfrObject& o, const TVariant& v) { static_cast<T&>(o).setFlag(bit, v.toBool()); };
+    return rec;
 }
 
-namespace {
-struct FlagProp {
-    const char16_t* name;
-    std::uint16_t bit;
-};
-constexpr FlagProp kMemoFlags[] = {
-    {u"WORDWRAP", frflags::WordWrap},   {u"WORDBREAK", frflags::WordBreak},   {u"AUTOWIDTH", frflags::AutoWidth},
-    {u"TEXTONLY", frflags::TextOnly},   {u"SUPPRESS", frflags::Suppress},     {u"HIDEZEROS", frflags::HideZeros},
-    {u"UNDERLINES", frflags::Underlines}, {u"RTLREADING", frflags::RTLReading},
-};
+template <class T>
+void addFlag(TfrPropTable& t, const QString& name, std::uint16_t bit) {
+    t.add(flagProp<T>(name, bit));
+}
+
 } // namespace
 
-bool TfrMemoView::setPropValue(const QString& name, const TVariant& v) {
-    const QString n = name.toUpper();
-    for (const FlagProp& f : kMemoFlags)
-        if (is(n, f.name)) {
-            setFlag(f.bit, v.toBool());
-            return true;
+const TfrPropTable& TfrMemoView::classProperties() {
+    using M = TfrMemoView;
+    static const TfrPropTable table = [] {
+        TfrPropTable t(&TfrView::classProperties());
+        auto fontName = [](const M& o) { return textValue(o.font.name); };
+        auto setFontName = [](M& o, const TVariant& v) { o.font.name = v.toString(); };
+        t.add<M>(QStringLiteral("Font.Name"), frdtString, fontName, setFontName);
+        t.add<M>(QStringLiteral("Font.Size"), frdtInteger, [](const M& o) { return intValue(o.font.size); },
+                 [](M& o, const TVariant& v) { o.font.size = v.toInt(); });
+        t.add<M>(QStringLiteral("Font.Style"), frdtInteger, [](const M& o) { return intValue(o.font.style); },
+                 [](M& o, const TVariant& v) { o.font.style = static_cast<std::uint16_t>(v.toInt()); });
+        t.add<M>(QStringLiteral("Font.Color"), frdtColor, [](const M& o) { return colorValue(o.font.color); },
+                 [](M& o, const TVariant& v) { o.font.color = frColorOf(v); });
+        t.add<M>(QStringLiteral("Font"), frdtHasEditor, fontName, setFontName);
+        t.add<M>(QStringLiteral("Alignment"), frdtInteger,
+                 [](const M& o) { return intValue(static_cast<std::int32_t>(o.alignment)); },
+                 [](M& o, const TVariant& v) { o.alignment = static_cast<std::uint32_t>(v.toInt()); });
+        t.add<M>(QStringLiteral("DisplayFormat"), frdtHasEditor,
+                 [](const M& o) { return intValue(static_cast<std::int32_t>(o.format)); },
+                 [](M& o, const TVariant& v) { o.format = static_cast<std::uint32_t>(v.toInt()); });
+        t.add<M>(QStringLiteral("Highlight"), frdtHasEditor, [](const M& o) { return textValue(o.highlightStr); },
+                 [](M& o, const TVariant& v) { o.highlightStr = v.toString(); });
+        t.add<M>(QStringLiteral("LineSpacing"), frdtInteger, [](const M& o) { return intValue(o.lineSpacing); },
+                 [](M& o, const TVariant& v) { o.lineSpacing = v.toInt(); });
+        t.add<M>(QStringLiteral("CharSpacing"), frdtInteger, [](const M& o) { return intValue(o.charSpacing); },
+                 [](M& o, const TVariant& v) { o.charSpacing = v.toInt(); });
+        // Listed for memos, script-only for other objects.
+        for (const char16_t* name : {u"GapX", u"GapY", u"Stretched"}) {
+            TfrPropRec rec = *t.find(name);
+            rec.listed = true;
+            t.add(std::move(rec));
         }
-    if (is(n, u"FONT.NAME") || is(n, u"FONT"))
-        font.name = v.toString();
-    else if (is(n, u"FONT.SIZE"))
-        font.size = v.toInt();
-    else if (is(n, u"FONT.STYLE"))
-        font.style = static_cast<std::uint16_t>(v.toInt());
-    else if (is(n, u"FONT.COLOR"))
-        font.color = toColor(v);
-    else if (is(n, u"ALIGNMENT"))
-        alignment = static_cast<std::uint32_t>(v.toInt());
-    else if (is(n, u"DISPLAYFORMAT"))
-        format = static_cast<std::uint32_t>(v.toInt());
-    else if (is(n, u"HIGHLIGHT"))
-        highlightStr = v.toString();
-    else if (is(n, u"LINESPACING"))
-        lineSpacing = v.toInt();
-    else if (is(n, u"CHARSPACING"))
-        charSpacing = v.toInt();
-    else if (is(n, u"LINES"))
-        memo = textfile::splitLines(v.toString());
-    else if (is(n, u"LINES.COUNT"))
-        ; // read-only
-    else
-        return TfrStretcheable::setPropValue(name, v);
-    return true;
-}
-
-std::optional<TVariant> TfrMemoView::getPropValue(const QString& name) {
-    const QString n = name.toUpper();
-    for (const FlagProp& f : kMemoFlags)
-        if (is(n, f.name))
-            return TVariant(flag(f.bit));
-    if (is(n, u"FONT.NAME") || is(n, u"FONT"))
-        return TVariant(font.name);
-    if (is(n, u"FONT.SIZE"))
-        return intValue(font.size);
-    if (is(n, u"FONT.STYLE"))
-        return intValue(font.style);
-    if (is(n, u"FONT.COLOR"))
-        return colorValue(font.color);
-    if (is(n, u"ALIGNMENT"))
-        return intValue(static_cast<std::int32_t>(alignment));
-    if (is(n, u"DISPLAYFORMAT"))
-        return intValue(static_cast<std::int32_t>(format));
-    if (is(n, u"HIGHLIGHT"))
-        return TVariant(highlightStr);
-    if (is(n, u"LINESPACING"))
-        return intValue(lineSpacing);
-    if (is(n, u"CHARSPACING"))
-        return intValue(charSpacing);
-    if (is(n, u"LINES"))
-        return TVariant(frListText(memo));
-    if (is(n, u"LINES.COUNT"))
-        return intValue(memo.size());
-    return TfrStretcheable::getPropValue(name);
+        addFlag<M>(t, QStringLiteral("WordWrap"), frflags::WordWrap);
+        addFlag<M>(t, QStringLiteral("WordBreak"), frflags::WordBreak);
+        addFlag<M>(t, QStringLiteral("AutoWidth"), frflags::AutoWidth);
+        addFlag<M>(t, QStringLiteral("TextOnly"), frflags::TextOnly);
+        addFlag<M>(t, QStringLiteral("Suppress"), frflags::Suppress);
+        addFlag<M>(t, QStringLiteral("HideZeros"), frflags::HideZeros);
+        t.add<M>(QStringLiteral("Lines.Count"), frdtInteger, [](const M& o) { return intValue(o.memo.size()); });
+        addFlag<M>(t, QStringLiteral("Underlines"), frflags::Underlines);
+        addFlag<M>(t, QStringLiteral("RTLReading"), frflags::RTLReading);
+        t.add<M>(QStringLiteral("Lines"), 0, [](const M& o) { return textValue(frListText(o.memo)); },
+                 [](M& o, const TVariant& v) { o.memo = textfile::splitLines(v.toString()); });
+        t.hide(QStringLiteral("Lines"));
+        return t;
+    }();
+    return table;
 }
 
 std::optional<TVariant> TfrMemoView::doMethod(const QString& name, const std::vector<TVariant>& args) {
@@ -543,10 +489,7 @@ TfrBandView::TfrBandView() {
     flags = frflags::OnFirstPage | frflags::OnLastPage;
 }
 
-void TfrBandView::setBandType(int type) {
-    frameTyp = static_cast<std::uint16_t>(type & 0x7F);
-    invalidatePropList();
-}
+void TfrBandView::setBandType(int type) { frameTyp = static_cast<std::uint16_t>(type & 0x7F); }
 
 void TfrBandView::assign(const TfrView& source) {
     TfrView::assign(source);
@@ -558,158 +501,140 @@ void TfrBandView::assign(const TfrView& source) {
         columnGap = s->columnGap;
         newColumnAfter = s->newColumnAfter;
     }
-    invalidatePropList();
-}
-
-bool TfrBandView::offers(int t, const QString& property) {
-    const QString p = property.toUpper();
-    auto in = [t](std::initializer_list<int> list) { return std::find(list.begin(), list.end(), t) != list.end(); };
-    const bool dataBand = in({btMasterData, btDetailData, btSubDetailData});
-    if (is(p, u"CHILDBAND") || is(p, u"PRINTCHILDIFINVISIBLE"))
-        return t != btPageFooter;
-    if (is(p, u"STRETCHED"))
-        return (t >= 0 && t <= 2) || (t >= 4 && t <= 12) || (t >= 16 && t <= 18) || t == btChild;
-    if (is(p, u"FORMNEWPAGE"))
-        return in({0, 1, 5, 6, 8, 9, 11, 12, 16});
-    if (is(p, u"PRINTIFSUBSETEMPTY"))
-        return in({btMasterData, btDetailData});
-    if (is(p, u"BREAKED"))
-        return in({0, 1, 16, 17, 21}) || (t >= 4 && t <= 12);
-    if (is(p, u"ONFIRSTPAGE"))
-        return in({btPageHeader, btPageFooter});
-    if (is(p, u"ONLASTPAGE"))
-        return t == btPageFooter;
-    if (is(p, u"REPEATHEADER"))
-        return in({4, 7, 10, 16, 18});
-    if (is(p, u"DATASOURCE"))
-        return dataBand || t == btCrossData;
-    if (is(p, u"COLUMNS") || is(p, u"COLUMNWIDTH") || is(p, u"COLUMNGAP") || is(p, u"NEWCOLUMNAFTER"))
-        return dataBand;
-    if (is(p, u"CONDITION") || is(p, u"MASTER"))
-        return t == btGroupHeader;
-    return false;
-}
-
-void TfrBandView::defineProperties() {
-    TfrObject::defineProperties();
-    const int t = bandType();
-    addProperty(QStringLiteral("Name"), frdtString | frdtOneObject);
-    addProperty(QStringLiteral("Left"), frdtSize | frdtInteger);
-    addProperty(QStringLiteral("Top"), frdtSize | frdtInteger);
-    addProperty(QStringLiteral("Width"), frdtSize | frdtInteger);
-    addProperty(QStringLiteral("Height"), frdtSize | frdtInteger);
-    addProperty(QStringLiteral("Visible"), frdtBoolean);
-    addProperty(QStringLiteral("OnBeforePrint"), frdtOneObject | frdtHasEditor);
-    const std::pair<const char16_t*, std::uint16_t> props[] = {
-        {u"ChildBand", frdtString},        {u"PrintChildIfInvisible", frdtBoolean}, {u"Stretched", frdtBoolean},
-        {u"FormNewPage", frdtBoolean},     {u"PrintIfSubsetEmpty", frdtBoolean},    {u"Breaked", frdtBoolean},
-        {u"OnFirstPage", frdtBoolean},     {u"OnLastPage", frdtBoolean},            {u"RepeatHeader", frdtBoolean},
-        {u"DataSource", frdtHasEditor},    {u"Columns", frdtInteger},               {u"ColumnWidth", frdtSize | frdtInteger},
-        {u"ColumnGap", frdtSize | frdtInteger}, {u"NewColumnAfter", frdtInteger},   {u"Condition", frdtHasEditor},
-        {u"Master", frdtString},
-    };
-    for (const auto& [name, kind] : props) {
-        const QString n = QString::fromUtf16(name);
-        if (offers(t, n))
-            addProperty(n, kind);
-    }
-    addProperty(QStringLiteral("EOF"), frdtBoolean);
 }
 
 namespace {
-constexpr FlagProp kBandFlags[] = {
-    {u"FORMNEWPAGE", frflags::FormNewPage},   {u"PRINTIFSUBSETEMPTY", frflags::PrintIfSubsetEmpty},
-    {u"BREAKED", frflags::Breaked},           {u"ONFIRSTPAGE", frflags::OnFirstPage},
-    {u"ONLASTPAGE", frflags::OnLastPage},     {u"REPEATHEADER", frflags::RepeatHeader},
-    {u"PRINTCHILDIFINVISIBLE", frflags::PrintChildIfInvisible}, {u"STRETCHED", frflags::Stretched},
-};
-} // namespace
 
-bool TfrBandView::setPropValue(const QString& name, const TVariant& v) {
-    const QString n = name.toUpper();
-    const int t = bandType();
-    for (const FlagProp& f : kBandFlags)
-        if (is(n, f.name)) {
-            if (!offers(t, n))
-                return false;
-            setFlag(f.bit, v.toBool());
-            return true;
-        }
-    if (is(n, u"EOF"))
-        return true; // read-only
-    if (is(n, u"ONBEFOREPRINT")) {
-        script = textfile::splitLines(v.toString());
-        return true;
-    }
-    const bool known = is(n, u"CHILDBAND") || is(n, u"MASTER") || is(n, u"COLUMNS") || is(n, u"COLUMNWIDTH") ||
-                       is(n, u"COLUMNGAP") || is(n, u"NEWCOLUMNAFTER") || is(n, u"DATASOURCE") || is(n, u"CONDITION");
-    if (known) {
-        if (!offers(t, n))
-            return false;
-        if (is(n, u"CHILDBAND"))
-            childBand = v.toString();
-        else if (is(n, u"MASTER"))
-            master = v.toString();
-        else if (is(n, u"COLUMNS"))
-            columns = v.toInt();
-        else if (is(n, u"COLUMNWIDTH"))
-            columnWidth = v.toInt();
-        else if (is(n, u"COLUMNGAP"))
-            columnGap = v.toInt();
-        else if (is(n, u"NEWCOLUMNAFTER"))
-            newColumnAfter = v.toInt();
-        else
-            formatStr = v.toString();
-        return true;
-    }
-    return TfrView::setPropValue(name, v);
+// Band types as bits of a mask.
+constexpr std::uint32_t types(std::initializer_list<int> list) {
+    std::uint32_t mask = 0;
+    for (int t : list)
+        mask |= 1u << t;
+    return mask;
+}
+constexpr std::uint32_t typeRange(int from, int to) {
+    std::uint32_t mask = 0;
+    for (int t = from; t <= to; ++t)
+        mask |= 1u << t;
+    return mask;
+}
+constexpr std::uint32_t kAllTypes = typeRange(0, frBandTypeCount - 1);
+constexpr std::uint32_t kDataBands = types({btMasterData, btDetailData, btSubDetailData});
+
+// The band-specific properties and the band types that offer each.
+struct TBandProp {
+    const char16_t* name;
+    std::uint16_t kind;
+    std::uint32_t offeredBy;
+};
+constexpr TBandProp kBandProps[] = {
+    {u"ChildBand", frdtString, kAllTypes & ~types({btPageFooter})},
+    {u"PrintChildIfInvisible", frdtBoolean, kAllTypes & ~types({btPageFooter})},
+    {u"Stretched", frdtBoolean, typeRange(0, 2) | typeRange(4, 12) | typeRange(16, 18) | types({btChild})},
+    {u"FormNewPage", frdtBoolean, types({0, 1, 5, 6, 8, 9, 11, 12, 16})},
+    {u"PrintIfSubsetEmpty", frdtBoolean, types({btMasterData, btDetailData})},
+    {u"Breaked", frdtBoolean, types({0, 1, 16, 17, 21}) | typeRange(4, 12)},
+    {u"OnFirstPage", frdtBoolean, types({btPageHeader, btPageFooter})},
+    {u"OnLastPage", frdtBoolean, types({btPageFooter})},
+    {u"RepeatHeader", frdtBoolean, types({4, 7, 10, 16, 18})},
+    {u"DataSource", frdtHasEditor, kDataBands | types({btCrossData})},
+    {u"Columns", frdtInteger, kDataBands},
+    {u"ColumnWidth", frdtSize | frdtInteger, kDataBands},
+    {u"ColumnGap", frdtSize | frdtInteger, kDataBands},
+    {u"NewColumnAfter", frdtInteger, kDataBands},
+    {u"Condition", frdtHasEditor, types({btGroupHeader})},
+    {u"Master", frdtString, types({btGroupHeader})},
+};
+
+const TBandProp* findBandProp(QStringView name) {
+    for (const TBandProp& p : kBandProps)
+        if (name.compare(QStringView(p.name), Qt::CaseInsensitive) == 0)
+            return &p;
+    return nullptr;
 }
 
-std::optional<TVariant> TfrBandView::getPropValue(const QString& name) {
-    const QString n = name.toUpper();
-    const int t = bandType();
-    for (const FlagProp& f : kBandFlags)
-        if (is(n, f.name)) {
-            if (!offers(t, n))
-                return std::nullopt;
-            return TVariant(flag(f.bit));
+bool offeredBy(std::uint32_t mask, int bandType) { return bandType < 32 && (mask >> bandType & 1u); }
+
+} // namespace
+
+bool TfrBandView::offers(int t, QStringView property) {
+    const TBandProp* p = findBandProp(property);
+    return p && offeredBy(p->offeredBy, t);
+}
+
+const TfrPropTable& TfrBandView::classProperties() {
+    using B = TfrBandView;
+    static const TfrPropTable table = [] {
+        // Scripts reach every property of a view; the inspector lists the few
+        // that make sense for a band.
+        TfrPropTable t(&TfrView::classProperties());
+        t.hideAll();
+        for (const char16_t* name : {u"Name", u"Left", u"Top", u"Width", u"Height", u"Visible"}) {
+            TfrPropRec rec = *t.find(name);
+            rec.listed = true;
+            t.add(std::move(rec));
         }
-    if (is(n, u"EOF"))
-        return TVariant(dataset ? dataset->eof() : true); // no data: nothing left to walk
-    if (is(n, u"ONBEFOREPRINT"))
-        return TVariant(frListText(script));
-    const bool known = is(n, u"CHILDBAND") || is(n, u"MASTER") || is(n, u"COLUMNS") || is(n, u"COLUMNWIDTH") ||
-                       is(n, u"COLUMNGAP") || is(n, u"NEWCOLUMNAFTER") || is(n, u"DATASOURCE") || is(n, u"CONDITION");
-    if (known) {
-        if (!offers(t, n))
-            return std::nullopt;
-        if (is(n, u"CHILDBAND"))
-            return TVariant(childBand);
-        if (is(n, u"MASTER"))
-            return TVariant(master);
-        if (is(n, u"COLUMNS"))
-            return intValue(columns);
-        if (is(n, u"COLUMNWIDTH"))
-            return intValue(columnWidth);
-        if (is(n, u"COLUMNGAP"))
-            return intValue(columnGap);
-        if (is(n, u"NEWCOLUMNAFTER"))
-            return intValue(newColumnAfter);
-        return TVariant(formatStr);
-    }
-    return TfrView::getPropValue(name);
+        t.add<B>(QStringLiteral("OnBeforePrint"), frdtOneObject | frdtHasEditor,
+                 [](const B& o) { return textValue(frListText(o.script)); },
+                 [](B& o, const TVariant& v) { o.script = textfile::splitLines(v.toString()); });
+        const std::pair<const char16_t*, std::uint16_t> flagBits[] = {
+            {u"PrintChildIfInvisible", frflags::PrintChildIfInvisible}, {u"Stretched", frflags::Stretched},
+            {u"FormNewPage", frflags::FormNewPage},   {u"PrintIfSubsetEmpty", frflags::PrintIfSubsetEmpty},
+            {u"Breaked", frflags::Breaked},           {u"OnFirstPage", frflags::OnFirstPage},
+            {u"OnLastPage", frflags::OnLastPage},     {u"RepeatHeader", frflags::RepeatHeader},
+        };
+        for (const TBandProp& p : kBandProps) {
+            const QString name = QString::fromUtf16(p.name);
+            TfrPropRec rec;
+            rec.name = name;
+            for (const auto& [flagName, bit] : flagBits)
+                if (name == QStringView(flagName))
+                    rec = flagProp<B>(name, bit);
+            if (!rec.get) {
+                if (name == u"ChildBand") {
+                    rec.get = [](const TfrObject& o) { return textValue(static_cast<const B&>(o).childBand); };
+                    rec.set = [](TfrObject& o, const TVariant& v) { static_cast<B&>(o).childBand = v.toString(); };
+                } else if (name == u"Master") {
+                    rec.get = [](const TfrObject& o) { return textValue(static_cast<const B&>(o).master); };
+                    rec.set = [](TfrObject& o, const TVariant& v) { static_cast<B&>(o).master = v.toString(); };
+                } else if (name == u"DataSource" || name == u"Condition") {
+                    rec.get = [](const TfrObject& o) { return textValue(static_cast<const B&>(o).formatStr); };
+                    rec.set = [](TfrObject& o, const TVariant& v) { static_cast<B&>(o).formatStr = v.toString(); };
+                } else {
+                    std::int32_t B::*field = name == u"Columns"       ? &B::columns
+                                             : name == u"ColumnWidth" ? &B::columnWidth
+                                             : name == u"ColumnGap"   ? &B::columnGap
+                                                                      : &B::newColumnAfter;
+                    rec.get = [field](const TfrObject& o) { return intValue(static_cast<const B&>(o).*field); };
+                    rec.set = [field](TfrObject& o, const TVariant& v) { static_cast<B&>(o).*field = v.toInt(); };
+                }
+            }
+            rec.kind = p.kind;
+            rec.offered = [mask = p.offeredBy](const TfrObject& o) {
+                return offeredBy(mask, static_cast<const B&>(o).bandType());
+            };
+            t.add(std::move(rec));
+        }
+        // No data, or nothing left to walk.
+        t.add<B>(QStringLiteral("EOF"), frdtBoolean, [](const B& o) {
+            const TfrDataset* ds = bandDataset(o);
+            return boolValue(ds ? ds->eof() : true);
+        });
+        return t;
+    }();
+    return table;
 }
 
 std::optional<TVariant> TfrBandView::doMethod(const QString& name, const std::vector<TVariant>& args) {
     const QString n = name.toUpper();
     if (is(n, u"NEXT") || is(n, u"PRIOR") || is(n, u"FIRST")) {
-        if (dataset) {
+        if (TfrDataset* ds = bandDataset(*this)) {
             if (is(n, u"NEXT"))
-                dataset->next();
+                ds->next();
             else if (is(n, u"PRIOR"))
-                dataset->prior();
+                ds->prior();
             else
-                dataset->first();
+                ds->first();
         }
         return TVariant();
     }
@@ -800,7 +725,6 @@ TfrPictureView::TfrPictureView() {
     objectType = gtPicture;
     baseName = QStringLiteral("Picture");
     flags = frflags::Stretched | frflags::PictKeepAspect;
-    TfrEngine::current().addBlobTypeConstants();
 }
 
 void TfrPictureView::assign(const TfrView& source) {
@@ -836,46 +760,35 @@ void TfrPictureView::loadFromFile(const QString& fileName) {
     picture = std::move(loaded);
 }
 
-void TfrPictureView::defineProperties() {
-    TfrView::defineProperties();
-    addProperty(QStringLiteral("Picture"), frdtHasEditor);
-    addProperty(QStringLiteral("Stretched"), frdtBoolean);
-    addProperty(QStringLiteral("Center"), frdtBoolean);
-    addProperty(QStringLiteral("KeepAspect"), frdtBoolean);
-    addProperty(QStringLiteral("DataField"), frdtString);
-    addProperty(QStringLiteral("BlobType"), frdtEnum, QStringLiteral("btBMP;btJPG;btICO;btWMF"));
-}
-
-bool TfrPictureView::setPropValue(const QString& name, const TVariant& v) {
-    const QString n = name.toUpper();
-    if (is(n, u"CENTER"))
-        setFlag(frflags::PictCenter, v.toBool());
-    else if (is(n, u"KEEPASPECT"))
-        setFlag(frflags::PictKeepAspect, v.toBool());
-    else if (is(n, u"BLOBTYPE"))
-        blobType = static_cast<std::uint8_t>(enumValue(name, v));
-    else if (is(n, u"PICTURE")) {
+const TfrPropTable& TfrPictureView::classProperties() {
+    using P = TfrPictureView;
+    static const TfrPropTable table = [] {
+        TfrPropTable t(&TfrView::classProperties());
         // Setting the picture by name loads a file; an empty name clears it.
-        if (v.toString().isEmpty())
-            picture.clear();
-        else
-            loadFromFile(v.toString());
-    } else
-        return TfrView::setPropValue(name, v);
-    return true;
-}
-
-std::optional<TVariant> TfrPictureView::getPropValue(const QString& name) {
-    const QString n = name.toUpper();
-    if (is(n, u"CENTER"))
-        return TVariant(flag(frflags::PictCenter));
-    if (is(n, u"KEEPASPECT"))
-        return TVariant(flag(frflags::PictKeepAspect));
-    if (is(n, u"BLOBTYPE"))
-        return intValue(blobType);
-    if (is(n, u"PICTURE"))
-        return intValue(picture.kind);
-    return TfrView::getPropValue(name);
+        t.add<P>(QStringLiteral("Picture"), frdtHasEditor, [](const P& o) { return intValue(o.picture.kind); },
+                 [](P& o, const TVariant& v) {
+                     if (v.toString().isEmpty())
+                         o.picture.clear();
+                     else
+                         o.loadFromFile(v.toString());
+                 });
+        TfrPropRec stretched = *t.find(u"Stretched");
+        stretched.listed = true;
+        t.add(std::move(stretched));
+        addFlag<P>(t, QStringLiteral("Center"), frflags::PictCenter);
+        addFlag<P>(t, QStringLiteral("KeepAspect"), frflags::PictKeepAspect);
+        TfrPropRec dataField = *t.find(u"DataField");
+        dataField.listed = true;
+        t.add(std::move(dataField));
+        t.add<P>(
+            QStringLiteral("BlobType"), frdtEnum, [](const P& o) { return intValue(o.blobType); },
+            [](P& o, const TVariant& v) {
+                o.blobType = static_cast<std::uint8_t>(o.properties().find(u"BlobType")->enumValue(v));
+            },
+            QStringLiteral("btBMP;btJPG;btICO;btWMF"));
+        return t;
+    }();
+    return table;
 }
 
 std::optional<TVariant> TfrPictureView::doMethod(const QString& name, const std::vector<TVariant>& args) {
@@ -893,9 +806,15 @@ TfrLineView::TfrLineView() {
     fillColor = clWhite;
 }
 
-void TfrLineView::defineProperties() {
-    TfrView::defineProperties();
-    addProperty(QStringLiteral("Stretched"), frdtBoolean);
+const TfrPropTable& TfrLineView::classProperties() {
+    static const TfrPropTable table = [] {
+        TfrPropTable t(&TfrView::classProperties());
+        TfrPropRec stretched = *t.find(u"Stretched");
+        stretched.listed = true;
+        t.add(std::move(stretched));
+        return t;
+    }();
+    return table;
 }
 
 TfrControl::TfrControl() { objectType = gtAddIn; }

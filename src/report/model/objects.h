@@ -2,24 +2,22 @@
 
 #include "common/variant.h"
 #include "report/model/constants.h"
+#include "report/model/streamio.h"
 
 #include <QByteArray>
 #include <QFont>
 #include <QImage>
-#include <QRect>
-#include <QRegion>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
-class QPainter;
 class TBinaryReader;
 class TBinaryWriter;
-class TfrDataset;
 class TfrObject;
 class TfrPage;
 class TfrReport;
@@ -29,14 +27,27 @@ class TfrTableSource;
 // Set from text, the lines are split at CR, LF or CR LF (textfile::splitLines).
 inline QString frListText(const QStringList& lines) { return lines.join(QStringLiteral("\r\n")); }
 
-// One named property of an object as scripts and the object inspector see it.
+class TfrPropTable;
+
+// One named property of a class as scripts and the object inspector see it:
+// name, kind word, enumeration values, and how to read and write it.
 struct TfrPropRec {
     QString name;              // at most 32 characters
     std::uint16_t kind = 0;    // frdt... bits
     QStringList enumNames;     // enumerations: value names
     std::vector<std::int32_t> enumValues;
-    std::function<bool(TfrObject&)> editor; // optional
+    bool listed = true;        // shown by the inspector; false: scripts only
+    std::function<TVariant(const TfrObject&)> get;
+    std::function<void(TfrObject&, const TVariant&)> set; // empty: read-only (writes are ignored)
+    std::function<bool(const TfrObject&)> offered;        // empty: every object of the class offers it
+
+    // An enumeration value given as a number or as one of the value names.
+    std::int32_t enumValue(const TVariant& value) const;
 };
+
+// A colour given as a value: numbers above 0x7FFFFFFF (system colours given
+// as doubles) keep their 32 bits.
+TfrColor frColorOf(const TVariant& value);
 
 // A font record: name, size in points, style bits (fsItalic...), colour and
 // character set (low byte: the platform character-set code).
@@ -45,14 +56,15 @@ struct TfrFont {
     std::int32_t size = 10;
     std::uint16_t style = 0;
     TfrColor color = clBlack;
-    std::uint16_t charset = 204;
+    std::uint16_t charset = frDefaultCharset;
 
     QFont toQFont() const;
     bool operator==(const TfrFont&) const = default;
 };
 
-// The base of everything that exposes named properties and methods. Names are
-// compared without regard to case. Property lists are built on first use.
+// The base of everything that exposes named properties and methods. Each
+// class describes its properties once, in its property table; names are
+// compared without regard to case.
 class TfrObject {
 public:
     TfrObject() = default;
@@ -60,42 +72,80 @@ public:
     TfrObject(const TfrObject&) = delete;
     TfrObject& operator=(const TfrObject&) = delete;
 
+    // The property table of the object's class.
+    virtual const TfrPropTable& properties() const;
+
     // Sets a property; false when the object has no property of that name.
     // Values are converted as the property needs (a value that cannot be
-    // converted throws).
-    virtual bool setPropValue(const QString& name, const TVariant& value);
+    // converted throws). Writing a read-only property does nothing.
+    bool setPropValue(const QString& name, const TVariant& value);
     // A property's value; nothing when the object has no such property.
-    virtual std::optional<TVariant> getPropValue(const QString& name);
+    std::optional<TVariant> getPropValue(const QString& name) const;
     // Calls a method (names as the interpreter passes them, e.g. "MEMO.ADD");
     // nothing when the object has no such method. Arguments are values.
     virtual std::optional<TVariant> doMethod(const QString& name, const std::vector<TVariant>& args);
 
-    // The property list (inspector order), built on first use.
-    const std::vector<TfrPropRec>& propList();
-    const TfrPropRec* findProperty(const QString& name);
-    // True when a property of that name can be read (listed or script-only).
-    bool hasProperty(const QString& name);
-
-protected:
-    // Fills the property list; subclasses call their base first.
-    virtual void defineProperties();
-    void addProperty(const QString& name, std::uint16_t kind, const QString& enumText = QString(),
-                     std::vector<std::int32_t> enumValues = {}, std::function<bool(TfrObject&)> editor = {});
-    void deleteProperty(const QString& name);
-    // Drops the list so that the next use rebuilds it.
-    void invalidatePropList() { m_propsBuilt = false; m_props.clear(); }
-
-    // Converts an enumeration value given as a number or a value name.
-    std::int32_t enumValue(const QString& propName, const TVariant& value);
-
-private:
-    std::vector<TfrPropRec> m_props;
-    bool m_propsBuilt = false;
+    // The properties the inspector lists, in its order.
+    std::vector<const TfrPropRec*> propList() const;
+    // A property the object offers (listed or script-only), or nothing.
+    const TfrPropRec* findProperty(QStringView name) const;
+    bool hasProperty(QStringView name) const { return findProperty(name) != nullptr; }
 };
 
-enum class TfrSaveMode : std::uint8_t { Design, Prepared };
+// The property table of one class: built once from the base class's table
+// plus the class's own entries, looked up by a case-insensitive hash.
+class TfrPropTable {
+public:
+    TfrPropTable() = default;
+    // Starts from the base class's entries.
+    explicit TfrPropTable(const TfrPropTable* base);
 
-// Every object placed on a page.
+    // Adds a property of class T; a name the table holds already is redefined
+    // in its earlier position. `enumText` lists enumeration names separated by
+    // ";" (values 0, 1, ... unless `enumValues` gives them).
+    template <class T>
+    TfrPropTable& add(const QString& name, std::uint16_t kind, TVariant (*get)(const T&),
+                      void (*set)(T&, const TVariant&) = nullptr, const QString& enumText = QString(),
+                      std::vector<std::int32_t> enumValues = {}) {
+        TfrPropRec rec;
+        rec.name = name.left(32);
+        rec.kind = kind;
+        rec.get = [get](const TfrObject& o) { return get(static_cast<const T&>(o)); };
+        if (set)
+            rec.set = [set](TfrObject& o, const TVariant& v) { set(static_cast<T&>(o), v); };
+        setEnum(rec, enumText, std::move(enumValues));
+        return add(std::move(rec));
+    }
+    TfrPropTable& add(TfrPropRec rec);
+    // A property scripts reach but the inspector does not list.
+    TfrPropTable& hide(const QString& name);
+    TfrPropTable& hideAll();
+
+    const TfrPropRec* find(QStringView name) const;
+    const std::vector<TfrPropRec>& entries() const { return m_entries; }
+
+private:
+    static void setEnum(TfrPropRec& rec, const QString& enumText, std::vector<std::int32_t> values);
+    TfrPropRec* findMutable(QStringView name);
+
+    struct Hash {
+        using is_transparent = void;
+        std::size_t operator()(QStringView s) const noexcept;
+    };
+    struct Equal {
+        using is_transparent = void;
+        bool operator()(QStringView a, QStringView b) const noexcept {
+            return a.compare(b, Qt::CaseInsensitive) == 0;
+        }
+    };
+    std::vector<TfrPropRec> m_entries;
+    std::unordered_map<QString, std::size_t, Hash, Equal> m_index;
+};
+
+// Every object placed on a page: what a template stores of it. What a build
+// or a drawing needs besides (the band an object is printed in, the dataset a
+// band walks, the drawing transform) belongs to the builder and the drawing
+// code, not to the object.
 class TfrView : public TfrObject {
 public:
     TfrView();
@@ -110,10 +160,11 @@ public:
     virtual void setName(const QString& name) { m_name = name; }
 
     std::uint8_t objectType = gtAddIn;
+    // The stored form's version as last read (writers write their own).
     std::uint8_t objectVersionMajor = 0;
     std::uint8_t objectVersionMinor = 0;
+    // Serial number given by TfrEngine::createObject.
     std::int32_t objectId = 0;
-    TfrSaveMode saveMode = TfrSaveMode::Design;
     std::int32_t left = 0, top = 0, width = 0, height = 0;
     std::uint16_t flags = frflags::Stretched;
     std::uint16_t frameTyp = 0;
@@ -132,20 +183,15 @@ public:
     QStringList script;
     std::uint8_t bandAlign = baNone;
 
-    // Run-time links (building).
-    class TfrBandView* parentBand = nullptr;
-    // The page holding the object (set when it is added to a page).
-    TfrPage* parentPage = nullptr;
+    // The page holding the object (set when it is added to a page, cleared
+    // when it is taken off).
+    TfrPage* parentPage() const { return m_page; }
     TfrReport* report() const;
-
-    // Drawing transform set by preview and printing.
-    double scaleX = 1.0, scaleY = 1.0;
-    std::int32_t offsetX = 0, offsetY = 0;
 
     bool stretched() const { return flags & frflags::Stretched; }
     void setFlag(std::uint16_t bit, bool on) { flags = on ? (flags | bit) : (flags & ~bit); }
     bool flag(std::uint16_t bit) const { return (flags & bit) != 0; }
-    // The first memo line.
+    // The first memo line; setting it replaces that line only.
     QString dataField() const { return memo.value(0); }
     void setDataField(const QString& field);
 
@@ -158,58 +204,41 @@ public:
     // Copies the fields of another object of the same class (copy, paste, undo).
     virtual void assign(const TfrView& source);
 
-    // Slots later layers implement. Bodies here do nothing.
-    virtual void drawBackground(QPainter& canvas) {}
-    virtual void drawFrame(QPainter& canvas) {}
+    // Takes the object's content from a blob field of a table.
     virtual void getBlob(TfrTableSource& table, int fieldIndex) {}
+    // Told after a whole template has been read.
     virtual void afterLoad() {}
-    virtual void beginDraw(QPainter& canvas);
-    virtual void restoreCoord();
-    virtual void draw(QPainter& canvas) = 0;
-    virtual void print(TBinaryWriter& stream) {}
-    virtual void exportData() {}
     // The stored form of the object (template records and prepared pages): each
     // class reads or writes its base first, then its own fields. Reads follow
-    // TfrEngine::streamVersion and `saveMode`; writes always produce the current
-    // version and throw Exception for texts the format cannot hold.
-    virtual void loadFromStream(TBinaryReader& stream);
-    virtual void saveToStream(TBinaryWriter& stream);
-    // The text written in prepared mode in place of the design fields: `memo`
+    // the context's version and mode; writes always produce the current version,
+    // change nothing in the object and throw Exception for texts the format
+    // cannot hold.
+    virtual void loadFromStream(TBinaryReader& stream, const TfrStreamContext& context);
+    virtual void saveToStream(TBinaryWriter& stream, const TfrStreamContext& context) const;
+    // The text stored in prepared mode in place of the design fields: `memo`
     // here, the expanded lines (`memo1`) for text objects.
+    virtual const QStringList& workingText() const { return memo; }
     virtual QStringList& workingText() { return memo; }
-    virtual void resized() {}
-    virtual QRegion clipRegion(bool withMargin) const;
-    virtual bool showEditor() { return false; }
 
-    // Geometry after beginDraw: the rectangle drawn into and the scaled gaps.
-    QRect drawRect;
-    std::int32_t drawGapX = 0, drawGapY = 0;
-
-    bool setPropValue(const QString& name, const TVariant& value) override;
-    std::optional<TVariant> getPropValue(const QString& name) override;
+    const TfrPropTable& properties() const override { return classProperties(); }
+    static const TfrPropTable& classProperties();
     std::optional<TVariant> doMethod(const QString& name, const std::vector<TVariant>& args) override;
 
 protected:
-    void defineProperties() override;
+    // The minor version the class writes.
+    virtual std::uint8_t storedVersionMinor() const { return objectVersionMinor; }
     // String-list methods on memo lines under a prefix ("MEMO", "LINES").
     std::optional<TVariant> memoListMethod(const QString& op, const std::vector<TVariant>& args);
 
 private:
+    friend class TfrPage;
     QString m_name;
-    QRect m_savedGeometry;
-    std::int32_t m_savedGapX = 0, m_savedGapY = 0;
+    TfrPage* m_page = nullptr;
 };
 
 // Objects that can grow in height.
 class TfrStretcheable : public TfrView {
 public:
-    // Used only while building.
-    std::uint8_t drawMode = 0;
-
-    virtual std::int32_t calcHeight() = 0;
-    virtual std::int32_t minHeight() = 0;
-    virtual std::int32_t remainHeight() = 0;
-
     std::optional<TVariant> doMethod(const QString& name, const std::vector<TVariant>& args) override;
 };
 
@@ -236,22 +265,16 @@ public:
     QStringList memo1; // expanded text (prepared output)
 
     void assign(const TfrView& source) override;
-    void loadFromStream(TBinaryReader& stream) override;
-    void saveToStream(TBinaryWriter& stream) override;
+    void loadFromStream(TBinaryReader& stream, const TfrStreamContext& context) override;
+    void saveToStream(TBinaryWriter& stream, const TfrStreamContext& context) const override;
+    const QStringList& workingText() const override { return memo1; }
     QStringList& workingText() override { return memo1; }
     // Takes a blob field's text as the expanded lines.
     void getBlob(TfrTableSource& table, int fieldIndex) override;
-    void draw(QPainter& canvas) override {}
-    std::int32_t calcHeight() override { return height; }
-    std::int32_t minHeight() override { return height; }
-    std::int32_t remainHeight() override { return 0; }
 
-    bool setPropValue(const QString& name, const TVariant& value) override;
-    std::optional<TVariant> getPropValue(const QString& name) override;
+    const TfrPropTable& properties() const override { return classProperties(); }
+    static const TfrPropTable& classProperties();
     std::optional<TVariant> doMethod(const QString& name, const std::vector<TVariant>& args) override;
-
-protected:
-    void defineProperties() override;
 };
 
 // Band.
@@ -278,24 +301,19 @@ public:
     void setDataSourceName(const QString& name) { formatStr = name; }
     const QString& groupCondition() const { return formatStr; }
 
-    // The dataset the band walks while building (set by the builder); the
-    // NEXT, PRIOR and FIRST methods and the EOF property use it.
-    TfrDataset* dataset = nullptr;
-
     void assign(const TfrView& source) override;
-    void draw(QPainter& canvas) override {}
-    void loadFromStream(TBinaryReader& stream) override;
-    void saveToStream(TBinaryWriter& stream) override;
+    void loadFromStream(TBinaryReader& stream, const TfrStreamContext& context) override;
+    void saveToStream(TBinaryWriter& stream, const TfrStreamContext& context) const override;
 
-    bool setPropValue(const QString& name, const TVariant& value) override;
-    std::optional<TVariant> getPropValue(const QString& name) override;
+    const TfrPropTable& properties() const override { return classProperties(); }
+    static const TfrPropTable& classProperties();
     std::optional<TVariant> doMethod(const QString& name, const std::vector<TVariant>& args) override;
 
     // Which band-specific properties a band type offers.
-    static bool offers(int bandType, const QString& property);
+    static bool offers(int bandType, QStringView property);
 
 protected:
-    void defineProperties() override;
+    std::uint8_t storedVersionMinor() const override { return 1; }
 };
 
 // Sub-report frame.
@@ -306,9 +324,8 @@ public:
     // Index in the report's page list of the page holding the sub-report's bands.
     std::int32_t subPage = 0;
     void assign(const TfrView& source) override;
-    void loadFromStream(TBinaryReader& stream) override;
-    void saveToStream(TBinaryWriter& stream) override;
-    void draw(QPainter& canvas) override {}
+    void loadFromStream(TBinaryReader& stream, const TfrStreamContext& context) override;
+    void saveToStream(TBinaryWriter& stream, const TfrStreamContext& context) const override;
 };
 
 // A picture held as the bytes of its file format plus the decoded image.
@@ -338,21 +355,17 @@ public:
     TfrPicture picture;
     std::uint8_t blobType = btBMP;
     void assign(const TfrView& source) override;
-    void loadFromStream(TBinaryReader& stream) override;
-    void saveToStream(TBinaryWriter& stream) override;
+    void loadFromStream(TBinaryReader& stream, const TfrStreamContext& context) override;
+    void saveToStream(TBinaryWriter& stream, const TfrStreamContext& context) const override;
     // Takes a blob field's bytes as an image of the kind BlobType names; a
     // field without a value clears the picture.
     void getBlob(TfrTableSource& table, int fieldIndex) override;
-    void draw(QPainter& canvas) override {}
     // Loads a picture file; throws when it cannot be read.
     void loadFromFile(const QString& fileName);
 
-    bool setPropValue(const QString& name, const TVariant& value) override;
-    std::optional<TVariant> getPropValue(const QString& name) override;
+    const TfrPropTable& properties() const override { return classProperties(); }
+    static const TfrPropTable& classProperties();
     std::optional<TVariant> doMethod(const QString& name, const std::vector<TVariant>& args) override;
-
-protected:
-    void defineProperties() override;
 };
 
 // Line: one frame side of its rectangle.
@@ -360,13 +373,8 @@ class TfrLineView : public TfrStretcheable {
 public:
     TfrLineView();
     QString className() const override { return QStringLiteral("TfrLineView"); }
-    void draw(QPainter& canvas) override {}
-    std::int32_t calcHeight() override { return height; }
-    std::int32_t minHeight() override { return height; }
-    std::int32_t remainHeight() override { return 0; }
-
-protected:
-    void defineProperties() override;
+    const TfrPropTable& properties() const override { return classProperties(); }
+    static const TfrPropTable& classProperties();
 };
 
 // A control on a dialog page; the widget layer supplies the platform control.
@@ -374,9 +382,6 @@ class TfrControl : public TfrView {
 public:
     TfrControl();
     QString className() const override { return QStringLiteral("TfrControl"); }
-    void draw(QPainter& canvas) override { paintControl(canvas); }
-    // Paints the image of the platform control.
-    virtual void paintControl(QPainter& canvas) {}
 };
 
 // A non-visual component on a dialog page (drawn as an icon).

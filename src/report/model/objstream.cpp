@@ -1,17 +1,16 @@
 // Stored form of the built-in report objects.
 
 #include "common/binio.h"
-#include "report/model/engine.h"
 #include "report/model/objects.h"
 #include "report/model/streamio.h"
 
 using namespace frstream;
 
-void TfrView::loadFromStream(TBinaryReader& in) {
-    const int ver = version();
-    const bool design = saveMode == TfrSaveMode::Design;
+void TfrView::loadFromStream(TBinaryReader& in, const TfrStreamContext& context) {
+    const int ver = context.version;
+    const bool design = context.design();
     if (ver >= 24 || (ver == 23 && design))
-        setName(readString(in));
+        setName(readString(in, ver));
     if (ver >= 24) {
         objectVersionMajor = in.readU8();
         objectVersionMinor = in.readU8();
@@ -28,18 +27,18 @@ void TfrView::loadFromStream(TBinaryReader& in) {
     fillColor = in.readU32();
     if (design) {
         format = in.readU32();
-        formatStr = readString(in);
-        memo = readStrings(in);
+        formatStr = readString(in, ver);
+        memo = readStrings(in, ver);
         if (ver >= 23) {
-            script = readStrings(in);
+            script = readStrings(in, ver);
             visible = readBool16(in);
         }
     } else {
-        workingText() = readStrings(in);
+        workingText() = readStrings(in, ver);
     }
     if (ver >= 24) {
         restrictions = in.readU16();
-        tag = readString(in);
+        tag = readString(in, ver);
         gapX = in.readI32();
         gapY = in.readI32();
     }
@@ -47,12 +46,11 @@ void TfrView::loadFromStream(TBinaryReader& in) {
         bandAlign = in.readU8();
 }
 
-void TfrView::saveToStream(TBinaryWriter& out) {
-    const bool design = saveMode == TfrSaveMode::Design;
-    objectVersionMajor = 2;
+void TfrView::saveToStream(TBinaryWriter& out, const TfrStreamContext& context) const {
+    const bool design = context.design();
     writeString(out, name());
-    out.writeU8(objectVersionMajor);
-    out.writeU8(objectVersionMinor);
+    out.writeU8(2);
+    out.writeU8(storedVersionMinor());
     out.writeI32(left);
     out.writeI32(top);
     out.writeI32(width);
@@ -79,22 +77,22 @@ void TfrView::saveToStream(TBinaryWriter& out) {
     out.writeU8(bandAlign);
 }
 
-void TfrMemoView::loadFromStream(TBinaryReader& in) {
-    TfrStretcheable::loadFromStream(in);
-    const int ver = version();
-    const bool design = saveMode == TfrSaveMode::Design;
-    font.name = readString(in);
+void TfrMemoView::loadFromStream(TBinaryReader& in, const TfrStreamContext& context) {
+    TfrStretcheable::loadFromStream(in, context);
+    const int ver = context.version;
+    const bool design = context.design();
+    font.name = readString(in, ver);
     font.size = in.readI32();
     font.style = in.readU16();
     font.color = in.readU32();
     alignment = in.readU32();
     const std::uint16_t charset = in.readU16();
-    font.charset = ver >= 23 ? charset : TfrEngine::current().defaultCharset;
+    font.charset = ver >= 23 ? charset : frDefaultCharset;
     if (design) {
         highlight.fontStyle = in.readU16();
         highlight.fontColor = in.readU32();
         highlight.fillColor = in.readU32();
-        highlightStr = readString(in);
+        highlightStr = readString(in, ver);
     }
     if (ver >= 24) {
         lineSpacing = in.readI32();
@@ -105,9 +103,9 @@ void TfrMemoView::loadFromStream(TBinaryReader& in) {
         setFlag(frflags::WordWrap, true);
 }
 
-void TfrMemoView::saveToStream(TBinaryWriter& out) {
-    TfrStretcheable::saveToStream(out);
-    const bool design = saveMode == TfrSaveMode::Design;
+void TfrMemoView::saveToStream(TBinaryWriter& out, const TfrStreamContext& context) const {
+    TfrStretcheable::saveToStream(out, context);
+    const bool design = context.design();
     writeString(out, font.name);
     out.writeI32(font.size);
     out.writeU16(font.style);
@@ -124,23 +122,21 @@ void TfrMemoView::saveToStream(TBinaryWriter& out) {
     out.writeI32(charSpacing);
 }
 
-void TfrBandView::loadFromStream(TBinaryReader& in) {
-    TfrView::loadFromStream(in);
-    if (version() >= 24) {
-        childBand = readString(in);
+void TfrBandView::loadFromStream(TBinaryReader& in, const TfrStreamContext& context) {
+    TfrView::loadFromStream(in, context);
+    if (context.version >= 24) {
+        childBand = readString(in, context.version);
         columns = in.readI32();
         columnWidth = in.readI32();
         columnGap = in.readI32();
         newColumnAfter = in.readI32();
         if (objectVersionMajor * 10 + objectVersionMinor > 20)
-            master = readString(in);
+            master = readString(in, context.version);
     }
-    invalidatePropList(); // the band type decides which properties are offered
 }
 
-void TfrBandView::saveToStream(TBinaryWriter& out) {
-    objectVersionMinor = 1;
-    TfrView::saveToStream(out);
+void TfrBandView::saveToStream(TBinaryWriter& out, const TfrStreamContext& context) const {
+    TfrView::saveToStream(out, context);
     writeString(out, childBand);
     out.writeI32(columns);
     out.writeI32(columnWidth);
@@ -149,18 +145,18 @@ void TfrBandView::saveToStream(TBinaryWriter& out) {
     writeString(out, master);
 }
 
-void TfrSubReportView::loadFromStream(TBinaryReader& in) {
-    TfrView::loadFromStream(in);
+void TfrSubReportView::loadFromStream(TBinaryReader& in, const TfrStreamContext& context) {
+    TfrView::loadFromStream(in, context);
     subPage = in.readI32();
 }
 
-void TfrSubReportView::saveToStream(TBinaryWriter& out) {
-    TfrView::saveToStream(out);
+void TfrSubReportView::saveToStream(TBinaryWriter& out, const TfrStreamContext& context) const {
+    TfrView::saveToStream(out, context);
     out.writeI32(subPage);
 }
 
-void TfrPictureView::loadFromStream(TBinaryReader& in) {
-    TfrView::loadFromStream(in);
+void TfrPictureView::loadFromStream(TBinaryReader& in, const TfrStreamContext& context) {
+    TfrView::loadFromStream(in, context);
     const std::uint8_t kind = in.readU8();
     if (objectVersionMajor * 10 + objectVersionMinor > 10)
         blobType = in.readU8();
@@ -177,8 +173,8 @@ void TfrPictureView::loadFromStream(TBinaryReader& in) {
         picture.clear();
 }
 
-void TfrPictureView::saveToStream(TBinaryWriter& out) {
-    TfrView::saveToStream(out);
+void TfrPictureView::saveToStream(TBinaryWriter& out, const TfrStreamContext& context) const {
+    TfrView::saveToStream(out, context);
     out.writeU8(picture.kind);
     out.writeU8(blobType);
     const qsizetype at = out.pos();

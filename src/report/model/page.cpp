@@ -1,19 +1,20 @@
 #include "report/model/page.h"
 
 #include "common/textfile.h"
+#include "report/model/buildstate.h"
 #include "report/model/engine.h"
 #include "report/model/report.h"
 
 #include <algorithm>
 
 namespace {
-bool is(const QString& upper, const char16_t* name) { return upper == QStringView(name); }
 TVariant intValue(std::int64_t v) { return TVariant(static_cast<std::int32_t>(v)); }
+
 } // namespace
 
 // ---------------------------------------------------------------- TfrPage
 
-TfrPage::TfrPage(TfrReport* report, std::int32_t size, std::int32_t width, std::int32_t height, std::int32_t bin,
+TfrPage::TfrPage(TfrReport& report, std::int32_t size, std::int32_t width, std::int32_t height, std::int32_t bin,
                  std::int32_t orientation)
     : m_report(report) {
     changePaper(size, width, height, bin, orientation);
@@ -21,13 +22,11 @@ TfrPage::TfrPage(TfrReport* report, std::int32_t size, std::int32_t width, std::
 
 TfrPage::~TfrPage() = default;
 
-bool TfrPage::building() const {
-    return m_report && TfrEngine::current().buildingReport == m_report;
-}
+bool TfrPage::building() const { return m_report.buildState() != nullptr; }
 
 void TfrPage::changePaper(std::int32_t size, std::int32_t width, std::int32_t height, std::int32_t requestedBin,
                           std::int32_t orient) {
-    TfrPrinter& prn = TfrEngine::current().printer();
+    TfrPrinter& prn = m_report.engine().printer();
     try {
         prn.setPrinterInfo(size, width, height, orient, requestedBin, false);
     } catch (const std::exception&) {
@@ -83,13 +82,13 @@ std::int32_t TfrPage::columnWidth() const {
 }
 
 TfrView* TfrPage::add(std::unique_ptr<TfrView> view) {
-    view->parentPage = this;
+    view->m_page = this;
     m_objects.push_back(std::move(view));
     return m_objects.back().get();
 }
 
 TfrView* TfrPage::insert(int index, std::unique_ptr<TfrView> view) {
-    view->parentPage = this;
+    view->m_page = this;
     index = std::clamp(index, 0, count());
     auto it = m_objects.insert(m_objects.begin() + index, std::move(view));
     return it->get();
@@ -98,7 +97,7 @@ TfrView* TfrPage::insert(int index, std::unique_ptr<TfrView> view) {
 std::unique_ptr<TfrView> TfrPage::take(int index) {
     std::unique_ptr<TfrView> v = std::move(m_objects.at(static_cast<std::size_t>(index)));
     m_objects.erase(m_objects.begin() + index);
-    v->parentPage = nullptr;
+    v->m_page = nullptr;
     return v;
 }
 
@@ -121,10 +120,7 @@ void TfrPage::deleteObject(int index) {
         m_objects.erase(m_objects.begin() + index);
 }
 
-void TfrPage::clear() {
-    bands.fill(nullptr);
-    m_objects.clear();
-}
+void TfrPage::clear() { m_objects.clear(); }
 
 int TfrPage::findObjectById(std::int32_t id) const {
     for (int i = 0; i < count(); ++i)
@@ -133,151 +129,102 @@ int TfrPage::findObjectById(std::int32_t id) const {
     return -1;
 }
 
-void TfrPage::defineProperties() {
-    TfrObject::defineProperties();
-    addProperty(QStringLiteral("Name"), frdtString | frdtOneObject);
-    addProperty(QStringLiteral("Type"), frdtEnum, QStringLiteral("ptReport;ptDialog"));
-    addProperty(QStringLiteral("Visible"), frdtBoolean);
-    addProperty(QStringLiteral("BorderStyle"), frdtEnum, QStringLiteral("bsDialog;bsSizeable"), {bsDialog, bsSizeable});
-    addProperty(QStringLiteral("Caption"), frdtString);
-    addProperty(QStringLiteral("Color"), frdtColor);
-    addProperty(QStringLiteral("Left"), frdtInteger);
-    addProperty(QStringLiteral("Top"), frdtInteger);
-    addProperty(QStringLiteral("Width"), frdtInteger);
-    addProperty(QStringLiteral("Height"), frdtInteger);
-    addProperty(QStringLiteral("Position"), frdtEnum, QStringLiteral("poDesigned;poScreenCenter"), {poDesigned, poScreenCenter});
-    addProperty(QStringLiteral("OnActivate"), frdtHasEditor);
-    addProperty(QStringLiteral("Size"), frdtInteger);
-    addProperty(QStringLiteral("LeftMargin"), frdtSize | frdtInteger);
-    addProperty(QStringLiteral("TopMargin"), frdtSize | frdtInteger);
-    addProperty(QStringLiteral("RightMargin"), frdtSize | frdtInteger);
-    addProperty(QStringLiteral("BottomMargin"), frdtSize | frdtInteger);
-    addProperty(QStringLiteral("Orientation"), frdtEnum, QStringLiteral("poPortrait;poLandscape"));
-    addProperty(QStringLiteral("PrintToPrevPage"), frdtBoolean);
-    addProperty(QStringLiteral("StretchToPrintable"), frdtBoolean);
-    addProperty(QStringLiteral("Columns"), frdtInteger);
-    addProperty(QStringLiteral("ColumnWidth"), frdtSize | frdtInteger);
-    addProperty(QStringLiteral("ColumnGap"), frdtSize | frdtInteger);
-    addProperty(QStringLiteral("OnBeforePrint"), frdtHasEditor);
-}
-
-
-bool TfrPage::setPropValue(const QString& name, const TVariant& v) {
-    const QString n = name.toUpper();
-    const bool dialog = pageType == ptDialog;
-    if (is(n, u"NAME"))
-        this->name = v.toString();
-    else if (is(n, u"TYPE"))
-        pageType = static_cast<std::uint8_t>(enumValue(name, v));
-    else if (is(n, u"VISIBLE"))
-        visible = v.toBool();
-    else if (is(n, u"BORDERSTYLE"))
-        borderStyle = static_cast<std::uint8_t>(enumValue(name, v));
-    else if (is(n, u"CAPTION"))
-        caption = v.toString();
-    else if (is(n, u"COLOR"))
-        color = static_cast<TfrColor>(v.toInt());
-    else if (is(n, u"LEFT"))
-        formLeft = v.toInt();
-    else if (is(n, u"TOP"))
-        formTop = v.toInt();
-    else if (is(n, u"WIDTH")) {
-        if (dialog)
-            formWidth = v.toInt();
-        else
-            pWidth = frunits::pixelsToTenths(v.toInt());
-    } else if (is(n, u"HEIGHT")) {
-        if (dialog)
-            formHeight = v.toInt();
-        else
-            pHeight = frunits::pixelsToTenths(v.toInt());
-    } else if (is(n, u"POSITION"))
-        position = static_cast<std::uint8_t>(enumValue(name, v));
-    else if (is(n, u"ONACTIVATE") || is(n, u"ONBEFOREPRINT"))
-        script = textfile::splitLines(v.toString());
-    else if (is(n, u"SIZE"))
-        pSize = v.toInt();
-    else if (is(n, u"LEFTMARGIN"))
-        margins.left = v.toInt();
-    else if (is(n, u"TOPMARGIN"))
-        margins.top = v.toInt();
-    else if (is(n, u"RIGHTMARGIN"))
-        margins.right = v.toInt();
-    else if (is(n, u"BOTTOMMARGIN"))
-        margins.bottom = v.toInt();
-    else if (is(n, u"ORIENTATION"))
-        orientation = static_cast<std::uint8_t>(enumValue(name, v));
-    else if (is(n, u"PRINTTOPREVPAGE"))
-        printToPrevPage = v.toBool();
-    else if (is(n, u"STRETCHTOPRINTABLE"))
-        setStretchToPrintable(v.toBool());
-    else if (is(n, u"COLUMNS"))
-        columns = v.toInt();
-    else if (is(n, u"COLUMNWIDTH"))
-        ; // computed
-    else if (is(n, u"COLUMNGAP"))
-        columnGap = v.toInt();
-    else
-        return TfrObject::setPropValue(name, v);
-    return true;
-}
-
-std::optional<TVariant> TfrPage::getPropValue(const QString& name) {
-    const QString n = name.toUpper();
-    const bool dialog = pageType == ptDialog;
-    if (is(n, u"NAME"))
-        return TVariant(this->name);
-    if (is(n, u"TYPE"))
-        return intValue(pageType);
-    if (is(n, u"VISIBLE"))
-        return TVariant(visible);
-    if (is(n, u"BORDERSTYLE"))
-        return intValue(borderStyle);
-    if (is(n, u"CAPTION"))
-        return TVariant(caption);
-    if (is(n, u"COLOR"))
-        return intValue(static_cast<std::int32_t>(color));
-    if (is(n, u"LEFT"))
-        return intValue(formLeft);
-    if (is(n, u"TOP"))
-        return intValue(formTop);
-    if (is(n, u"WIDTH"))
-        return intValue(dialog ? formWidth : paperWidthPixels());
-    if (is(n, u"HEIGHT"))
-        return intValue(dialog ? formHeight : paperHeightPixels());
-    if (is(n, u"POSITION"))
-        return intValue(position);
-    if (is(n, u"ONACTIVATE") || is(n, u"ONBEFOREPRINT"))
-        return TVariant(frListText(script));
-    if (is(n, u"SIZE"))
-        return intValue(pSize);
-    if (is(n, u"LEFTMARGIN"))
-        return intValue(building() ? printableLeft() : margins.left);
-    if (is(n, u"TOPMARGIN"))
-        return intValue(building() ? printableTop() : margins.top);
-    if (is(n, u"RIGHTMARGIN"))
-        return intValue(building() ? printableRight() : margins.right);
-    if (is(n, u"BOTTOMMARGIN"))
-        return intValue(building() ? printableBottom() : margins.bottom);
-    if (is(n, u"ORIENTATION"))
-        return intValue(orientation);
-    if (is(n, u"PRINTTOPREVPAGE"))
-        return TVariant(printToPrevPage);
-    if (is(n, u"STRETCHTOPRINTABLE"))
-        return TVariant(stretchToPrintable());
-    if (is(n, u"COLUMNS"))
-        return intValue(columns);
-    if (is(n, u"COLUMNWIDTH"))
-        return intValue(columnWidth());
-    if (is(n, u"COLUMNGAP"))
-        return intValue(columnGap);
-    return TfrObject::getPropValue(name);
+const TfrPropTable& TfrPage::classProperties() {
+    using P = TfrPage;
+    static const TfrPropTable table = [] {
+        TfrPropTable t;
+        auto script = [](const P& o) { return TVariant(frListText(o.script)); };
+        auto setScript = [](P& o, const TVariant& v) { o.script = textfile::splitLines(v.toString()); };
+        t.add<P>(QStringLiteral("Name"), frdtString | frdtOneObject, [](const P& o) { return TVariant(o.name); },
+                 [](P& o, const TVariant& v) { o.name = v.toString(); });
+        t.add<P>(
+            QStringLiteral("Type"), frdtEnum, [](const P& o) { return intValue(o.pageType); },
+            [](P& o, const TVariant& v) { o.pageType = static_cast<std::uint8_t>(o.properties().find(u"Type")->enumValue(v)); },
+            QStringLiteral("ptReport;ptDialog"));
+        t.add<P>(QStringLiteral("Visible"), frdtBoolean, [](const P& o) { return TVariant(o.visible); },
+                 [](P& o, const TVariant& v) { o.visible = v.toBool(); });
+        t.add<P>(
+            QStringLiteral("BorderStyle"), frdtEnum, [](const P& o) { return intValue(o.borderStyle); },
+            [](P& o, const TVariant& v) {
+                o.borderStyle = static_cast<std::uint8_t>(o.properties().find(u"BorderStyle")->enumValue(v));
+            },
+            QStringLiteral("bsDialog;bsSizeable"), {bsDialog, bsSizeable});
+        t.add<P>(QStringLiteral("Caption"), frdtString, [](const P& o) { return TVariant(o.caption); },
+                 [](P& o, const TVariant& v) { o.caption = v.toString(); });
+        t.add<P>(QStringLiteral("Color"), frdtColor, [](const P& o) { return intValue(static_cast<std::int32_t>(o.color)); },
+                 [](P& o, const TVariant& v) { o.color = frColorOf(v); });
+        t.add<P>(QStringLiteral("Left"), frdtInteger, [](const P& o) { return intValue(o.formLeft); },
+                 [](P& o, const TVariant& v) { o.formLeft = v.toInt(); });
+        t.add<P>(QStringLiteral("Top"), frdtInteger, [](const P& o) { return intValue(o.formTop); },
+                 [](P& o, const TVariant& v) { o.formTop = v.toInt(); });
+        // A dialog form's bounds; a report page's paper in pixels.
+        t.add<P>(
+            QStringLiteral("Width"), frdtInteger,
+            [](const P& o) { return intValue(o.pageType == ptDialog ? o.formWidth : o.paperWidthPixels()); },
+            [](P& o, const TVariant& v) {
+                if (o.pageType == ptDialog)
+                    o.formWidth = v.toInt();
+                else
+                    o.pWidth = frunits::pixelsToTenths(v.toInt());
+            });
+        t.add<P>(
+            QStringLiteral("Height"), frdtInteger,
+            [](const P& o) { return intValue(o.pageType == ptDialog ? o.formHeight : o.paperHeightPixels()); },
+            [](P& o, const TVariant& v) {
+                if (o.pageType == ptDialog)
+                    o.formHeight = v.toInt();
+                else
+                    o.pHeight = frunits::pixelsToTenths(v.toInt());
+            });
+        t.add<P>(
+            QStringLiteral("Position"), frdtEnum, [](const P& o) { return intValue(o.position); },
+            [](P& o, const TVariant& v) {
+                o.position = static_cast<std::uint8_t>(o.properties().find(u"Position")->enumValue(v));
+            },
+            QStringLiteral("poDesigned;poScreenCenter"), {poDesigned, poScreenCenter});
+        t.add<P>(QStringLiteral("OnActivate"), frdtHasEditor, script, setScript);
+        t.add<P>(QStringLiteral("Size"), frdtInteger, [](const P& o) { return intValue(o.pSize); },
+                 [](P& o, const TVariant& v) { o.pSize = v.toInt(); });
+        // While a report is built the margins read as the effective printable edges.
+        t.add<P>(QStringLiteral("LeftMargin"), frdtSize | frdtInteger,
+                 [](const P& o) { return intValue(o.building() ? o.printableLeft() : o.margins.left); },
+                 [](P& o, const TVariant& v) { o.margins.left = v.toInt(); });
+        t.add<P>(QStringLiteral("TopMargin"), frdtSize | frdtInteger,
+                 [](const P& o) { return intValue(o.building() ? o.printableTop() : o.margins.top); },
+                 [](P& o, const TVariant& v) { o.margins.top = v.toInt(); });
+        t.add<P>(QStringLiteral("RightMargin"), frdtSize | frdtInteger,
+                 [](const P& o) { return intValue(o.building() ? o.printableRight() : o.margins.right); },
+                 [](P& o, const TVariant& v) { o.margins.right = v.toInt(); });
+        t.add<P>(QStringLiteral("BottomMargin"), frdtSize | frdtInteger,
+                 [](const P& o) { return intValue(o.building() ? o.printableBottom() : o.margins.bottom); },
+                 [](P& o, const TVariant& v) { o.margins.bottom = v.toInt(); });
+        t.add<P>(
+            QStringLiteral("Orientation"), frdtEnum, [](const P& o) { return intValue(o.orientation); },
+            [](P& o, const TVariant& v) {
+                o.orientation = static_cast<std::uint8_t>(o.properties().find(u"Orientation")->enumValue(v));
+            },
+            QStringLiteral("poPortrait;poLandscape"));
+        t.add<P>(QStringLiteral("PrintToPrevPage"), frdtBoolean, [](const P& o) { return TVariant(o.printToPrevPage); },
+                 [](P& o, const TVariant& v) { o.printToPrevPage = v.toBool(); });
+        t.add<P>(QStringLiteral("StretchToPrintable"), frdtBoolean,
+                 [](const P& o) { return TVariant(o.stretchToPrintable()); },
+                 [](P& o, const TVariant& v) { o.setStretchToPrintable(v.toBool()); });
+        t.add<P>(QStringLiteral("Columns"), frdtInteger, [](const P& o) { return intValue(o.columns); },
+                 [](P& o, const TVariant& v) { o.columns = v.toInt(); });
+        t.add<P>(QStringLiteral("ColumnWidth"), frdtSize | frdtInteger,
+                 [](const P& o) { return intValue(o.columnWidth()); }); // computed
+        t.add<P>(QStringLiteral("ColumnGap"), frdtSize | frdtInteger, [](const P& o) { return intValue(o.columnGap); },
+                 [](P& o, const TVariant& v) { o.columnGap = v.toInt(); });
+        t.add<P>(QStringLiteral("OnBeforePrint"), frdtHasEditor, script, setScript);
+        return t;
+    }();
+    return table;
 }
 
 // ---------------------------------------------------------------- TfrPages
 
 int TfrPages::add() {
-    TfrPrinter& prn = TfrEngine::current().printer();
+    TfrPrinter& prn = m_report.engine().printer();
     m_pages.push_back(std::make_unique<TfrPage>(m_report, prn.defaultPaper(), 0, 0, -1, poPortrait));
     return count() - 1;
 }

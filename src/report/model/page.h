@@ -3,7 +3,6 @@
 #include "report/model/objects.h"
 #include "report/model/printer.h"
 
-#include <array>
 #include <memory>
 #include <vector>
 
@@ -19,12 +18,12 @@ struct TfrMargins {
 // A report page or a dialog form, owning its objects in z-order.
 class TfrPage : public TfrObject {
 public:
-    // A page takes its paper through the printer at once.
-    TfrPage(TfrReport* report, std::int32_t size, std::int32_t width, std::int32_t height, std::int32_t bin,
+    // A page takes its paper through its report's printer at once.
+    TfrPage(TfrReport& report, std::int32_t size, std::int32_t width, std::int32_t height, std::int32_t bin,
             std::int32_t orientation);
     ~TfrPage() override;
 
-    TfrReport* report() const { return m_report; }
+    TfrReport* report() const { return &m_report; }
 
     // Paper: size code, width and height in tenths of a millimetre.
     std::int32_t pSize = frPaperA4;
@@ -47,8 +46,6 @@ public:
     bool visible = true;
     // Printer geometry of the page's paper, refreshed by changePaper.
     TfrPrnInfo prnInfo;
-    // Run-time band chains of the builder, one per band type.
-    std::array<TfrBandView*, frBandTypeCount> bands{};
 
     bool stretchToPrintable() const { return !useMargins; }
     void setStretchToPrintable(bool on) { useMargins = !on; }
@@ -78,7 +75,8 @@ public:
     int count() const { return static_cast<int>(m_objects.size()); }
     TfrView* object(int index) const { return m_objects.at(static_cast<std::size_t>(index)).get(); }
     const std::vector<std::unique_ptr<TfrView>>& objects() const { return m_objects; }
-    // Appends an object (the page takes ownership) and returns it.
+    // Appends an object (the page takes ownership) and returns it. An object
+    // belongs to one page at a time: take() gives it back.
     TfrView* add(std::unique_ptr<TfrView> view);
     TfrView* insert(int index, std::unique_ptr<TfrView> view);
     // Removes an object without freeing it (designer: cut, move between pages).
@@ -89,23 +87,20 @@ public:
     void clear();
     int findObjectById(std::int32_t id) const;
 
-    bool setPropValue(const QString& name, const TVariant& value) override;
-    std::optional<TVariant> getPropValue(const QString& name) override;
-
-protected:
-    void defineProperties() override;
+    const TfrPropTable& properties() const override { return classProperties(); }
+    static const TfrPropTable& classProperties();
 
 private:
     bool building() const;
 
-    TfrReport* m_report;
+    TfrReport& m_report;
     std::vector<std::unique_ptr<TfrView>> m_objects;
 };
 
 // The report's page list.
 class TfrPages {
 public:
-    explicit TfrPages(TfrReport* report) : m_report(report) {}
+    explicit TfrPages(TfrReport& report) : m_report(report) {}
     TfrPages(const TfrPages&) = delete;
     TfrPages& operator=(const TfrPages&) = delete;
 
@@ -121,6 +116,6 @@ public:
     int indexOf(const TfrPage* page) const;
 
 private:
-    TfrReport* m_report;
+    TfrReport& m_report;
     std::vector<std::unique_ptr<TfrPage>> m_pages;
 };

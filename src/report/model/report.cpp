@@ -3,6 +3,7 @@
 #include "common/datetime.h"
 #include "common/exception.h"
 #include "common/interaction.h"
+#include "report/model/buildstate.h"
 #include "report/model/engine.h"
 
 #include <QSet>
@@ -21,20 +22,23 @@ void TfrReportInfo::reset() {
     generatorByte = 88;
 }
 
-TfrReport::TfrReport() : m_pages(this), m_dictionary(this) {
-    fileName = TfrEngine::current().untitledName();
+TfrReport::TfrReport(TfrEngine& engine) : m_engine(engine), m_pages(*this), m_dictionary(*this) {
+    fileName = engine.untitledName();
     info.reset();
 }
 
-TfrReport::~TfrReport() {
-    TfrEngine& e = TfrEngine::current();
-    if (e.buildingReport == this)
-        e.buildingReport = nullptr;
+TfrReport::~TfrReport() = default;
+
+TfrDataRegistry& TfrReport::dataRegistry() const { return m_registry ? *m_registry : m_engine.dataRegistry(); }
+
+TfrPasswordPrompt frPasswordDialog(TUserInteraction& interaction) {
+    return [&interaction] {
+        return interaction.inputBox(QStringLiteral("Пароль"), QStringLiteral("Введите пароль для открытия отчета"),
+                                    QString());
+    };
 }
 
-TfrDataRegistry& TfrReport::dataRegistry() const {
-    return m_registry ? *m_registry : TfrEngine::current().dataRegistry();
-}
+QString frPrinterSetupFailedText() { return QStringLiteral("Возникли проблемы с настройкой выбранного принтера."); }
 
 void TfrReport::clear() {
     m_pages.clear();
@@ -73,7 +77,7 @@ QString TfrReport::uniquePageName() const {
 }
 
 void TfrReport::changePrinter(const QString& name) {
-    TfrPrinter& prn = TfrEngine::current().printer();
+    TfrPrinter& prn = m_engine.printer();
     if (!keepDefaultPrinter) {
         const int index = prn.indexOfPrinter(name);
         if (index >= 0)
@@ -90,7 +94,7 @@ void TfrReport::reapplyPagePapers() {
 }
 
 bool TfrReport::selectPrinter(int index) {
-    TfrPrinter& prn = TfrEngine::current().printer();
+    TfrPrinter& prn = m_engine.printer();
     const int previous = prn.printerIndex();
     try {
         if (!prn.setPrinterIndex(index))
@@ -103,10 +107,7 @@ bool TfrReport::selectPrinter(int index) {
         prn.forgetPaper();
         reapplyPagePapers();
         return true;
-    } catch (const std::exception&) {
-        TUserInteraction::current().messageBox(QStringLiteral("Возникли проблемы с настройкой выбранного принтера."),
-                                               TUserInteraction::errorTitle(), TUserInteraction::ErrorIcon,
-                                               TUserInteraction::Ok);
+    } catch (const Exception&) {
         prn.setPrinterIndex(previous);
         printerName = prn.printerName();
         prn.forgetPaper();
@@ -116,14 +117,14 @@ bool TfrReport::selectPrinter(int index) {
 }
 
 bool TfrReport::prepareReport() {
-    TfrEngine& e = TfrEngine::current();
+    TfrEngine& e = m_engine;
     if (!e.prepareReportHook)
         throw Exception(QStringLiteral("Report building is not available"));
     return e.prepareReportHook(*this);
 }
 
 void TfrReport::showPreparedReport() {
-    TfrEngine& e = TfrEngine::current();
+    TfrEngine& e = m_engine;
     if (!e.showPreparedReportHook)
         throw Exception(QStringLiteral("Report preview is not available"));
     e.showPreparedReportHook(*this);
@@ -135,12 +136,54 @@ void TfrReport::showReport() {
 }
 
 void TfrReport::designReport() {
-    TfrEngine& e = TfrEngine::current();
+    TfrEngine& e = m_engine;
     if (!e.designReportHook)
         throw Exception(QStringLiteral("The report designer is not available"));
     e.designReportHook(*this);
 }
 
-void TfrReport::defineProperties() {
-    TfrObject::defineProperties();
+const TfrPropTable& TfrReport::classProperties() {
+    using R = TfrReport;
+    static const TfrPropTable table = [] {
+        TfrPropTable t;
+        auto boolProp = [&t](const QString& name, bool R::*field) {
+            TfrPropRec rec;
+            rec.name = name;
+            rec.kind = frdtBoolean;
+            rec.get = [field](const TfrObject& o) { return TVariant(static_cast<const R&>(o).*field); };
+            rec.set = [field](TfrObject& o, const TVariant& v) { static_cast<R&>(o).*field = v.toBool(); };
+            t.add(std::move(rec));
+        };
+        t.add<R>(QStringLiteral("Title"), frdtString, [](const R& o) { return TVariant(o.title); },
+                 [](R& o, const TVariant& v) { o.title = v.toString(); });
+        t.add<R>(QStringLiteral("DefaultCopies"), frdtInteger, [](const R& o) { return TVariant(o.defaultCopies); },
+                 [](R& o, const TVariant& v) { o.defaultCopies = v.toInt(); });
+        boolProp(QStringLiteral("DefaultCollate"), &R::defaultCollate);
+        boolProp(QStringLiteral("DoublePassReport"), &R::doublePassReport);
+        boolProp(QStringLiteral("GrayedButtons"), &R::grayedButtons);
+        boolProp(QStringLiteral("ModalPreview"), &R::modalPreview);
+        boolProp(QStringLiteral("ModifyPrepared"), &R::modifyPrepared);
+        boolProp(QStringLiteral("PrintIfEmpty"), &R::printIfEmpty);
+        boolProp(QStringLiteral("ShowPrintDialog"), &R::showPrintDialog);
+        boolProp(QStringLiteral("ShowProgress"), &R::showProgress);
+        return t;
+    }();
+    return table;
+}
+
+TfrBuildScope::TfrBuildScope(TfrReport& report, TfrBuildState& state)
+    : m_report(report), m_previous(report.m_buildState) {
+    report.m_buildState = &state;
+}
+
+TfrBuildScope::~TfrBuildScope() { m_report.m_buildState = m_previous; }
+
+const TfrBuildState::BandChains* TfrBuildState::findBands(const TfrPage& page) const {
+    const auto it = m_bands.find(&page);
+    return it == m_bands.end() ? nullptr : &it->second;
+}
+
+TfrDataset* TfrBuildState::datasetOf(const TfrBandView& band) const {
+    const auto it = m_datasets.find(&band);
+    return it == m_datasets.end() ? nullptr : it->second;
 }

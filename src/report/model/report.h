@@ -1,7 +1,9 @@
 #pragma once
 
 #include "common/variant.h"
+#include "report/model/dataset.h"
 #include "report/model/dictionary.h"
+#include "report/model/link.h"
 #include "report/model/page.h"
 
 #include <QByteArray>
@@ -9,13 +11,16 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QImage;
 class TBinaryReader;
 class TBinaryWriter;
 class TfrBandView;
 class TfrDataRegistry;
-class TfrDataset;
+class TfrBuildState;
+class TfrEngine;
+class TUserInteraction;
 class TfrView;
 
 // Descriptive fields of a report, reachable from expressions.
@@ -43,6 +48,37 @@ public:
     virtual void clear() = 0;
 };
 
+// What a template load did. The model never shows anything itself: the caller
+// presents `messages` (the texts, in order, with the caption "Ошибка") the way
+// it talks to its user.
+struct TfrLoadResult {
+    enum class Status {
+        Loaded,          // the template is in the report (maybe with damaged objects skipped)
+        NotFound,        // no such file: nothing changed
+        Failed,          // not a template or damaged: see messages
+        PasswordRefused, // protected, and the password was not given
+        ClassesMissing,  // add-in classes no registered class provides
+    };
+    Status status = Status::Loaded;
+    QStringList messages;
+    // Add-in classes not provided, once per occurrence.
+    QStringList missingClasses;
+    // Objects skipped because their records were damaged (their names).
+    QStringList damagedObjects;
+    // The format version read (21 for files without a version byte).
+    int version = 0;
+
+    bool ok() const { return status == Status::Loaded; }
+};
+
+// Asks for the password of a protected template read from a file; nothing when
+// the user cancels.
+using TfrPasswordPrompt = std::function<std::optional<QString>()>;
+// The password dialog of templates (caption "Пароль", prompt "Введите пароль
+// для открытия отчета") through the given interaction, which must outlive the
+// prompt.
+TfrPasswordPrompt frPasswordDialog(TUserInteraction& interaction);
+
 enum class TfrReportType { rtSimple, rtMultiple };
 enum class TfrPreviewZoom { pzDefault, pzPageWidth, pzOnePage, pzTwoPages };
 // Preview buttons (bit set).
@@ -58,11 +94,14 @@ enum : std::uint32_t {
 };
 
 // The report: pages, dictionary, information and the settings of building,
-// preview and printing.
-class TfrReport : public TfrObject {
+// preview and printing. A report belongs to the engine it is made with, which
+// must outlive it.
+class TfrReport : public TfrObject, public TfrLinkable {
 public:
-    TfrReport();
+    explicit TfrReport(TfrEngine& engine);
     ~TfrReport() override;
+
+    TfrEngine& engine() const { return m_engine; }
 
     TfrPages& pages() { return m_pages; }
     const TfrPages& pages() const { return m_pages; }
@@ -78,8 +117,12 @@ public:
     QString printerName;
     QString fileName = QStringLiteral("Untitled");
 
+    // The report dataset (published property Dataset); nothing once the
+    // dataset is destroyed.
+    TfrDataset* dataset() const { return m_dataset.get(); }
+    void setDataset(TfrDataset* dataset) { m_dataset = dataset; }
+
     // Published properties.
-    TfrDataset* dataset = nullptr;
     std::int32_t defaultCopies = 1;
     bool defaultCollate = true;
     bool grayedButtons = false;
@@ -96,8 +139,6 @@ public:
     bool rebuildPrinter = false;
     bool useDefaultDataSetName = false;
     std::uint32_t previewButtons = pbZoom | pbLoad | pbSave | pbPrint | pbFind | pbHelp | pbExit;
-    // An external preview control (widget layer), if any.
-    void* preview = nullptr;
 
     // The named datasets and tables the report's templates refer to; the
     // engine's registry unless one was set.
@@ -138,29 +179,39 @@ public:
     // listed; stores the name in any case.
     void changePrinter(const QString& name);
     // Makes printer `index` current and re-applies every page's paper; on
-    // failure shows "Возникли проблемы с настройкой выбранного принтера.",
-    // returns to the previous printer and returns false.
+    // failure returns to the previous printer and returns false (the caller
+    // tells the user frPrinterSetupFailedText()).
     bool selectPrinter(int index);
 
-    // Templates (report files *.frf). Saving writes format version 25 and throws
+    // The build under way, if any (attached by TfrBuildScope).
+    TfrBuildState* buildState() const { return m_buildState; }
+
+    // Templates (report files *.frf). Saving writes format version 25 as the
+    // report holds it (the information's last-change date included: whoever
+    // saves an edit sets it), changes nothing in the report and throws
     // Exception, before anything is written, when the report cannot be
     // represented (more than 256 pages, texts or lists too long for their
-    // length fields). Loading never throws: it shows its failures through
-    // TUserInteraction::current() and leaves the report as follows:
-    //   "Неверный FRF формат" for a version above 25 (pages kept, dictionary
-    //   cleared) and for a damaged stream (pages deleted, one empty page added);
-    //   the list of add-in classes no registered class provides (pages read so
-    //   far kept). `fromFile` makes a protected template ask for its password.
-    QByteArray saveToStream();
-    void loadFromStream(QByteArrayView data, bool fromFile = false);
-    // False (and nothing changed) when the file does not exist or cannot be read.
-    bool loadFromFile(const QString& fileName);
+    // length fields). Loading never throws for bad data; its result says what
+    // happened and leaves the report as follows:
+    //   Failed, version above 25: pages kept, dictionary cleared;
+    //   Failed, damaged stream: pages deleted, one empty page added;
+    //   ClassesMissing: the pages read so far kept;
+    //   PasswordRefused: emptied to one blank page, information reset;
+    //   Loaded with damagedObjects: the objects whose records were damaged
+    //   are skipped, everything else is loaded.
+    // A protected template read from a file asks `password` (without one the
+    // password counts as refused); templates read from memory are not asked.
+    QByteArray saveToStream() const;
+    TfrLoadResult loadFromStream(QByteArrayView data);
+    // Loads a template file; the report records the file name only when the
+    // load succeeded. NotFound (nothing changed) when there is no readable file.
+    TfrLoadResult loadFromFile(const QString& fileName, const TfrPasswordPrompt& password = {});
     // Writes through a temporary file that replaces the target only on success.
-    void saveToFile(const QString& fileName);
+    void saveToFile(const QString& fileName) const;
 
     // Template files for new reports (*.frt): a description, a preview picture
     // (stored as BMP; a null image stores none) and the page section.
-    void saveTemplate(const QString& fileName, const QStringList& description, const QImage& picture);
+    void saveTemplate(const QString& fileName, const QStringList& description, const QImage& picture) const;
     // Reads the description and picture; with `loadPages` also the pages (the
     // report is cleared first). Returns false when the file cannot be read.
     // Throws EClassNotFound for add-in classes no registered class provides and
@@ -169,8 +220,8 @@ public:
 
     // The embedded template property: the number 25, then, with StoreInDFM,
     // the size and bytes of a report-file stream.
-    QByteArray reportForm();
-    void setReportForm(QByteArrayView data);
+    QByteArray reportForm() const;
+    TfrLoadResult setReportForm(QByteArrayView data);
 
     // Build, preview and design, provided by later layers through the engine's
     // hooks; without them an error is raised.
@@ -179,29 +230,34 @@ public:
     void showReport();
     void designReport();
 
-protected:
-    void defineProperties() override;
+    const TfrPropTable& properties() const override { return classProperties(); }
+    static const TfrPropTable& classProperties();
 
 private:
+    friend class TfrBuildScope;
+    friend class TfrTemplateReader;
     void reapplyPagePapers();
+    TfrLoadResult loadStream(QByteArrayView data, const TfrPasswordPrompt& password, bool fromFile);
     // Template stream parts (template.cpp).
-    void writePageSection(TBinaryWriter& out);
-    void readPageSection(TBinaryReader& in);
-    void readPageRecord(TBinaryReader& in, TfrPage& page, struct TfrLoadNames& names);
-    void writePageRecord(TBinaryWriter& out, const TfrPage& page);
-    bool readObjectRecord(TBinaryReader& in, std::uint8_t code, struct TfrLoadNames& names);
-    void writeInfo(TBinaryWriter& out);
-    void readInfo(TBinaryReader& in);
+    void writePageSection(TBinaryWriter& out) const;
+    void writeInfo(TBinaryWriter& out) const;
 
+    TfrEngine& m_engine;
     TfrPages m_pages;
     TfrDataDictionary m_dictionary;
     std::unique_ptr<TfrPreparedPages> m_prepared;
     TfrDataRegistry* m_registry = nullptr;
+    TfrLink<TfrDataset> m_dataset;
+    TfrBuildState* m_buildState = nullptr;
 };
+
+// The text shown when a printer chosen for a report cannot be set up.
+QString frPrinterSetupFailedText();
 
 // Builds the reports of its list one after another into its own prepared
 // pages (the building layer implements it).
 class TfrCompositeReport : public TfrReport {
 public:
-    std::vector<TfrReport*> reports;
+    using TfrReport::TfrReport;
+    std::vector<TfrLink<TfrReport>> reports;
 };

@@ -3,13 +3,10 @@
 #include "common/binio.h"
 #include "common/cp1251.h"
 #include "common/rounding.h"
-#include "report/model/engine.h"
 
 #include <cmath>
 
 namespace frstream {
-
-int version() { return TfrEngine::current().streamVersion; }
 
 QString text(const QByteArray& b) { return cp1251::decode(b); }
 
@@ -38,8 +35,8 @@ QByteArray readZeroTerminated(TBinaryReader& in) {
 
 } // namespace
 
-QString readString(TBinaryReader& in) {
-    if (version() >= 23) {
+QString readString(TBinaryReader& in, int version) {
+    if (version >= 23) {
         const std::uint16_t n = in.readU16();
         const QByteArray b = in.readBytes(n);
         in.readU8(); // terminator
@@ -55,9 +52,9 @@ void writeString(TBinaryWriter& out, const QString& s) {
     out.writeU8(0);
 }
 
-QStringList readStrings(TBinaryReader& in) {
+QStringList readStrings(TBinaryReader& in, int version) {
     QStringList lines;
-    if (version() >= 23) {
+    if (version >= 23) {
         if (in.readU16() == 0) {
             in.readU8();
             return lines;

@@ -7,10 +7,23 @@
 class TBinaryReader;
 class TBinaryWriter;
 
+// How objects are stored: design (the whole template object) or prepared (the
+// expanded text in place of the design fields, prepared pages).
+enum class TfrSaveMode : std::uint8_t { Design, Prepared };
+
+// What a load or save of objects needs to know besides the bytes: the format
+// version of the stream being read (writers always produce the current one)
+// and the save mode. Passed down every load and save.
+struct TfrStreamContext {
+    int version = 25;
+    TfrSaveMode mode = TfrSaveMode::Design;
+    bool design() const { return mode == TfrSaveMode::Design; }
+};
+
 // The primitive encodings of template streams. The reader picks the string
-// encodings by the version of the stream being read (TfrEngine::streamVersion):
-// from version 23 on strings carry a 16-bit length, before that they end at a
-// zero byte. Writers always produce the length-prefixed forms.
+// encodings by the version of the stream being read: from version 23 on
+// strings carry a 16-bit length, before that they end at a zero byte. Writers
+// always produce the length-prefixed forms.
 //
 // Writers refuse what the 16-bit length fields cannot hold (a string or line
 // longer than 65535 bytes, a list of more than 65535 lines) with an Exception
@@ -19,13 +32,10 @@ namespace frstream {
 
 constexpr int maxLength = 0xFFFF;
 
-// The version the current reads use.
-int version();
-
-QString readString(TBinaryReader& in);
+QString readString(TBinaryReader& in, int version);
 void writeString(TBinaryWriter& out, const QString& text);
 
-QStringList readStrings(TBinaryReader& in);
+QStringList readStrings(TBinaryReader& in, int version);
 void writeStrings(TBinaryWriter& out, const QStringList& lines);
 
 // u8 length and that many bytes (old dictionary layout).

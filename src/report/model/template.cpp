@@ -4,9 +4,9 @@
 #include "common/binio.h"
 #include "common/cp1251.h"
 #include "common/datetime.h"
-#include "common/interaction.h"
 #include "common/textfile.h"
 #include "report/model/engine.h"
+#include "report/model/page.h"
 #include "report/model/report.h"
 #include "report/model/streamio.h"
 
@@ -20,7 +20,7 @@ using namespace frstream;
 
 namespace {
 
-constexpr std::uint8_t kVersion = TfrEngine::currentStreamVersion;
+constexpr std::uint8_t kVersion = frCurrentStreamVersion;
 constexpr std::uint8_t kOldestVersion = 21;
 constexpr std::uint8_t recPage = 255, recDictionary = 254, recExtension = 253, recEnd = 252;
 constexpr int kMaxPages = 256; // the page index of an object record is one byte
@@ -34,22 +34,6 @@ QString missingClassText(const QString& names) {
     return QStringLiteral("Report contains the following non-plugged components:\r") + names +
            QStringLiteral("You must include these components into your project.");
 }
-
-// Sets the version every reader uses while a stream is read and puts the
-// previous one back afterwards, however the read ends.
-class TVersionScope {
-public:
-    explicit TVersionScope(int version) : m_engine(TfrEngine::current()), m_previous(m_engine.streamVersion) {
-        m_engine.streamVersion = version;
-    }
-    ~TVersionScope() { m_engine.streamVersion = m_previous; }
-    TVersionScope(const TVersionScope&) = delete;
-    TVersionScope& operator=(const TVersionScope&) = delete;
-
-private:
-    TfrEngine& m_engine;
-    int m_previous;
-};
 
 void patchOffset(TBinaryWriter& out, qsizetype at) {
     if (out.pos() > kMaxStreamSize)
@@ -66,10 +50,6 @@ qsizetype readEndOffset(TBinaryReader& in) {
     return static_cast<qsizetype>(end);
 }
 
-void checkNotBehind(TBinaryReader& in, qsizetype end) {
-    if (end < in.pos())
-        throw EFormatError(QStringLiteral("Object record read past its end offset %1").arg(end));
-}
 
 // Info block strings: u16 length and bytes, no terminator.
 QString readInfoString(TBinaryReader& in) {
@@ -133,15 +113,15 @@ struct TfrLoadNames {
 
 namespace {
 
-void readVariableList(TBinaryReader& in, TfrVariables& list) {
+void readVariableList(TBinaryReader& in, int version, TfrVariables& list) {
     // Entries are taken as stored, a name listed twice included (look-ups find
     // the first), so that a list reads back exactly as it was written. The
     // count is not trusted: every pair takes bytes, so a count larger than the
     // stream ends in a format error.
     const std::uint32_t count = in.readU32();
     for (std::uint32_t i = 0; i < count; ++i) {
-        QString name = readString(in);
-        QString value = readString(in);
+        QString name = readString(in, version);
+        QString value = readString(in, version);
         list.append(name, TVariant(value));
     }
 }
@@ -156,14 +136,14 @@ void writeVariableList(TBinaryWriter& out, const TfrVariables& list) {
 
 } // namespace
 
-void TfrDataDictionary::loadFromStream(TBinaryReader& in) {
+void TfrDataDictionary::loadFromStream(TBinaryReader& in, int version) {
     clear();
     const qsizetype start = in.pos();
     const std::int16_t marker = in.readI16();
     if (marker == kDictMarker || marker == kDictMarkerCleanUp) {
-        readVariableList(in, variables);
-        readVariableList(in, aliases);
-        readVariableList(in, bandSources);
+        readVariableList(in, version, variables);
+        readVariableList(in, version, aliases);
+        readVariableList(in, version, bandSources);
     } else {
         in.seek(start);
         const std::uint32_t count = in.readU32();
@@ -177,10 +157,13 @@ void TfrDataDictionary::loadFromStream(TBinaryReader& in) {
             e.variable = readShortString(in);
             entries.push_back(std::move(e));
         }
-        const QStringList names = readStrings(in);
+        const QStringList names = readStrings(in, version);
         loadOldLayout(entries, names);
     }
-    convertOldConvention();
+    // The layout this program writes keeps categories and variables as they
+    // are; older ones may use the other convention.
+    if (marker != kDictMarker)
+        convertOldConvention();
     if (marker == kDictMarkerCleanUp)
         removeStaleAliases();
 }
@@ -198,11 +181,10 @@ void TfrDataDictionary::loadFromFile(const QString& fileName) {
     if (!data)
         throw Exception(QStringLiteral("Cannot open file %1").arg(fileName));
     // The version byte is not looked at: the block is read in the current form.
-    TVersionScope version(kVersion);
     try {
         TBinaryReader in(*data);
         in.readU8();
-        loadFromStream(in);
+        loadFromStream(in, kVersion);
     } catch (...) {
         clear();
         throw;
@@ -210,7 +192,6 @@ void TfrDataDictionary::loadFromFile(const QString& fileName) {
 }
 
 void TfrDataDictionary::saveToFile(const QString& fileName) const {
-    TVersionScope version(kVersion);
     QByteArray bytes;
     TBinaryWriter out(bytes);
     out.writeU8(kVersion);
@@ -218,9 +199,11 @@ void TfrDataDictionary::saveToFile(const QString& fileName) const {
     textfile::writeAtomically(fileName, bytes);
 }
 
-// ---------------------------------------------------------------- pages
+// ---------------------------------------------------------------- writing
 
-void TfrReport::writePageRecord(TBinaryWriter& out, const TfrPage& p) {
+namespace {
+
+void writePageRecord(TBinaryWriter& out, const TfrPage& p) {
     out.writeI32(-1);
     out.writeI32(p.pSize);
     out.writeI32(p.pWidth);
@@ -248,8 +231,154 @@ void TfrReport::writePageRecord(TBinaryWriter& out, const TfrPage& p) {
     writeStrings(out, p.script);
 }
 
-void TfrReport::readPageRecord(TBinaryReader& in, TfrPage& p, TfrLoadNames& names) {
-    const int ver = version();
+void checkPageCount(const TfrPages& pages) {
+    if (pages.count() > kMaxPages)
+        throw Exception(QStringLiteral("Отчёт из %1 страниц не может быть сохранён: шаблон вмещает не более %2 страниц")
+                            .arg(pages.count())
+                            .arg(kMaxPages));
+}
+
+void checkStreamSize(const QByteArray& data) {
+    if (data.size() > kMaxStreamSize)
+        throw Exception(QStringLiteral("Шаблон больше 4 ГБ не может быть сохранён"));
+}
+
+} // namespace
+
+void TfrReport::writePageSection(TBinaryWriter& out) const {
+    writeBool16(out, keepDefaultPrinter);
+    writeBool16(out, doublePassReport);
+    QString printer = m_engine.printer().printerName();
+    if (printer == TfrPrinter::virtualPrinterName())
+        printer = QString(QChar(1));
+    writeString(out, printer);
+    for (int i = 0; i < m_pages.count(); ++i) {
+        out.writeU8(recPage);
+        try {
+            writePageRecord(out, *m_pages.page(i));
+        } catch (const Exception& e) {
+            throw Exception(QStringLiteral("Страница %1: %2").arg(m_pages.page(i)->name, e.message()));
+        }
+    }
+    const TfrStreamContext context{kVersion, TfrSaveMode::Design};
+    for (int i = 0; i < m_pages.count(); ++i) {
+        for (const auto& view : m_pages.page(i)->objects()) {
+            const std::uint8_t code = view->objectType;
+            if (code > gtLine && code != gtAddIn)
+                throw Exception(QStringLiteral("Объект %1 неизвестного вида %2 не может быть сохранён")
+                                    .arg(view->name())
+                                    .arg(code));
+            out.writeU8(code);
+            if (code == gtAddIn)
+                writeString(out, view->className());
+            out.writeU8(static_cast<std::uint8_t>(i));
+            const qsizetype at = out.pos();
+            out.writeU32(0);
+            try {
+                view->saveToStream(out, context);
+            } catch (const Exception& e) {
+                throw Exception(QStringLiteral("Объект %1: %2").arg(view->name(), e.message()));
+            }
+            patchOffset(out, at);
+        }
+    }
+    out.writeU8(recDictionary);
+    try {
+        m_dictionary.saveToStream(out);
+    } catch (const Exception& e) {
+        throw Exception(QStringLiteral("Словарь: %1").arg(e.message()));
+    }
+}
+
+void TfrReport::writeInfo(TBinaryWriter& out) const {
+    writeInfoString(out, info.comment);
+    writeInfoString(out, info.name);
+    writeInfoString(out, info.author);
+    writeInfoString(out, info.versionMajor);
+    writeInfoString(out, info.versionMinor);
+    writeInfoString(out, info.versionRelease);
+    writeInfoString(out, info.versionBuild);
+    const QByteArray pw = bytes(info.password, maxLength / 2);
+    out.writeU16(static_cast<std::uint16_t>(pw.size() * 2));
+    out.writeBytes(pw.toHex().toUpper());
+    out.writeU8(88); // generator byte
+    out.writeU8(info.passwordProtected ? 1 : 0);
+    out.writeF64(info.createDate);
+    out.writeF64(info.lastChangeDate);
+}
+
+QByteArray TfrReport::saveToStream() const {
+    checkPageCount(m_pages);
+    QByteArray data;
+    TBinaryWriter out(data);
+    out.writeU8(kVersion);
+    writePageSection(out);
+    out.writeU8(recEnd);
+    writeInfo(out);
+    checkStreamSize(data);
+    return data;
+}
+
+void TfrReport::saveToFile(const QString& name) const { textfile::writeAtomically(name, saveToStream()); }
+
+void TfrReport::saveTemplate(const QString& name, const QStringList& description, const QImage& picture) const {
+    checkPageCount(m_pages);
+    QByteArray data;
+    TBinaryWriter out(data);
+    writeStrings(out, description);
+    const qsizetype at = out.pos();
+    out.writeU32(0);
+    out.writeU8(picture.isNull() ? 0 : 1);
+    if (!picture.isNull())
+        out.writeBytes(bmpBytes(picture));
+    patchOffset(out, at);
+    writePageSection(out);
+    checkStreamSize(data);
+    textfile::writeAtomically(name, data);
+}
+
+QByteArray TfrReport::reportForm() const {
+    QByteArray data;
+    TBinaryWriter out(data);
+    out.writeU32(kVersion);
+    if (storeInDFM) {
+        const QByteArray stream = saveToStream();
+        out.writeU32(static_cast<std::uint32_t>(stream.size()));
+        out.writeBytes(stream);
+    }
+    return data;
+}
+
+// ---------------------------------------------------------------- reading
+
+// Reads the page section and the information block of one stream into a
+// report, collecting what the load result reports.
+class TfrTemplateReader {
+public:
+    TfrTemplateReader(TfrReport& report, TBinaryReader& in, int version, TfrLoadResult& result)
+        : m_report(report), m_in(in), m_version(version), m_result(result) {}
+
+    // Throws EClassNotFound (missing classes) or a format error.
+    void readPageSection();
+    void readInfo();
+
+private:
+    void readPageRecord(TfrPage& page);
+    // False when no more objects can be read (a missing class in a file that
+    // has no end offsets).
+    bool readObjectRecord(std::uint8_t code);
+
+    TfrReport& m_report;
+    TBinaryReader& m_in;
+    int m_version;
+    TfrLoadResult& m_result;
+    QString m_missing; // class names, each followed by a carriage return
+    TfrLoadNames m_pageNames, m_objectNames;
+};
+
+void TfrTemplateReader::readPageRecord(TfrPage& p) {
+    TBinaryReader& in = m_in;
+    const int ver = m_version;
     const std::int32_t marker = in.readI32();
     const bool hasScript = marker == -1;
     const std::int32_t size = hasScript ? in.readI32() : marker;
@@ -269,10 +398,10 @@ void TfrReport::readPageRecord(TBinaryReader& in, TfrPage& p, TfrLoadNames& name
     p.columnGap = in.readI32();
     if (ver >= 24) {
         p.pageType = in.readU8();
-        p.name = readString(in);
+        p.name = readString(in, ver);
         const std::uint8_t bs = in.readU8();
         p.borderStyle = bs == 0 ? std::uint8_t(bsDialog) : (bs == 1 ? std::uint8_t(bsSizeable) : bs);
-        p.caption = readString(in);
+        p.caption = readString(in, ver);
         p.color = in.readU32();
         p.formLeft = in.readI32();
         p.formTop = in.readI32();
@@ -280,151 +409,99 @@ void TfrReport::readPageRecord(TBinaryReader& in, TfrPage& p, TfrLoadNames& name
         p.formHeight = in.readI32();
         p.position = in.readU8() != 0 ? poScreenCenter : poDesigned;
     } else {
-        p.name = names.next(QStringLiteral("Page"));
+        p.name = m_pageNames.next(QStringLiteral("Page"));
     }
     if (hasScript)
-        p.script = readStrings(in);
+        p.script = readStrings(in, ver);
     p.changePaper(size, w, h, bin, orientation);
 }
 
-// ---------------------------------------------------------------- objects
-
-bool TfrReport::readObjectRecord(TBinaryReader& in, std::uint8_t code, TfrLoadNames& names) {
-    TfrEngine& engine = TfrEngine::current();
-    const int ver = version();
-    qsizetype end = -1;
-    bool endFailed = false; // the end offset itself is damaged: nothing to skip to
-    auto readEnd = [&] {
-        try {
-            end = readEndOffset(in);
-        } catch (...) {
-            endFailed = true;
-            throw;
-        }
-    };
+bool TfrTemplateReader::readObjectRecord(std::uint8_t code) {
+    TBinaryReader& in = m_in;
+    const int ver = m_version;
+    QString className;
+    bool framedMemo = false;
+    if (code == gtAddIn) {
+        className = readString(in, ver);
+        const QString upper = className.toUpper();
+        if (upper == u"TFRBDELOOKUPCONTROL" || upper == u"TFRIBXLOOKUPCONTROL")
+            className = QStringLiteral("TfrDBLookupControl");
+        framedMemo = upper == u"TFRFRAMEDMEMOVIEW";
+    }
+    const std::uint8_t pageIndex = in.readU8();
+    // From version 24 the record says where it ends; the offset lies past
+    // what has been read, so skipping to it always moves forward.
+    const qsizetype end = ver >= 24 ? readEndOffset(in) : -1;
+    TfrView* view = nullptr;
     try {
-        QString className;
-        bool framedMemo = false;
-        if (code == gtAddIn) {
-            className = readString(in);
-            const QString upper = className.toUpper();
-            if (upper == u"TFRBDELOOKUPCONTROL" || upper == u"TFRIBXLOOKUPCONTROL")
-                className = QStringLiteral("TfrDBLookupControl");
-            framedMemo = upper == u"TFRFRAMEDMEMOVIEW";
-        }
-        const std::uint8_t pageIndex = in.readU8();
+        if (pageIndex >= m_report.m_pages.count())
+            throw EFormatError(QStringLiteral("Object placed on page %1 that does not exist").arg(pageIndex + 1));
+        TfrEngine& engine = m_report.engine();
         std::unique_ptr<TfrView> created =
-            framedMemo ? engine.createObject(gtMemo) : engine.createObject(code, className);
+            framedMemo ? engine.createObject(gtMemo) : engine.createObject(code, className, &m_missing);
         if (!created)
             throw EFormatError(QStringLiteral("Object kind %1 cannot be created").arg(code));
-        if (pageIndex >= m_pages.count())
-            throw EFormatError(QStringLiteral("Object placed on page %1 that does not exist").arg(pageIndex + 1));
-        TfrView* view = m_pages.page(pageIndex)->add(std::move(created));
-        if (ver >= 24)
-            readEnd();
-        view->saveMode = TfrSaveMode::Design;
+        view = m_report.m_pages.page(pageIndex)->add(std::move(created));
         const bool nameStored = ver >= 24 || ver == 23;
         try {
-            view->loadFromStream(in);
-        } catch (...) {
+            view->loadFromStream(in, TfrStreamContext{ver, TfrSaveMode::Design});
+        } catch (const Exception&) {
             view->setName(view->name());
             throw;
         }
         if (!nameStored)
-            view->setName(names.next(view->baseName));
+            view->setName(m_objectNames.next(view->baseName));
         view->setName(view->name());
         if (framedMemo)
             in.skip(8);
         if (end >= 0) {
-            checkNotBehind(in, end);
+            // A payload shorter than its record is normal (fields of other
+            // versions); one that ran past it was misread.
+            if (in.pos() > end)
+                throw EFormatError(QStringLiteral("Object record read past its end offset %1").arg(end));
             in.seek(end);
         }
         return true;
-    } catch (const std::exception&) {
-        // Before version 24 nothing says where the record ends: a class that is
-        // not registered stops the reading of objects, anything else is a
-        // damaged file.
-        if (ver < 24) {
-            if (engine.missingClass)
-                return false;
-            throw;
-        }
-        if (endFailed)
-            throw;
+    } catch (const EClassNotFound&) {
+        // Before version 24 nothing says where the record ends: reading stops.
         if (end < 0)
-            end = readEndOffset(in);
-        checkNotBehind(in, end);
+            return false;
+        in.seek(end);
+        return true;
+    } catch (const Exception&) {
+        // A damaged object record of a file with end offsets: the object is
+        // dropped, named in the result, and reading goes on at the next record.
+        if (end < 0)
+            throw;
+        if (view) {
+            TfrPage* page = view->parentPage();
+            m_result.damagedObjects << (view->name().isEmpty() ? view->baseName : view->name());
+            page->deleteObject(page->indexOf(view));
+        } else {
+            m_result.damagedObjects << QStringLiteral("#%1").arg(m_result.damagedObjects.size() + 1);
+        }
         in.seek(end);
         return true;
     }
 }
 
-// ---------------------------------------------------------------- page section
-
-void TfrReport::writePageSection(TBinaryWriter& out) {
-    TfrEngine& engine = TfrEngine::current();
-    writeBool16(out, keepDefaultPrinter);
-    writeBool16(out, doublePassReport);
-    QString printer = engine.printer().printerName();
-    if (printer == TfrPrinter::virtualPrinterName())
-        printer = QString(QChar(1));
-    writeString(out, printer);
-    for (int i = 0; i < m_pages.count(); ++i) {
-        out.writeU8(recPage);
-        try {
-            writePageRecord(out, *m_pages.page(i));
-        } catch (const Exception& e) {
-            throw Exception(QStringLiteral("Страница %1: %2").arg(m_pages.page(i)->name, e.message()));
-        }
-    }
-    for (int i = 0; i < m_pages.count(); ++i) {
-        for (const auto& view : m_pages.page(i)->objects()) {
-            const std::uint8_t code = view->objectType;
-            if (code > gtLine && code != gtAddIn)
-                throw Exception(QStringLiteral("Объект %1 неизвестного вида %2 не может быть сохранён")
-                                    .arg(view->name())
-                                    .arg(code));
-            out.writeU8(code);
-            if (code == gtAddIn)
-                writeString(out, view->className());
-            out.writeU8(static_cast<std::uint8_t>(i));
-            const qsizetype at = out.pos();
-            out.writeU32(0);
-            view->saveMode = TfrSaveMode::Design;
-            try {
-                view->saveToStream(out);
-            } catch (const Exception& e) {
-                throw Exception(QStringLiteral("Объект %1: %2").arg(view->name(), e.message()));
-            }
-            patchOffset(out, at);
-        }
-    }
-    out.writeU8(recDictionary);
-    try {
-        m_dictionary.saveToStream(out);
-    } catch (const Exception& e) {
-        throw Exception(QStringLiteral("Словарь: %1").arg(e.message()));
-    }
-}
-
-void TfrReport::readPageSection(TBinaryReader& in) {
-    TfrEngine& engine = TfrEngine::current();
-    clear();
-    keepDefaultPrinter = readBool16(in);
-    doublePassReport = readBool16(in);
-    QString printer = readString(in);
+void TfrTemplateReader::readPageSection() {
+    TBinaryReader& in = m_in;
+    m_report.clear();
+    m_report.keepDefaultPrinter = readBool16(in);
+    m_report.doublePassReport = readBool16(in);
+    QString printer = readString(in, m_version);
     if (printer == QString(QChar(1)))
         printer = TfrPrinter::virtualPrinterName();
-    changePrinter(printer);
-    TfrLoadNames pageNames, objectNames;
+    m_report.changePrinter(printer);
     while (!in.atEnd()) {
         const qsizetype recordStart = in.pos();
         const std::uint8_t code = in.readU8();
         if (code == recPage) {
-            const int index = m_pages.add();
-            readPageRecord(in, *m_pages.page(index), pageNames);
+            const int index = m_report.m_pages.add();
+            readPageRecord(*m_report.m_pages.page(index));
         } else if (code == recDictionary) {
-            m_dictionary.loadFromStream(in);
+            m_report.m_dictionary.loadFromStream(in, m_version);
         } else if (code == recExtension) {
             // No extension component is installed: its block is empty here.
             in.readU8();
@@ -433,37 +510,22 @@ void TfrReport::readPageSection(TBinaryReader& in) {
             break;
         } else if (code > gtAddIn || (code > gtLine && code < gtAddIn)) {
             throw EFormatError(QStringLiteral("Unknown record code %1 at offset %2").arg(code).arg(recordStart));
-        } else if (!readObjectRecord(in, code, objectNames)) {
+        } else if (!readObjectRecord(code)) {
             break;
         }
     }
-    if (engine.missingClass)
-        throw EClassNotFound(engine.missingClassMessage);
-    for (int i = 0; i < m_pages.count(); ++i)
-        for (const auto& view : m_pages.page(i)->objects())
+    if (!m_missing.isEmpty()) {
+        m_result.missingClasses = m_missing.split(u'\r', Qt::SkipEmptyParts);
+        throw EClassNotFound(m_missing);
+    }
+    for (int i = 0; i < m_report.m_pages.count(); ++i)
+        for (const auto& view : m_report.m_pages.page(i)->objects())
             view->afterLoad();
 }
 
-// ---------------------------------------------------------------- information block
-
-void TfrReport::writeInfo(TBinaryWriter& out) {
-    writeInfoString(out, info.comment);
-    writeInfoString(out, info.name);
-    writeInfoString(out, info.author);
-    writeInfoString(out, info.versionMajor);
-    writeInfoString(out, info.versionMinor);
-    writeInfoString(out, info.versionRelease);
-    writeInfoString(out, info.versionBuild);
-    const QByteArray pw = bytes(info.password, maxLength / 2);
-    out.writeU16(static_cast<std::uint16_t>(pw.size() * 2));
-    out.writeBytes(pw.toHex().toUpper());
-    out.writeU8(info.generatorByte);
-    out.writeU8(info.passwordProtected ? 1 : 0);
-    out.writeF64(info.createDate);
-    out.writeF64(info.lastChangeDate);
-}
-
-void TfrReport::readInfo(TBinaryReader& in) {
+void TfrTemplateReader::readInfo() {
+    TBinaryReader& in = m_in;
+    TfrReportInfo& info = m_report.info;
     info.comment = readInfoString(in);
     info.name = readInfoString(in);
     info.author = readInfoString(in);
@@ -489,121 +551,99 @@ void TfrReport::readInfo(TBinaryReader& in) {
     info.lastChangeDate = in.readF64();
 }
 
-// ---------------------------------------------------------------- report files
+namespace {
 
-QByteArray TfrReport::saveToStream() {
-    if (m_pages.count() > kMaxPages)
-        throw Exception(QStringLiteral("Отчёт из %1 страниц не может быть сохранён: шаблон вмещает не более %2 страниц")
-                            .arg(m_pages.count())
-                            .arg(kMaxPages));
-    TVersionScope version(kVersion);
-    TfrEngine::current().streamVersion = kVersion; // writers leave the version at 25
-    info.generatorByte = 88;
-    info.lastChangeDate = datetime::now();
-    QByteArray data;
-    TBinaryWriter out(data);
-    out.writeU8(kVersion);
-    writePageSection(out);
-    out.writeU8(recEnd);
-    writeInfo(out);
-    if (data.size() > kMaxStreamSize)
-        throw Exception(QStringLiteral("Шаблон больше 4 ГБ не может быть сохранён"));
-    return data;
+// Leaves a report whose template could not be read with one empty page.
+void resetToBlankPage(TfrReport& report) {
+    report.pages().clear();
+    const int index = report.pages().add();
+    report.pages().page(index)->name = report.uniquePageName();
 }
 
-void TfrReport::loadFromStream(QByteArrayView data, bool fromFile) {
-    TfrEngine& engine = TfrEngine::current();
-    TUserInteraction& ui = TUserInteraction::current();
+TfrLoadResult failed(TfrLoadResult::Status status, const QString& message) {
+    TfrLoadResult result;
+    result.status = status;
+    result.messages << message;
+    return result;
+}
+
+// What is said of objects skipped because their records were damaged.
+QString damagedObjectsText(const QStringList& names) {
+    return QStringLiteral("Повреждённые объекты шаблона пропущены: ") + names.join(QStringLiteral(", "));
+}
+
+} // namespace
+
+TfrLoadResult TfrReport::loadFromStream(QByteArrayView data) { return loadStream(data, {}, false); }
+
+TfrLoadResult TfrReport::loadStream(QByteArrayView data, const TfrPasswordPrompt& password, bool fromFile) {
     m_dictionary.clear();
+    TfrLoadResult result;
     if (data.isEmpty())
-        return;
+        return result;
     if (data.size() > kMaxStreamSize) {
-        ui.showError(badFormatText());
-        m_pages.clear();
-        m_pages.add();
-        return;
+        resetToBlankPage(*this);
+        return failed(TfrLoadResult::Status::Failed, badFormatText());
     }
     TBinaryReader in(data);
     int ver = in.readU8();
-    if (ver < kOldestVersion) {
-        ver = kOldestVersion; // no version byte
+    // A first byte below 21 (or 0xFF, a KeepDefaultPrinter of true) begins a
+    // file that has no version byte.
+    if (ver < kOldestVersion || ver == 0xFF) {
+        ver = kOldestVersion;
         in.seek(0);
     }
-    engine.resetMissingClass();
-    if (ver > kVersion) {
-        ui.showError(badFormatText());
-        return;
-    }
-    TVersionScope version(ver);
+    result.version = ver;
+    if (ver > kVersion)
+        return failed(TfrLoadResult::Status::Failed, badFormatText());
+    TfrTemplateReader reader(*this, in, ver, result);
     try {
-        readPageSection(in);
+        reader.readPageSection();
         if (!in.atEnd())
-            readInfo(in);
+            reader.readInfo();
         else
             info.reset();
     } catch (const EClassNotFound& e) {
-        ui.showError(missingClassText(e.message()));
-        return;
-    } catch (...) {
-        ui.showError(badFormatText());
-        m_pages.clear();
-        m_pages.add();
-        return;
+        result.status = TfrLoadResult::Status::ClassesMissing;
+        result.messages << missingClassText(e.message());
+        return result;
+    } catch (const Exception&) {
+        resetToBlankPage(*this);
+        result.status = TfrLoadResult::Status::Failed;
+        result.messages = QStringList{badFormatText()};
+        result.damagedObjects.clear();
+        return result;
     }
+    if (!result.damagedObjects.isEmpty())
+        result.messages << damagedObjectsText(result.damagedObjects);
     if (info.passwordProtected && fromFile) {
-        const std::optional<QString> answer =
-            ui.inputBox(QStringLiteral("Пароль"), QStringLiteral("Введите пароль для открытия отчета"), QString());
+        const std::optional<QString> answer = password ? password() : std::nullopt;
         if (answer && *answer == info.password)
-            return;
+            return result;
         // The template stays closed: nothing of it is kept, its dictionary
-        // included.
+        // included, and the load fails.
         info.reset();
-        fileName = TfrEngine::current().untitledName();
+        fileName = m_engine.untitledName();
         m_dictionary.clear();
-        m_pages.clear();
-        m_pages.add();
+        resetToBlankPage(*this);
+        return failed(TfrLoadResult::Status::PasswordRefused, QStringLiteral("Неверный пароль: отчёт не открыт"));
     }
+    return result;
 }
 
-bool TfrReport::loadFromFile(const QString& name) {
+TfrLoadResult TfrReport::loadFromFile(const QString& name, const TfrPasswordPrompt& password) {
     const QFileInfo fi(name);
-    if (!fi.exists() || !fi.isFile())
-        return false;
-    if (fi.size() > kMaxStreamSize) {
-        TUserInteraction::current().showError(badFormatText());
-        return false;
-    }
+    if (!fi.isFile())
+        return failed(TfrLoadResult::Status::NotFound, QStringLiteral("Файл \"%1\" не найден").arg(name));
+    if (fi.size() > kMaxStreamSize)
+        return failed(TfrLoadResult::Status::Failed, badFormatText());
     const std::optional<QByteArray> data = textfile::readBytes(name);
     if (!data)
-        return false;
-    loadFromStream(*data, true);
-    fileName = name;
-    return true;
-}
-
-void TfrReport::saveToFile(const QString& name) { textfile::writeAtomically(name, saveToStream()); }
-
-// ---------------------------------------------------------------- template files
-
-void TfrReport::saveTemplate(const QString& name, const QStringList& description, const QImage& picture) {
-    if (m_pages.count() > kMaxPages)
-        throw Exception(QStringLiteral("Отчёт из %1 страниц не может быть сохранён: шаблон вмещает не более %2 страниц")
-                            .arg(m_pages.count())
-                            .arg(kMaxPages));
-    TVersionScope version(kVersion);
-    QByteArray data;
-    TBinaryWriter out(data);
-    writeStrings(out, description);
-    const qsizetype at = out.pos();
-    out.writeU32(0);
-    out.writeU8(picture.isNull() ? 0 : 1);
-    if (!picture.isNull())
-        out.writeBytes(bmpBytes(picture));
-    patchOffset(out, at);
-    writePageSection(out);
-    if (data.size() > kMaxStreamSize)
-        throw Exception(QStringLiteral("Шаблон больше 4 ГБ не может быть сохранён"));
-    textfile::writeAtomically(name, data);
+        return failed(TfrLoadResult::Status::NotFound, QStringLiteral("Cannot open file %1").arg(name));
+    TfrLoadResult result = loadStream(*data, password, true);
+    if (result.ok())
+        fileName = name;
+    return result;
 }
 
 bool TfrReport::loadTemplate(const QString& name, QStringList& description, QImage& picture, bool loadPages) {
@@ -613,13 +653,11 @@ bool TfrReport::loadTemplate(const QString& name, QStringList& description, QIma
     const std::optional<QByteArray> data = textfile::readBytes(name);
     if (!data)
         return false;
-    TfrEngine& engine = TfrEngine::current();
-    TVersionScope version(kVersion);
     TBinaryReader in(*data);
     QStringList desc;
     QImage pic;
     try {
-        desc = readStrings(in);
+        desc = readStrings(in, kVersion);
         const std::uint32_t offset = in.readU32();
         const std::uint8_t hasPicture = in.readU8();
         if (offset < in.pos() || offset > static_cast<std::uint64_t>(in.size()))
@@ -631,42 +669,27 @@ bool TfrReport::loadTemplate(const QString& name, QStringList& description, QIma
         if (!loadPages)
             return true;
         in.seek(offset);
-        engine.resetMissingClass();
-        readPageSection(in);
+        TfrLoadResult result;
+        TfrTemplateReader(*this, in, kVersion, result).readPageSection();
     } catch (const EClassNotFound&) {
         throw;
-    } catch (const std::exception&) {
+    } catch (const Exception&) {
         throw EFormatError(badFormatText());
     }
     return true;
 }
 
-// ---------------------------------------------------------------- embedded template
-
-QByteArray TfrReport::reportForm() {
-    QByteArray data;
-    TBinaryWriter out(data);
-    out.writeU32(kVersion);
-    if (storeInDFM) {
-        const QByteArray stream = saveToStream();
-        out.writeU32(static_cast<std::uint32_t>(stream.size()));
-        out.writeBytes(stream);
-    }
-    return data;
-}
-
-void TfrReport::setReportForm(QByteArrayView data) {
+TfrLoadResult TfrReport::setReportForm(QByteArrayView data) {
     QByteArray stream;
     try {
         TBinaryReader in(data);
         in.readU32();
         if (in.atEnd())
-            return;
+            return {};
         const std::uint32_t size = in.readU32();
         stream = in.readBytes(in.need(size));
     } catch (const Exception&) {
-        TUserInteraction::current().showError(badFormatText());
-        return;
+        return failed(TfrLoadResult::Status::Failed, badFormatText());
     }
-    loadFromStream(stream, false);
+    return loadFromStream(stream);
 }

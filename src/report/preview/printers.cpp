@@ -25,11 +25,16 @@ public:
         const QPageLayout layout = m_printer.pageLayout();
         const QPageSize size = layout.pageSize();
         s.paper.size = size.windowsId() > 0 ? size.windowsId() : frPaperCustom;
-        const QSizeF mm = size.size(QPageSize::Millimeter);
         const bool landscape = layout.orientation() == QPageLayout::Landscape;
         s.paper.orientation = landscape ? poLandscape : poPortrait;
-        s.paper.width = roundHalfEven((landscape ? mm.height() : mm.width()) * 10.0);
-        s.paper.height = roundHalfEven((landscape ? mm.width() : mm.height()) * 10.0);
+        // The paper as the device has it: its pixels at its resolution, in
+        // tenths of a millimetre, portrait width first.
+        const int dpi = m_printer.resolution() > 0 ? m_printer.resolution() : 600;
+        const QRect paper = layout.fullRectPixels(dpi);
+        const QRect printable = layout.paintRectPixels(dpi);
+        auto tenths = [dpi](int pixels) { return roundHalfEven(pixels * 254.0 / dpi); };
+        s.paper.width = tenths(landscape ? paper.height() : paper.width());
+        s.paper.height = tenths(landscape ? paper.width() : paper.height());
         s.paper.bin = -1;
         for (const QPageSize& ps : m_info.supportedPageSizes()) {
             const int id = ps.windowsId();
@@ -37,9 +42,7 @@ public:
                 s.papers.emplace_back(id, ps.name().left(64));
         }
         s.papers.emplace_back(frPaperCustom, QStringLiteral("Другой"));
-        s.resolutionX = s.resolutionY = m_printer.resolution();
-        const QRect paper = layout.fullRectPixels(m_printer.resolution());
-        const QRect printable = layout.paintRectPixels(m_printer.resolution());
+        s.resolutionX = s.resolutionY = dpi;
         s.pageWidth = paper.width();
         s.pageHeight = paper.height();
         s.offsetX = printable.left();

@@ -1,6 +1,7 @@
 #include "app/cli/cli.h"
 #include "common/cp1251.h"
 #include "common/textfile.h"
+#include "report/model/engine.h"
 #include "report/model/report.h"
 
 #include <QDir>
@@ -174,15 +175,13 @@ TEST_F(Cli, TemplateInfoAndResave) {
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.startsWith("OK")) << r.out.toStdString();
 
-    // A copy saved anew is the same template, byte for byte, but for the
-    // last-change date at its end, which saving sets to now.
+    // A copy saved anew is the same template, byte for byte.
     const QString copy = path("copy.frf");
     r = cli({"--template-resave", objects, copy});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     const QByteArray original = *textfile::readBytes(objects);
     const QByteArray saved = *textfile::readBytes(copy);
-    ASSERT_EQ(saved.size(), original.size());
-    EXPECT_EQ(saved.left(saved.size() - 8), original.left(original.size() - 8));
+    EXPECT_EQ(saved, original);
 
     // A damaged template fails both ways and leaves the target alone.
     const QString damaged = path("damaged.frf");
@@ -222,7 +221,8 @@ TEST_F(Cli, EvalAndExpandExpressions) {
 TEST_F(Cli, ExpressionsSeeTheTemplateDictionaryAndTheFirstRecord) {
     const QString file = path("vars.frf");
     {
-        TfrReport report;
+        TfrEngine engine;
+        TfrReport report(engine);
         report.pages().add();
         report.dictionary().variables.set(QStringLiteral(" Итоги"), TVariant(QString()));
         report.dictionary().variables.set(QStringLiteral("Порог"), TVariant(QStringLiteral("[HiLimit] * 2")));
@@ -242,4 +242,27 @@ TEST_F(Cli, ExpressionsSeeTheTemplateDictionaryAndTheFirstRecord) {
     // Without the selection the fields are unknown.
     r = cli({"--template", file, "--eval", "[Порог]"});
     EXPECT_EQ(r.status, 1);
+}
+
+TEST_F(Cli, ProtectedTemplateIsNeverOverwritten) {
+    // Without a password the load fails: resaving a protected template onto
+    // itself must neither write a blank report over it nor report success.
+    TfrEngine engine;
+    TfrReport report(engine);
+    ASSERT_TRUE(report.loadFromStream(
+                          *textfile::readBytes(QStringLiteral(OSTRAND_SOURCE_DIR "/tests/report/model/data/objects.frf")))
+                    .ok());
+    report.info.password = QStringLiteral("секрет");
+    report.info.passwordProtected = true;
+    const QString protectedFile = path("p.frf");
+    report.saveToFile(protectedFile);
+    const QByteArray before = *textfile::readBytes(protectedFile);
+
+    CliRun r = cli({"--template-resave", protectedFile, protectedFile});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_FALSE(r.err.isEmpty());
+    EXPECT_EQ(*textfile::readBytes(protectedFile), before);
+    r = cli({"--template-info", protectedFile});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.out.startsWith("FAILED")) << r.out.toStdString();
 }

@@ -2,6 +2,7 @@
 
 #include "common/interaction.h"
 #include "report/expr/context.h"
+#include "report/memdata/memtablesource.h"
 #include "report/model/dataset.h"
 #include "report/model/engine.h"
 #include "report/model/report.h"
@@ -25,8 +26,8 @@ public:
         registry.addDataset(&frDS);
         registry.addTable(&source);
         report.setDataRegistry(&registry);
-        report.dataset = &frDS;
-        installExpressionEvaluator(engine, ui);
+        report.setDataset(&frDS);
+        installExpressionEvaluator(engine);
     }
 
     void addRecord(const QString& name, int qty, double price) {
@@ -49,13 +50,13 @@ public:
         return QStringLiteral("no error");
     }
 
-    TfrEngine engine;
     TRecordingInteraction ui;
+    TfrEngine engine{&ui};
     TMemTable table{QStringLiteral("DS")};
     TfrMemTableSource source{table};
     TfrDBDataSet frDS{QStringLiteral("frDS")};
     TfrDataRegistry registry{QStringLiteral("frmMain")};
-    TfrReport report;
-    TfrBuildState build; // tests that need one hand it to the context
-    TfrExprContext ctx{engine, report, ui};
+    TfrReport report{engine};
+    TfrExprState build; // tests that need one hand it to the context
+    TfrExprContext ctx{report};
 };

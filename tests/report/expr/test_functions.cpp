@@ -101,7 +101,7 @@ TEST_F(FunctionsTest, ArraysAndScriptFunctions) {
     eval(QStringLiteral("DEC(N)"));
     EXPECT_EQ(engine.globalVariables().get(QStringLiteral("N")).toInt(), 5);
 
-    TfrBuildState& state = build;
+    TfrExprState& state = build;
     TfrExprBand band;
     state.currentBand = &band;
     QStringList shown;
@@ -168,7 +168,7 @@ TEST_F(FunctionsTest, RegistryAndDescriptions) {
 // A fake band loop: a master data band over three records and a footer
 // reading SUM, AVG, MIN, MAX and COUNT of it.
 TEST_F(FunctionsTest, AggregatesRegisterAccumulateReadAndReset) {
-    TfrBuildState& state = build;
+    TfrExprState& state = build;
     ctx.setBuild(&state);
     TfrExprBand data;
     data.type = btMasterData;
@@ -244,7 +244,7 @@ TEST_F(FunctionsTest, AggregatesRegisterAccumulateReadAndReset) {
 }
 
 TEST_F(FunctionsTest, AggregatesWithoutBandNameFollowTheFooterType) {
-    TfrBuildState& state = build;
+    TfrExprState& state = build;
     ctx.setBuild(&state);
     struct Case {
         int footerType;
@@ -268,7 +268,7 @@ TEST_F(FunctionsTest, AggregatesWithoutBandNameFollowTheFooterType) {
 }
 
 TEST_F(FunctionsTest, AggregatesInBandsWithCrossObjectsKeepOneSlotPerColumn) {
-    TfrBuildState& state = build;
+    TfrExprState& state = build;
     ctx.setBuild(&state);
     TfrExprBand data, footer;
     data.type = btMasterData;

@@ -10,7 +10,7 @@ class LookupTest : public ExprTest {};
 } // namespace
 
 TEST_F(LookupTest, SystemVariablesComeFromTheBuildState) {
-    TfrBuildState& state = build;
+    TfrExprState& state = build;
     TfrExprBand band;
     band.lineNo = 4;
     band.lineThrough = 17;
@@ -72,6 +72,8 @@ TEST_F(LookupTest, ResolutionOrder) {
     EXPECT_EQ(text(QStringLiteral("X")), "из скрипта");
     // The engine's evaluator (the dictionary's) comes back to this context.
     EXPECT_EQ(engine.evaluate(report, QStringLiteral("[Итог] / 2")).toInt(), 15);
+    report.dictionary().isVariable(QStringLiteral("Итог"));
+    EXPECT_EQ(report.dictionary().value(QStringLiteral("Итог")).toInt(), 30);
 
     // OnGetValue comes first, even for system names.
     report.onGetValue = [](const QString& name, TVariant& v) {
@@ -117,7 +119,7 @@ TEST_F(LookupTest, UnknownAndSelfReferringNames) {
     // After an error the next lookup works again.
     EXPECT_EQ(text(QStringLiteral("[Name]")), "Насос");
     // During the registration pass an unknown name is empty, not an error.
-    TfrBuildState& state = build;
+    TfrExprState& state = build;
     state.registering = true;
     ctx.setBuild(&state);
     EXPECT_EQ(error(QStringLiteral("[Nonsense]")), "no error");

@@ -87,7 +87,7 @@ TEST_F(MemoTest, ValueAndCurrentExpression) {
     expand(QStringLiteral("[Qty * 2]"));
     EXPECT_EQ(seen.value(0), "Qty * 2"); // the user's handler sees the whole bracket first
     // During the registration pass nothing is formatted.
-    TfrBuildState& state = build;
+    TfrExprState& state = build;
     state.registering = true;
     ctx.setBuild(&state);
     EXPECT_EQ(expand(QStringLiteral("<[Qty]>")), "<>");

@@ -1,9 +1,10 @@
 #include "common/cp1251.h"
 #include "common/exception.h"
 #include "report/model/engine.h"
-#include "report/model/mainreport.h"
+#include "report/memdata/mainreport.h"
 #include "report/model/objects.h"
 #include "report/model/dataset.h"
+#include "report/memdata/memtablesource.h"
 #include "table/memtable.h"
 
 #include <QBuffer>
@@ -332,7 +333,7 @@ TEST(ReportDatasets, FieldReferencesSplitOutsideQuotes) {
 }
 
 TEST(ReportDatasets, BlobFieldsFillMemosAndPictures) {
-    TfrScopedEngine engine;
+    TfrEngine engine;
     using K = TfrTableSource::FieldKind;
     QImage image(3, 2, QImage::Format_RGB32);
     image.fill(Qt::red);
@@ -363,14 +364,14 @@ TEST(ReportDatasets, BlobFieldsFillMemosAndPictures) {
 }
 
 TEST(ReportDatasets, MainReportSetUpRegistersTheProgramsNames) {
-    TfrScopedEngine scoped;
+    TfrEngine scoped;
     TMemTable ds(QStringLiteral("Selection"));
     TMemTable ds2(QStringLiteral("Lookup"));
     fillNumbers(ds, 2);
-    TfrDataRegistry& registry = scoped.engine().dataRegistry();
+    TfrDataRegistry& registry = scoped.dataRegistry();
     {
-        TfrMainReport main(ds, ds2);
-        EXPECT_EQ(main.report().dataset, &main.frDS());
+        TfrMainReport main(scoped, ds, ds2);
+        EXPECT_EQ(main.report().dataset(), &main.frDS());
         EXPECT_EQ(&main.report().dataRegistry(), &registry);
         EXPECT_EQ(registry.findDataset(QStringLiteral("frds")), &main.frDS());
         EXPECT_EQ(registry.findTable(QStringLiteral("DS")), &main.dsSource());
@@ -381,4 +382,28 @@ TEST(ReportDatasets, MainReportSetUpRegistersTheProgramsNames) {
     }
     EXPECT_TRUE(registry.datasets().empty());
     EXPECT_TRUE(registry.tables().empty());
+}
+
+TEST(ReportDatasets, LinksToDestroyedDatasetsAndTablesReadAsNothing) {
+    TfrEngine engine;
+    TfrReport report(engine);
+    TfrDataRegistry registry;
+    TMemTable table(QStringLiteral("DS"));
+    auto source = std::make_unique<TfrMemTableSource>(table);
+    auto dataset = std::make_unique<TfrDBDataSet>(QStringLiteral("frDS"));
+    dataset->setDataSet(source.get());
+    registry.addTable(source.get());
+    registry.addDataset(dataset.get());
+    report.setDataset(dataset.get());
+    ASSERT_EQ(registry.findDataset(QStringLiteral("frDS")), dataset.get());
+
+    source.reset();
+    EXPECT_EQ(dataset->table(), nullptr);
+    EXPECT_EQ(registry.findTable(QStringLiteral("DS")), nullptr);
+    EXPECT_THROW(dataset->init(), Exception); // "Unable to open dataset"
+    dataset.reset();
+    EXPECT_EQ(report.dataset(), nullptr);
+    EXPECT_EQ(registry.findDataset(QStringLiteral("frDS")), nullptr);
+    EXPECT_TRUE(registry.datasets().empty());
+    EXPECT_TRUE(report.dictionary().datasetList().isEmpty());
 }

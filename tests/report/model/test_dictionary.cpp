@@ -1,6 +1,8 @@
+#include "common/binio.h"
 #include "report/model/dictionary.h"
 #include "report/model/engine.h"
 #include "report/model/report.h"
+#include "report/memdata/memtablesource.h"
 #include "table/memtable.h"
 
 #include <gtest/gtest.h>
@@ -23,7 +25,7 @@ TVariant evaluateForTest(TfrReport& report, const QString& expr) {
 class DictionaryTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        engine.engine().evaluator = evaluateForTest;
+        engine.evaluator = evaluateForTest;
         table.addFieldDef(QStringLiteral("Name"), TFieldType::String, 30);
         table.addFieldDef(QStringLiteral("Qty"), TFieldType::Integer);
         table.open();
@@ -34,7 +36,7 @@ protected:
         registry.addDataset(&frDS);
         registry.addTable(&source);
         report.setDataRegistry(&registry);
-        report.dataset = &frDS;
+        report.setDataset(&frDS);
     }
     void add(const QString& name, int qty) {
         table.append();
@@ -43,12 +45,12 @@ protected:
         table.post();
     }
 
-    TfrScopedEngine engine;
+    TfrEngine engine;
     TMemTable table{QStringLiteral("DS")};
     TfrMemTableSource source{table};
     TfrDBDataSet frDS{QStringLiteral("frDS")};
     TfrDataRegistry registry{QStringLiteral("frmMain")};
-    TfrReport report;
+    TfrReport report{engine};
     TfrDataDictionary& dict = report.dictionary();
 };
 
@@ -132,12 +134,12 @@ TEST_F(DictionaryTest, ExpressionsAndGlobals) {
     dict.setVariable(QStringLiteral("Shadowed"), TVariant(QStringLiteral("'dictionary'")));
     EXPECT_EQ(dict.value(QStringLiteral("text")).toString(), "abc");
 
-    engine.engine().evaluator = nullptr; // the parser must not be asked for an empty value
+    engine.evaluator = nullptr; // the parser must not be asked for an empty value
     EXPECT_TRUE(dict.isVariable(QStringLiteral("Unset")));
     EXPECT_TRUE(dict.value(QStringLiteral("Unset")).isEmpty());
     EXPECT_THROW(dict.value(QStringLiteral("Text")), Exception);
 
-    engine.engine().globalVariables().set(QStringLiteral("SHADOWED"), TVariant(std::int32_t(42)));
+    engine.globalVariables().set(QStringLiteral("SHADOWED"), TVariant(std::int32_t(42)));
     EXPECT_EQ(dict.value(QStringLiteral("Shadowed")).toInt(), 42);
     EXPECT_TRUE(dict.value(QStringLiteral("Unknown")).isEmpty());
 }
@@ -279,4 +281,40 @@ TEST_F(DictionaryTest, ResolutionOrderCacheThenVariablesThenFields) {
     EXPECT_EQ(dict.value(QStringLiteral("NAME")).toString(), "Насос");
     dict.clearCache();
     EXPECT_EQ(dict.value(QStringLiteral("Name")).toString(), "late");
+}
+
+TEST_F(DictionaryTest, FieldAliasesBelongToTheirOwnDataset) {
+    // DS2 also has a Qty field; its alias must not answer for DS, whose name
+    // is a prefix of DS2's.
+    TMemTable second(QStringLiteral("DS2"));
+    second.addFieldDef(QStringLiteral("Qty"), TFieldType::Integer);
+    second.open();
+    TfrMemTableSource secondSource(second);
+    registry.addTable(&secondSource);
+    dict.aliases.set(QStringLiteral("DS2.Qty"), TVariant(QStringLiteral("Остаток")));
+    EXPECT_TRUE(dict.isVariable(QStringLiteral("DS2.Остаток")));
+    EXPECT_FALSE(dict.isVariable(QStringLiteral("DS.Остаток")));
+    dict.aliases.set(QStringLiteral("DS.Qty"), TVariant(QStringLiteral("Остаток")));
+    EXPECT_TRUE(dict.isVariable(QStringLiteral("DS.Остаток")));
+    EXPECT_EQ(dict.value(QStringLiteral("DS.Остаток")).toInt(), 3);
+}
+
+TEST_F(DictionaryTest, CurrentLayoutStartingWithAVariableRoundTrips) {
+    // A dictionary of the layout this program writes whose first entry is a
+    // variable, not a category, is taken as it is.
+    dict.setVariable(QStringLiteral("Var"), TVariant(QStringLiteral("1")));
+    dict.setVariable(QStringLiteral(" Cat"), TVariant(QString()));
+    dict.setVariable(QStringLiteral("Inner"), TVariant(QStringLiteral("2")));
+    QByteArray bytes;
+    TBinaryWriter out(bytes);
+    dict.saveToStream(out);
+    for (int round = 0; round < 2; ++round) {
+        TBinaryReader in(bytes);
+        dict.loadFromStream(in, 25);
+        EXPECT_EQ(dict.variables.names(), QStringList({"Var", " Cat", "Inner"})) << round;
+        QByteArray again;
+        TBinaryWriter w(again);
+        dict.saveToStream(w);
+        EXPECT_EQ(again, bytes) << round;
+    }
 }

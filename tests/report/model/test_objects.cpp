@@ -1,3 +1,4 @@
+#include "report/model/buildstate.h"
 #include "report/model/engine.h"
 #include "report/model/objects.h"
 #include "report/model/page.h"
@@ -11,7 +12,6 @@ class TfrCustomView : public TfrView {
 public:
     TfrCustomView() { baseName = QStringLiteral("Custom"); }
     QString className() const override { return QStringLiteral("TfrCustomView"); }
-    void draw(QPainter&) override {}
 };
 
 std::vector<TVariant> args(std::initializer_list<TVariant> list) { return list; }
@@ -19,7 +19,7 @@ std::vector<TVariant> args(std::initializer_list<TVariant> list) { return list; 
 } // namespace
 
 TEST(ReportObjects, NewMemoHasTheDocumentedDefaults) {
-    TfrScopedEngine engine;
+    TfrEngine engine;
     TfrMemoView m;
     EXPECT_EQ(m.objectType, gtMemo);
     EXPECT_EQ(m.baseName, "Memo");
@@ -49,13 +49,10 @@ TEST(ReportObjects, NewMemoHasTheDocumentedDefaults) {
     EXPECT_EQ(m.bandAlign, 0);
     EXPECT_EQ(m.objectVersionMajor, 0);
     EXPECT_EQ(m.objectVersionMinor, 0);
-    EXPECT_EQ(m.saveMode, TfrSaveMode::Design);
-    EXPECT_DOUBLE_EQ(m.scaleX, 1.0);
-    EXPECT_DOUBLE_EQ(m.scaleY, 1.0);
 }
 
 TEST(ReportObjects, OtherKindsHaveTheirDefaults) {
-    TfrScopedEngine engine;
+    TfrEngine engine;
     TfrBandView b;
     EXPECT_EQ(b.objectType, gtBand);
     EXPECT_EQ(b.baseName, "Band");
@@ -91,7 +88,7 @@ TEST(ReportObjects, OtherKindsHaveTheirDefaults) {
 }
 
 TEST(ReportObjects, BandTypeLivesInFrameTyp) {
-    TfrScopedEngine engine;
+    TfrEngine engine;
     TfrBandView b;
     b.setBandType(0x80 | btMasterData);
     EXPECT_EQ(b.frameTyp, btMasterData); // low 7 bits kept as the whole field
@@ -103,29 +100,33 @@ TEST(ReportObjects, BandTypeLivesInFrameTyp) {
 }
 
 TEST(ReportObjects, SerialNumbersComeFromTheEngineCounter) {
-    TfrScopedEngine engine;
-    TfrMemoView a;
-    TfrBandView b;
-    EXPECT_EQ(a.objectId, 0);
-    EXPECT_EQ(b.objectId, 1);
-    EXPECT_EQ(engine.engine().peekObjectId(), 2);
-    TfrScopedEngine fresh;
-    TfrLineView c;
-    EXPECT_EQ(c.objectId, 0);
+    TfrEngine engine;
+    const auto a = engine.createObject(gtMemo);
+    const auto b = engine.createObject(gtBand);
+    EXPECT_EQ(a->objectId, 0);
+    EXPECT_EQ(b->objectId, 1);
+    EXPECT_EQ(engine.peekObjectId(), 2);
+    TfrEngine fresh;
+    EXPECT_EQ(fresh.createObject(gtLine)->objectId, 0);
+    // Constructing an object touches no engine.
+    TfrMemoView loose;
+    EXPECT_EQ(engine.peekObjectId(), 2);
 }
 
 TEST(ReportObjects, PictureConstantsAppearWithTheFirstPicture) {
-    TfrScopedEngine engine;
-    TfrVariables& c = engine.engine().constants();
+    TfrEngine engine;
+    TfrVariables& c = engine.constants();
     EXPECT_FALSE(c.contains(QStringLiteral("btJPG")));
-    TfrPictureView p;
+    TfrPictureView constructed; // constructing changes no engine state
+    EXPECT_FALSE(c.contains(QStringLiteral("btJPG")));
+    engine.createObject(gtPicture);
     EXPECT_EQ(c.get(QStringLiteral("btjpg")).toInt(), 1);
     EXPECT_EQ(c.get(QStringLiteral("btWMF")).toInt(), 3);
 }
 
 TEST(ReportObjects, CreationByKindCode) {
-    TfrScopedEngine scoped;
-    TfrEngine& e = scoped.engine();
+    TfrEngine scoped;
+    TfrEngine& e = scoped;
     EXPECT_NE(dynamic_cast<TfrMemoView*>(e.createObject(0).get()), nullptr);
     EXPECT_NE(dynamic_cast<TfrPictureView*>(e.createObject(1).get()), nullptr);
     EXPECT_NE(dynamic_cast<TfrBandView*>(e.createObject(2).get()), nullptr);
@@ -142,8 +143,8 @@ TEST(ReportObjects, CreationByKindCode) {
 }
 
 TEST(ReportObjects, MissingAddInClassesAccumulateInTheMessage) {
-    TfrScopedEngine scoped;
-    TfrEngine& e = scoped.engine();
+    TfrEngine scoped;
+    TfrEngine& e = scoped;
     e.registerAddIn({QStringLiteral("TfrCustomView"), [] { return std::make_unique<TfrCustomView>(); }, {}, {}, false});
     // Class names are matched exactly.
     try {
@@ -152,17 +153,21 @@ TEST(ReportObjects, MissingAddInClassesAccumulateInTheMessage) {
     } catch (const EClassNotFound& ex) {
         EXPECT_EQ(ex.message(), "TFRCUSTOMVIEW\r");
     }
-    EXPECT_THROW(e.createObject(10, QStringLiteral("TfrBarCodeView")), EClassNotFound);
-    EXPECT_TRUE(e.missingClass);
-    EXPECT_EQ(e.missingClassMessage, "TFRCUSTOMVIEW\rTfrBarCodeView\r");
-    e.resetMissingClass();
-    EXPECT_FALSE(e.missingClass);
-    EXPECT_TRUE(e.missingClassMessage.isEmpty());
+    // A load collects the names of every missing class in its own text.
+    QString missing;
+    EXPECT_THROW(e.createObject(10, QStringLiteral("TFRCUSTOMVIEW"), &missing), EClassNotFound);
+    try {
+        e.createObject(10, QStringLiteral("TfrBarCodeView"), &missing);
+        FAIL() << "no error";
+    } catch (const EClassNotFound& ex) {
+        EXPECT_EQ(ex.message(), "TFRCUSTOMVIEW\rTfrBarCodeView\r");
+    }
+    EXPECT_EQ(missing, "TFRCUSTOMVIEW\rTfrBarCodeView\r");
 }
 
 TEST(ReportObjects, AddInRegistryRefusesAFullTable) {
-    TfrScopedEngine scoped;
-    TfrEngine& e = scoped.engine();
+    TfrEngine scoped;
+    TfrEngine& e = scoped;
     auto make = [] { return std::make_unique<TfrCustomView>(); };
     for (int i = 0; i < TfrEngine::maxAddIns; ++i)
         e.registerAddIn({QStringLiteral("TfrView%1").arg(i), make, {}, {}, false});
@@ -175,8 +180,8 @@ TEST(ReportObjects, AddInRegistryRefusesAFullTable) {
 }
 
 TEST(ReportObjects, UniqueNamesIgnoreCaseAcrossPages) {
-    TfrScopedEngine engine;
-    TfrReport report;
+    TfrEngine engine;
+    TfrReport report(engine);
     report.pages().add();
     report.pages().add();
     auto a = std::make_unique<TfrMemoView>();
@@ -197,8 +202,8 @@ TEST(ReportObjects, UniqueNamesIgnoreCaseAcrossPages) {
 }
 
 TEST(ReportObjects, UniqueNameStaysEmptyWhenAllAreTaken) {
-    TfrScopedEngine engine;
-    TfrReport report;
+    TfrEngine engine;
+    TfrReport report(engine);
     report.pages().add();
     TfrPage* page = report.pages()[0];
     for (int i = 1; i <= 10000; ++i) {
@@ -213,7 +218,7 @@ TEST(ReportObjects, UniqueNameStaysEmptyWhenAllAreTaken) {
 }
 
 TEST(ReportObjects, PropertiesByNameIgnoreCase) {
-    TfrScopedEngine engine;
+    TfrEngine engine;
     TfrMemoView m;
     EXPECT_TRUE(m.setPropValue(QStringLiteral("font.name"), TVariant(QStringLiteral("Courier New"))));
     EXPECT_EQ(m.font.name, "Courier New");
@@ -240,7 +245,7 @@ TEST(ReportObjects, PropertiesByNameIgnoreCase) {
     EXPECT_EQ(m.bandAlign, baRest);
 
     // System colours round-trip through the 32-bit signed value scripts use.
-    m.setPropValue(QStringLiteral("FillColor"), engine.engine().constants().get(QStringLiteral("clBtnFace")));
+    m.setPropValue(QStringLiteral("FillColor"), engine.constants().get(QStringLiteral("clBtnFace")));
     EXPECT_EQ(m.fillColor, 0x8000000Fu);
     EXPECT_EQ(m.getPropValue(QStringLiteral("fillcolor"))->toInt(), static_cast<std::int32_t>(0x8000000Fu));
 
@@ -252,7 +257,7 @@ TEST(ReportObjects, PropertiesByNameIgnoreCase) {
 }
 
 TEST(ReportObjects, MissingPropertiesAndMethodsAreReported) {
-    TfrScopedEngine engine;
+    TfrEngine engine;
     TfrLineView l;
     EXPECT_FALSE(l.getPropValue(QStringLiteral("Font.Name")).has_value());
     EXPECT_FALSE(l.setPropValue(QStringLiteral("WordWrap"), TVariant(true)));
@@ -263,11 +268,11 @@ TEST(ReportObjects, MissingPropertiesAndMethodsAreReported) {
 }
 
 TEST(ReportObjects, PropertyListsFollowTheClass) {
-    TfrScopedEngine engine;
+    TfrEngine engine;
     TfrMemoView m;
     const auto& list = m.propList();
     ASSERT_FALSE(list.empty());
-    EXPECT_EQ(list.front().name, "Name");
+    EXPECT_EQ(list.front()->name, "Name");
     const TfrPropRec* fs = m.findProperty(QStringLiteral("framestyle"));
     ASSERT_NE(fs, nullptr);
     EXPECT_EQ(fs->kind, frdtEnum);
@@ -275,8 +280,8 @@ TEST(ReportObjects, PropertyListsFollowTheClass) {
     EXPECT_EQ(fs->enumValues.back(), 5);
     // A property listed in the base and again by the memo appears once.
     int gapCount = 0;
-    for (const TfrPropRec& p : list)
-        gapCount += p.name == "GapX";
+    for (const TfrPropRec* p : list)
+        gapCount += p->name == "GapX";
     EXPECT_EQ(gapCount, 1);
     EXPECT_NE(m.findProperty(QStringLiteral("Lines.Count")), nullptr);
 
@@ -287,7 +292,7 @@ TEST(ReportObjects, PropertyListsFollowTheClass) {
 }
 
 TEST(ReportObjects, BandPropertiesDependOnTheBandType) {
-    TfrScopedEngine engine;
+    TfrEngine engine;
     TfrBandView b;
     b.setBandType(btPageFooter);
     EXPECT_EQ(b.findProperty(QStringLiteral("ChildBand")), nullptr);
@@ -296,7 +301,10 @@ TEST(ReportObjects, BandPropertiesDependOnTheBandType) {
     EXPECT_TRUE(b.getPropValue(QStringLiteral("OnLastPage"))->toBool());
     EXPECT_NE(b.findProperty(QStringLiteral("EOF")), nullptr);
     EXPECT_NE(b.findProperty(QStringLiteral("OnBeforePrint")), nullptr);
-    EXPECT_EQ(b.findProperty(QStringLiteral("Memo")), nullptr);
+    // Scripts reach a band's memo; the inspector does not list it.
+    EXPECT_NE(b.findProperty(QStringLiteral("Memo")), nullptr);
+    for (const TfrPropRec* p : b.propList())
+        EXPECT_NE(p->name, "Memo");
 
     b.setBandType(btMasterData);
     EXPECT_NE(b.findProperty(QStringLiteral("DataSource")), nullptr);
@@ -325,7 +333,7 @@ TEST(ReportObjects, BandPropertiesDependOnTheBandType) {
 }
 
 TEST(ReportObjects, MemoLinesThroughMethodsAndProperties) {
-    TfrScopedEngine engine;
+    TfrEngine engine;
     TfrMemoView m;
     EXPECT_EQ(m.doMethod(QStringLiteral("MEMO.ADD"), args({TVariant(QStringLiteral("first"))}))->toInt(), 0);
     EXPECT_EQ(m.doMethod(QStringLiteral("lines.add"), args({TVariant(QStringLiteral("Second"))}))->toInt(), 1);
@@ -362,22 +370,32 @@ TEST(ReportObjects, MemoLinesThroughMethodsAndProperties) {
     EXPECT_EQ(m.doMethod(QStringLiteral("CALCHEIGHT"), {})->toInt(), 40);
 }
 
-TEST(ReportObjects, BandMethodsMoveItsDataset) {
-    TfrScopedEngine engine;
-    TfrBandView b;
-    b.setBandType(btMasterData);
-    // Without a dataset the methods exist and do nothing, and the band is at its end.
-    EXPECT_TRUE(b.doMethod(QStringLiteral("NEXT"), {}).has_value());
-    EXPECT_TRUE(b.getPropValue(QStringLiteral("EOF"))->toBool());
+TEST(ReportObjects, BandMethodsMoveTheDatasetOfTheBuild) {
+    TfrEngine engine;
+    TfrReport report(engine);
+    report.pages().add();
+    auto* b = static_cast<TfrBandView*>(report.pages()[0]->add(engine.createObject(gtBand)));
+    b->setBandType(btMasterData);
+    // Without a build the methods exist and do nothing, and the band is at its end.
+    EXPECT_TRUE(b->doMethod(QStringLiteral("NEXT"), {}).has_value());
+    EXPECT_TRUE(b->getPropValue(QStringLiteral("EOF"))->toBool());
     TfrVirtualDataset ds(2);
-    b.dataset = &ds;
-    b.doMethod(QStringLiteral("FIRST"), {});
-    EXPECT_FALSE(b.getPropValue(QStringLiteral("EOF"))->toBool());
-    b.doMethod(QStringLiteral("next"), {});
-    b.doMethod(QStringLiteral("NEXT"), {});
-    EXPECT_EQ(ds.recNo, 2);
-    EXPECT_TRUE(b.getPropValue(QStringLiteral("eof"))->toBool());
-    b.doMethod(QStringLiteral("PRIOR"), {});
+    TfrBuildState state;
+    state.setDataset(*b, &ds);
+    {
+        // The dataset is the build's, not the band's: outside the build it is not seen.
+        TfrBuildScope scope(report, state);
+        b->doMethod(QStringLiteral("FIRST"), {});
+        EXPECT_FALSE(b->getPropValue(QStringLiteral("EOF"))->toBool());
+        b->doMethod(QStringLiteral("next"), {});
+        b->doMethod(QStringLiteral("NEXT"), {});
+        EXPECT_EQ(ds.recNo, 2);
+        EXPECT_TRUE(b->getPropValue(QStringLiteral("eof"))->toBool());
+        b->doMethod(QStringLiteral("PRIOR"), {});
+        EXPECT_EQ(ds.recNo, 1);
+    }
+    EXPECT_EQ(report.buildState(), nullptr);
+    b->doMethod(QStringLiteral("PRIOR"), {});
     EXPECT_EQ(ds.recNo, 1);
 }
 
@@ -393,8 +411,8 @@ TEST(ReportObjects, ColoursResolveToFixedRgb) {
 }
 
 TEST(ReportObjects, ConstantTableHoldsTheNamedValues) {
-    TfrScopedEngine scoped;
-    TfrVariables& c = scoped.engine().constants();
+    TfrEngine scoped;
+    TfrVariables& c = scoped.constants();
     EXPECT_TRUE(c.sorted());
     EXPECT_EQ(c.get(QStringLiteral("clRed")).toInt(), 0xFF);
     EXPECT_EQ(c.get(QStringLiteral("CLTRANSPARENT")).toInt(), 0x1FFFFFFF);
@@ -409,4 +427,32 @@ TEST(ReportObjects, ConstantTableHoldsTheNamedValues) {
     // 17 colours + 25 system colours + 5 results + 4 font styles + 5 frame sides
     // + 6 alignments + 8 band alignments + 6 frame styles + 8 box flags + CRLF + Null.
     EXPECT_EQ(c.count(), 42 + 5 + 4 + 5 + 6 + 8 + 6 + 8 + 2);
+}
+
+TEST(ReportObjects, DataFieldIsTheFirstMemoLineOnly) {
+    TfrMemoView m;
+    m.memo = {"[Old]", "second", "third"};
+    EXPECT_TRUE(m.setPropValue(QStringLiteral("DataField"), TVariant(QStringLiteral("[New]"))));
+    EXPECT_EQ(m.memo, QStringList({"[New]", "second", "third"}));
+    EXPECT_EQ(m.getPropValue(QStringLiteral("datafield"))->toString(), "[New]");
+    TfrPictureView p;
+    p.setPropValue(QStringLiteral("DataField"), TVariant(QStringLiteral("DS.Photo")));
+    EXPECT_EQ(p.memo, QStringList({"DS.Photo"}));
+}
+
+TEST(ReportObjects, ColoursAboveTheSignedRangeAreKept) {
+    // System colours given as numbers (doubles above 0x7FFFFFFF) keep their
+    // bits for objects and pages alike.
+    TfrEngine engine;
+    TfrReport report(engine);
+    TfrPage* page = report.pages()[report.pages().add()];
+    TfrMemoView m;
+    for (TfrObject* o : std::initializer_list<TfrObject*>{&m, page}) {
+        const QString prop = o == page ? QStringLiteral("Color") : QStringLiteral("FillColor");
+        EXPECT_TRUE(o->setPropValue(prop, TVariant(double(0x8000000F))));
+        EXPECT_EQ(static_cast<std::uint32_t>(o->getPropValue(prop)->toInt()), 0x8000000Fu) << prop.toStdString();
+        EXPECT_TRUE(o->setPropValue(prop, TVariant(std::int32_t(0xFF))));
+        EXPECT_EQ(o->getPropValue(prop)->toInt(), 0xFF);
+    }
+    EXPECT_EQ(page->color, 0xFFu);
 }

@@ -1,4 +1,5 @@
 #include "common/interaction.h"
+#include "report/model/buildstate.h"
 #include "report/model/engine.h"
 #include "report/model/page.h"
 #include "report/model/report.h"
@@ -67,8 +68,8 @@ TFakeDevice* installDevice(TfrPrinter& prn, std::vector<std::int32_t> papers) {
 } // namespace
 
 TEST(ReportPrinter, VirtualPrinterIsTheOnlyOneWithoutDevices) {
-    TfrScopedEngine scoped;
-    TfrPrinter& prn = scoped.engine().printer();
+    TfrEngine scoped;
+    TfrPrinter& prn = scoped.printer();
     ASSERT_EQ(prn.printers().size(), 1);
     EXPECT_EQ(prn.printerName(), "Виртуальный принтер");
     EXPECT_TRUE(prn.isVirtual());
@@ -95,8 +96,8 @@ TEST(ReportPrinter, VirtualPaperTable) {
 }
 
 TEST(ReportPrinter, VirtualGeometryOfA4) {
-    TfrScopedEngine scoped;
-    TfrPrinter& prn = scoped.engine().printer();
+    TfrEngine scoped;
+    TfrPrinter& prn = scoped.printer();
     prn.setPrinterInfo(9, 0, 0, poPortrait, -1, true);
     const TfrPrnInfo info = prn.fillPrnInfo();
     EXPECT_EQ(info.pgw, 758);
@@ -115,8 +116,8 @@ TEST(ReportPrinter, VirtualGeometryOfA4) {
 }
 
 TEST(ReportPrinter, CustomAndUnlistedSizesKeepTheirDimensions) {
-    TfrScopedEngine scoped;
-    TfrPrinter& prn = scoped.engine().printer();
+    TfrEngine scoped;
+    TfrPrinter& prn = scoped.printer();
     prn.setPrinterInfo(frPaperCustom, 1000, 500, poPortrait, -1, true);
     EXPECT_EQ(prn.paperWidth(), 1000);
     EXPECT_EQ(prn.paperHeight(), 500);
@@ -127,8 +128,8 @@ TEST(ReportPrinter, CustomAndUnlistedSizesKeepTheirDimensions) {
 }
 
 TEST(ReportPrinter, PaperEquality) {
-    TfrScopedEngine scoped;
-    TfrPrinter& prn = scoped.engine().printer();
+    TfrEngine scoped;
+    TfrPrinter& prn = scoped.printer();
     prn.setPrinterInfo(frPaperCustom, 1000, 500, poPortrait, -1, true);
     EXPECT_TRUE(prn.isEqual(frPaperCustom, 1001, 499, poPortrait, 5));
     EXPECT_FALSE(prn.isEqual(frPaperCustom, 1002, 500, poPortrait, -1));
@@ -141,8 +142,8 @@ TEST(ReportPrinter, PaperEquality) {
 }
 
 TEST(ReportPrinter, ApplyingIsSkippedForEqualPaperAndWhilePrinting) {
-    TfrScopedEngine scoped;
-    TfrPrinter& prn = scoped.engine().printer();
+    TfrEngine scoped;
+    TfrPrinter& prn = scoped.printer();
     TFakeDevice* dev = installDevice(prn, {9, 11});
     prn.setPrinterInfo(11, 0, 0, poPortrait, -1, false);
     EXPECT_EQ(dev->applies, 1);
@@ -157,8 +158,8 @@ TEST(ReportPrinter, ApplyingIsSkippedForEqualPaperAndWhilePrinting) {
 }
 
 TEST(ReportPrinter, PlatformGeometryScalesByResolution) {
-    TfrScopedEngine scoped;
-    TfrPrinter& prn = scoped.engine().printer();
+    TfrEngine scoped;
+    TfrPrinter& prn = scoped.printer();
     installDevice(prn, {9});
     EXPECT_EQ(prn.printers(), QStringList({"Office", "Виртуальный принтер"}));
     EXPECT_FALSE(prn.isVirtual());
@@ -172,8 +173,8 @@ TEST(ReportPrinter, PlatformGeometryScalesByResolution) {
 }
 
 TEST(ReportPrinter, PaperListOfAPrinterIsCappedWithCustomLast) {
-    TfrScopedEngine scoped;
-    TfrPrinter& prn = scoped.engine().printer();
+    TfrEngine scoped;
+    TfrPrinter& prn = scoped.printer();
     std::vector<std::int32_t> codes;
     for (int i = 1; i <= 300; ++i)
         codes.push_back(i < 256 ? i : i + 1000);
@@ -184,8 +185,8 @@ TEST(ReportPrinter, PaperListOfAPrinterIsCappedWithCustomLast) {
 }
 
 TEST(ReportPrinter, UnreadablePrinterFallsBackToTheVirtualOne) {
-    TfrScopedEngine scoped;
-    TfrPrinter& prn = scoped.engine().printer();
+    TfrEngine scoped;
+    TfrPrinter& prn = scoped.printer();
     TFakeDevice* dev = installDevice(prn, {9});
     prn.setPrinterIndex(prn.virtualIndex());
     dev->failRead = true;
@@ -195,8 +196,8 @@ TEST(ReportPrinter, UnreadablePrinterFallsBackToTheVirtualOne) {
 }
 
 TEST(ReportPage, NewPageTakesThePrintersDefaultPaper) {
-    TfrScopedEngine engine;
-    TfrReport report;
+    TfrEngine engine;
+    TfrReport report(engine);
     const int i = report.pages().add();
     TfrPage* p = report.pages()[i];
     EXPECT_EQ(p->pSize, 9);
@@ -225,8 +226,8 @@ TEST(ReportPage, NewPageTakesThePrintersDefaultPaper) {
 }
 
 TEST(ReportPage, WidthAndHeightPropertiesConvertPaperTenths) {
-    TfrScopedEngine engine;
-    TfrReport report;
+    TfrEngine engine;
+    TfrReport report(engine);
     TfrPage* p = report.pages()[report.pages().add()];
     EXPECT_EQ(p->getPropValue(QStringLiteral("Width"))->toInt(), 756);
     EXPECT_EQ(p->getPropValue(QStringLiteral("height"))->toInt(), 1069);
@@ -241,8 +242,8 @@ TEST(ReportPage, WidthAndHeightPropertiesConvertPaperTenths) {
 }
 
 TEST(ReportPage, StretchToPrintableIsTheNegationOfUseMargins) {
-    TfrScopedEngine engine;
-    TfrReport report;
+    TfrEngine engine;
+    TfrReport report(engine);
     TfrPage* p = report.pages()[report.pages().add()];
     EXPECT_FALSE(p->getPropValue(QStringLiteral("StretchToPrintable"))->toBool());
     p->setPropValue(QStringLiteral("stretchtoprintable"), TVariant(true));
@@ -255,8 +256,8 @@ TEST(ReportPage, StretchToPrintableIsTheNegationOfUseMargins) {
 }
 
 TEST(ReportPage, PrintableEdgesAndColumns) {
-    TfrScopedEngine engine;
-    TfrReport report;
+    TfrEngine engine;
+    TfrReport report(engine);
     TfrPage* p = report.pages()[report.pages().add()];
     EXPECT_EQ(p->printableLeft(), 18);
     EXPECT_EQ(p->printableTop(), 18);
@@ -284,21 +285,24 @@ TEST(ReportPage, PrintableEdgesAndColumns) {
 }
 
 TEST(ReportPage, MarginPropertiesGiveEffectiveEdgesWhileBuilding) {
-    TfrScopedEngine scoped;
-    TfrReport report;
+    TfrEngine scoped;
+    TfrReport report(scoped);
     TfrPage* p = report.pages()[report.pages().add()];
     p->margins.right = 0;
     EXPECT_EQ(p->getPropValue(QStringLiteral("LeftMargin"))->toInt(), 0);
-    scoped.engine().buildingReport = &report;
-    EXPECT_EQ(p->getPropValue(QStringLiteral("LeftMargin"))->toInt(), 18);
-    EXPECT_EQ(p->getPropValue(QStringLiteral("RightMargin"))->toInt(), 740);
-    scoped.engine().buildingReport = nullptr;
+    {
+        TfrBuildState state;
+        TfrBuildScope building(report, state);
+        EXPECT_EQ(p->getPropValue(QStringLiteral("LeftMargin"))->toInt(), 18);
+        EXPECT_EQ(p->getPropValue(QStringLiteral("RightMargin"))->toInt(), 740);
+    }
+    EXPECT_EQ(p->getPropValue(QStringLiteral("LeftMargin"))->toInt(), 0);
 }
 
 TEST(ReportPage, RefusedPaperFallsBackToCustomSize) {
-    TfrScopedEngine scoped;
-    installDevice(scoped.engine().printer(), {9});
-    TfrReport report;
+    TfrEngine scoped;
+    installDevice(scoped.printer(), {9});
+    TfrReport report(scoped);
     TfrPage* p = report.pages()[report.pages().add()];
     p->changePaper(11, 1480, 2100, -1, poLandscape);
     EXPECT_EQ(p->pSize, frPaperCustom);
@@ -310,9 +314,9 @@ TEST(ReportPage, RefusedPaperFallsBackToCustomSize) {
 }
 
 TEST(ReportPage, ChangePaperNeverFails) {
-    TfrScopedEngine scoped;
-    TFakeDevice* dev = installDevice(scoped.engine().printer(), {9});
-    TfrReport report;
+    TfrEngine scoped;
+    TFakeDevice* dev = installDevice(scoped.printer(), {9});
+    TfrReport report(scoped);
     TfrPage* p = report.pages()[report.pages().add()];
     dev->acceptCustom = false;
     EXPECT_NO_THROW(p->changePaper(11, 1480, 2100, -1, poPortrait));
@@ -320,9 +324,9 @@ TEST(ReportPage, ChangePaperNeverFails) {
 }
 
 TEST(ReportPage, BinFollowsThePrinterUnlessDefaultWasAsked) {
-    TfrScopedEngine scoped;
-    installDevice(scoped.engine().printer(), {9, 11});
-    TfrReport report;
+    TfrEngine scoped;
+    installDevice(scoped.printer(), {9, 11});
+    TfrReport report(scoped);
     TfrPage* p = report.pages()[report.pages().add()];
     p->changePaper(11, 0, 0, 7, poPortrait);
     EXPECT_EQ(p->bin, 7);
@@ -332,20 +336,20 @@ TEST(ReportPage, BinFollowsThePrinterUnlessDefaultWasAsked) {
 }
 
 TEST(ReportPage, ObjectListOperations) {
-    TfrScopedEngine engine;
-    TfrReport report;
+    TfrEngine engine;
+    TfrReport report(engine);
     TfrPage* p = report.pages()[report.pages().add()];
-    TfrView* a = p->add(std::make_unique<TfrMemoView>());
+    TfrView* a = p->add(engine.createObject(gtMemo));
     a->setName(QStringLiteral("Title"));
-    TfrView* b = p->add(std::make_unique<TfrLineView>());
+    TfrView* b = p->add(engine.createObject(gtLine));
     b->setName(QStringLiteral("title")); // duplicates are possible; the first wins
-    EXPECT_EQ(a->parentPage, p);
+    EXPECT_EQ(a->parentPage(), p);
     EXPECT_EQ(a->report(), &report);
     EXPECT_EQ(p->findObject(QStringLiteral("TITLE")), a);
     EXPECT_EQ(p->findObjectById(b->objectId), 1);
     EXPECT_EQ(p->findObjectById(-5), -1);
     auto taken = p->take(0);
-    EXPECT_EQ(taken->parentPage, nullptr);
+    EXPECT_EQ(taken->parentPage(), nullptr);
     EXPECT_EQ(p->findObject(QStringLiteral("title")), b);
     p->deleteObject(7); // out of range does nothing
     p->clear();
@@ -353,8 +357,8 @@ TEST(ReportPage, ObjectListOperations) {
 }
 
 TEST(ReportPages, AddMoveRemoveAndNames) {
-    TfrScopedEngine engine;
-    TfrReport report;
+    TfrEngine engine;
+    TfrReport report(engine);
     TfrPages& pages = report.pages();
     EXPECT_EQ(report.uniquePageName(), "Page1");
     pages[pages.add()]->name = QStringLiteral("Page1");
@@ -373,11 +377,11 @@ TEST(ReportPages, AddMoveRemoveAndNames) {
 }
 
 TEST(ReportPrinterChoice, ChangePrinterHonoursKeepDefaultPrinter) {
-    TfrScopedEngine scoped;
-    TfrPrinter& prn = scoped.engine().printer();
+    TfrEngine scoped;
+    TfrPrinter& prn = scoped.printer();
     installDevice(prn, {9});
     prn.setPrinterIndex(0);
-    TfrReport report;
+    TfrReport report(scoped);
     report.keepDefaultPrinter = true;
     report.changePrinter(QStringLiteral("Виртуальный принтер"));
     EXPECT_EQ(prn.printerIndex(), 0);
@@ -391,11 +395,11 @@ TEST(ReportPrinterChoice, ChangePrinterHonoursKeepDefaultPrinter) {
 }
 
 TEST(ReportPrinterChoice, SelectPrinterReappliesPagesAndRecoversFromFailure) {
-    TfrScopedEngine scoped;
-    TfrPrinter& prn = scoped.engine().printer();
+    TfrEngine scoped;
+    TfrPrinter& prn = scoped.printer();
     TFakeDevice* dev = installDevice(prn, {9, 11});
     prn.setPrinterIndex(prn.virtualIndex());
-    TfrReport report;
+    TfrReport report(scoped);
     TfrPage* p = report.pages()[report.pages().add()];
     p->changePaper(11, 0, 0, -1, poPortrait);
     EXPECT_EQ(p->prnInfo.pgw, 534); // A5 on the virtual printer
@@ -412,9 +416,8 @@ TEST(ReportPrinterChoice, SelectPrinterReappliesPagesAndRecoversFromFailure) {
     report.printerName = QStringLiteral("Виртуальный принтер");
     dev->failRead = true;
     EXPECT_FALSE(report.selectPrinter(0));
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, "Возникли проблемы с настройкой выбранного принтера.");
-    EXPECT_EQ(ui.messages[0].title, "Ошибка");
+    EXPECT_TRUE(ui.messages.empty()); // the caller tells the user
+    EXPECT_EQ(frPrinterSetupFailedText(), "Возникли проблемы с настройкой выбранного принтера.");
     EXPECT_TRUE(prn.isVirtual());
     EXPECT_EQ(report.printerName, "Виртуальный принтер");
     EXPECT_EQ(p->prnInfo.pgw, 534);

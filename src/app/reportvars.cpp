@@ -1,4 +1,4 @@
-#include "report/model/reportvars.h"
+#include "app/reportvars.h"
 
 #include "common/datetime.h"
 #include "report/model/report.h"
@@ -10,7 +10,8 @@ QString frFileTimeText(std::uint64_t fileTimeUtc) {
 void SetReportVariables(TfrReport& report, const QString& ntServer, const QString& tmServer,
                         std::uint64_t fileTimeUtc) {
     TfrVariables& vars = report.dictionary().variables;
-    auto quoted = [](const QString& s) { return TVariant(u'\'' + s + u'\''); };
+    // A text literal of expressions: apostrophes inside are doubled.
+    auto quoted = [](QString s) { return TVariant(u'\'' + s.replace(u'\'', QStringLiteral("''")) + u'\''); };
     vars.set(QStringLiteral(" Параметры сервера"), TVariant(QString()));
     vars.set(QStringLiteral("Машина"), quoted(ntServer));
     vars.set(QStringLiteral("Сервер"), quoted(tmServer));

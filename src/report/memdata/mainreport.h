@@ -1,5 +1,6 @@
 #pragma once
 
+#include "report/memdata/memtablesource.h"
 #include "report/model/dataset.h"
 #include "report/model/report.h"
 
@@ -9,13 +10,12 @@ class TMemTable;
 // the TfrDBDataSet "frDS" walking the selection table "DS", with "DS" and the
 // look-up table "DS2" registered under their names so that templates find them
 // ("frDS" as a band data source, DS."field" and DS2."field" as field
-// references). The tables must outlive this object; everything it registers is
-// unregistered when it is destroyed.
+// references). The tables must outlive this object; what it registers drops
+// out of the registry when it is destroyed.
 class TfrMainReport {
 public:
-    // registry: where the names are registered; the current engine's by default.
-    TfrMainReport(TMemTable& ds, TMemTable& ds2, TfrDataRegistry* registry = nullptr);
-    ~TfrMainReport();
+    // registry: where the names are registered; the engine's by default.
+    TfrMainReport(TfrEngine& engine, TMemTable& ds, TMemTable& ds2, TfrDataRegistry* registry = nullptr);
     TfrMainReport(const TfrMainReport&) = delete;
     TfrMainReport& operator=(const TfrMainReport&) = delete;
 
@@ -25,7 +25,6 @@ public:
     TfrMemTableSource& ds2Source() { return m_ds2; }
 
 private:
-    TfrDataRegistry& m_registry;
     TfrMemTableSource m_ds;
     TfrMemTableSource m_ds2;
     TfrDBDataSet m_frDS{QStringLiteral("frDS")};

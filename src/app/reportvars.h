@@ -10,7 +10,8 @@ class TfrReport;
 // the category " Параметры сервера" (empty value), "Машина" (NT server),
 // "Сервер" (TM server) and "Файл_изменён" (the configuration file's time, a
 // file time in UTC shown in local time as "dd.mm.yyyy hh:nn"). The three values
-// are quoted with apostrophes so that expressions read them as text.
+// are text literals of expressions (in apostrophes, apostrophes inside
+// doubled), so that expressions read them back unchanged.
 void SetReportVariables(TfrReport& report, const QString& ntServer, const QString& tmServer,
                         std::uint64_t fileTimeUtc);
 

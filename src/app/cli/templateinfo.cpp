@@ -1,35 +1,11 @@
-#include "report/model/templateinfo.h"
+#include "app/cli/templateinfo.h"
 
-#include "common/interaction.h"
-#include "common/textfile.h"
 #include "report/model/engine.h"
 #include "report/model/report.h"
 
 #include <QFileInfo>
 
 namespace {
-
-// Records message boxes and passes questions on to the interaction it replaced.
-class TCollectingInteraction : public TUserInteraction {
-public:
-    explicit TCollectingInteraction(TUserInteraction& next) : m_next(next) {}
-    QStringList messages;
-
-    Button messageBox(const QString& text, const QString& title, Icon, Buttons buttons) override {
-        messages << (title.isEmpty() ? text : title + QStringLiteral(": ") + text);
-        for (Button b : {Ok, Yes, Retry, Ignore, No, Cancel, Abort})
-            if (buttons & b)
-                return b;
-        return Ok;
-    }
-    std::optional<QString> inputBox(const QString& caption, const QString& prompt,
-                                    const QString& defaultText) override {
-        return m_next.inputBox(caption, prompt, defaultText);
-    }
-
-private:
-    TUserInteraction& m_next;
-};
 
 QString kindName(const TfrView& v) {
     switch (v.objectType) {
@@ -54,33 +30,20 @@ QString oneLine(QString s) {
     return s;
 }
 
-// Loads with messages collected; false when the load showed any message or the
-// file could not be read.
-bool loadCollecting(TfrReport& report, const QString& path, QStringList& messages) {
-    TCollectingInteraction collector(TUserInteraction::current());
-    TScopedInteraction scope(collector);
-    const bool read = report.loadFromFile(path);
-    messages = collector.messages;
-    if (!read)
-        messages << QStringLiteral("Cannot open file %1").arg(path);
-    return read && messages.isEmpty();
-}
-
 } // namespace
 
-QString frTemplateInfo(const QString& path, bool* ok) {
-    TfrReport report;
-    QStringList messages;
-    const bool loaded = loadCollecting(report, path, messages);
+QString frTemplateInfo(TfrEngine& engine, const QString& path, const TfrPasswordPrompt& password, bool* ok) {
+    TfrReport report(engine);
+    const TfrLoadResult result = report.loadFromFile(path, password);
+    const QStringList& messages = result.messages;
+    const bool loaded = result.ok() && messages.isEmpty();
     if (ok)
         *ok = loaded;
     QStringList out;
     out << (loaded ? QStringLiteral("OK") : QStringLiteral("FAILED"));
     out << QStringLiteral("File: %1").arg(path);
-    if (const auto bytes = textfile::readBytes(path); bytes && !bytes->isEmpty()) {
-        const int first = static_cast<unsigned char>(bytes->at(0));
-        out << (first < 21 ? QStringLiteral("Version: 21 (no version byte)") : QStringLiteral("Version: %1").arg(first));
-    }
+    if (result.version > 0)
+        out << QStringLiteral("Version: %1").arg(result.version);
     out << QStringLiteral("Pages: %1").arg(report.pages().count());
     for (int i = 0; i < report.pages().count(); ++i) {
         const TfrPage& p = *report.pages().page(i);
@@ -111,11 +74,12 @@ QString frTemplateInfo(const QString& path, bool* ok) {
     return out.join(u'\n') + u'\n';
 }
 
-QString frResaveTemplate(const QString& source, const QString& target) {
-    TfrReport report;
-    QStringList messages;
-    if (!loadCollecting(report, source, messages))
-        return messages.join(u'\n');
+QString frResaveTemplate(TfrEngine& engine, const QString& source, const QString& target,
+                         const TfrPasswordPrompt& password) {
+    TfrReport report(engine);
+    const TfrLoadResult result = report.loadFromFile(source, password);
+    if (!result.ok() || !result.messages.isEmpty())
+        return result.messages.join(u'\n');
     try {
         report.saveToFile(target.isEmpty() ? source : target);
     } catch (const std::exception& e) {

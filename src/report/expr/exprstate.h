@@ -35,10 +35,12 @@ struct TfrExprBand {
     std::int32_t pendingColumnBreaks = 0;
 };
 
-// The state of the build that expressions see. The builder owns it and every
-// band and object it points to for the whole build; outside a build
-// expressions run without one.
-struct TfrBuildState {
+// What expressions see of a build: page and record counters, the page's
+// cursor and limits, the pass, the current band and object, the aggregate
+// registration pass. The builder fills it from its own build state and owns
+// it and every band and object it points to for the whole build; outside a
+// build expressions run without one.
+struct TfrExprState {
     std::int32_t pageNo = 1;     // PAGE#
     std::int32_t totalPages = 0; // TOTALPAGES
     std::int32_t columnNo = 1;   // COLUMN#
