@@ -1,0 +1,228 @@
+// The Excel workbook writer (Office Open XML through libxlsxwriter).
+
+#include "grid/gridexport.h"
+
+#include "common/cp1251.h"
+#include "common/exception.h"
+#include "common/textfile.h"
+
+#include <QFile>
+#include <xlsxwriter.h>
+
+#include <algorithm>
+#include <array>
+#include <string>
+
+namespace {
+
+// Texts the user sees.
+namespace msg {
+const char16_t* const TooManyRows = u"Выборка содержит %1 строк, а на лист книги Excel можно записать не более %2. "
+                                    u"Сохраните выборку в текстовом файле с разделителями.";
+const char16_t* const TooManyColumns = u"Выборка содержит слишком много колонок для книги Excel (более %1). "
+                                       u"Сохраните выборку в текстовом файле с разделителями.";
+const char16_t* const Failed = u"Ошибка записи книги Excel %1: %2";
+const char16_t* const SheetName = u"Выборка";
+} // namespace msg
+
+QString text(const char16_t* s) { return QString::fromUtf16(s); }
+
+// UTF-8 of every code page 1251 byte.
+struct TUtf8Table {
+    std::array<std::array<char, 3>, 256> bytes{};
+    std::array<std::uint8_t, 256> length{};
+
+    TUtf8Table() {
+        for (int b = 0; b < 256; ++b) {
+            const QByteArray u = QString(cp1251::toChar(static_cast<unsigned char>(b))).toUtf8();
+            length[std::size_t(b)] = std::uint8_t(u.size());
+            std::copy(u.begin(), u.end(), bytes[std::size_t(b)].begin());
+        }
+    }
+};
+
+const TUtf8Table& utf8Table() {
+    static const TUtf8Table table;
+    return table;
+}
+
+// Column width in characters of the sheet from grid pixels, the same measure
+// as the spreadsheet writer's (1/256 character = pixels × 36).
+double widthInChars(int pixels) { return std::max(1.0, pixels * 36.0 / 256.0); }
+
+lxw_format* cellFormat(lxw_workbook* book, const TGridFont& font, bool bold) {
+    lxw_format* f = workbook_add_format(book);
+    const QByteArray name = font.name.toUtf8();
+    format_set_font_name(f, name.constData());
+    format_set_font_size(f, std::clamp(font.size, 1, 409));
+    if (bold || font.bold)
+        format_set_bold(f);
+    if (font.italic)
+        format_set_italic(f);
+    if (font.underline)
+        format_set_underline(f, LXW_UNDERLINE_SINGLE);
+    if (font.strikeOut)
+        format_set_font_strikeout(f);
+    return f;
+}
+
+} // namespace
+
+struct TGridExportXlsx::Book {
+    lxw_workbook* workbook = nullptr;
+    lxw_worksheet* sheet = nullptr;
+    lxw_format* headerFormat = nullptr;
+    lxw_format* groupFormat = nullptr;
+    std::vector<lxw_format*> columnFormats;
+    std::string utf8; // a text being written
+    lxw_error error = LXW_NO_ERROR;
+
+    // Writing the workbook happens on close; a book not closed by the writer
+    // (an error on the way) is closed here, into the temporary file that is
+    // then thrown away.
+    ~Book() {
+        if (workbook)
+            workbook_close(workbook);
+    }
+    lxw_error close() {
+        lxw_workbook* w = workbook;
+        workbook = nullptr;
+        return workbook_close(w);
+    }
+
+    void check(lxw_error e) {
+        if (e != LXW_NO_ERROR && error == LXW_NO_ERROR)
+            error = e;
+    }
+
+    // The code page 1251 text as a zero-terminated UTF-8 text.
+    const char* toUtf8(QByteArrayView text) {
+        const TUtf8Table& t = utf8Table();
+        utf8.clear();
+        for (const char c : text) {
+            const auto b = static_cast<unsigned char>(c);
+            if (b < 0x80) {
+                // Control characters other than tab, LF and CR cannot stand
+                // in the sheet's XML.
+                utf8.push_back(b < 0x20 && b != '\t' && b != '\n' && b != '\r' ? ' ' : c);
+            } else {
+                utf8.append(t.bytes[b].data(), t.length[b]);
+            }
+        }
+        return utf8.c_str();
+    }
+
+    void label(int row, int column, QByteArrayView text, lxw_format* format) {
+        if (text.isEmpty())
+            check(worksheet_write_blank(sheet, lxw_row_t(row), lxw_col_t(column), format));
+        else
+            check(worksheet_write_string(sheet, lxw_row_t(row), lxw_col_t(column), toUtf8(text), format));
+    }
+};
+
+TGridExportXlsx::TGridExportXlsx(const TGridRows& g, QString name) : TGridExport(g, std::move(name)) {}
+
+TGridExportXlsx::~TGridExportXlsx() = default;
+
+void TGridExportXlsx::check() {
+    const long long rows = grid->rowCount() + (grid->appearance().showHeaders ? 1 : 0);
+    if (rows > MaxRows)
+        throw Exception(text(msg::TooManyRows).arg(rows).arg(MaxRows));
+    const long long cols = grid->groupCount() + static_cast<long long>(grid->visibleColumns().size());
+    if (cols > MaxColumns)
+        throw Exception(text(msg::TooManyColumns).arg(MaxColumns));
+}
+
+void TGridExportXlsx::execute() {
+    if (grid->attached())
+        check();
+    textfile::TAtomicFile file(fileName);
+    file.closeDevice();
+    m_book = std::make_unique<Book>();
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_TRUE;
+    options.use_zip64 = LXW_TRUE;
+    const QByteArray path = QFile::encodeName(file.temporaryPath());
+    m_book->workbook = workbook_new_opt(path.constData(), &options);
+    if (!m_book->workbook)
+        throw Exception(QStringLiteral("Cannot create file %1").arg(fileName));
+    m_book->sheet = workbook_add_worksheet(m_book->workbook, text(msg::SheetName).toUtf8().constData());
+    if (grid->attached())
+        writeAll();
+    if (m_book->error == LXW_NO_ERROR)
+        m_book->error = m_book->close();
+    const lxw_error error = m_book->error;
+    m_book.reset();
+    if (error != LXW_NO_ERROR)
+        throw Exception(text(msg::Failed).arg(fileName, QString::fromUtf8(lxw_strerror(error))));
+    file.commit();
+}
+
+void TGridExportXlsx::begin() {
+    Book& b = *m_book;
+    const TGridAppearance& a = grid->appearance();
+    b.headerFormat = cellFormat(b.workbook, a.headerFont, false);
+    b.groupFormat = cellFormat(b.workbook, a.font, true);
+    b.columnFormats.clear();
+    for (int c : columns) {
+        const TGridColumn& col = grid->column(c);
+        lxw_format* f = cellFormat(b.workbook, col.font, false);
+        format_set_align(f, col.alignment == TGridAlignment::Right    ? LXW_ALIGN_RIGHT
+                            : col.alignment == TGridAlignment::Center ? LXW_ALIGN_CENTER
+                                                                      : LXW_ALIGN_LEFT);
+        b.columnFormats.push_back(f);
+    }
+    // Group rows stand above their members.
+    worksheet_outline_settings(b.sheet, LXW_TRUE, LXW_FALSE, LXW_TRUE, LXW_FALSE);
+    for (int g = 0; g < groups; ++g)
+        b.check(worksheet_set_column(b.sheet, lxw_col_t(g), lxw_col_t(g), 400 / 256.0, nullptr));
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        const lxw_col_t c = lxw_col_t(groups + int(i));
+        b.check(worksheet_set_column(b.sheet, c, c, widthInChars(grid->column(columns[i]).width), nullptr));
+    }
+}
+
+void TGridExportXlsx::header() {
+    if (!grid->appearance().showHeaders)
+        return;
+    Book& b = *m_book;
+    for (std::size_t i = 0; i < columns.size(); ++i)
+        b.label(rowCounter, groups + int(i), cp1251::encode(grid->column(columns[i]).caption), b.headerFormat);
+    ++rowCounter;
+}
+
+void TGridExportXlsx::writeRow(int rowIndex) {
+    Book& b = *m_book;
+    const TGridRows::Row r = grid->row(rowIndex);
+    const auto row = lxw_row_t(rowCounter);
+    if (r.level > 0) {
+        lxw_row_col_options level{};
+        level.level = std::uint8_t(std::min(r.level, MaxOutlineLevel));
+        b.check(worksheet_set_row_opt(b.sheet, row, LXW_DEF_ROW_HEIGHT, nullptr, &level));
+    }
+    if (r.isGroup) {
+        b.label(rowCounter, r.level, grid->groupTextBytes(r.index), b.groupFormat);
+        return;
+    }
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        const int c = columns[i];
+        const auto column = lxw_col_t(groups + int(i));
+        lxw_format* format = b.columnFormats[i];
+        const TFieldType type = grid->column(c).type;
+        if (type == TFieldType::String) {
+            b.label(rowCounter, int(column), grid->cellBytes(r.index, c), format);
+        } else if (grid->cellIsNull(r.index, c)) {
+            b.check(worksheet_write_blank(b.sheet, row, column, format));
+        } else {
+            const double v = type == TFieldType::Integer ? double(grid->cellInteger(r.index, c))
+                                                          : grid->cellFloat(r.index, c);
+            b.check(worksheet_write_number(b.sheet, row, column, v, format));
+        }
+    }
+}
+
+void ExportGridToXlsx(const TGridRows& grid, const QString& fileName, bool allRows) {
+    TGridExportXlsx e(grid, fileName);
+    e.allRows = allRows;
+    e.execute();
+}
