@@ -113,8 +113,7 @@ void TGridExportText::writeFlat(TExportStream& out, QByteArrayView text) {
     const char* end = p + text.size();
     const char* run = p;
     for (; p != end; ++p) {
-        // One compare for the common case: every byte above CR.
-        if (static_cast<unsigned char>(*p) > '\r' || (*p != '\t' && *p != '\r' && *p != '\n'))
+        if (static_cast<unsigned char>(*p) >= 0x20)
             continue;
         out.write(run, std::size_t(p - run));
         out.write(' ');
@@ -423,16 +422,20 @@ TGridExportExcel::TGridExportExcel(const TGridRows& g, QString name) : TGridExpo
 
 void TGridExportExcel::check() {
     const int dataRows = grid->rowCount();
-    if (dataRows > MaxDataRows)
-        throw Exception(QStringLiteral("Выборка содержит %1 строк, а в файл MS-Excel можно записать не более %2. "
-                                       "Сохраните выборку в текстовом файле с разделителями или в файле HTML.")
+    const int maxDataRows = MaxRows - (grid->appearance().showHeaders ? 1 : 0);
+    if (dataRows > maxDataRows)
+        throw Exception(QStringLiteral("Выборка содержит %1 строк, а в файл MS-Excel можно записать не более %2 "
+                                       "(%3 строк листа). Сохраните выборку в книге Excel (*.xlsx), в текстовом "
+                                       "файле с разделителями или в файле HTML.")
                             .arg(dataRows)
-                            .arg(MaxDataRows));
+                            .arg(maxDataRows)
+                            .arg(MaxRows));
     const int cols = grid->groupCount() + int(grid->visibleColumns().size());
     // A column's font index (10 + column) is one byte in the format records.
     if (cols > MaxColumns || int(grid->visibleColumns().size()) > 255 - 10)
         throw Exception(QStringLiteral("Выборка содержит слишком много колонок для файла MS-Excel. "
-                                       "Сохраните выборку в текстовом файле с разделителями или в файле HTML."));
+                                       "Сохраните выборку в книге Excel (*.xlsx), в текстовом файле с "
+                                       "разделителями или в файле HTML."));
 }
 
 void TGridExportExcel::begin() {

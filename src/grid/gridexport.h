@@ -103,8 +103,9 @@ protected:
 };
 
 // Delimited text: the captions, an empty line, then one line per row. A tab,
-// CR or LF inside a caption, group text or value is written as a blank, so
-// that the lines and columns of the file stay as laid out.
+// CR, LF or other control character inside a caption, group text or value is
+// written as a blank, so that the lines and columns of the file stay as laid
+// out (and the texts are those of the Excel workbook, which cannot hold them).
 class TGridExportText : public TGridExport {
 public:
     TGridExportText(const TGridRows& grid, QString fileName);
@@ -117,7 +118,7 @@ public:
     void writeRow(int row) override;
     void exportToStream(TExportStream& stream) override;
 
-    // Writes a text with every tab, CR and LF as a blank.
+    // Writes a text with every control character (below 0x20) as a blank.
     static void writeFlat(TExportStream& out, QByteArrayView text);
 
 private:
@@ -149,8 +150,9 @@ class TGridExportExcel : public TGridExport {
 public:
     TGridExportExcel(const TGridRows& grid, QString fileName);
 
-    // Rows and columns the format can address.
-    static constexpr int MaxDataRows = 65535;
+    // Rows (the header row included) that readers of this format take: the
+    // row limit of the format's generation. Larger selections go to XLSX.
+    static constexpr int MaxRows = 16384;
     static constexpr int MaxColumns = 256;
     // Labels longer than this are cut.
     static constexpr int MaxLabel = 255;

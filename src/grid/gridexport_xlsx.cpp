@@ -102,9 +102,9 @@ struct TGridExportXlsx::Book {
         for (const char c : text) {
             const auto b = static_cast<unsigned char>(c);
             if (b < 0x80) {
-                // Control characters other than tab, LF and CR cannot stand
-                // in the sheet's XML.
-                utf8.push_back(b < 0x20 && b != '\t' && b != '\n' && b != '\r' ? ' ' : c);
+                // Most control characters cannot stand in the sheet's XML;
+                // all of them are blanks, as in the delimited text.
+                utf8.push_back(b < 0x20 ? ' ' : c);
             } else {
                 utf8.append(t.bytes[b].data(), t.length[b]);
             }
