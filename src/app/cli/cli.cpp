@@ -7,6 +7,7 @@
 #include "grid/gridrows.h"
 #include "report/model/templateinfo.h"
 #include "selection/configaccess/configapi.h"
+#include "selection/configaccess/localconfig.h"
 #include "selection/selectionengine.h"
 
 #include <QFileInfo>
@@ -84,15 +85,13 @@ public:
     void addRecentFile(const QString&) override {}
     void detachGrid() override {
         m_rows.detach();
-        attached = false;
+        attached = nullptr;
     }
-    void attachGrid(TMemTable& table) override {
-        m_rows.rebuildColumns(table);
-        attached = true;
-    }
+    // The grid is loaded once the selection is complete (see runCli).
+    void attachGrid(TMemTable& table) override { attached = &table; }
     void setStatusText(const QString& text) override { status = text; }
 
-    bool attached = false;
+    TMemTable* attached = nullptr; // the selection, once made
     QString status;
     QString badMask;
 
@@ -281,6 +280,10 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err) {
                 err << QStringLiteral("Выборка не сделана") << Qt::endl;
             return 1;
         }
+        // One selection per run: the parsed configuration is not needed any
+        // more, and its memory serves the grid.
+        configaccess::releaseTrees();
+        rows.rebuildColumns(*host.attached);
 
         std::vector<TGroupColumn> grouping;
         for (const QString& g : options.groups)

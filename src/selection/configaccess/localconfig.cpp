@@ -291,6 +291,16 @@ public:
         return true;
     }
 
+    // Every handle handed out becomes invalid.
+    void releaseTrees() {
+        std::lock_guard lock(m_mutex);
+        m_trees.clear();
+        m_keys.clear();
+#if defined(__GLIBC__)
+        ::malloc_trim(0);
+#endif
+    }
+
     std::size_t treeCount() {
         std::lock_guard lock(m_mutex);
         return m_trees.size();
@@ -425,6 +435,8 @@ QString configRoot() {
 }
 
 std::size_t heldTreeCount() { return library().treeCount(); }
+
+void releaseTrees() { library().releaseTrees(); }
 
 } // namespace configaccess
 
