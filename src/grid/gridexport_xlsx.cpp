@@ -50,19 +50,32 @@ const TUtf8Table& utf8Table() {
 // as the spreadsheet writer's (1/256 character = pixels × 36).
 double widthInChars(int pixels) { return std::max(1.0, pixels * 36.0 / 256.0); }
 
-lxw_format* cellFormat(lxw_workbook* book, const TGridFont& font, bool bold) {
+// Look of a cell format.
+struct TCellLook {
+    TGridFont font;
+    bool bold = false;
+    TGridAlignment alignment = TGridAlignment::Left;
+    bool aligned = false; // alignment given
+    bool operator==(const TCellLook&) const = default;
+};
+
+lxw_format* newFormat(lxw_workbook* book, const TCellLook& look) {
     lxw_format* f = workbook_add_format(book);
-    const QByteArray name = font.name.toUtf8();
+    const QByteArray name = look.font.name.toUtf8();
     format_set_font_name(f, name.constData());
-    format_set_font_size(f, std::clamp(font.size, 1, 409));
-    if (bold || font.bold)
+    format_set_font_size(f, std::clamp(look.font.size, 1, 409));
+    if (look.bold || look.font.bold)
         format_set_bold(f);
-    if (font.italic)
+    if (look.font.italic)
         format_set_italic(f);
-    if (font.underline)
+    if (look.font.underline)
         format_set_underline(f, LXW_UNDERLINE_SINGLE);
-    if (font.strikeOut)
+    if (look.font.strikeOut)
         format_set_font_strikeout(f);
+    if (look.aligned)
+        format_set_align(f, look.alignment == TGridAlignment::Right    ? LXW_ALIGN_RIGHT
+                            : look.alignment == TGridAlignment::Center ? LXW_ALIGN_CENTER
+                                                                       : LXW_ALIGN_LEFT);
     return f;
 }
 
@@ -74,6 +87,10 @@ struct TGridExportXlsx::Book {
     lxw_format* headerFormat = nullptr;
     lxw_format* groupFormat = nullptr;
     std::vector<lxw_format*> columnFormats;
+    // One format per look: the library looks a format up by its contents at
+    // every cell until the format is known as its own, which a second format
+    // of the same look never becomes.
+    std::vector<std::pair<TCellLook, lxw_format*>> formats;
     std::string utf8; // a text being written
     lxw_error error = LXW_NO_ERROR;
 
@@ -88,6 +105,14 @@ struct TGridExportXlsx::Book {
         lxw_workbook* w = workbook;
         workbook = nullptr;
         return workbook_close(w);
+    }
+
+    lxw_format* format(const TCellLook& look) {
+        for (const auto& [l, f] : formats)
+            if (l == look)
+                return f;
+        formats.emplace_back(look, newFormat(workbook, look));
+        return formats.back().second;
     }
 
     void check(lxw_error e) {
@@ -161,16 +186,12 @@ void TGridExportXlsx::execute() {
 void TGridExportXlsx::begin() {
     Book& b = *m_book;
     const TGridAppearance& a = grid->appearance();
-    b.headerFormat = cellFormat(b.workbook, a.headerFont, false);
-    b.groupFormat = cellFormat(b.workbook, a.font, true);
+    b.headerFormat = b.format(TCellLook{a.headerFont});
+    b.groupFormat = b.format(TCellLook{a.font, true});
     b.columnFormats.clear();
     for (int c : columns) {
         const TGridColumn& col = grid->column(c);
-        lxw_format* f = cellFormat(b.workbook, col.font, false);
-        format_set_align(f, col.alignment == TGridAlignment::Right    ? LXW_ALIGN_RIGHT
-                            : col.alignment == TGridAlignment::Center ? LXW_ALIGN_CENTER
-                                                                      : LXW_ALIGN_LEFT);
-        b.columnFormats.push_back(f);
+        b.columnFormats.push_back(b.format(TCellLook{col.font, false, col.alignment, true}));
     }
     // Group rows stand above their members.
     worksheet_outline_settings(b.sheet, LXW_TRUE, LXW_FALSE, LXW_TRUE, LXW_FALSE);
