@@ -7,10 +7,12 @@
 #include "common/textfile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <xlsxwriter.h>
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <string>
 
 namespace {
@@ -167,6 +169,11 @@ void TGridExportXlsx::execute() {
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
     options.use_zip64 = LXW_TRUE;
+    // The library keeps the rows in temporary files until it packs them, and
+    // does not notice when writing those fails: they go beside the target, so
+    // that a disk that fills up fails the packing too, which it does notice.
+    QByteArray tmpdir = QFile::encodeName(QFileInfo(file.temporaryPath()).absolutePath());
+    options.tmpdir = tmpdir.data();
     const QByteArray path = QFile::encodeName(file.temporaryPath());
     m_book->workbook = workbook_new_opt(path.constData(), &options);
     if (!m_book->workbook)
@@ -174,12 +181,19 @@ void TGridExportXlsx::execute() {
     m_book->sheet = workbook_add_worksheet(m_book->workbook, text(msg::SheetName).toUtf8().constData());
     if (grid->attached())
         writeAll();
+    errno = 0;
     if (m_book->error == LXW_NO_ERROR)
         m_book->error = m_book->close();
+    const int systemError = errno;
     const lxw_error error = m_book->error;
     m_book.reset();
-    if (error != LXW_NO_ERROR)
-        throw Exception(text(msg::Failed).arg(fileName, QString::fromUtf8(lxw_strerror(error))));
+    if (error != LXW_NO_ERROR) {
+        QString reason = QString::fromUtf8(lxw_strerror(error));
+        // The system's reason, when the library's failure came from it.
+        if (systemError != 0)
+            reason += QStringLiteral(" (") + qt_error_string(systemError) + u')';
+        throw Exception(text(msg::Failed).arg(fileName, reason));
+    }
     file.commit();
 }
 

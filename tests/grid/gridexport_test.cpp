@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 
 #ifndef Q_OS_WIN
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #endif
 
@@ -427,6 +429,42 @@ TEST_F(GridExportTest, AFailedSaveKeepsTheExistingFile) {
     EXPECT_TRUE(QFileInfo(path("sub")).isDir());
     EXPECT_TRUE(QFileInfo(path("null")).isSymLink());
 }
+
+#ifndef Q_OS_WIN
+TEST_F(GridExportTest, AFullDiskIsReportedWithTheSystemsReason) {
+    // A file size limit makes the system refuse writes as a full disk does.
+    defineTable(table, {"Name:s:40"});
+    for (int i = 0; i < 3000; ++i)
+        addRow(table, {QStringLiteral("значение %1").arg(i)});
+    attach();
+    textfile::writeAtomically(path("full.tab"), "old");
+    struct rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved;
+    small.rlim_cur = 8192;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    // (The workbook library does not notice failed writes of its own
+    // temporary files, which a size limit hits before its output; on a full
+    // disk its output fails as well, and the message names the system's
+    // reason.)
+    QStringList messages;
+    for (int type = 0; type < 3; ++type)
+        messages << errorOf([&] {
+            switch (type) {
+            case 0: ExportGridToText(grid, path("full.tab"), true, QStringLiteral("\t"), QString(), QString()); break;
+            case 1: ExportGridToExcel(grid, path("full.tab"), true); break;
+            default: ExportGridToHTML(grid, path("full.tab"), true); break;
+            }
+        });
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    for (int type = 0; type < 3; ++type)
+        EXPECT_EQ(messages[type], "Ошибка записи файла " + path("full.tab") + ": " + qt_error_string(EFBIG)) << type;
+    EXPECT_EQ(readFile(path("full.tab")), QByteArray("old"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"full.tab"});
+}
+#endif
 
 TEST_F(GridExportTest, DetachedGridGivesAnEmptyFile) {
     textfile::writeAtomically(path("d.tab"), "old");

@@ -9,6 +9,10 @@
 #include <QTextStream>
 #include <gtest/gtest.h>
 
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
+
 namespace {
 
 const QString Settings = QStringLiteral(OSTRAND_EXAMPLES_DIR "/settings/points.cfg");
@@ -126,6 +130,20 @@ TEST_F(Cli, FailuresOfTheWorkExitWithOne) {
     EXPECT_TRUE(r.err.contains(QStringLiteral("не обычный файл"))) << r.err.toStdString();
     EXPECT_TRUE(QFileInfo(path("folder.tab")).isDir());
 }
+
+#ifndef Q_OS_WIN
+TEST_F(Cli, TemplateThatIsNoRegularFileIsRefusedAtOnce) {
+    // A FIFO would block the read and a device never end.
+    const QString fifo = path("fifo.frf");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link("/dev/zero", path("zero.frf")));
+    for (const QString& t : {fifo, path("zero.frf")}) {
+        EXPECT_EQ(cli({"--template-info", t}).status, 1) << t.toStdString();
+        EXPECT_EQ(cli({"--template-resave", t, path("out.frf")}).status, 1);
+    }
+    EXPECT_FALSE(QFile::exists(path("out.frf")));
+}
+#endif
 
 TEST_F(Cli, WithoutLogOnTheDemoServerRefusesAccess) {
     const QString out = path("out.tab");
