@@ -535,7 +535,9 @@ TEST_F(GridExportTest, SpreadsheetOpensInLibreOffice) {
     ExportGridToExcel(grid, path("lo.xls"), true);
     QProcess proc;
     proc.setWorkingDirectory(dir.path());
-    proc.start(soffice, {QStringLiteral("--headless"), QStringLiteral("--convert-to"), QStringLiteral("csv"),
+    // A profile of its own, so that runs in parallel do not meet in one.
+    proc.start(soffice, {QStringLiteral("-env:UserInstallation=file://") + dir.filePath("lo-profile"),
+                         QStringLiteral("--headless"), QStringLiteral("--convert-to"), QStringLiteral("csv"),
                          QStringLiteral("--outdir"), dir.path(), path("lo.xls")});
     ASSERT_TRUE(proc.waitForFinished(120000));
     const QByteArray csv = readFile(path("lo.csv"));
@@ -567,7 +569,8 @@ TEST_F(GridExportTest, SpreadsheetAtItsRowLimitReadsInXlrdAndLibreOffice) {
     if (soffice.isEmpty())
         GTEST_SKIP() << "soffice is not installed";
     QProcess lo;
-    lo.start(soffice, {QStringLiteral("--headless"), QStringLiteral("--convert-to"),
+    lo.start(soffice, {QStringLiteral("-env:UserInstallation=file://") + dir.filePath("lo-profile"),
+                       QStringLiteral("--headless"), QStringLiteral("--convert-to"),
                        QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76"), QStringLiteral("--outdir"),
                        dir.path(), path("limit.xls")});
     ASSERT_TRUE(lo.waitForFinished(180000));
