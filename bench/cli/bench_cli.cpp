@@ -8,8 +8,10 @@
 // <temp>/ostrand-bench-cli and reused by later runs. Every iteration is a new
 // process, so the library parses the trees anew each time.
 //
-// Counters: leaves/s (leaves per second of wall time), peak_MB (the largest
-// peak resident memory of one run), out_MB (size of the written file).
+// Counters: leaves/s (leaves per second of wall time), cpu_ms (user and system
+// time of one run, the average: on a shared machine the wall time also holds
+// the time the run waited for a core), peak_MB (the largest peak resident
+// memory of one run), out_MB (size of the written file).
 
 #include <benchmark/benchmark.h>
 
@@ -92,9 +94,9 @@ const Dataset& dataset(int leaves) {
     return cache.emplace(leaves, d).first->second;
 }
 
-// Runs the program and waits for it; false when it failed. Adds the run's
-// peak resident memory (MB).
-bool runCli(const std::vector<std::string>& args, const std::string& root, double& peakMB) {
+// Runs the program and waits for it; false when it failed. Takes the largest
+// peak resident memory (MB) and adds the CPU time (ms) of the run.
+bool runCli(const std::vector<std::string>& args, const std::string& root, double& peakMB, double& cpuMs) {
     std::vector<char*> argv;
     for (const std::string& a : args)
         argv.push_back(const_cast<char*>(a.c_str()));
@@ -122,6 +124,8 @@ bool runCli(const std::vector<std::string>& args, const std::string& root, doubl
     if (wait4(pid, &status, 0, &usage) != pid)
         return false;
     peakMB = std::max(peakMB, double(usage.ru_maxrss) / 1024.0);
+    cpuMs += (double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e6 + double(usage.ru_utime.tv_usec) +
+              double(usage.ru_stime.tv_usec)) / 1e3;
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
@@ -131,15 +135,21 @@ void BM_CliExport(benchmark::State& state) {
     const char* type = state.range(1) == 0 ? "tab" : "xlsx";
     const Dataset& d = dataset(leaves);
     const QString out = d.out + QStringLiteral("/selection.") + QLatin1String(type);
-    const std::vector<std::string> args = {OSTRAND_CLI,
+    // OSTRAND_BENCH_CLI names another build of the program (before and after
+    // figures of a change).
+    const QByteArray program = qEnvironmentVariableIsSet("OSTRAND_BENCH_CLI") ? qgetenv("OSTRAND_BENCH_CLI")
+                                                                               : QByteArray(OSTRAND_CLI);
+    const std::vector<std::string> args = {program.toStdString(),
                                            "--server", "BENCH-NT", "--tm", "TM1",
                                            "--settings", QFile::encodeName(d.mainCfg).toStdString(),
                                            "--save", QFile::encodeName(out).toStdString()};
     const std::string root = QFile::encodeName(d.root).toStdString();
     double peakMB = 0;
+    double cpuMs = 0;
     for (auto _ : state)
-        if (!runCli(args, root, peakMB))
+        if (!runCli(args, root, peakMB, cpuMs))
             state.SkipWithError("ostrand-cli failed");
+    state.counters["cpu_ms"] = cpuMs / double(std::max<benchmark::IterationCount>(state.iterations(), 1));
     state.counters["leaves/s"] =
         benchmark::Counter(double(leaves) * double(state.iterations()), benchmark::Counter::kIsRate);
     state.counters["peak_MB"] = peakMB;
