@@ -63,7 +63,7 @@ private:
     QByteArray m_memory;
 };
 
-// Base of the three grid writers. execute() writes the grid's rows into the file
+// Base of the grid writers. execute() writes the grid's rows into the file
 // through a temporary file beside it that replaces the target only when all was
 // written, so a failed save never destroys an existing file.
 class TGridExport {

@@ -79,8 +79,11 @@ struct TGroupColumn {
 
 // The rows of the selection grid without any widget: every record of the
 // attached table loaded into the grid's own storage, sorted and grouped, with
-// group rows above the records of each group. Views and the three writers read
-// the rows from here.
+// group rows above the records of each group. Views and the writers read
+// the rows from here. Numbers and their display texts are copied at the load;
+// the texts of string columns are read from the table's storage slots, which
+// keep them while the table stays open (a table closed behind the grid shows
+// empty texts until the grid is detached or loaded again).
 //
 // Rows are numbered in display order: every top-level row, each followed depth
 // first by all its child rows (collapsed groups included). A group row sits at
