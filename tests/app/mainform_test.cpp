@@ -157,7 +157,8 @@ TEST_F(MainFormTest, SaveTypeIndexDecidesTheFormat) {
 }
 
 TEST_F(MainFormTest, SavingIsEnabledOnlyWhileTheGridShowsASelection) {
-    TApplicationShell shell;
+    TfrEngine reportEngine;
+    TApplicationShell shell(reportEngine);
     QAction* save = shell.mainWindow().actSaveSelectionAs;
     EXPECT_FALSE(save->isEnabled());
     TMemTable table(QStringLiteral("DS"));
