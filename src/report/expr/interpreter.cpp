@@ -638,7 +638,11 @@ void TfrInterpretator::runCode(const QStringList& code) {
             const qsizetype space = line.indexOf(u' ');
             if (space <= 0)
                 throw Exception(QStringLiteral("Неверная строка кода сценария: %1").arg(i));
-            setValue(line.left(space), m_parser.evaluatePostfix(line.mid(space + 1)));
+            const QString name = line.left(space);
+            const TVariant value = m_parser.evaluatePostfix(line.mid(space + 1));
+            if (value.isString() && value.toString().size() > maxValueLength)
+                throw Exception(QStringLiteral("Сценарий: значение для %1 длиннее %2 символов").arg(name).arg(maxValueLength));
+            setValue(name, value);
             ++i;
         }
         }

@@ -61,6 +61,9 @@ public:
     static constexpr int maxCodeLines = 65535;
     // Blocks, statements and brackets inside each other.
     static constexpr int maxNesting = 100;
+    // Longest text a script may assign: a loop doubling a text stops here
+    // instead of exhausting memory.
+    static constexpr qsizetype maxValueLength = 1 << 20;
     // Steps between two questions to cancelRequested.
     static constexpr int cancelCheckInterval = 4096;
 

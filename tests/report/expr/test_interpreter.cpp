@@ -341,6 +341,12 @@ TEST_F(ScriptTest, CancelFlagStopsAnEndlessLoop) {
                 3 * TfrInterpretator::cancelCheckInterval / 2, 2);
 }
 
+TEST_F(ScriptTest, AssignedTextsAreBounded) {
+    EXPECT_EQ(run(QStringLiteral("begin s := 'x'; while 1 = 1 do s := s + s end")),
+              "Сценарий: значение для s длиннее 1048576 символов");
+    EXPECT_EQ(global(QStringLiteral("s")).size(), TfrInterpretator::maxValueLength);
+}
+
 TEST_F(ScriptTest, MalformedCodeLinesAreErrors) {
     // Code lines normally come from the compiler; damaged ones end in an error.
     for (const QString& line : {QString(QChar(frcode::Jump)), QChar(frcode::Jump) + frcode::addressText(9),
