@@ -23,48 +23,61 @@ QString formatFloat(double value) {
     if (value == 0)
         return QStringLiteral("0");
 
-    // 15 significant digits: d.dddddddddddddde±xx
+    // 15 significant digits: d.dddddddddddddde±xx, taken apart in fixed
+    // buffers (this runs for every number an expression prints).
     char buf[40];
     const char* end = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14).ptr;
-    std::string s(static_cast<const char*>(buf), end);
-    const bool negative = s[0] == '-';
+    const char* p = buf;
+    const bool negative = *p == '-';
     if (negative)
-        s.erase(0, 1);
-    const auto ePos = s.find('e');
-    int exponent = std::stoi(s.substr(ePos + 1));
-    std::string digits = s.substr(0, 1) + s.substr(2, ePos - 2);
-    while (digits.size() > 1 && digits.back() == '0')
-        digits.pop_back();
+        ++p;
+    const char* e = p;
+    while (e < end && *e != 'e')
+        ++e;
+    int exponent = 0;
+    std::from_chars(e + 1 + (e[1] == '+' ? 1 : 0), end, exponent);
+    char digits[20];
+    int n = 0;
+    digits[n++] = p[0];
+    for (const char* q = p + 2; q < e && n < 19; ++q)
+        digits[n++] = *q;
+    while (n > 1 && digits[n - 1] == '0')
+        --n;
 
-    std::string out;
+    char out[64];
+    int k = 0;
+    auto put = [&](char c) { out[k++] = c; };
     if (negative)
-        out += '-';
+        put('-');
     if (exponent < 15 && exponent >= -4) {
         if (exponent >= 0) {
-            const std::size_t intLen = static_cast<std::size_t>(exponent) + 1;
-            if (digits.size() <= intLen) {
-                out += digits;
-                out.append(intLen - digits.size(), '0');
-            } else {
-                out += digits.substr(0, intLen);
-                out += '.';
-                out += digits.substr(intLen);
+            const int intLen = exponent + 1;
+            for (int i = 0; i < intLen; ++i)
+                put(i < n ? digits[i] : '0');
+            if (n > intLen) {
+                put('.');
+                for (int i = intLen; i < n; ++i)
+                    put(digits[i]);
             }
         } else {
-            out += "0.";
-            out.append(static_cast<std::size_t>(-exponent - 1), '0');
-            out += digits;
+            put('0');
+            put('.');
+            for (int i = 0; i < -exponent - 1; ++i)
+                put('0');
+            for (int i = 0; i < n; ++i)
+                put(digits[i]);
         }
     } else {
-        out += digits.substr(0, 1);
-        if (digits.size() > 1) {
-            out += '.';
-            out += digits.substr(1);
+        put(digits[0]);
+        if (n > 1) {
+            put('.');
+            for (int i = 1; i < n; ++i)
+                put(digits[i]);
         }
-        out += 'E';
-        out += std::to_string(exponent);
+        put('E');
+        k = int(std::to_chars(out + k, out + sizeof out, exponent).ptr - out);
     }
-    return QString::fromLatin1(out.data(), static_cast<qsizetype>(out.size()));
+    return QString::fromLatin1(out, k);
 }
 
 std::optional<double> parseFloat(QStringView text) {

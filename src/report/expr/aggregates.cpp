@@ -142,21 +142,28 @@ void call(TfrExprContext& context, Kind kind, const TfrCallArgs& args, TVariant&
         return;
     TfrExprBand* data = current->aggregateBand;
     TfrExprBand* slotList = data;
+    // The key is made in one piece: this runs for every aggregate printed.
+    const QString column = current->type == btCrossData ? QString::number(state->columnNo) : QString();
+    const QString& footer = current->type == btCrossData ? data->name : current->name;
     QString key;
+    key.reserve(column.size() + footer.size() + expression.size() + flag.size() + 6);
     if (current->type == btCrossData) {
-        key = QString::number(state->columnNo);
+        key += column;
         key += QChar(kFieldEnd);
-        key += data->name;
         slotList = data->aggregateBand;
         if (!slotList) {
             result = TVariant::null();
             return;
         }
-    } else {
-        key = current->name;
     }
+    key += footer;
     key += QChar(kFieldEnd);
-    key += tail(kind, expression, flag);
+    key += QChar(kind);
+    key += QChar(kFieldEnd);
+    key += expression;
+    key += QChar(kFieldEnd);
+    key += flag;
+    key += QChar(kFieldEnd);
     const int index = slotList->aggregates.indexOf(key);
     if (index < 0) {
         result = TVariant::null();

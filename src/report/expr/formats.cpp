@@ -89,17 +89,6 @@ void fixedParts(const TDigits& d, int decimals, std::string& integer, std::strin
     }
 }
 
-QString grouped(const std::string& integer, char16_t thousandSeparator) {
-    QString out;
-    const int n = int(integer.size());
-    for (int i = 0; i < n; ++i) {
-        out += QChar(integer[std::size_t(i)]);
-        if ((n - 1 - i) % 3 == 0 && i != n - 1)
-            out += QChar(thousandSeparator);
-    }
-    return out;
-}
-
 // ---------------------------------------------------------------------------
 // Number patterns
 
@@ -356,17 +345,24 @@ QString formatFixed(double value, int decimals, bool grouping, char16_t decimalS
     fixedParts(d, decimals, integer, fraction);
     if (integer.empty())
         integer = "0";
-    QString out;
+    // Written into one buffer: this runs for every number a memo prints.
+    QString out(qsizetype(1 + integer.size() * 4 / 3 + 1 + fraction.size()), Qt::Uninitialized);
+    char16_t* p = reinterpret_cast<char16_t*>(out.data());
+    char16_t* const begin = p;
     if (d.negative && !d.digits.empty())
-        out += u'-';
-    if (grouping)
-        out += grouped(integer, thousandSeparator);
-    else
-        out += QString::fromLatin1(integer.data(), qsizetype(integer.size()));
-    if (decimals > 0) {
-        out += QChar(decimalSeparator);
-        out += QString::fromLatin1(fraction.data(), qsizetype(fraction.size()));
+        *p++ = u'-';
+    const int n = int(integer.size());
+    for (int i = 0; i < n; ++i) {
+        *p++ = char16_t(integer[std::size_t(i)]);
+        if (grouping && (n - 1 - i) % 3 == 0 && i != n - 1)
+            *p++ = thousandSeparator;
     }
+    if (decimals > 0) {
+        *p++ = decimalSeparator;
+        for (char c : fraction)
+            *p++ = char16_t(c);
+    }
+    out.truncate(qsizetype(p - begin));
     return out;
 }
 

@@ -148,7 +148,7 @@ QString expandText(TfrExprContext& context, const QString& line, const TfrView* 
     if (parts.pieces.empty())
         return line;
     QString out;
-    out.reserve(line.size() + 16);
+    out.reserve(line.size() + 32 * qsizetype(parts.pieces.size()));
     for (const TfrExprContext::MemoLine::Piece& piece : parts.pieces) {
         out += piece.literal;
         if (!piece.format)
