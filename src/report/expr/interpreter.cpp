@@ -488,7 +488,8 @@ private:
             qsizetype e = q;
             while (e < m_text.size() && isNameChar(m_text[e]))
                 ++e;
-            if (isReserved(QStringView(m_text).mid(q, e - q)))
+            // A keyword cannot be an operand; IF( is the parser's own function.
+            if (isReserved(QStringView(m_text).mid(q, e - q)) && (e >= m_text.size() || m_text[e] != u'('))
                 fail(m_pos, msg::needExpression);
             m_pos = e;
             if (e < m_text.size() && m_text[e] == u'(') {

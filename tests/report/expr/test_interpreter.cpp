@@ -81,6 +81,7 @@ const StatementCase statementCases[] = {
     {"INC assigns through the interpreter", u"begin i := 5; inc(i); inc(i) end", u"i=7"},
     {"operators", u"begin if (5 mod 2 = 1) and (1 <> 2) or (1 > 2) then a := 1; if not (1 = 2) then b := 1 end",
      u"a=1 b=1"},
+    {"the parser's IF function", u"a := IF(2 > 1, 'да', 'нет')", u"a=да"},
     {"multi-line expression", u"begin a := 1 +\n 2 end", u"a=3"},
     {"tabs are blanks", u"begin\ta :=\t2\tend", u"a=2"},
     {"empty script", u"  ", u""},
