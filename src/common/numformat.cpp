@@ -2,7 +2,9 @@
 
 #include <QLocale>
 
+#include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
@@ -15,69 +17,73 @@ void usePointAsDecimalSeparator() {
     std::setlocale(LC_NUMERIC, "C");
 }
 
-QString formatFloat(double value) {
+int formatFloat(double value, char* out) {
+    auto put = [out](const char* text) {
+        const int n = int(std::strlen(text));
+        std::memcpy(out, text, std::size_t(n));
+        return n;
+    };
     if (std::isnan(value))
-        return QStringLiteral("NAN");
+        return put("NAN");
     if (std::isinf(value))
-        return value < 0 ? QStringLiteral("-INF") : QStringLiteral("INF");
+        return put(value < 0 ? "-INF" : "INF");
     if (value == 0)
-        return QStringLiteral("0");
+        return put("0");
 
-    // 15 significant digits: d.dddddddddddddde±xx, taken apart in fixed
-    // buffers (this runs for every number an expression prints).
+    // 15 significant digits, correctly rounded: d.dddddddddddddde±xx
     char buf[40];
-    const char* end = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14).ptr;
+    const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
     const char* p = buf;
     const bool negative = *p == '-';
     if (negative)
         ++p;
-    const char* e = p;
-    while (e < end && *e != 'e')
-        ++e;
+    const char* end = res.ptr;
+    const char* e = std::find(p, end, 'e');
     int exponent = 0;
     std::from_chars(e + 1 + (e[1] == '+' ? 1 : 0), end, exponent);
-    char digits[20];
-    int n = 0;
-    digits[n++] = p[0];
-    for (const char* q = p + 2; q < e && n < 19; ++q)
-        digits[n++] = *q;
-    while (n > 1 && digits[n - 1] == '0')
-        --n;
+    char digits[16];
+    int nd = 0;
+    digits[nd++] = p[0];
+    for (const char* d = p + 2; d < e; ++d)
+        digits[nd++] = *d;
+    while (nd > 1 && digits[nd - 1] == '0')
+        --nd;
 
-    char out[64];
-    int k = 0;
-    auto put = [&](char c) { out[k++] = c; };
+    char* o = out;
     if (negative)
-        put('-');
+        *o++ = '-';
     if (exponent < 15 && exponent >= -4) {
         if (exponent >= 0) {
             const int intLen = exponent + 1;
-            for (int i = 0; i < intLen; ++i)
-                put(i < n ? digits[i] : '0');
-            if (n > intLen) {
-                put('.');
-                for (int i = intLen; i < n; ++i)
-                    put(digits[i]);
+            if (nd <= intLen) {
+                o = std::copy(digits, digits + nd, o);
+                o = std::fill_n(o, intLen - nd, '0');
+            } else {
+                o = std::copy(digits, digits + intLen, o);
+                *o++ = '.';
+                o = std::copy(digits + intLen, digits + nd, o);
             }
         } else {
-            put('0');
-            put('.');
-            for (int i = 0; i < -exponent - 1; ++i)
-                put('0');
-            for (int i = 0; i < n; ++i)
-                put(digits[i]);
+            *o++ = '0';
+            *o++ = '.';
+            o = std::fill_n(o, -exponent - 1, '0');
+            o = std::copy(digits, digits + nd, o);
         }
     } else {
-        put(digits[0]);
-        if (n > 1) {
-            put('.');
-            for (int i = 1; i < n; ++i)
-                put(digits[i]);
+        *o++ = digits[0];
+        if (nd > 1) {
+            *o++ = '.';
+            o = std::copy(digits + 1, digits + nd, o);
         }
-        put('E');
-        k = int(std::to_chars(out + k, out + sizeof out, exponent).ptr - out);
+        *o++ = 'E';
+        o = std::to_chars(o, out + FloatChars, exponent).ptr;
     }
-    return QString::fromLatin1(out, k);
+    return int(o - out);
+}
+
+QString formatFloat(double value) {
+    char buf[FloatChars];
+    return QString::fromLatin1(buf, formatFloat(value, buf));
 }
 
 std::optional<double> parseFloat(QStringView text) {

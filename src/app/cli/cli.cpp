@@ -10,6 +10,7 @@
 #include "grid/gridrows.h"
 #include "report/model/engine.h"
 #include "selection/configaccess/configapi.h"
+#include "selection/configaccess/localconfig.h"
 #include "selection/selectionengine.h"
 
 #include <QFileInfo>
@@ -18,7 +19,7 @@
 
 namespace {
 
-enum class OutputType { Text, Spreadsheet, Html };
+enum class OutputType { Text, Spreadsheet, Html, Workbook };
 
 struct Options {
     QString server, tm, user, password, settings, save, type;
@@ -87,15 +88,13 @@ public:
     void addRecentFile(const QString&) override {}
     void detachGrid() override {
         m_rows.detach();
-        attached = false;
+        attached = nullptr;
     }
-    void attachGrid(TMemTable& table) override {
-        m_rows.rebuildColumns(table);
-        attached = true;
-    }
+    // The grid is loaded once the selection is complete (see runCli).
+    void attachGrid(TMemTable& table) override { attached = &table; }
     void setStatusText(const QString& text) override { status = text; }
 
-    bool attached = false;
+    TMemTable* attached = nullptr; // the selection, once made
     QString status;
     QString badMask;
 
@@ -144,12 +143,20 @@ Options parse(const QStringList& args) {
     }
     if (o.server.isEmpty())
         throw BadArguments(QStringLiteral("Не указан NT-сервер (--server)"));
+    if (o.tm.isEmpty())
+        throw BadArguments(QStringLiteral("Не указан ТМ-сервер (--tm)"));
     if (o.settings.isEmpty())
         throw BadArguments(QStringLiteral("Не указан файл настроек (--settings)"));
     if (o.save.isEmpty())
         throw BadArguments(QStringLiteral("Не указан файл для записи (--save)"));
     if (o.havePassword && !o.haveUser)
         throw BadArguments(QStringLiteral("--password без --user"));
+    // The library takes code page 1251: a character outside it would reach it
+    // as "?" and match another password.
+    for (const auto& [value, option] : {std::pair{&o.user, "--user"}, std::pair{&o.password, "--password"}})
+        if (!cp1251::isRepresentable(*value))
+            throw BadArguments(QStringLiteral("%1: символы вне кодовой страницы 1251 недопустимы")
+                                   .arg(QLatin1String(option)));
     return o;
 }
 
@@ -163,9 +170,11 @@ OutputType outputType(const Options& o) {
         return OutputType::Spreadsheet;
     if (type == u"htm" || type == u"html")
         return OutputType::Html;
+    if (type == u"xlsx")
+        return OutputType::Workbook;
     throw BadArguments(o.type.isEmpty()
-                           ? QStringLiteral("Тип файла «%1» не определён по расширению; укажите --type tab|xls|htm").arg(o.save)
-                           : QStringLiteral("Неизвестный тип файла «%1»; допустимы tab, xls, htm").arg(o.type));
+                           ? QStringLiteral("Тип файла «%1» не определён по расширению; укажите --type tab|xls|xlsx|htm").arg(o.save)
+                           : QStringLiteral("Неизвестный тип файла «%1»; допустимы tab, xls, xlsx, htm").arg(o.type));
 }
 
 // A grid column named by its field name or its caption (letter case ignored).
@@ -186,7 +195,7 @@ QString cliUsage() {
         "Использование:\n"
         "  ostrand-cli --server NT --tm TM [--user U --password P] --settings FILE.cfg\n"
         "              [--mask \"Колонка=маска\" ...] [--sort КОЛОНКА[:desc]] [--group КОЛОНКА ...]\n"
-        "              --save OUT [--type tab|xls|htm]\n"
+        "              --save OUT [--type tab|xls|xlsx|htm]\n"
         "\n"
         "Делает выборку из конфигурации ТМ-сервера по файлу настроек и записывает её в файл,\n"
         "как команда «Сохранить выборку как...» программы ostrand.\n"
@@ -202,7 +211,7 @@ QString cliUsage() {
         "  --group К          группировка по колонке; можно повторять (уровни по порядку)\n"
         "  --save OUT         файл для записи\n"
         "  --type T           tab - текст с разделителями-табуляциями, xls - таблица Excel (BIFF4),\n"
-        "                     htm - HTML; по умолчанию по расширению файла OUT\n"
+        "                     xlsx - книга Excel, htm - HTML; по умолчанию по расширению файла OUT\n"
         "  --help             эта справка\n"
         "\n"
         "Проверка шаблонов отчётов:\n"
@@ -291,6 +300,10 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err) {
                 err << QStringLiteral("Выборка не сделана") << Qt::endl;
             return 1;
         }
+        // One selection per run: the parsed configuration is not needed any
+        // more, and its memory serves the grid.
+        configaccess::releaseTrees();
+        rows.rebuildColumns(*host.attached);
 
         std::vector<TGroupColumn> grouping;
         for (const QString& g : options.groups)
@@ -312,6 +325,7 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         case OutputType::Text: ExportGridToText(rows, options.save, true, QStringLiteral("\t"), QString(), QString()); break;
         case OutputType::Spreadsheet: ExportGridToExcel(rows, options.save, true); break;
         case OutputType::Html: ExportGridToHTML(rows, options.save, true); break;
+        case OutputType::Workbook: ExportGridToXlsx(rows, options.save, true); break;
         }
         err << host.status << Qt::endl;
         return 0;
