@@ -1,5 +1,6 @@
 #include "app/cli/cli.h"
 #include "app/cli/exprcli.h"
+#include "app/cli/scriptcli.h"
 
 #include "app/cli/templateinfo.h"
 #include "common/cp1251.h"
@@ -228,6 +229,10 @@ QString cliUsage() {
         "  ostrand-cli --expand ТЕКСТ [--template FILE.frf] [--server NT --tm TM ... --settings FILE.cfg]\n"
         "      строка мемо с подставленными значениями [выражений], например --expand \"[PointName]: [HiLimit #N8.2]\";\n"
         "      с шаблоном доступны переменные его словаря, с выборкой - поля первой записи (frDS, DS)\n"
+        "  ostrand-cli --run-script ТЕКСТ|@ФАЙЛ [--template FILE.frf] [--max-steps N]\n"
+        "      выполняет сценарий отчёта (из текста или файла в кодировке 1251) и выводит глобальные\n"
+        "      переменные, которые он оставил (имя=значение); сценарий останавливается после N\n"
+        "      выполненных строк кода (по умолчанию 10000000)\n"
         "\n"
         "Сообщения выводятся в стандартный поток ошибок. Код завершения: 0 - выборка записана,\n"
         "1 - ошибка файла настроек, конфигурации или записи, 2 - неверные параметры.\n"
@@ -241,6 +246,8 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     }
     if (isExpressionCommand(arguments))
         return runExpressionCli(arguments, out, err);
+    if (isScriptCommand(arguments))
+        return runScriptCli(arguments, out, err);
     StreamInteraction interaction(err);
     TScopedInteraction installed(interaction);
     TfrEngine reportEngine(&interaction);

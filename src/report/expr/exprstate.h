@@ -33,6 +33,9 @@ struct TfrExprBand {
     // Breaks requested by NEWPAGE and NEWCOLUMN.
     std::int32_t pendingPageBreaks = 0;
     std::int32_t pendingColumnBreaks = 0;
+    // A script set CURY while breaks were pending: the builder applies the
+    // position again after them.
+    bool cursorYAfterBreaks = false;
 };
 
 // What expressions see of a build: page and record counters, the page's
@@ -66,4 +69,8 @@ struct TfrExprState {
     std::function<void(const QString& bandName)> showBand;
     // Width a memo needs for CALCWIDTH (text layout lives in the builder).
     std::function<std::int32_t(TfrView& object)> calcWidth;
+    // Scripts assigning MODALRESULT (while a dialog page is shown) and PROGRESS
+    // (the progress window's second label); unset hooks ignore them.
+    std::function<void(std::int32_t result)> setModalResult;
+    std::function<void(const QString& text)> showProgress;
 };
