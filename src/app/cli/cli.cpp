@@ -2,6 +2,7 @@
 #include "app/cli/exprcli.h"
 #include "app/cli/scriptcli.h"
 
+#include "app/cli/frpinfo.h"
 #include "app/cli/templateinfo.h"
 #include "common/cp1251.h"
 #include "common/exception.h"
@@ -222,6 +223,11 @@ QString cliUsage() {
         "  ostrand-cli --template-resave IN.frf OUT.frf\n"
         "      загружает шаблон и записывает его заново (в текущей версии формата); при ошибке\n"
         "      файл OUT не изменяется, код 1\n"
+        "  ostrand-cli --frp-info FILE.frp\n"
+        "      выводит страницы подготовленного отчёта (бумага, поля) и все объекты страниц\n"
+        "      (вид, имя, положение, размер, строки текста); код 1, если файл не загрузился\n"
+        "  ostrand-cli --frp-render FILE.frp --page N --png OUT.png [--dpi D]\n"
+        "      рисует страницу N подготовленного отчёта в файл PNG (D точек на дюйм, по умолчанию 96)\n"
         "\n"
         "Проверка выражений отчётов (результат в UTF-8 в стандартный вывод, ошибка - код 1):\n"
         "  ostrand-cli --eval ВЫРАЖЕНИЕ [--template FILE.frf] [--server NT --tm TM ... --settings FILE.cfg]\n"
@@ -272,6 +278,8 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         err << problems << Qt::endl;
         return 1;
     }
+    if (const int status = runPreparedReportTool(reportEngine, arguments, out, err); status >= 0)
+        return status;
     try {
         const Options options = parse(arguments);
         const OutputType type = outputType(options);

@@ -4,9 +4,12 @@
 #include "common/numformat.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTextStream>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
 
 #if defined(__linux__) && defined(__GLIBC__)
 #include <unistd.h>
@@ -22,7 +25,17 @@ int main(int argc, char* argv[]) {
     if (!std::getenv("GLIBC_TUNABLES") && setenv("GLIBC_TUNABLES", "glibc.malloc.hugetlb=1", 1) == 0)
         execv("/proc/self/exe", argv); // returns only when it failed: go on as we are
 #endif
-    QCoreApplication app(argc, argv);
+    // Prepared reports are drawn with fonts: those commands run a windowless
+    // graphical application.
+    std::unique_ptr<QCoreApplication> application;
+    if (argc > 1 && std::strncmp(argv[1], "--frp-", 6) == 0) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        application = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    QCoreApplication& app = *application;
     numfmt::usePointAsDecimalSeparator();
     QTextStream out(stdout);
     QTextStream err(stderr);

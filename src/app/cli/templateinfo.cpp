@@ -5,9 +5,7 @@
 
 #include <QFileInfo>
 
-namespace {
-
-QString kindName(const TfrView& v) {
+QString frKindName(const TfrView& v) {
     switch (v.objectType) {
     case gtMemo:
         return QStringLiteral("memo");
@@ -24,13 +22,11 @@ QString kindName(const TfrView& v) {
     }
 }
 
-QString oneLine(QString s) {
+QString frOneLine(QString s) {
     s.replace(u'\r', QStringLiteral("\\r"));
     s.replace(u'\n', QStringLiteral("\\n"));
     return s;
 }
-
-} // namespace
 
 QString frTemplateInfo(TfrEngine& engine, const QString& path, const TfrPasswordPrompt& password, bool* ok) {
     TfrReport report(engine);
@@ -49,7 +45,7 @@ QString frTemplateInfo(TfrEngine& engine, const QString& path, const TfrPassword
         const TfrPage& p = *report.pages().page(i);
         out << QStringLiteral("Page %1 \"%2\": %3, paper %4, %5 x %6, %7, objects %8")
                    .arg(i + 1)
-                   .arg(oneLine(p.name))
+                   .arg(frOneLine(p.name))
                    .arg(p.pageType == ptDialog ? QStringLiteral("dialog") : QStringLiteral("report"))
                    .arg(p.pSize)
                    .arg(p.pWidth)
@@ -58,7 +54,7 @@ QString frTemplateInfo(TfrEngine& engine, const QString& path, const TfrPassword
                    .arg(p.count());
         for (const auto& v : p.objects())
             out << QStringLiteral("  %1 %2 \"%3\" at %4,%5 size %6 x %7")
-                       .arg(kindName(*v), v->className(), oneLine(v->name()))
+                       .arg(frKindName(*v), v->className(), frOneLine(v->name()))
                        .arg(v->left)
                        .arg(v->top)
                        .arg(v->width)
@@ -67,10 +63,10 @@ QString frTemplateInfo(TfrEngine& engine, const QString& path, const TfrPassword
     const TfrVariables& vars = report.dictionary().variables;
     out << QStringLiteral("Variables: %1").arg(vars.count());
     for (const TfrVariables::Entry& e : vars.entries())
-        out << QStringLiteral("  \"%1\" = \"%2\"").arg(oneLine(e.name), oneLine(e.value.toString()));
+        out << QStringLiteral("  \"%1\" = \"%2\"").arg(frOneLine(e.name), frOneLine(e.value.toString()));
     out << QStringLiteral("Messages: %1").arg(messages.size());
     for (const QString& m : messages)
-        out << QStringLiteral("  ") + oneLine(m);
+        out << QStringLiteral("  ") + frOneLine(m);
     return out.join(u'\n') + u'\n';
 }
 

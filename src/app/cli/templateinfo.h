@@ -6,6 +6,12 @@
 
 // Tools over report template files (*.frf) for the command-line program.
 
+// The kind of an object as the tools print it: memo, picture, band,
+// subreport, line or addin.
+QString frKindName(const TfrView& view);
+// A text on one line: CR and LF written as \r and \n.
+QString frOneLine(QString text);
+
 // A readable description of a template: the format version read, the pages
 // with their paper and objects (kind, class, name, position and size), the
 // dictionary variables and the messages of the load. The first line is "OK"

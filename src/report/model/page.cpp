@@ -10,6 +10,12 @@
 namespace {
 TVariant intValue(std::int64_t v) { return TVariant(static_cast<std::int32_t>(v)); }
 
+// Margins and paper of damaged files may lie anywhere in 32 bits: edges are
+// computed wide and kept within range.
+std::int32_t clamped(std::int64_t v) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- TfrPage
@@ -64,21 +70,22 @@ std::int32_t TfrPage::printableTop() const {
 std::int32_t TfrPage::printableRight() const {
     if (!useMargins)
         return prnInfo.pgw;
-    return margins.right != 0 ? prnInfo.pgw - margins.right : prnInfo.ofx + prnInfo.pw;
+    return margins.right != 0 ? clamped(std::int64_t(prnInfo.pgw) - margins.right)
+                              : clamped(std::int64_t(prnInfo.ofx) + prnInfo.pw);
 }
 
 std::int32_t TfrPage::printableBottom(std::int32_t footerHeight) const {
-    std::int32_t b;
+    std::int64_t b;
     if (!useMargins)
         b = prnInfo.pgh;
     else
-        b = margins.bottom != 0 ? prnInfo.pgh - margins.bottom : prnInfo.ofy + prnInfo.ph;
-    return b - footerHeight;
+        b = margins.bottom != 0 ? std::int64_t(prnInfo.pgh) - margins.bottom : std::int64_t(prnInfo.ofy) + prnInfo.ph;
+    return clamped(b - footerHeight);
 }
 
 std::int32_t TfrPage::columnWidth() const {
-    const std::int32_t cols = columns > 1 ? columns : 1;
-    return (printableRight() - printableLeft() - (cols - 1) * columnGap) / cols;
+    const std::int64_t cols = columns > 1 ? columns : 1;
+    return clamped((std::int64_t(printableRight()) - printableLeft() - (cols - 1) * columnGap) / cols);
 }
 
 TfrView* TfrPage::add(std::unique_ptr<TfrView> view) {

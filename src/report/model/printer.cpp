@@ -201,7 +201,7 @@ bool TfrPrinter::isEqual(std::int32_t size, std::int32_t width, std::int32_t hei
     if (size != m_paper.size)
         return false;
     if (size == frPaperCustom)
-        return std::abs(width - m_paper.width) <= 1 && std::abs(height - m_paper.height) <= 1 &&
+        return std::abs(std::int64_t(width) - m_paper.width) <= 1 && std::abs(std::int64_t(height) - m_paper.height) <= 1 &&
                orientation == m_paper.orientation;
     return orientation == m_paper.orientation && (bin == m_paper.bin || bin == -1);
 }

@@ -1,0 +1,83 @@
+// Fuzz target for the prepared-report reader: every input is read as a
+// prepared-report file. A file that loads is saved, read and saved again, and
+// the two saved files must agree; then every page (up to 20) is rebuilt,
+// drawn, hit-tested, written back and rebuilt again, with the program's font
+// measurer.
+
+#include "common/exception.h"
+#include "common/interaction.h"
+#include "report/build/preparedpages.h"
+#include "report/model/engine.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QtGlobal>
+
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+void quietQtMessages(QtMsgType, const QMessageLogContext&, const QString&) {}
+
+// Nobody answers: every message box takes its first button.
+class SilentInteraction : public TUserInteraction {
+public:
+    Button messageBox(const QString&, const QString&, Icon, Buttons) override { return Ok; }
+    std::optional<QString> inputBox(const QString&, const QString&, const QString&) override { return std::nullopt; }
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    // Damaged pictures make the image readers warn; that is expected here.
+    qInstallMessageHandler(quietQtMessages);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QGuiApplication app(*argc, *argv); // fonts
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static SilentInteraction silent;
+    static TfrEngine engine(&silent);
+    // Qt drops unused font engines from a timer: let it run now and then.
+    static int runs = 0;
+    if (++runs % 500 == 0)
+        QCoreApplication::processEvents();
+    const QByteArrayView input(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+
+    TfrReport report(engine);
+    TfrEMFPages& pages = frPreparedPages(report);
+    const TfrLoadResult loaded = pages.loadFromStream(input);
+    if (!loaded.ok()) {
+        if (pages.count() != 0 || loaded.messages.isEmpty())
+            std::abort(); // a refused file leaves nothing and says why
+        return 0;
+    }
+    const QByteArray first = pages.saveToStream();
+    {
+        TfrReport again(engine);
+        TfrEMFPages reread(again);
+        if (!reread.loadFromStream(first).ok() || reread.saveToStream() != first)
+            std::abort(); // writer and reader disagree
+    }
+    QImage image(80, 112, QImage::Format_RGB32);
+    for (int i = 0; i < pages.count() && i < 20; ++i) {
+        try {
+            {
+                QPainter painter(&image);
+                pages.draw(i, painter, image.rect());
+            }
+            pages.objectAt(i, {5, 5}, false);
+            pages.objectAt(i, {300, 400}, true);
+            pages.savePage(i);
+            pages.releasePage(i);
+            pages.loadPage(i);
+        } catch (const Exception&) {
+            // damaged page streams end in errors
+        }
+        pages.releasePage(i);
+    }
+    return 0;
+}
