@@ -141,11 +141,17 @@ void BM_WriteHTML(benchmark::State& state) {
 }
 BENCHMARK(BM_WriteHTML)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
-void BM_WriteSpreadsheet65535(benchmark::State& state) {
-    writeFile(state, 65535, false, "ostrand_bench_grid.xls",
+void BM_WriteSpreadsheetAtItsLimit(benchmark::State& state) {
+    writeFile(state, TGridExportExcel::MaxRows - 1, false, "ostrand_bench_grid.xls",
               [](const TGridRows& g, const QString& p) { ExportGridToExcel(g, p, true); });
 }
-BENCHMARK(BM_WriteSpreadsheet65535)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+BENCHMARK(BM_WriteSpreadsheetAtItsLimit)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+
+void BM_WriteWorkbook(benchmark::State& state) {
+    writeFile(state, Rows, state.range(0), "ostrand_bench_grid.xlsx",
+              [](const TGridRows& g, const QString& p) { ExportGridToXlsx(g, p, true); });
+}
+BENCHMARK(BM_WriteWorkbook)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 } // namespace
 

@@ -120,6 +120,17 @@ void TLoginDlg::confirm() {
         ServerE->setFocus();
         return;
     }
+    // The library takes code page 1251: another character would reach it as
+    // "?" and match another password.
+    for (QLineEdit* edit : {UserE, PasswordE}) {
+        if (!cp1251::isRepresentable(edit->text())) {
+            TUserInteraction::current().showError(
+                QStringLiteral("Имя пользователя и пароль могут содержать только символы кодовой страницы 1251 "
+                               "(латинские и русские буквы, цифры, знаки препинания)."));
+            edit->setFocus();
+            return;
+        }
+    }
     if (!UserE->text().isEmpty()) {
         try {
             m_setUser(cp1251::encode(UserE->text()), cp1251::encode(PasswordE->text()));

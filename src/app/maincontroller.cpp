@@ -7,6 +7,7 @@
 #include "grid/view/selectiongrid.h"
 #include "report/memdata/mainreport.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -16,6 +17,8 @@ TMainController::TMainController(TfrmMain& main, TLoginDlg& login, TfrmFilter& f
     : m_main(main), m_login(login), m_filter(filter), m_engine(*this), m_grid(new TSelectionGrid),
       m_report(std::make_unique<TfrMainReport>(reportEngine, m_engine.DS(), m_engine.DS2())) {
     m_main.setGridWidget(m_grid);
+    // Nothing to save until a selection is shown.
+    m_main.actSaveSelectionAs->setEnabled(false);
 
     // The walk of a large tree reports its progress here; hidden otherwise.
     m_progress = new QProgressBar(&m_main);
@@ -41,6 +44,7 @@ void TMainController::writeSelection(const QString& fileName, int typeIndex) {
     case 1: ExportGridToText(rows, fileName, true, QStringLiteral("\t"), QString(), QString()); break;
     case 2: ExportGridToExcel(rows, fileName, true); break;
     case 3: ExportGridToHTML(rows, fileName, true); break;
+    case 4: ExportGridToXlsx(rows, fileName, true); break;
     default: break; // the window refuses other types before calling
     }
 }
@@ -64,9 +68,15 @@ void TMainController::setWindowTitle(const QString& title) { m_main.setWindowTit
 
 void TMainController::addRecentFile(const QString& path) { m_main.addRecentFile(path); }
 
-void TMainController::detachGrid() { m_grid->detach(); }
+void TMainController::detachGrid() {
+    m_grid->detach();
+    m_main.actSaveSelectionAs->setEnabled(false);
+}
 
-void TMainController::attachGrid(TMemTable& table) { m_grid->rebuildColumns(table); }
+void TMainController::attachGrid(TMemTable& table) {
+    m_grid->rebuildColumns(table);
+    m_main.actSaveSelectionAs->setEnabled(true);
+}
 
 void TMainController::setStatusText(const QString& text) { m_main.setStatusText(text); }
 

@@ -29,7 +29,8 @@ public:
     TfrMainReport& report() { return *m_report; }
 
     // "Сохранить выборку как...": writes every grid row as type 1 (tab-separated
-    // text), 2 (spreadsheet) or 3 (HTML).
+    // text), 2 (spreadsheet), 3 (HTML) or 4 (Excel workbook). Enabled only while
+    // the grid shows a selection.
     void writeSelection(const QString& fileName, int typeIndex);
 
     // TSelectionHost

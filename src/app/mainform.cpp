@@ -37,6 +37,7 @@ constexpr SaveType SaveTypes[] = {
     {u"Текстовый с разделителями (*.tab)", u"*.tab", u"tab"},
     {u"Таблица MS-Excel (*.xls)", u"*.xls", u"xls"},
     {u"Файл HTML (*.htm)", u"*.htm", u"htm"},
+    {u"Книга Excel (*.xlsx)", u"*.xlsx", u"xlsx"},
 };
 
 } // namespace
@@ -281,7 +282,7 @@ void TfrmMain::saveSelectionAs() {
         if (!choice)
             return;
         // The chosen type decides the format, whatever the typed extension.
-        if (choice->typeIndex < 1 || choice->typeIndex > 3) {
+        if (choice->typeIndex < 1 || choice->typeIndex > int(std::size(SaveTypes))) {
             TUserInteraction::current().messageBox(QStringLiteral("Не указан тип файла для записи"),
                                                    TUserInteraction::errorTitle(), TUserInteraction::ErrorIcon,
                                                    TUserInteraction::Ok);

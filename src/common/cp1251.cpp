@@ -62,6 +62,14 @@ QChar toChar(unsigned char byte) { return QChar(tables().toUnicode[byte]); }
 
 bool isRepresentable(QChar ch) { return tables().mapped(ch.unicode()); }
 
+bool isRepresentable(QStringView text) {
+    const auto& t = tables();
+    for (const QChar ch : text)
+        if (!t.mapped(ch.unicode()))
+            return false;
+    return true;
+}
+
 unsigned char toByte(QChar ch) {
     const auto& t = tables();
     const char16_t u = ch.unicode();

@@ -19,6 +19,8 @@ QChar toChar(unsigned char byte);
 unsigned char toByte(QChar ch);
 // Whether a character is one of the code page's 256 characters.
 bool isRepresentable(QChar ch);
+// Whether every character of a text is.
+bool isRepresentable(QStringView text);
 
 QString decode(QByteArrayView bytes);
 QByteArray encode(QStringView text);

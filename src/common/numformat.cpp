@@ -2,7 +2,9 @@
 
 #include <QLocale>
 
+#include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
@@ -15,56 +17,73 @@ void usePointAsDecimalSeparator() {
     std::setlocale(LC_NUMERIC, "C");
 }
 
-QString formatFloat(double value) {
+int formatFloat(double value, char* out) {
+    auto put = [out](const char* text) {
+        const int n = int(std::strlen(text));
+        std::memcpy(out, text, std::size_t(n));
+        return n;
+    };
     if (std::isnan(value))
-        return QStringLiteral("NAN");
+        return put("NAN");
     if (std::isinf(value))
-        return value < 0 ? QStringLiteral("-INF") : QStringLiteral("INF");
+        return put(value < 0 ? "-INF" : "INF");
     if (value == 0)
-        return QStringLiteral("0");
+        return put("0");
 
-    // 15 significant digits: d.dddddddddddddde±xx
+    // 15 significant digits, correctly rounded: d.dddddddddddddde±xx
     char buf[40];
-    std::snprintf(buf, sizeof buf, "%.14e", value);
-    std::string s(buf);
-    const bool negative = s[0] == '-';
+    const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
+    const char* p = buf;
+    const bool negative = *p == '-';
     if (negative)
-        s.erase(0, 1);
-    const auto ePos = s.find('e');
-    int exponent = std::stoi(s.substr(ePos + 1));
-    std::string digits = s.substr(0, 1) + s.substr(2, ePos - 2);
-    while (digits.size() > 1 && digits.back() == '0')
-        digits.pop_back();
+        ++p;
+    const char* end = res.ptr;
+    const char* e = std::find(p, end, 'e');
+    int exponent = 0;
+    std::from_chars(e + 1 + (e[1] == '+' ? 1 : 0), end, exponent);
+    char digits[16];
+    int nd = 0;
+    digits[nd++] = p[0];
+    for (const char* d = p + 2; d < e; ++d)
+        digits[nd++] = *d;
+    while (nd > 1 && digits[nd - 1] == '0')
+        --nd;
 
-    std::string out;
+    char* o = out;
     if (negative)
-        out += '-';
+        *o++ = '-';
     if (exponent < 15 && exponent >= -4) {
         if (exponent >= 0) {
-            const std::size_t intLen = static_cast<std::size_t>(exponent) + 1;
-            if (digits.size() <= intLen) {
-                out += digits;
-                out.append(intLen - digits.size(), '0');
+            const int intLen = exponent + 1;
+            if (nd <= intLen) {
+                o = std::copy(digits, digits + nd, o);
+                o = std::fill_n(o, intLen - nd, '0');
             } else {
-                out += digits.substr(0, intLen);
-                out += '.';
-                out += digits.substr(intLen);
+                o = std::copy(digits, digits + intLen, o);
+                *o++ = '.';
+                o = std::copy(digits + intLen, digits + nd, o);
             }
         } else {
-            out += "0.";
-            out.append(static_cast<std::size_t>(-exponent - 1), '0');
-            out += digits;
+            *o++ = '0';
+            *o++ = '.';
+            o = std::fill_n(o, -exponent - 1, '0');
+            o = std::copy(digits, digits + nd, o);
         }
     } else {
-        out += digits.substr(0, 1);
-        if (digits.size() > 1) {
-            out += '.';
-            out += digits.substr(1);
+        *o++ = digits[0];
+        if (nd > 1) {
+            *o++ = '.';
+            o = std::copy(digits + 1, digits + nd, o);
         }
-        out += 'E';
-        out += std::to_string(exponent);
+        *o++ = 'E';
+        o = std::to_chars(o, out + FloatChars, exponent).ptr;
     }
-    return QString::fromLatin1(out.data(), static_cast<qsizetype>(out.size()));
+    return int(o - out);
+}
+
+QString formatFloat(double value) {
+    char buf[FloatChars];
+    return QString::fromLatin1(buf, formatFloat(value, buf));
 }
 
 std::optional<double> parseFloat(QStringView text) {

@@ -17,6 +17,10 @@ void usePointAsDecimalSeparator();
 // integer part has at most 15 digits and the magnitude is at least 0.0001,
 // otherwise scientific ("1.5E-5", "1E20"); no trailing zeros, "0" for zero.
 QString formatFloat(double value);
+// The same text written into out (at least FloatChars bytes, no terminating
+// zero); returns its length.
+inline constexpr int FloatChars = 32;
+int formatFloat(double value, char* out);
 
 // A decimal number: optional sign, digits with an optional "." part and an
 // optional exponent ("E" or "e", optional sign, digits). Blanks at either end are

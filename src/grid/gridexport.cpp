@@ -2,25 +2,23 @@
 
 #include "common/cp1251.h"
 #include "common/exception.h"
+#include "common/textfile.h"
 
-#include <QFileDevice>
 #include <QIODevice>
-#include <QSaveFile>
 #include <charconv>
 
 // --- Stream ------------------------------------------------------------------
 
 namespace {
 
-[[noreturn]] void writeError(QIODevice* device) {
-    const auto* file = qobject_cast<QFileDevice*>(device);
-    throw Exception(QStringLiteral("Ошибка записи файла %1: %2")
-                        .arg(file ? file->fileName() : QString(), device->errorString()));
+[[noreturn]] void writeError(QIODevice* device, const QString& name) {
+    throw Exception(textfile::TAtomicFile::writeErrorText(name, device->errorString()));
 }
 
 } // namespace
 
-TExportStream::TExportStream(QIODevice* device) : m_device(device), m_buffer(new char[Capacity]) {}
+TExportStream::TExportStream(QIODevice* device, QString name)
+    : m_device(device), m_name(std::move(name)), m_buffer(new char[Capacity]) {}
 
 TExportStream::~TExportStream() = default;
 
@@ -35,7 +33,7 @@ void TExportStream::writeSlow(const char* data, std::size_t size) {
     if (size >= Capacity) {
         if (m_device) {
             if (m_device->write(data, qint64(size)) != qint64(size))
-                writeError(m_device);
+                writeError(m_device, m_name);
         } else {
             m_memory.append(data, qsizetype(size));
         }
@@ -50,7 +48,7 @@ void TExportStream::flush() {
         return;
     if (m_device) {
         if (m_device->write(m_buffer.get(), qint64(m_used)) != qint64(m_used))
-            writeError(m_device);
+            writeError(m_device, m_name);
     } else {
         m_memory.append(m_buffer.get(), qsizetype(m_used));
     }
@@ -66,21 +64,23 @@ TGridExport::~TGridExport() = default;
 void TGridExport::execute() {
     if (grid->attached())
         check();
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        throw Exception(QStringLiteral("Cannot create file %1").arg(fileName));
+    textfile::TAtomicFile file(fileName);
     // Without an attached table the file stays empty.
     if (grid->attached()) {
-        TExportStream stream(&file);
+        TExportStream stream(&file.device(), fileName);
         exportToStream(stream);
         stream.flush();
     }
-    if (!file.commit())
-        throw Exception(QStringLiteral("Ошибка записи файла %1: %2").arg(fileName, file.errorString()));
+    file.commit();
 }
 
 void TGridExport::exportToStream(TExportStream& stream) {
     out = &stream;
+    writeAll();
+    out = nullptr;
+}
+
+void TGridExport::writeAll() {
     columns = grid->visibleColumns();
     groups = grid->groupCount();
     begin();
@@ -95,7 +95,6 @@ void TGridExport::exportToStream(TExportStream& stream) {
     }
     footer();
     end();
-    out = nullptr;
 }
 
 // --- Delimited text ----------------------------------------------------------
@@ -109,11 +108,25 @@ void TGridExportText::exportToStream(TExportStream& stream) {
     TGridExport::exportToStream(stream);
 }
 
+void TGridExportText::writeFlat(TExportStream& out, QByteArrayView text) {
+    const char* p = text.data();
+    const char* end = p + text.size();
+    const char* run = p;
+    for (; p != end; ++p) {
+        if (static_cast<unsigned char>(*p) >= 0x20)
+            continue;
+        out.write(run, std::size_t(p - run));
+        out.write(' ');
+        run = p + 1;
+    }
+    out.write(run, std::size_t(end - run));
+}
+
 void TGridExportText::header() {
     for (std::size_t i = 0; i < columns.size(); ++i) {
         if (i)
             out->write(m_separator);
-        out->write(cp1251::encode(grid->column(columns[i]).caption));
+        writeFlat(*out, cp1251::encode(grid->column(columns[i]).caption));
     }
     out->write("\r\n\r\n", 4);
 }
@@ -121,13 +134,13 @@ void TGridExportText::header() {
 void TGridExportText::writeRow(int rowIndex) {
     const TGridRows::Row r = grid->row(rowIndex);
     if (r.isGroup) {
-        out->write(grid->groupTextBytes(r.index));
+        writeFlat(*out, grid->groupTextBytes(r.index));
     } else {
         for (std::size_t i = 0; i < columns.size(); ++i) {
             if (i)
                 out->write(m_separator);
             out->write(m_before);
-            out->write(grid->cellBytes(r.index, columns[i]));
+            writeFlat(*out, grid->cellBytes(r.index, columns[i]));
             out->write(m_after);
         }
     }
@@ -409,22 +422,29 @@ TGridExportExcel::TGridExportExcel(const TGridRows& g, QString name) : TGridExpo
 
 void TGridExportExcel::check() {
     const int dataRows = grid->rowCount();
-    if (dataRows > MaxDataRows)
-        throw Exception(QStringLiteral("Выборка содержит %1 строк, а в файл MS-Excel можно записать не более %2. "
-                                       "Сохраните выборку в текстовом файле с разделителями или в файле HTML.")
+    const int maxDataRows = MaxRows - (grid->appearance().showHeaders ? 1 : 0);
+    if (dataRows > maxDataRows)
+        throw Exception(QStringLiteral("Выборка содержит %1 строк, а в файл MS-Excel можно записать не более %2 "
+                                       "(%3 строк листа). Сохраните выборку в книге Excel (*.xlsx), в текстовом "
+                                       "файле с разделителями или в файле HTML.")
                             .arg(dataRows)
-                            .arg(MaxDataRows));
+                            .arg(maxDataRows)
+                            .arg(MaxRows));
     const int cols = grid->groupCount() + int(grid->visibleColumns().size());
     // A column's font index (10 + column) is one byte in the format records.
     if (cols > MaxColumns || int(grid->visibleColumns().size()) > 255 - 10)
         throw Exception(QStringLiteral("Выборка содержит слишком много колонок для файла MS-Excel. "
-                                       "Сохраните выборку в текстовом файле с разделителями или в файле HTML."));
+                                       "Сохраните выборку в книге Excel (*.xlsx), в текстовом файле с "
+                                       "разделителями или в файле HTML."));
 }
 
 void TGridExportExcel::begin() {
     const TGridAppearance& a = grid->appearance();
     static const unsigned char bof[] = {0x09, 0x04, 0x06, 0x00, 0x00, 0x00, 0x10, 0x00, 0x00, 0x00};
     out->write(reinterpret_cast<const char*>(bof), sizeof bof);
+    // The code page of the texts, so that readers need not guess it: 1251.
+    static const unsigned char codepage[] = {0x42, 0x00, 0x02, 0x00, 0xE3, 0x04};
+    out->write(reinterpret_cast<const char*>(codepage), sizeof codepage);
     static const unsigned char guts[] = {0x80, 0x00, 0x08, 0x00, 0, 0, 0, 0, 0, 0, 0, 0};
     out->write(reinterpret_cast<const char*>(guts), sizeof guts);
 
@@ -488,11 +508,11 @@ void TGridExportExcel::begin() {
     out->write(reinterpret_cast<const char*>(dims), sizeof dims);
 }
 
-void TGridExportExcel::blank(int column) {
+void TGridExportExcel::blank(int column, int format) {
     out->write("\x01\x02\x06\x00", 4);
     out->writeU16(std::uint16_t(rowCounter));
     out->writeU16(std::uint16_t(column));
-    out->writeU16(XfGroup);
+    out->writeU16(std::uint16_t(format));
 }
 
 void TGridExportExcel::label(int column, int format, QByteArrayView text) {
@@ -533,7 +553,7 @@ void TGridExportExcel::header() {
     if (!grid->appearance().showHeaders)
         return;
     for (int g = 0; g < groups; ++g)
-        blank(g);
+        blank(g, XfGroup);
     for (std::size_t i = 0; i < columns.size(); ++i)
         label(groups + int(i), XfHeader, cp1251::encode(grid->column(columns[i]).caption));
     ++rowCounter;
@@ -546,24 +566,30 @@ void TGridExportExcel::writeRow(int rowIndex) {
             if (g == r.level)
                 label(g, XfGroup, grid->groupTextBytes(r.index));
             else
-                blank(g);
+                blank(g, XfGroup);
         }
         for (std::size_t i = 0; i < columns.size(); ++i)
-            blank(groups + int(i));
+            blank(groups + int(i), XfGroup);
         return;
     }
     for (int g = 0; g < groups; ++g)
-        blank(g);
+        blank(g, XfGroup);
     for (std::size_t i = 0; i < columns.size(); ++i) {
         const int c = columns[i];
         const int column = groups + int(i);
         const int format = XfColumn + int(i);
         switch (grid->column(c).type) {
         case TFieldType::Integer:
-            integer(column, format, grid->cellInteger(r.index, c));
+            if (grid->cellIsNull(r.index, c))
+                blank(column, format); // empty, as the other writers show it
+            else
+                integer(column, format, grid->cellInteger(r.index, c));
             break;
         case TFieldType::Float:
-            number(column, format, grid->cellFloat(r.index, c));
+            if (grid->cellIsNull(r.index, c))
+                blank(column, format);
+            else
+                number(column, format, grid->cellFloat(r.index, c));
             break;
         default:
             label(column, format, grid->cellBytes(r.index, c));

@@ -16,7 +16,8 @@ class QIODevice;
 // in big blocks (or kept in memory when there is no device).
 class TExportStream {
 public:
-    explicit TExportStream(QIODevice* device = nullptr);
+    // name: the file as messages name it.
+    explicit TExportStream(QIODevice* device = nullptr, QString name = QString());
     ~TExportStream();
     TExportStream(const TExportStream&) = delete;
     TExportStream& operator=(const TExportStream&) = delete;
@@ -56,12 +57,13 @@ private:
     void writeSlow(const char* data, std::size_t size);
 
     QIODevice* m_device;
+    QString m_name;
     std::unique_ptr<char[]> m_buffer;
     std::size_t m_used = 0;
     QByteArray m_memory;
 };
 
-// Base of the three grid writers. execute() writes the grid's rows into the file
+// Base of the grid writers. execute() writes the grid's rows into the file
 // through a temporary file beside it that replaces the target only when all was
 // written, so a failed save never destroys an existing file.
 class TGridExport {
@@ -91,13 +93,19 @@ public:
 protected:
     // Refuses a grid the format cannot hold, before anything is written.
     virtual void check() {}
+    // Takes the visible columns and the grouping, then: begin, header, rows,
+    // footer, end.
+    void writeAll();
 
     TExportStream* out = nullptr;
     std::vector<int> columns; // visible columns in display order
     int groups = 0;           // grouped-column count
 };
 
-// Delimited text: the captions, an empty line, then one line per row.
+// Delimited text: the captions, an empty line, then one line per row. A tab,
+// CR, LF or other control character inside a caption, group text or value is
+// written as a blank, so that the lines and columns of the file stay as laid
+// out (and the texts are those of the Excel workbook, which cannot hold them).
 class TGridExportText : public TGridExport {
 public:
     TGridExportText(const TGridRows& grid, QString fileName);
@@ -109,6 +117,9 @@ public:
     void header() override;
     void writeRow(int row) override;
     void exportToStream(TExportStream& stream) override;
+
+    // Writes a text with every control character (below 0x20) as a blank.
+    static void writeFlat(TExportStream& out, QByteArrayView text);
 
 private:
     QByteArray m_separator, m_before, m_after;
@@ -139,8 +150,9 @@ class TGridExportExcel : public TGridExport {
 public:
     TGridExportExcel(const TGridRows& grid, QString fileName);
 
-    // Rows and columns the format can address.
-    static constexpr int MaxDataRows = 65535;
+    // Rows (the header row included) that readers of this format take: the
+    // row limit of the format's generation. Larger selections go to XLSX.
+    static constexpr int MaxRows = 16384;
     static constexpr int MaxColumns = 256;
     // Labels longer than this are cut.
     static constexpr int MaxLabel = 255;
@@ -154,10 +166,37 @@ protected:
     void check() override;
 
 private:
-    void blank(int column);
+    void blank(int column, int format);
     void label(int column, int format, QByteArrayView text);
     void integer(int column, int format, std::int32_t value);
     void number(int column, int format, double value);
+};
+
+// An Excel workbook (Office Open XML), written row by row without holding the
+// sheet in memory: the columns, captions and widths of the grid, numbers as
+// numbers, group rows in bold with the sheet's outline levels, so that the
+// groups fold in the spreadsheet program.
+class TGridExportXlsx : public TGridExport {
+public:
+    TGridExportXlsx(const TGridRows& grid, QString fileName);
+    ~TGridExportXlsx() override;
+
+    // Rows and columns of one sheet, and the deepest outline level.
+    static constexpr int MaxRows = 1048576;
+    static constexpr int MaxColumns = 16384;
+    static constexpr int MaxOutlineLevel = 7;
+
+    void execute() override;
+    void begin() override;
+    void header() override;
+    void writeRow(int row) override;
+
+protected:
+    void check() override;
+
+private:
+    struct Book;
+    std::unique_ptr<Book> m_book;
 };
 
 // Each creates the writer, sets its fields and runs it.
@@ -165,3 +204,4 @@ void ExportGridToText(const TGridRows& grid, const QString& fileName, bool allRo
                       const QString& before, const QString& after);
 void ExportGridToExcel(const TGridRows& grid, const QString& fileName, bool allRows);
 void ExportGridToHTML(const TGridRows& grid, const QString& fileName, bool allRows);
+void ExportGridToXlsx(const TGridRows& grid, const QString& fileName, bool allRows);

@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cstring>
 #include <stdexcept>
+#include <new>
 #include <numeric>
 #include <string_view>
 #include <unordered_map>
@@ -32,16 +33,28 @@ std::uint64_t hashBytes(const char* p, std::size_t n) {
 } // namespace
 
 // Storage of one table column for all loaded records: the has-value flags and,
-// for numbers, the values. The display texts live with the record (m_text).
+// for numbers, the values and their display texts, made once at the load (the
+// texts of string columns are read from the table).
 struct TGridRows::FieldData {
     TFieldType type = TFieldType::String;
     std::vector<std::uint8_t> hasValue;
     std::vector<std::int32_t> ints;
     std::vector<double> floats;
+    TByteStore text;                  // numbers: the texts one after another
+    std::vector<std::uint32_t> textEnd; // numbers: end of each record's text
     // Sort ranks (0: no value), made on first use after a load.
     mutable std::vector<std::uint32_t> rank;
     mutable bool rankValid = false;
 };
+
+void TByteStore::grow(std::size_t n) {
+    const std::size_t capacity = std::max({m_capacity + m_capacity / 2, m_size + n, std::size_t(4096)});
+    void* p = std::realloc(m_data, capacity);
+    if (!p)
+        throw std::bad_alloc();
+    m_data = static_cast<char*>(p);
+    m_capacity = capacity;
+}
 
 QByteArray TGridColor::hex() const {
     static const char digits[] = "0123456789ABCDEF";
@@ -79,9 +92,8 @@ void TGridRows::detach() {
 
 void TGridRows::clearRows() {
     m_data.clear();
-    m_text.clear();
-    m_recordStart.clear();
-    m_cellEnd.clear();
+    m_slots.clear();
+    m_storageId = 0;
     m_fields = 0;
     m_loaded = 0;
     m_tablePos.clear();
@@ -136,59 +148,43 @@ void TGridRows::reload() {
     const int fields = t.fieldCount();
     const int records = t.recordCount();
     m_data.resize(std::size_t(fields));
+    m_fields = fields;
+    m_storageId = t.storageId();
+    // Column by column, as the table stores them.
+    m_slots.resize(std::size_t(records));
+    m_tablePos.resize(std::size_t(records));
+    for (int r = 0; r < records; ++r) {
+        m_slots[std::size_t(r)] = t.slotAt(r);
+        m_tablePos[std::size_t(r)] = r;
+    }
+    char number[TMemTable::NumberChars];
     for (int f = 0; f < fields; ++f) {
         FieldData& d = m_data[std::size_t(f)];
         d.type = t.field(f).dataType();
-        d.hasValue.reserve(std::size_t(records));
+        d.hasValue.resize(std::size_t(records));
         if (d.type == TFieldType::Integer)
-            d.ints.reserve(std::size_t(records));
+            d.ints.resize(std::size_t(records));
         else if (d.type == TFieldType::Float)
-            d.floats.reserve(std::size_t(records));
-    }
-    m_tablePos.reserve(std::size_t(records));
-    m_fields = fields;
-    m_recordStart.reserve(std::size_t(records) + 1);
-    m_recordStart.push_back(0);
-    m_cellEnd.reserve(std::size_t(records) * std::size_t(fields));
-    m_text.reserve(std::size_t(records) * std::size_t(fields) * 8);
-
-    const int savedRecNo = t.recNo();
-    int pos = 0;
-    for (t.first(); !t.eof(); t.next(), ++pos) {
-        for (int f = 0; f < fields; ++f) {
-            const TField& field = t.field(f);
-            FieldData& d = m_data[std::size_t(f)];
-            const bool has = !field.isNull();
-            d.hasValue.push_back(has);
-            if (d.type == TFieldType::Integer) {
-                const std::int32_t v = has ? field.asInteger() : 0;
-                d.ints.push_back(v);
-                if (has) {
-                    char buf[16];
-                    const auto res = std::to_chars(buf, buf + sizeof buf, v);
-                    m_text.insert(m_text.end(), buf, res.ptr);
-                }
-            } else {
-                if (d.type == TFieldType::Float)
-                    d.floats.push_back(has ? field.asFloat() : 0.0);
-                if (has) {
-                    const QString s = field.asString();
-                    const std::size_t at = m_text.size();
-                    m_text.resize(at + std::size_t(s.size()));
-                    for (qsizetype k = 0; k < s.size(); ++k)
-                        m_text[at + std::size_t(k)] = static_cast<char>(cp1251::toByte(s[k]));
-                }
+            d.floats.resize(std::size_t(records));
+        if (d.type != TFieldType::String)
+            d.textEnd.resize(std::size_t(records));
+        for (int r = 0; r < records; ++r) {
+            const bool has = t.hasValueAt(r, f);
+            d.hasValue[std::size_t(r)] = has;
+            if (d.type == TFieldType::String)
+                continue;
+            if (d.type == TFieldType::Integer)
+                d.ints[std::size_t(r)] = t.integerAt(r, f);
+            else
+                d.floats[std::size_t(r)] = t.floatAt(r, f);
+            if (has) {
+                const std::string_view text = t.bytesAt(r, f, number);
+                d.text.append(text.data(), text.size());
             }
-            m_cellEnd.push_back(std::uint32_t(m_text.size() - std::size_t(m_recordStart.back())));
+            d.textEnd[std::size_t(r)] = std::uint32_t(d.text.size());
         }
-        m_recordStart.push_back(std::int64_t(m_text.size()));
-        m_tablePos.push_back(pos);
     }
-    if (savedRecNo >= 0 && savedRecNo < t.recordCount())
-        t.setRecNo(savedRecNo);
-    else
-        t.first();
-    m_loaded = pos;
+    m_loaded = records;
     m_deleted.assign(std::size_t(m_loaded), 0);
     m_loadedChanges = t.changeCount();
     regroup(true);
@@ -600,6 +596,19 @@ int TGridRows::visibleIndexOf(int rowIndex) const {
 
 // --- Cells -------------------------------------------------------------------
 
+QByteArrayView TGridRows::fieldBytes(int record, int field) const {
+    const FieldData& d = m_data[std::size_t(field)];
+    if (d.type == TFieldType::String) {
+        // A table that was closed (or reopened) behind the grid shows nothing.
+        if (m_table == nullptr || m_table->storageId() != m_storageId)
+            return {};
+        const std::string_view v = m_table->stringAtSlot(m_slots[std::size_t(record)], field);
+        return QByteArrayView(v.data(), qsizetype(v.size()));
+    }
+    const std::uint32_t begin = record == 0 ? 0 : d.textEnd[std::size_t(record) - 1];
+    return QByteArrayView(d.text.data() + begin, qsizetype(d.textEnd[std::size_t(record)] - begin));
+}
+
 QByteArrayView TGridRows::cellBytes(int record, int column) const {
     if (record < 0 || record >= m_loaded)
         throw std::out_of_range("grid record");
@@ -619,12 +628,15 @@ void TGridRows::prefetchRow(int rowIndex, bool texts) const {
         return;
     const std::size_t r = std::size_t(rec);
     if (texts) {
-        const char* p = m_text.data() + m_recordStart[r];
-        __builtin_prefetch(p);
-        __builtin_prefetch(p + 63);
+        for (int f = 0; f < m_fields; ++f) {
+            const FieldData& d = m_data[std::size_t(f)];
+            if (d.type == TFieldType::String)
+                __builtin_prefetch(m_table->stringAtSlot(m_slots[r], f).data());
+            else
+                __builtin_prefetch(d.textEnd.data() + r);
+        }
     } else {
-        __builtin_prefetch(m_recordStart.data() + r);
-        __builtin_prefetch(m_cellEnd.data() + r * std::size_t(m_fields));
+        __builtin_prefetch(m_slots.data() + r);
     }
 #endif
 }

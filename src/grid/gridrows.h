@@ -8,7 +8,53 @@
 #include <QSet>
 #include <QString>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
 #include <vector>
+
+// Bytes appended without being copied while they grow: the block is enlarged
+// in place by the allocator where it can (large blocks are remapped).
+class TByteStore {
+public:
+    TByteStore() = default;
+    ~TByteStore() { std::free(m_data); }
+    TByteStore(const TByteStore&) = delete;
+    TByteStore& operator=(const TByteStore&) = delete;
+    TByteStore(TByteStore&& other) noexcept
+        : m_data(std::exchange(other.m_data, nullptr)), m_size(std::exchange(other.m_size, 0)),
+          m_capacity(std::exchange(other.m_capacity, 0)) {}
+    TByteStore& operator=(TByteStore&& other) noexcept {
+        if (this != &other) {
+            std::free(m_data);
+            m_data = std::exchange(other.m_data, nullptr);
+            m_size = std::exchange(other.m_size, 0);
+            m_capacity = std::exchange(other.m_capacity, 0);
+        }
+        return *this;
+    }
+
+    const char* data() const { return m_data; }
+    std::size_t size() const { return m_size; }
+    void clear() {
+        std::free(m_data);
+        m_data = nullptr;
+        m_size = m_capacity = 0;
+    }
+    void append(const char* bytes, std::size_t n) {
+        if (n > m_capacity - m_size)
+            grow(n);
+        if (n)
+            std::memcpy(m_data + m_size, bytes, n);
+        m_size += n;
+    }
+
+private:
+    void grow(std::size_t n);
+    char* m_data = nullptr;
+    std::size_t m_size = 0;
+    std::size_t m_capacity = 0;
+};
 
 // One column of the grid, made from a table column.
 struct TGridColumn {
@@ -33,8 +79,11 @@ struct TGroupColumn {
 
 // The rows of the selection grid without any widget: every record of the
 // attached table loaded into the grid's own storage, sorted and grouped, with
-// group rows above the records of each group. Views and the three writers read
-// the rows from here.
+// group rows above the records of each group. Views and the writers read
+// the rows from here. Numbers and their display texts are copied at the load;
+// the texts of string columns are read from the table's storage slots, which
+// keep them while the table stays open (a table closed behind the grid shows
+// empty texts until the grid is detached or loaded again).
 //
 // Rows are numbered in display order: every top-level row, each followed depth
 // first by all its child rows (collapsed groups included). A group row sits at
@@ -190,21 +239,14 @@ private:
     std::vector<int> m_groupColumns; // grid columns of the effective grouping
 
     // Display text of a record's table column.
-    QByteArrayView fieldBytes(int record, int field) const {
-        const std::size_t base = std::size_t(record) * std::size_t(m_fields);
-        const std::uint32_t begin = field == 0 ? 0 : m_cellEnd[base + std::size_t(field) - 1];
-        return QByteArrayView(m_text.data() + m_recordStart[std::size_t(record)] + begin,
-                              qsizetype(m_cellEnd[base + std::size_t(field)] - begin));
-    }
+    QByteArrayView fieldBytes(int record, int field) const;
 
     // Storage per table column, indexed by field index.
     std::vector<FieldData> m_data;
-    // Display texts (code page 1251) of all records, record after record, so
-    // that writing a row touches one place: record r starts at m_recordStart[r],
-    // and its column f ends m_cellEnd[r * m_fields + f] bytes after that start.
-    std::vector<char> m_text;
-    std::vector<std::int64_t> m_recordStart;
-    std::vector<std::uint32_t> m_cellEnd;
+    // Texts of string columns stay in the table: the storage slot of each
+    // record, read while the table keeps the storage it had at the load.
+    std::vector<std::uint32_t> m_slots;
+    std::uint64_t m_storageId = 0;
     int m_fields = 0;
     int m_loaded = 0;                  // records loaded
     std::vector<int> m_tablePos;       // per record

@@ -151,6 +151,8 @@ void TSelectionEngine::failLoad(const QString& message) {
     TUserInteraction::current().showError(message);
     m_fileName.clear();
     m_host.setWindowTitle(baseTitle());
+    // The grid shows no rows of a file that is no longer loaded.
+    m_host.detachGrid();
 }
 
 void TSelectionEngine::loadFile(const QString& path, bool fromUser, int depth) {
@@ -207,6 +209,9 @@ void TSelectionEngine::loadFile(const QString& path, bool fromUser, int depth) {
 
 void TSelectionEngine::buildStructure() {
     m_configuredCount = 0;
+    // DS is rebuilt for the new file: the grid lets go of the old rows, so a
+    // cancelled selection leaves it empty rather than showing the previous file.
+    m_host.detachGrid();
     m_ds.close();
     m_ds.clearFieldDefs();
     m_ds.addFieldDef(QStringLiteral("RecNo"), TFieldType::Integer);

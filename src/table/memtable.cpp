@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -150,7 +151,13 @@ struct TMemTable::Storage {
                 switch (col.type) {
                 case TFieldType::Integer: chunk->ints = std::make_unique<std::int32_t[]>(kChunk); break;
                 case TFieldType::Float: chunk->floats = std::make_unique<double[]>(kChunk); break;
-                case TFieldType::String: chunk->ends = std::make_unique<std::uint32_t[]>(kChunk); break;
+                case TFieldType::String:
+                    chunk->ends = std::make_unique<std::uint32_t[]>(kChunk);
+                    // Texts of neighbouring records are alike: room for as
+                    // much as the previous chunk took, so that it rarely grows.
+                    if (!col.chunks.empty())
+                        chunk->bytes.reserve(col.chunks.back()->bytes.size() + col.chunks.back()->bytes.size() / 16);
+                    break;
                 }
                 col.chunks.push_back(std::move(chunk));
             }
@@ -165,7 +172,8 @@ struct TMemTable::Storage {
                 if (cell.has)
                     ch.bytes.append(cell.s);
                 ch.ends[i] = static_cast<std::uint32_t>(ch.bytes.size());
-                if (i == kChunkMask)
+                // A full chunk gives back a larger spare room (a copy).
+                if (i == kChunkMask && ch.bytes.capacity() - ch.bytes.size() > ch.bytes.size() / 8)
                     ch.bytes.shrink_to_fit();
                 break;
             }
@@ -521,6 +529,7 @@ void TMemTable::open() {
     for (std::size_t i = 0; i < m_defs.size(); ++i)
         m_fields.push_back(std::unique_ptr<TField>(new TField(*this, m_defs[i], static_cast<int>(i))));
     m_storage = std::move(storage);
+    ++m_storageId;
     m_state = State::Browse;
     m_cursor = -1;
     ++m_changes;
@@ -784,6 +793,64 @@ QString TMemTable::textAt(int record, int column) const {
     }
     }
     return QString();
+}
+
+std::string_view TMemTable::bytesAt(int record, int column, char* buffer) const {
+    if (!m_storage || record < 0 || record >= m_storage->count())
+        return {};
+    const Storage& st = *m_storage;
+    const std::uint32_t slot = st.slotOf(record);
+    if (!st.has(column, slot))
+        return {};
+    switch (st.columns[static_cast<std::size_t>(column)].type) {
+    case TFieldType::Integer: {
+        const auto res = std::to_chars(buffer, buffer + NumberChars, st.intAt(column, slot));
+        return std::string_view(buffer, std::size_t(res.ptr - buffer));
+    }
+    case TFieldType::Float:
+        static_assert(NumberChars >= numfmt::FloatChars);
+        return std::string_view(buffer, std::size_t(numfmt::formatFloat(st.floatAt(column, slot), buffer)));
+    case TFieldType::String: return st.stringAt(column, slot);
+    }
+    return {};
+}
+
+std::uint32_t TMemTable::slotAt(int record) const {
+    if (!m_storage || record < 0 || record >= m_storage->count())
+        error(QStringLiteral("Record %1 out of range").arg(record));
+    return m_storage->slotOf(record);
+}
+
+std::string_view TMemTable::stringAtSlot(std::uint32_t slot, int column) const {
+    const Storage* st = m_storage.get();
+    if (!st || slot >= st->used || column < 0 || column >= static_cast<int>(st->columns.size()) ||
+        st->columns[std::size_t(column)].type != TFieldType::String || !st->has(column, slot))
+        return {};
+    return st->stringAt(column, slot);
+}
+
+bool TMemTable::hasValueAt(int record, int column) const {
+    if (!m_storage || record < 0 || record >= m_storage->count())
+        return false;
+    return m_storage->has(column, m_storage->slotOf(record));
+}
+
+std::int32_t TMemTable::integerAt(int record, int column) const {
+    if (!hasValueAt(record, column))
+        return 0;
+    const Storage& st = *m_storage;
+    return st.columns[std::size_t(column)].type == TFieldType::Integer ? st.intAt(column, st.slotOf(record)) : 0;
+}
+
+double TMemTable::floatAt(int record, int column) const {
+    if (!hasValueAt(record, column))
+        return 0;
+    const Storage& st = *m_storage;
+    switch (st.columns[std::size_t(column)].type) {
+    case TFieldType::Integer: return st.intAt(column, st.slotOf(record));
+    case TFieldType::Float: return st.floatAt(column, st.slotOf(record));
+    default: return 0;
+    }
 }
 
 TVariant TMemTable::valueAt(int record, int column) const {

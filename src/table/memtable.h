@@ -7,6 +7,7 @@
 #include <QStringView>
 #include <cstdint>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 class TMemTable;
@@ -146,6 +147,23 @@ public:
     // cursor: as text (the rules of TField::asString) and as typed value.
     QString textAt(int record, int column) const;
     TVariant valueAt(int record, int column) const;
+    // The same text as code page 1251 bytes without any conversion: a view of
+    // the stored bytes of a string column, a number written into buffer (at
+    // least NumberChars bytes) otherwise; empty without value. Views of stored
+    // bytes stay valid until the table changes.
+    static constexpr int NumberChars = 32;
+    std::string_view bytesAt(int record, int column, char* buffer) const;
+    // Where records keep their values: a slot keeps its values while the table
+    // stays open (appends and deletes move none); every open starts a new
+    // storage with a new number. stringAtSlot gives the bytes of a string
+    // column's value, empty when there is none (or no such slot or column).
+    std::uint64_t storageId() const { return m_storageId; }
+    std::uint32_t slotAt(int record) const;
+    std::string_view stringAtSlot(std::uint32_t slot, int column) const;
+    // Whether the value exists, and the number of a numeric column (0 without value).
+    bool hasValueAt(int record, int column) const;
+    std::int32_t integerAt(int record, int column) const;
+    double floatAt(int record, int column) const;
 
 private:
     friend class TField;
@@ -169,4 +187,5 @@ private:
     State m_state = State::Closed;
     int m_cursor = -1;
     std::uint64_t m_changes = 0;
+    std::uint64_t m_storageId = 0;
 };

@@ -87,6 +87,24 @@ TEST_F(LoginDlgTest, ConfirmHandsUserAndPasswordInCodePage1251) {
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
 }
 
+TEST_F(LoginDlgTest, CharactersOutsideTheCodePageAreRefused) {
+    // They would reach the library as "?": a password of emoji would match "??".
+    const QString emoji = QString::fromUtf8("\xF0\x9F\x94\x91");
+    const struct {
+        QString user, password;
+    } cases[] = {{QStringLiteral("engineer"), emoji + emoji}, {QStringLiteral("Иван") + QChar(0x4E2D), QStringLiteral("demo")}};
+    for (const auto& c : cases) {
+        interaction.messages.clear();
+        dlg.UserE->setText(c.user);
+        dlg.PasswordE->setText(c.password);
+        dlg.confirm();
+        EXPECT_TRUE(calls.empty());
+        EXPECT_NE(dlg.result(), QDialog::Accepted);
+        ASSERT_EQ(interaction.messages.size(), 1u);
+        EXPECT_TRUE(interaction.messages[0].text.contains(u"1251"_qs));
+    }
+}
+
 TEST_F(LoginDlgTest, OverlongServerNameIsRefused) {
     dlg.setResult(QDialog::Rejected);
     dlg.ServerE->setText(QString(129, u'S'));

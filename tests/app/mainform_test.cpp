@@ -1,6 +1,7 @@
 #include "app/cmdline.h"
 #include "app/filterdlg.h"
 #include "app/logindlg.h"
+#include "app/maincontroller.h"
 #include "app/mainform.h"
 #include "app/shell.h"
 #include "common/exception.h"
@@ -9,6 +10,7 @@
 #include "report/model/engine.h"
 #include "testsupport.h"
 
+#include <QAction>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -137,16 +139,36 @@ TEST_F(MainFormTest, SaveTypeIndexDecidesTheFormat) {
     w.actSaveSelectionAs->trigger();
     EXPECT_EQ(written.size(), 1u);
 
-    w.askSaveFile = [] { return TfrmMain::TSaveChoice{QStringLiteral("/tmp/out.tab"), 4}; };
+    w.askSaveFile = [] { return TfrmMain::TSaveChoice{QStringLiteral("/tmp/out.xlsx"), 4}; };
     w.actSaveSelectionAs->trigger();
-    EXPECT_EQ(written.size(), 1u);
+    ASSERT_EQ(written.size(), 2u);
+    EXPECT_EQ(written[1].second, 4);
+
+    w.askSaveFile = [] { return TfrmMain::TSaveChoice{QStringLiteral("/tmp/out.tab"), 5}; };
+    w.actSaveSelectionAs->trigger();
+    EXPECT_EQ(written.size(), 2u);
     ASSERT_EQ(interaction.messages.size(), 1u);
     EXPECT_EQ(interaction.messages[0].text, u"Не указан тип файла для записи");
     EXPECT_EQ(interaction.messages[0].title, u"Ошибка");
     EXPECT_EQ(interaction.messages[0].icon, TUserInteraction::ErrorIcon);
 
     EXPECT_EQ(TfrmMain::saveFilter(), u"Текстовый с разделителями (*.tab)|*.tab|Таблица MS-Excel (*.xls)|*.xls|"
-                                      u"Файл HTML (*.htm)|*.htm");
+                                      u"Файл HTML (*.htm)|*.htm|Книга Excel (*.xlsx)|*.xlsx");
+}
+
+TEST_F(MainFormTest, SavingIsEnabledOnlyWhileTheGridShowsASelection) {
+    TfrEngine reportEngine;
+    TApplicationShell shell(reportEngine);
+    QAction* save = shell.mainWindow().actSaveSelectionAs;
+    EXPECT_FALSE(save->isEnabled());
+    TMemTable table(QStringLiteral("DS"));
+    table.addFieldDef(QStringLiteral("RecNo"), TFieldType::Integer);
+    table.open();
+    shell.controller().attachGrid(table);
+    EXPECT_TRUE(save->isEnabled());
+    // A load that closes DS detaches the grid first (cancelled filter, failed load).
+    shell.controller().detachGrid();
+    EXPECT_FALSE(save->isEnabled());
 }
 
 TEST_F(MainFormTest, HookErrorsAreShownNotThrown) {

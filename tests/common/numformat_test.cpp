@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <cmath>
+#include <cstdio>
 
 TEST(NumFormat, GeneralFormatWithFifteenDigits) {
     EXPECT_EQ(numfmt::formatFloat(0), QString("0"));
@@ -47,4 +48,33 @@ TEST(Rounding, TiesGoToEven) {
     EXPECT_EQ(roundHalfEven(2.4999), 2);
     EXPECT_EQ(roundHalfEven(1e300), INT32_MAX);
     EXPECT_EQ(roundHalfEven(NAN), 0);
+}
+
+TEST(NumFormat, GeneralFormatAgreesWithPrintfOverManyMagnitudes) {
+    // The C library's "%.15g" follows the same rule (fixed notation for
+    // exponents -4 to 14, trailing zeros dropped); only its exponent is
+    // written differently ("1.5e-05" for "1.5E-5").
+    auto reference = [](double v) {
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%.15g", v);
+        QString s = QString::fromLatin1(buf);
+        const qsizetype e = s.indexOf(u'e');
+        if (e >= 0)
+            s = s.left(e) + u'E' + QString::number(s.mid(e + 1).toInt());
+        return s;
+    };
+    std::uint64_t state = 12345;
+    for (int i = 0; i < 200000; ++i) {
+        state = state * 6364136223846793005ull + 1442695040888963407ull;
+        const double mantissa = double(state >> 11) / double(1ull << 53);
+        const int exponent = int((state >> 3) % 60) - 30;
+        double v = (mantissa + 0.5) * std::pow(10.0, exponent) * ((state & 1) ? -1 : 1);
+        if (i % 7 == 0)
+            v = std::round(v * 1000) / 1000; // short decimals, ties of the last digit
+        if (v == 0)
+            continue; // "0" here, "-0" there
+        ASSERT_EQ(numfmt::formatFloat(v), reference(v)) << v;
+        char buf[numfmt::FloatChars];
+        ASSERT_EQ(QString::fromLatin1(buf, numfmt::formatFloat(v, buf)), reference(v));
+    }
 }

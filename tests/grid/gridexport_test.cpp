@@ -12,6 +12,12 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#ifndef Q_OS_WIN
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#endif
+
 using namespace gridtest;
 
 namespace {
@@ -42,12 +48,13 @@ std::vector<Record> records(const QByteArray& bytes) {
 int u16(const QByteArray& d, int at) { return uchar(d[at]) | (uchar(d[at + 1]) << 8); }
 
 // The fixed part of a worksheet as laid out for this grid's appearance: BOF,
-// GUTS, PALETTE, the five Arial fonts, the five grid fonts, one font per column,
+// CODEPAGE, GUTS, PALETTE, the five Arial fonts, the five grid fonts, one font per column,
 // the 29 fixed formats, one format per column, the column widths, DIMENSIONS.
 // Columns: alignment byte (0x21 left, 0x23 right) and width in pixels.
 QByteArray worksheetStart(int groups, const std::vector<std::pair<int, int>>& columns) {
     QByteArray b;
     b += hex("09 04 06 00 00 00 10 00 00 00");
+    b += hex("42 00 02 00 E3 04"); // code page 1251
     b += hex("80 00 08 00 00 00 00 00 00 00 00 00");
     b += hex("92 00 36 00 0D 00"
              "00 00 00 00" // header font: window text
@@ -225,10 +232,10 @@ TEST_F(GridExportTest, OneGroupedColumnInAllThreeFormats) {
     xls += hex("01 02 06 00 02 00 00 00 17 00");
     xls += hex("7E 02 0A 00 02 00 01 00 1D 00 1E 00 00 00");
     xls += hex("03 02 0E 00 02 00 02 00 1E 00 00 00 00 00 00 00 F8 3F");
-    // No value: 0.
+    // No value: a blank cell with the column's format.
     xls += hex("01 02 06 00 03 00 00 00 17 00");
-    xls += hex("7E 02 0A 00 03 00 01 00 1D 00 02 00 00 00");
-    xls += hex("03 02 0E 00 03 00 02 00 1E 00 00 00 00 00 00 00 00 00");
+    xls += hex("01 02 06 00 03 00 01 00 1D 00");
+    xls += hex("01 02 06 00 03 00 02 00 1E 00");
     const QByteArray groupC = cp(u"Имя : c&d  Записей: 1 "_qs);
     xls += hex("04 02 1E 00 04 00 00 00 17 00 16 00") + groupC;
     xls += hex("01 02 06 00 04 00 01 00 17 00");
@@ -262,7 +269,20 @@ TEST_F(GridExportTest, TextWriterUsesSeparatorAndTextsAroundValues) {
     addRow(table, {"x\ty", "1", "2.5"});
     attach();
     ExportGridToText(grid, path("t.txt"), true, QStringLiteral(";"), QStringLiteral("\""), QStringLiteral("'"));
-    EXPECT_EQ(readFile(path("t.txt")), cp(u"Имя;N;V\r\n\r\n\"x\ty';\"1';\"2.5'\r\n"_qs));
+    EXPECT_EQ(readFile(path("t.txt")), cp(u"Имя;N;V\r\n\r\n\"x y';\"1';\"2.5'\r\n"_qs));
+}
+
+TEST_F(GridExportTest, TabAndLineEndsInsideTextsBecomeBlanks) {
+    defineTable(table, {"Name:s:40:Им\tя", "Kind:s:40:Вид"});
+    addRow(table, {"a\tb\r\nc\rd\ne\x01", "k\n1"});
+    addRow(table, {"\t", "k\n1"});
+    attach();
+    ExportGridToText(grid, path("n.tab"), true, QStringLiteral("\t"), QString(), QString());
+    EXPECT_EQ(readFile(path("n.tab")), cp(u"Им я\tВид\r\n\r\na b  c d e \tk 1\r\n \tk 1\r\n"_qs));
+    // Group texts too; every line still has one field per column.
+    grid.groupBy(QStringLiteral("Kind"));
+    ExportGridToText(grid, path("n.tab"), true, QStringLiteral("\t"), QString(), QString());
+    EXPECT_EQ(readFile(path("n.tab")), cp(u"Им я\r\n\r\nВид : k 1  Записей: 2 \r\na b  c d e \r\n \r\n"_qs));
 }
 
 TEST_F(GridExportTest, TwoExportsAreByteIdentical) {
@@ -287,34 +307,38 @@ TEST_F(GridExportTest, TwoExportsAreByteIdentical) {
     }
 }
 
-TEST_F(GridExportTest, SpreadsheetRefusesMoreThan65535RowsBeforeWritingAnything) {
+TEST_F(GridExportTest, SpreadsheetRefusesMoreThan16384RowsBeforeWritingAnything) {
     defineTable(table, {"N:i"});
-    for (int i = 0; i < 65535; ++i)
+    for (int i = 0; i < 16383; ++i)
         addRow(table, {QString::number(i)});
     attach();
-    // 65535 data rows fit: the last row number is 65535.
+    // The header and 16383 data rows fit: the last row number is 16383.
     ExportGridToExcel(grid, path("max.xls"), true);
     int lastRow = 0;
     for (const Record& r : records(readFile(path("max.xls"))))
         if (r.type == 0x027E)
             lastRow = std::max(lastRow, u16(r.data, 0));
-    EXPECT_EQ(lastRow, 65535);
+    EXPECT_EQ(lastRow, 16383);
 
-    addRow(table, {"65535"});
+    addRow(table, {"16383"});
     attach();
-    QFile old(path("max.xls"));
     const QByteArray before = readFile(path("max.xls"));
     const QString msg = errorOf([&] { ExportGridToExcel(grid, path("max.xls"), true); });
-    EXPECT_TRUE(msg.contains(u"65535"_qs)) << msg.toStdString();
+    EXPECT_TRUE(msg.contains(u"16384"_qs)) << msg.toStdString();
+    EXPECT_TRUE(msg.contains(u"*.xlsx"_qs)) << msg.toStdString();
     EXPECT_TRUE(msg.contains(u"HTML"_qs)) << msg.toStdString();
     EXPECT_TRUE(msg.contains(u"текстов"_qs)) << msg.toStdString();
+    // Without the header row one more data row fits.
+    grid.appearance().showHeaders = false;
+    ExportGridToExcel(grid, path("noheader.xls"), true);
+    grid.appearance().showHeaders = true;
     EXPECT_EQ(readFile(path("max.xls")), before);
     EXPECT_FALSE(QFile::exists(path("none.xls")));
     errorOf([&] { ExportGridToExcel(grid, path("none.xls"), true); });
     EXPECT_FALSE(QFile::exists(path("none.xls")));
     // Text and HTML have no such limit.
     ExportGridToText(grid, path("all.tab"), true, QStringLiteral("\t"), QString(), QString());
-    EXPECT_TRUE(readFile(path("all.tab")).endsWith("65534\r\n65535\r\n"));
+    EXPECT_TRUE(readFile(path("all.tab")).endsWith("16382\r\n16383\r\n"));
 }
 
 TEST_F(GridExportTest, SpreadsheetLimitsOfTheRecordFormat) {
@@ -378,11 +402,69 @@ TEST_F(GridExportTest, AFailedSaveKeepsTheExistingFile) {
 
     const QString bad = path("no/such/dir/x.tab");
     EXPECT_EQ(errorOf([&] { ExportGridToHTML(grid, bad, true); }), QStringLiteral("Cannot create file %1").arg(bad));
-    // A directory in the way of the target stays a directory.
+    // A directory or a FIFO in the way of the target stays what it is; every
+    // writer refuses it.
     QDir(dir.path()).mkdir(QStringLiteral("sub"));
-    EXPECT_TRUE(errorOf([&] { ExportGridToExcel(grid, path("sub"), true); }).startsWith(u"Cannot create file"_qs));
+#ifndef Q_OS_WIN
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("fifo")).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/null"), path("null")));
+#endif
+    for (const char* target : {"sub", "fifo", "null"}) {
+        if (!QFileInfo(path(target)).exists())
+            continue;
+        for (int type = 0; type < 4; ++type) {
+            SCOPED_TRACE(std::string(target) + " " + std::to_string(type));
+            const QString msg = errorOf([&] {
+                switch (type) {
+                case 0: ExportGridToText(grid, path(target), true, QStringLiteral("\t"), QString(), QString()); break;
+                case 1: ExportGridToExcel(grid, path(target), true); break;
+                case 2: ExportGridToHTML(grid, path(target), true); break;
+                default: ExportGridToXlsx(grid, path(target), true); break;
+                }
+            });
+            EXPECT_TRUE(msg.contains(u"не обычный файл"_qs)) << msg.toStdString();
+            EXPECT_FALSE(QFileInfo(path(target)).isFile());
+        }
+    }
     EXPECT_TRUE(QFileInfo(path("sub")).isDir());
+    EXPECT_TRUE(QFileInfo(path("null")).isSymLink());
 }
+
+#ifndef Q_OS_WIN
+TEST_F(GridExportTest, AFullDiskIsReportedWithTheSystemsReason) {
+    // A file size limit makes the system refuse writes as a full disk does.
+    defineTable(table, {"Name:s:40"});
+    for (int i = 0; i < 3000; ++i)
+        addRow(table, {QStringLiteral("значение %1").arg(i)});
+    attach();
+    textfile::writeAtomically(path("full.tab"), "old");
+    struct rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved;
+    small.rlim_cur = 8192;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    // (The workbook library does not notice failed writes of its own
+    // temporary files, which a size limit hits before its output; on a full
+    // disk its output fails as well, and the message names the system's
+    // reason.)
+    QStringList messages;
+    for (int type = 0; type < 3; ++type)
+        messages << errorOf([&] {
+            switch (type) {
+            case 0: ExportGridToText(grid, path("full.tab"), true, QStringLiteral("\t"), QString(), QString()); break;
+            case 1: ExportGridToExcel(grid, path("full.tab"), true); break;
+            default: ExportGridToHTML(grid, path("full.tab"), true); break;
+            }
+        });
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    for (int type = 0; type < 3; ++type)
+        EXPECT_EQ(messages[type], "Ошибка записи файла " + path("full.tab") + ": " + qt_error_string(EFBIG)) << type;
+    EXPECT_EQ(readFile(path("full.tab")), QByteArray("old"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"full.tab"});
+}
+#endif
 
 TEST_F(GridExportTest, DetachedGridGivesAnEmptyFile) {
     textfile::writeAtomically(path("d.tab"), "old");
@@ -419,7 +501,7 @@ TEST_F(GridExportTest, SpreadsheetReadsBackThroughXlrd) {
     ExportGridToExcel(grid, path("r.xls"), true);
     const char* script = R"PY(
 import sys, xlrd
-book = xlrd.open_workbook(sys.argv[1], encoding_override='cp1251')
+book = xlrd.open_workbook(sys.argv[1])
 sheet = book.sheet_by_index(0)
 out = []
 for r in range(sheet.nrows):
@@ -437,10 +519,10 @@ sys.stdout.buffer.write('\n'.join(out).encode('utf-8'))
     const QString got = QString::fromUtf8(proc.readAllStandardOutput());
     EXPECT_EQ(got, u"|N|V\n"
                    "Имя : Б  Записей: 1 ||\n"
-                   "|0.0|2.25\n"
+                   "||2.25\n"
                    "Имя : Объект <1>  Записей: 2 ||\n"
                    "|7.0|1.5\n"
-                   "|-536870913.0|0.0"_qs);
+                   "|-536870913.0|"_qs);
 }
 
 TEST_F(GridExportTest, SpreadsheetOpensInLibreOffice) {
@@ -453,10 +535,136 @@ TEST_F(GridExportTest, SpreadsheetOpensInLibreOffice) {
     ExportGridToExcel(grid, path("lo.xls"), true);
     QProcess proc;
     proc.setWorkingDirectory(dir.path());
-    proc.start(soffice, {QStringLiteral("--headless"), QStringLiteral("--convert-to"), QStringLiteral("csv"),
+    // A profile of its own, so that runs in parallel do not meet in one.
+    proc.start(soffice, {QStringLiteral("-env:UserInstallation=file://") + dir.filePath("lo-profile"),
+                         QStringLiteral("--headless"), QStringLiteral("--convert-to"), QStringLiteral("csv"),
                          QStringLiteral("--outdir"), dir.path(), path("lo.xls")});
     ASSERT_TRUE(proc.waitForFinished(120000));
     const QByteArray csv = readFile(path("lo.csv"));
     EXPECT_TRUE(csv.startsWith(cp(u"Имя,N,V"_qs)) || csv.contains("N,V")) << csv.toStdString();
     EXPECT_TRUE(csv.contains("abc,7,1.5")) << csv.toStdString();
+}
+
+TEST_F(GridExportTest, SpreadsheetAtItsRowLimitReadsInXlrdAndLibreOffice) {
+    const QString python = pythonWithXlrd();
+    if (python.isEmpty())
+        GTEST_SKIP() << "python3 with xlrd is not installed";
+    defineTable(table, {"N:i", "S:s:20:Текст"});
+    for (int i = 0; i < TGridExportExcel::MaxRows - 1; ++i)
+        addRow(table, {QString::number(i), u"строка"_qs});
+    attach();
+    ExportGridToExcel(grid, path("limit.xls"), true);
+    QProcess proc;
+    proc.start(python, {QStringLiteral("-c"),
+                        QStringLiteral("import sys, xlrd\n"
+                                       "s = xlrd.open_workbook(sys.argv[1]).sheet_by_index(0)\n"
+                                       "sys.stdout.buffer.write(('%d %s %r' % (s.nrows, s.cell_value(0, 1), "
+                                       "s.cell_value(s.nrows - 1, 0))).encode('utf-8'))\n"),
+                        path("limit.xls")});
+    ASSERT_TRUE(proc.waitForFinished(120000));
+    ASSERT_EQ(proc.exitCode(), 0) << proc.readAllStandardError().toStdString();
+    EXPECT_EQ(QString::fromUtf8(proc.readAllStandardOutput()), u"16384 Текст 16382.0"_qs);
+
+    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    if (soffice.isEmpty())
+        GTEST_SKIP() << "soffice is not installed";
+    QProcess lo;
+    lo.start(soffice, {QStringLiteral("-env:UserInstallation=file://") + dir.filePath("lo-profile"),
+                       QStringLiteral("--headless"), QStringLiteral("--convert-to"),
+                       QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76"), QStringLiteral("--outdir"),
+                       dir.path(), path("limit.xls")});
+    ASSERT_TRUE(lo.waitForFinished(180000));
+    const QList<QByteArray> lines = readFile(path("limit.csv")).split('\n');
+    ASSERT_GE(lines.size(), 16384);
+    EXPECT_EQ(lines[0], QByteArray("N,Текст"));
+    EXPECT_EQ(lines[16383], QByteArray("16382,строка"));
+}
+
+// --- Excel workbook --------------------------------------------------------------
+
+namespace {
+QString pythonWithOpenpyxl() {
+    QProcess proc;
+    proc.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), QStringLiteral("import openpyxl")});
+    if (proc.waitForFinished(30000) && proc.exitStatus() == QProcess::NormalExit && proc.exitCode() == 0)
+        return QStringLiteral("/usr/bin/python3");
+    return {};
+}
+
+// Reads a workbook with openpyxl and compares every cell with the delimited-text
+// export of the same grid: header captions, group rows (text at the group's
+// level, bold, outline level) and record values (numbers as numbers, empty
+// cells as no cell). Prints "same" or the first difference.
+const char* kCompareWithText = R"PY(
+import sys, openpyxl
+book = openpyxl.load_workbook(sys.argv[1])
+sheet = book.worksheets[0]
+groups = int(sys.argv[3])
+lines = open(sys.argv[2], 'rb').read().decode('cp1251').split('\r\n')
+assert lines[-1] == '' and lines[1] == '', 'layout of the text file'
+lines = [lines[0]] + lines[2:-1]
+rows = list(sheet.iter_rows())
+def fail(msg):
+    sys.stdout.write(msg)
+    sys.exit(0)
+if len(rows) != len(lines):
+    fail('rows %d, lines %d' % (len(rows), len(lines)))
+width = groups + len(lines[0].split('\t'))
+for r, (row, line) in enumerate(zip(rows, lines)):
+    cells = [c.value for c in row] + [None] * (width - len(row))
+    level = sheet.row_dimensions[r + 1].outlineLevel
+    fields = line.split('\t')
+    if r > 0 and any(cells[g] is not None for g in range(groups)):
+        g = next(g for g in range(groups) if cells[g] is not None)
+        if cells[g] != line or not row[g].font.b or level != g or any(v is not None for v in cells[g + 1:]):
+            fail('group row %d: %r level %d, text %r' % (r, cells, level, line))
+        continue
+    if r > 0 and level != groups:
+        fail('row %d: outline level %d' % (r, level))
+    for i, text in enumerate(fields):
+        v = cells[groups + i]
+        if v is None:
+            same = text == ''
+        elif isinstance(v, str):
+            same = v == text and r == 0 or (v == text and text != '')
+        else:
+            same = text != '' and float(text) == v and type(v) in (int, float)
+        if not same:
+            fail('row %d column %d: %r, text %r' % (r, i, v, text))
+sys.stdout.write('same %d' % len(rows))
+)PY";
+} // namespace
+
+TEST_F(GridExportTest, WorkbookReadsBackLikeTheTextExport) {
+    const QString python = pythonWithOpenpyxl();
+    if (python.isEmpty())
+        GTEST_SKIP() << "python3 with openpyxl is not installed";
+    defineTable(table, {"Name:s:40:Имя:10", "Kind:s:20:Вид", "N:i:0::5", "V:f:0::8"});
+    addRow(table, {"Объект <1> & \"2\"", "ТС", "7", "1.5"});
+    addRow(table, {"Ёлка", "ТИ", "", ""});
+    addRow(table, {"", "ТС", "-536870913", "1E20"});
+    addRow(table, {"x", "", "2147483647", "-0.000123456789012345"});
+    addRow(table, {"ctl\x01\x1f\tx\r\n", "ТИ", "0", "3"});
+    attach();
+    struct Case {
+        const char* name;
+        std::vector<const char*> groupBy;
+    };
+    for (const Case& c : {Case{"plain", {}}, Case{"one", {"Kind"}}, Case{"two", {"Kind", "Name"}}}) {
+        SCOPED_TRACE(c.name);
+        std::vector<TGroupColumn> grouping;
+        for (const char* g : c.groupBy)
+            grouping.push_back({QString::fromLatin1(g), false});
+        grid.setGrouping(grouping);
+        grid.sortBy(QStringLiteral("N"), true);
+        ExportGridToText(grid, path("w.tab"), true, QStringLiteral("\t"), QString(), QString());
+        ExportGridToXlsx(grid, path("w.xlsx"), true);
+        QProcess proc;
+        proc.start(python, {QStringLiteral("-c"), QString::fromLatin1(kCompareWithText), path("w.xlsx"),
+                            path("w.tab"), QString::number(c.groupBy.size())});
+        ASSERT_TRUE(proc.waitForFinished(60000));
+        ASSERT_EQ(proc.exitCode(), 0) << proc.readAllStandardError().toStdString();
+        EXPECT_EQ(QString::fromUtf8(proc.readAllStandardOutput()),
+                  QStringLiteral("same %1").arg(1 + grid.rowCount()));
+    }
 }

@@ -321,3 +321,39 @@ TEST(GridRows, DetachedGridHasNoRows) {
     EXPECT_EQ(TGridRows::pixelsForChars(10), 64);
     EXPECT_EQ(TGridRows::pixelsForChars(1), 10);
 }
+
+TEST(GridRowsTable, TextsFollowTheTableStorageWhileItStaysOpen) {
+    // String texts are read from the table's storage slots: appends and
+    // deletes behind the grid leave the loaded rows as they were; a table
+    // closed or reopened behind the grid gives empty texts, never freed memory.
+    TMemTable t(QStringLiteral("DS"));
+    defineTable(t, {"Name:s:40", "N:i"});
+    for (int i = 0; i < 3000; ++i) // several storage chunks
+        addRow(t, {QStringLiteral("имя %1").arg(i), QString::number(i)});
+    TGridRows g;
+    g.rebuildColumns(t);
+    const QStringList before = dump(g);
+    ASSERT_EQ(before.size(), 3000);
+    EXPECT_EQ(before[2999], u"имя 2999|2999"_qs);
+
+    addRow(t, {QStringLiteral("новая"), QStringLiteral("1")});
+    t.setRecNo(0);
+    t.deleteRecord();
+    EXPECT_EQ(dump(g), before);
+    // Deleting through the grid keeps the rest of the rows right.
+    EXPECT_EQ(g.deleteRows({1}), 1);
+    QStringList expected = before;
+    expected.removeAt(1);
+    EXPECT_EQ(dump(g), expected);
+
+    t.close();
+    for (int i = 0; i < g.rowCount(); ++i)
+        EXPECT_TRUE(g.cellBytes(g.row(i).index, 1).isEmpty());
+    defineTable(t, {"Name:s:40", "N:i"});
+    addRow(t, {QStringLiteral("другая"), QStringLiteral("5")});
+    EXPECT_TRUE(g.cellBytes(g.row(0).index, 1).isEmpty());
+    // Numbers keep the texts of the load.
+    EXPECT_EQ(g.cellText(g.row(0).index, 2), u"0"_qs);
+    g.reload();
+    EXPECT_EQ(dump(g), QStringList{u"другая|5"_qs});
+}

@@ -23,6 +23,7 @@ public:
     QString tm = QStringLiteral("TM1");
     QStringList titles, statuses, recent;
     int detached = 0, attached = 0, busy = 0, idle = 0, progressCalls = 0;
+    bool showsTable = false; // the grid is attached to DS
     std::int64_t lastNodes = 0;
 
     std::optional<QString> chooseSettingsFile() override {
@@ -42,8 +43,14 @@ public:
     QString tmServerName() const override { return tm; }
     void setWindowTitle(const QString& t) override { titles << t; }
     void addRecentFile(const QString& p) override { recent << p; }
-    void detachGrid() override { ++detached; }
-    void attachGrid(TMemTable&) override { ++attached; }
+    void detachGrid() override {
+        ++detached;
+        showsTable = false;
+    }
+    void attachGrid(TMemTable&) override {
+        ++attached;
+        showsTable = true;
+    }
     void setStatusText(const QString& t) override { statuses << t; }
     void beginBusy() override { ++busy; }
     void endBusy() override { ++idle; }

@@ -1,4 +1,6 @@
 #include "app/cli/cli.h"
+#include "app/cli/exprcli.h"
+#include "app/cli/scriptcli.h"
 
 #include "app/cli/frpinfo.h"
 #include "app/cli/templateinfo.h"
@@ -9,6 +11,7 @@
 #include "grid/gridrows.h"
 #include "report/model/engine.h"
 #include "selection/configaccess/configapi.h"
+#include "selection/configaccess/localconfig.h"
 #include "selection/selectionengine.h"
 
 #include <QFileInfo>
@@ -17,7 +20,7 @@
 
 namespace {
 
-enum class OutputType { Text, Spreadsheet, Html };
+enum class OutputType { Text, Spreadsheet, Html, Workbook };
 
 struct Options {
     QString server, tm, user, password, settings, save, type;
@@ -86,15 +89,13 @@ public:
     void addRecentFile(const QString&) override {}
     void detachGrid() override {
         m_rows.detach();
-        attached = false;
+        attached = nullptr;
     }
-    void attachGrid(TMemTable& table) override {
-        m_rows.rebuildColumns(table);
-        attached = true;
-    }
+    // The grid is loaded once the selection is complete (see runCli).
+    void attachGrid(TMemTable& table) override { attached = &table; }
     void setStatusText(const QString& text) override { status = text; }
 
-    bool attached = false;
+    TMemTable* attached = nullptr; // the selection, once made
     QString status;
     QString badMask;
 
@@ -143,12 +144,20 @@ Options parse(const QStringList& args) {
     }
     if (o.server.isEmpty())
         throw BadArguments(QStringLiteral("Не указан NT-сервер (--server)"));
+    if (o.tm.isEmpty())
+        throw BadArguments(QStringLiteral("Не указан ТМ-сервер (--tm)"));
     if (o.settings.isEmpty())
         throw BadArguments(QStringLiteral("Не указан файл настроек (--settings)"));
     if (o.save.isEmpty())
         throw BadArguments(QStringLiteral("Не указан файл для записи (--save)"));
     if (o.havePassword && !o.haveUser)
         throw BadArguments(QStringLiteral("--password без --user"));
+    // The library takes code page 1251: a character outside it would reach it
+    // as "?" and match another password.
+    for (const auto& [value, option] : {std::pair{&o.user, "--user"}, std::pair{&o.password, "--password"}})
+        if (!cp1251::isRepresentable(*value))
+            throw BadArguments(QStringLiteral("%1: символы вне кодовой страницы 1251 недопустимы")
+                                   .arg(QLatin1String(option)));
     return o;
 }
 
@@ -162,9 +171,11 @@ OutputType outputType(const Options& o) {
         return OutputType::Spreadsheet;
     if (type == u"htm" || type == u"html")
         return OutputType::Html;
+    if (type == u"xlsx")
+        return OutputType::Workbook;
     throw BadArguments(o.type.isEmpty()
-                           ? QStringLiteral("Тип файла «%1» не определён по расширению; укажите --type tab|xls|htm").arg(o.save)
-                           : QStringLiteral("Неизвестный тип файла «%1»; допустимы tab, xls, htm").arg(o.type));
+                           ? QStringLiteral("Тип файла «%1» не определён по расширению; укажите --type tab|xls|xlsx|htm").arg(o.save)
+                           : QStringLiteral("Неизвестный тип файла «%1»; допустимы tab, xls, xlsx, htm").arg(o.type));
 }
 
 // A grid column named by its field name or its caption (letter case ignored).
@@ -185,7 +196,7 @@ QString cliUsage() {
         "Использование:\n"
         "  ostrand-cli --server NT --tm TM [--user U --password P] --settings FILE.cfg\n"
         "              [--mask \"Колонка=маска\" ...] [--sort КОЛОНКА[:desc]] [--group КОЛОНКА ...]\n"
-        "              --save OUT [--type tab|xls|htm]\n"
+        "              --save OUT [--type tab|xls|xlsx|htm]\n"
         "\n"
         "Делает выборку из конфигурации ТМ-сервера по файлу настроек и записывает её в файл,\n"
         "как команда «Сохранить выборку как...» программы ostrand.\n"
@@ -201,7 +212,7 @@ QString cliUsage() {
         "  --group К          группировка по колонке; можно повторять (уровни по порядку)\n"
         "  --save OUT         файл для записи\n"
         "  --type T           tab - текст с разделителями-табуляциями, xls - таблица Excel (BIFF4),\n"
-        "                     htm - HTML; по умолчанию по расширению файла OUT\n"
+        "                     xlsx - книга Excel, htm - HTML; по умолчанию по расширению файла OUT\n"
         "  --help             эта справка\n"
         "\n"
         "Проверка шаблонов отчётов:\n"
@@ -218,6 +229,17 @@ QString cliUsage() {
         "  ostrand-cli --frp-render FILE.frp --page N --png OUT.png [--dpi D]\n"
         "      рисует страницу N подготовленного отчёта в файл PNG (D точек на дюйм, по умолчанию 96)\n"
         "\n"
+        "Проверка выражений отчётов (результат в UTF-8 в стандартный вывод, ошибка - код 1):\n"
+        "  ostrand-cli --eval ВЫРАЖЕНИЕ [--template FILE.frf] [--server NT --tm TM ... --settings FILE.cfg]\n"
+        "      значение выражения, например --eval \"FORMATFLOAT('#,##0.00', 1234.5)\"\n"
+        "  ostrand-cli --expand ТЕКСТ [--template FILE.frf] [--server NT --tm TM ... --settings FILE.cfg]\n"
+        "      строка мемо с подставленными значениями [выражений], например --expand \"[PointName]: [HiLimit #N8.2]\";\n"
+        "      с шаблоном доступны переменные его словаря, с выборкой - поля первой записи (frDS, DS)\n"
+        "  ostrand-cli --run-script ТЕКСТ|@ФАЙЛ [--template FILE.frf] [--max-steps N]\n"
+        "      выполняет сценарий отчёта (из текста или файла в кодировке 1251) и выводит глобальные\n"
+        "      переменные, которые он оставил (имя=значение); сценарий останавливается после N\n"
+        "      выполненных строк кода (по умолчанию 10000000)\n"
+        "\n"
         "Сообщения выводятся в стандартный поток ошибок. Код завершения: 0 - выборка записана,\n"
         "1 - ошибка файла настроек, конфигурации или записи, 2 - неверные параметры.\n"
         "Корневая папка конфигураций: переменная OSTRAND_CONFIG_ROOT.\n");
@@ -228,6 +250,10 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         out << cliUsage();
         return 0;
     }
+    if (isExpressionCommand(arguments))
+        return runExpressionCli(arguments, out, err);
+    if (isScriptCommand(arguments))
+        return runScriptCli(arguments, out, err);
     StreamInteraction interaction(err);
     TScopedInteraction installed(interaction);
     TfrEngine reportEngine(&interaction);
@@ -282,6 +308,10 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err) {
                 err << QStringLiteral("Выборка не сделана") << Qt::endl;
             return 1;
         }
+        // One selection per run: the parsed configuration is not needed any
+        // more, and its memory serves the grid.
+        configaccess::releaseTrees();
+        rows.rebuildColumns(*host.attached);
 
         std::vector<TGroupColumn> grouping;
         for (const QString& g : options.groups)
@@ -303,6 +333,7 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         case OutputType::Text: ExportGridToText(rows, options.save, true, QStringLiteral("\t"), QString(), QString()); break;
         case OutputType::Spreadsheet: ExportGridToExcel(rows, options.save, true); break;
         case OutputType::Html: ExportGridToHTML(rows, options.save, true); break;
+        case OutputType::Workbook: ExportGridToXlsx(rows, options.save, true); break;
         }
         err << host.status << Qt::endl;
         return 0;

@@ -9,7 +9,6 @@
 #include "report/model/engine.h"
 
 #include <QBuffer>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -130,9 +129,6 @@ void frRenderPreparedPage(TfrEngine& engine, const QString& path, int pageNo, co
         painter.setRenderHint(QPainter::TextAntialiasing);
         pages.draw(pageNo - 1, painter, target);
     }
-    const QFileInfo fi(png);
-    if (fi.exists() && !fi.isFile())
-        throw Exception(QStringLiteral("«%1» не является обычным файлом: рисунок не записан").arg(png));
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);

@@ -639,7 +639,7 @@ TfrLoadResult frLoadPreparedReport(TfrReport& report, const QString& fileName) {
         result.messages << notPreparedText(QStringLiteral("файл больше %1 МБ").arg(TfrEMFPages::maxFileSize >> 20));
         return result;
     }
-    const std::optional<QByteArray> data = textfile::readBytes(fileName);
+    const std::optional<QByteArray> data = textfile::readBytes(fileName, TfrEMFPages::maxFileSize);
     if (!data) {
         result.status = TfrLoadResult::Status::NotFound;
         result.messages << QStringLiteral("Файл «%1» не может быть прочитан").arg(fileName);
@@ -653,8 +653,5 @@ TfrLoadResult frLoadPreparedReport(TfrReport& report, const QString& fileName) {
 }
 
 void frSavePreparedReport(TfrReport& report, const QString& fileName) {
-    const QFileInfo fi(fileName);
-    if (fi.exists() && !fi.isFile())
-        throw Exception(QStringLiteral("«%1» не является обычным файлом: отчёт не записан").arg(fileName));
     textfile::writeAtomically(fileName, frPreparedPages(report).saveToStream());
 }

@@ -1,6 +1,7 @@
 #include "selection/configaccess/localconfig.h"
 
 #include "common/cp1251.h"
+#include "common/exception.h"
 #include "common/textfile.h"
 #include "selection/configaccess/configtree.h"
 #include "selection/configaccess/halvex.h"
@@ -12,6 +13,7 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -46,6 +48,7 @@ const char16_t* const Unreadable = u"Не удалось прочитать фа
 const char16_t* const TooLarge = u"Файл конфигурации «%1» слишком велик";
 const char16_t* const Syntax = u"Ошибка в файле конфигурации «%1», строка %2, столбец %3: %4";
 const char16_t* const OutOfMemory = u"Недостаточно памяти для чтения файла конфигурации «%1»";
+const char16_t* const OutsideRoot = u"Файл конфигурации «%1» лежит вне папки конфигураций и не будет прочитан";
 const char16_t* const Internal = u"Внутренняя ошибка библиотеки доступа к конфигурации";
 } // namespace msg
 
@@ -90,6 +93,33 @@ QString findEntry(const QString& folder, const QString& name, bool wantFolder) {
         if (e.compare(name, Qt::CaseInsensitive) == 0)
             return folder + u'/' + e;
     return {};
+}
+
+// Any entry of a folder under the name (letter case ignored as in findEntry),
+// whatever it is: a file, a folder, a device, a FIFO, a dangling link.
+QString findAnyEntry(const QString& folder, const QString& name) {
+    const QString exact = folder + u'/' + name;
+    const QFileInfo info(exact);
+    if (info.exists() || info.isSymLink())
+        return exact;
+    const QDir dir(folder);
+    const QStringList entries =
+        dir.entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QString& e : entries)
+        if (e.compare(name, Qt::CaseInsensitive) == 0)
+            return folder + u'/' + e;
+    return {};
+}
+
+// Whether a file, its links resolved, lies inside the root folder (its links
+// resolved too): nothing outside the root is ever read.
+bool liesUnder(const QString& file, const QString& root) {
+    const QString realRoot = QFileInfo(root).canonicalFilePath();
+    const QString realFile = QFileInfo(file).canonicalFilePath();
+    if (realRoot.isEmpty() || realFile.isEmpty())
+        return false;
+    const QString prefix = realRoot.endsWith(u'/') ? realRoot : realRoot + u'/';
+    return realFile.startsWith(prefix);
 }
 
 std::filesystem::path fsPath(const QString& path) {
@@ -208,15 +238,17 @@ public:
         const QString ntFolder = findEntry(root, ntServer, true);
         if (ntFolder.isEmpty())
             throw TOpenError{text(msg::UnknownNt).arg(shown(ntServer))};
-        checkLogOn(ntFolder, ntServer);
+        checkLogOn(root, ntFolder, ntServer);
         const QString tmRoot = findEntry(ntFolder, QStringLiteral("TM_SERVER"), true);
         const QString tmFolder = tmRoot.isEmpty() ? QString() : findEntry(tmRoot, tmServer, true);
         if (tmFolder.isEmpty())
             throw TOpenError{text(msg::UnknownTm).arg(shown(tmServer), shown(ntServer))};
         const QString file = findEntry(tmFolder, fileName + QStringLiteral(".xml"), false);
         TFileStamp stamp;
-        if (file.isEmpty() || !stampOf(file, stamp))
+        if (file.isEmpty() || !QFileInfo(file).isFile() || !stampOf(file, stamp))
             throw TOpenError{text(msg::NoFile).arg(shown(fileName), shown(tmServer))};
+        if (!liesUnder(file, root))
+            throw TOpenError{text(msg::OutsideRoot).arg(shown(fileName))};
 
         const TTree& tree = load(file, stamp, fileName);
         if (fileTime != nullptr)
@@ -259,6 +291,16 @@ public:
         return true;
     }
 
+    // Every handle handed out becomes invalid.
+    void releaseTrees() {
+        std::lock_guard lock(m_mutex);
+        m_trees.clear();
+        m_keys.clear();
+#if defined(__GLIBC__)
+        ::malloc_trim(0);
+#endif
+    }
+
     std::size_t treeCount() {
         std::lock_guard lock(m_mutex);
         return m_trees.size();
@@ -284,18 +326,19 @@ private:
     // The tree of the last successful open; only its handles are answered.
     const TTree* current() const { return m_trees.empty() ? nullptr : m_trees.front().get(); }
 
-    void checkLogOn(const QString& ntFolder, const QString& ntServer) const {
-        const QString listFile = findEntry(ntFolder, QStringLiteral("users.txt"), false);
-        if (listFile.isEmpty()) {
-            // A server without a user list lets everybody in; something else
-            // under the list's name is an unreadable list, not a missing one.
-            if (findEntry(ntFolder, QStringLiteral("users.txt"), true).isEmpty())
-                return;
+    void checkLogOn(const QString& root, const QString& ntFolder, const QString& ntServer) const {
+        // A server without a user list lets everybody in. Anything else under
+        // the list's name that is not a readable regular file inside the root
+        // (a folder, a dangling link, a FIFO, a device, a link out of the root)
+        // is an unreadable list and lets nobody in.
+        const QString listFile = findAnyEntry(ntFolder, QStringLiteral("users.txt"));
+        if (listFile.isEmpty())
+            return;
+        if (!liesUnder(listFile, root))
             throw TOpenError{text(msg::NoUserList).arg(shown(ntServer))};
-        }
         if (m_user.isEmpty())
             throw TOpenError{text(msg::NotLoggedOn).arg(shown(ntServer))};
-        const std::optional<QByteArray> bytes = textfile::readBytes(listFile);
+        const std::optional<QByteArray> bytes = textfile::readBytes(listFile, textfile::MaxTextSize);
         if (!bytes)
             throw TOpenError{text(msg::NoUserList).arg(shown(ntServer))};
         QString list = QString::fromUtf8(*bytes);
@@ -339,9 +382,12 @@ private:
             throw TOpenError{text(msg::TooLarge).arg(shown(fileName))};
         std::unique_ptr<TTree> entry(new TTree);
         try {
-            QFile f(file);
-            if (!f.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+            QFile f;
+            try {
+                textfile::openRegular(f, file, std::numeric_limits<qint64>::max());
+            } catch (const Exception&) {
                 throw TOpenError{text(msg::Unreadable).arg(shown(fileName))};
+            }
             // Read in pieces: the tree is built while reading, the file is
             // never held whole.
             entry->tree = TConfigTree::read(f);
@@ -389,6 +435,8 @@ QString configRoot() {
 }
 
 std::size_t heldTreeCount() { return library().treeCount(); }
+
+void releaseTrees() { library().releaseTrees(); }
 
 } // namespace configaccess
 

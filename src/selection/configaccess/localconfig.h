@@ -24,4 +24,9 @@ QString configRoot();
 // every load).
 std::size_t heldTreeCount();
 
+// Lets go of the kept trees, for a program that makes one selection and needs
+// the memory for what follows; the next open parses its file again and the
+// handles of the released trees are answered as invalid.
+void releaseTrees();
+
 } // namespace configaccess

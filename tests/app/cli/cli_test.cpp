@@ -6,9 +6,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <gtest/gtest.h>
+
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -53,22 +58,30 @@ TEST_F(Cli, HelpDescribesEveryOption) {
     const CliRun r = cli({"--help"});
     EXPECT_EQ(r.status, 0);
     for (const char* option : {"--server", "--tm", "--user", "--password", "--settings", "--mask", "--sort", "--group",
-                               "--save", "--type"})
+                               "--save", "--type", "xlsx"})
         EXPECT_TRUE(r.out.contains(QLatin1String(option))) << option;
 }
 
 TEST_F(Cli, BadArgumentsExitWithTwo) {
     const QString out = path("out.tab");
+    const QStringList base = {"--server", "DEMO-NT", "--tm", "TM1"};
     const QList<QStringList> bad = {
         {"--server"},                                              // value missing
         {"--tm", "TM1", "--settings", Settings, "--save", out},    // no server
-        {"--server", "DEMO-NT", "--save", out},                    // no settings
-        {"--server", "DEMO-NT", "--settings", Settings},           // no output
-        {"--server", "DEMO-NT", "--settings", Settings, "--save", out, "--bogus"},
-        {"--server", "DEMO-NT", "--settings", Settings, "--save", path("out.pdf")},          // type from extension
-        {"--server", "DEMO-NT", "--settings", Settings, "--save", out, "--type", "csv"},     // unknown type
-        {"--server", "DEMO-NT", "--settings", Settings, "--save", out, "--mask", "no-equals"},
-        {"--server", "DEMO-NT", "--settings", Settings, "--save", out, "--password", "x"},  // password alone
+        {"--server", "DEMO-NT", "--settings", Settings, "--save", out}, // no TM server
+        base + QStringList{"--save", out},                         // no settings
+        base + QStringList{"--settings", Settings},                // no output
+        base + QStringList{"--settings", Settings, "--save", out, "--bogus"},
+        base + QStringList{"--settings", Settings, "--save", path("out.pdf")},          // type from extension
+        base + QStringList{"--settings", Settings, "--save", out, "--type", "csv"},     // unknown type
+        base + QStringList{"--settings", Settings, "--save", out, "--mask", "no-equals"},
+        base + QStringList{"--settings", Settings, "--save", out, "--password", "x"},  // password alone
+        // Characters the library's code page cannot carry would reach it as
+        // "?" and match another password.
+        base + QStringList{"--settings", Settings, "--save", out, "--user", "engineer", "--password",
+                           QString::fromUtf8("\xF0\x9F\x94\x91\xF0\x9F\x94\x91")},
+        base + QStringList{"--settings", Settings, "--save", out, "--user", QString::fromUtf8("\xE2\x82\xAC\xE4\xB8\xAD"),
+                           "--password", "demo"},
     };
     for (const QStringList& args : bad) {
         const CliRun r = cli(args);
@@ -111,7 +124,28 @@ TEST_F(Cli, FailuresOfTheWorkExitWithOne) {
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.contains("Cannot create file")) << r.err.toStdString();
     EXPECT_FALSE(QFile::exists(out));
+
+    // An output that is no regular file is left as it is.
+    QDir(dir.path()).mkdir("folder.tab");
+    r = cli(demo(path("folder.tab")));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("не обычный файл"))) << r.err.toStdString();
+    EXPECT_TRUE(QFileInfo(path("folder.tab")).isDir());
 }
+
+#ifndef Q_OS_WIN
+TEST_F(Cli, TemplateThatIsNoRegularFileIsRefusedAtOnce) {
+    // A FIFO would block the read and a device never end.
+    const QString fifo = path("fifo.frf");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link("/dev/zero", path("zero.frf")));
+    for (const QString& t : {fifo, path("zero.frf")}) {
+        EXPECT_EQ(cli({"--template-info", t}).status, 1) << t.toStdString();
+        EXPECT_EQ(cli({"--template-resave", t, path("out.frf")}).status, 1);
+    }
+    EXPECT_FALSE(QFile::exists(path("out.frf")));
+}
+#endif
 
 TEST_F(Cli, WithoutLogOnTheDemoServerRefusesAccess) {
     const QString out = path("out.tab");
@@ -146,6 +180,13 @@ TEST_F(Cli, ExportsTheDemoSelectionInThreeFormats) {
     const QByteArray xls = *textfile::readBytes(path("points.xls"));
     EXPECT_TRUE(xls.startsWith(QByteArray("\x09\x04\x06\x00\x00\x00\x10\x00", 8)));
     EXPECT_TRUE(xls.endsWith(QByteArray("\x0A\x00\x00\x00", 4)));
+
+    r = cli(demo(path("points.xlsx")));
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(textfile::readBytes(path("points.xlsx"))->startsWith("PK\x03\x04"));
+    r = cli(demo(path("book.out")) << "--type" << "xlsx");
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(textfile::readBytes(path("book.out"))->startsWith("PK\x03\x04"));
 
     // The type option wins over the extension.
     r = cli(demo(path("points.tab.out")) << "--type" << "htm");
@@ -196,6 +237,52 @@ TEST_F(Cli, TemplateInfoAndResave) {
 
     EXPECT_EQ(cli({"--template-info"}).status, 2);
     EXPECT_EQ(cli({"--template-resave", objects}).status, 2);
+}
+
+TEST_F(Cli, EvalAndExpandExpressions) {
+    CliRun r = cli({"--eval", "FORMATFLOAT('#,##0.00', 1234.5) + ' / ' + UPPERCASE('насос')"});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, "1 234.50 / НАСОС\n");
+    r = cli({"--expand", "Итого: [2 * 3 #N8.2] шт., [STRTODATE('05.11.1998') #Dd mmmm yyyy]"});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, "Итого: 6.00 шт., 5 Ноябрь 1998\n");
+
+    // Errors go to stderr with status 1; bad arguments give 2.
+    r = cli({"--eval", "Nonsense + 1"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.out.isEmpty());
+    EXPECT_EQ(r.err, "Переменная не определена: \"NONSENSE\"\n");
+    EXPECT_EQ(cli({"--eval", "7 mod 0"}).status, 1);
+    EXPECT_EQ(cli({"--eval"}).status, 2);
+    EXPECT_EQ(cli({"--eval", "1", "--expand", "x"}).status, 2);
+    EXPECT_EQ(cli({"--eval", "1", "--bogus"}).status, 2);
+    EXPECT_EQ(cli({"--eval", "1", "--template", path("none.frf")}).status, 1);
+}
+
+TEST_F(Cli, ExpressionsSeeTheTemplateDictionaryAndTheFirstRecord) {
+    const QString file = path("vars.frf");
+    {
+        TfrEngine engine;
+        TfrReport report(engine);
+        report.pages().add();
+        report.dictionary().variables.set(QStringLiteral(" Итоги"), TVariant(QString()));
+        report.dictionary().variables.set(QStringLiteral("Порог"), TVariant(QStringLiteral("[HiLimit] * 2")));
+        report.dictionary().variables.set(QStringLiteral("Подпись"), TVariant(QStringLiteral("'Инженер'")));
+        report.saveToFile(file);
+    }
+    QStringList args = {"--server", "DEMO-NT", "--tm", "TM1", "--user", "engineer", "--password", "demo",
+                        "--settings", Settings, "--template", file};
+    CliRun r = cli(args + QStringList({"--expand", "[Подпись]: [PointNo] [DS.\"PointName\"] [Порог = HiLimit * 2]"}));
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.startsWith("Инженер: ")) << r.out.toStdString();
+    EXPECT_TRUE(r.out.endsWith(" 1\n")) << r.out.toStdString();
+    // The first record of the selection, as the grid's first row shows it.
+    r = cli(args + QStringList({"--eval", "[PointNo]"}));
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_FALSE(r.out.trimmed().isEmpty());
+    // Without the selection the fields are unknown.
+    r = cli({"--template", file, "--eval", "[Порог]"});
+    EXPECT_EQ(r.status, 1);
 }
 
 TEST_F(Cli, ProtectedTemplateIsNeverOverwritten) {

@@ -7,7 +7,12 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
 #include <QTimeZone>
 #include <gtest/gtest.h>
 
@@ -277,6 +282,76 @@ TEST_F(ConfigAccess, UserListGuardsTheServer) {
     EXPECT_EQ(open("ODD", "TM_SERVER\\TM1\\CONF").error,
               u"Доступ к NT-серверу «ODD» запрещён: не удалось прочитать список пользователей"_qs);
 }
+
+#ifndef Q_OS_WIN
+TEST_F(ConfigAccess, UserListThatIsNoRegularFileKeepsEverybodyOut) {
+    // Whatever stands under the list's name and is not a readable regular file
+    // inside the root denies access; none of them may block or be read whole.
+    write("outside/users.txt", "engineer=demo\n");
+    const struct {
+        const char* what;
+        std::function<bool(const QString& list)> make;
+    } cases[] = {
+        {"folder", [](const QString& l) { return QDir().mkpath(l); }},
+        {"dangling link", [](const QString& l) { return QFile::link(l + ".gone", l); }},
+        {"FIFO", [](const QString& l) { return ::mkfifo(QFile::encodeName(l).constData(), 0600) == 0; }},
+        {"link to /dev/zero", [](const QString& l) { return QFile::link("/dev/zero", l); }},
+        {"link out of the root", [this](const QString& l) { return QFile::link(m_dir.filePath("outside/users.txt"), l); }},
+        {"link in other letter case", [](const QString& l) { return QFile::link(l + ".gone", l.chopped(9) + "USERS.TXT"); }},
+    };
+    setUser("engineer", "demo");
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString nt = QStringLiteral("S%1").arg(++n);
+        config("CONF", kSmall, nt);
+        ASSERT_TRUE(c.make(m_root + "/" + nt + "/users.txt"));
+        const TOpened r = open(nt, "TM_SERVER\\TM1\\CONF");
+        EXPECT_EQ(r.top, 0);
+        EXPECT_EQ(r.error, u"Доступ к NT-серверу «"_qs + nt + u"» запрещён: не удалось прочитать список пользователей"_qs);
+    }
+    // A list larger than a log-on list can be is not read either.
+    config("CONF", kSmall, "BIG");
+    write("root/BIG/users.txt", "engineer=demo\n" + QByteArray(5 << 20, ';'));
+    EXPECT_EQ(open("BIG", "TM_SERVER\\TM1\\CONF").top, 0);
+    // A link to a regular list inside the root is a list.
+    config("CONF", kSmall, "LINKED");
+    write("root/lists/users.txt", "engineer=demo\n");
+    ASSERT_TRUE(QFile::link(m_root + "/lists/users.txt", m_root + "/LINKED/users.txt"));
+    EXPECT_NE(open("LINKED", "TM_SERVER\\TM1\\CONF").top, 0);
+}
+
+TEST_F(ConfigAccess, FilesOutsideTheRootOrNotRegularAreNotRead) {
+    write("secret/CONF.xml", kSmall);
+    config("CONF", kSmall);
+    const QString tm = m_root + "/NT/TM_SERVER/TM1/";
+    // A configuration file linked from outside the root, and one inside a
+    // linked folder that lies outside.
+    ASSERT_TRUE(QFile::link(m_dir.filePath("secret/CONF.xml"), tm + "OUT.xml"));
+    ASSERT_TRUE(QFile::link(m_dir.filePath("secret"), m_root + "/NT/TM_SERVER/TM2"));
+    TOpened r = open("NT", "TM_SERVER\\TM1\\OUT");
+    EXPECT_EQ(r.top, 0);
+    EXPECT_EQ(r.error, u"Файл конфигурации «OUT» лежит вне папки конфигураций и не будет прочитан"_qs);
+    r = open("NT", "TM_SERVER\\TM2\\CONF");
+    EXPECT_EQ(r.top, 0);
+    EXPECT_TRUE(r.error.contains(u"вне папки конфигураций"_qs)) << r.error.toStdString();
+    // A link inside the root is followed.
+    ASSERT_TRUE(QFile::link(tm + "CONF.xml", tm + "ALIAS.xml"));
+    EXPECT_NE(open("NT", "TM_SERVER\\TM1\\ALIAS").top, 0);
+    // The root itself may be a link.
+    ASSERT_TRUE(QFile::link(m_root, m_dir.filePath("rootlink")));
+    qputenv("OSTRAND_CONFIG_ROOT", QFile::encodeName(m_dir.filePath("rootlink")));
+    EXPECT_NE(open("NT", "TM_SERVER\\TM1\\CONF").top, 0);
+    // A FIFO or a device under a configuration file's name is no file.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(tm + "FIFO.xml").constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link("/dev/zero", tm + "ZERO.xml"));
+    for (const char* name : {"FIFO", "ZERO"}) {
+        r = open("NT", "TM_SERVER\\TM1\\" + QString::fromLatin1(name));
+        EXPECT_EQ(r.top, 0) << name;
+        EXPECT_TRUE(r.error.contains(u"не найден"_qs)) << r.error.toStdString();
+    }
+}
+#endif
 
 // ---------------------------------------------------------------------------
 // Names that could leave the root

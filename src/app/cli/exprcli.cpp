@@ -1,0 +1,160 @@
+#include "app/cli/exprcli.h"
+
+#include "common/cp1251.h"
+#include "common/exception.h"
+#include "common/interaction.h"
+#include "report/expr/context.h"
+#include "report/expr/memotext.h"
+#include "report/memdata/memtablesource.h"
+#include "report/memdata/mainreport.h"
+#include "report/model/dataset.h"
+#include "report/model/engine.h"
+#include "report/model/report.h"
+#include "selection/configaccess/configapi.h"
+#include "selection/selectionengine.h"
+
+#include <QFileInfo>
+#include <QTextStream>
+
+namespace {
+
+struct ExprOptions {
+    QString eval, expand, templateFile, server, tm, user, password, settings;
+    bool haveEval = false, haveExpand = false, haveUser = false;
+};
+
+class BadExprArguments : public Exception {
+public:
+    using Exception::Exception;
+};
+
+ExprOptions parseOptions(const QStringList& args) {
+    ExprOptions o;
+    auto value = [&](int& i) {
+        if (i + 1 >= args.size())
+            throw BadExprArguments(QStringLiteral("%1: не указано значение").arg(args[i]));
+        return args[++i];
+    };
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (a == u"--eval") {
+            o.eval = value(i);
+            o.haveEval = true;
+        } else if (a == u"--expand") {
+            o.expand = value(i);
+            o.haveExpand = true;
+        } else if (a == u"--template")
+            o.templateFile = value(i);
+        else if (a == u"--server")
+            o.server = value(i);
+        else if (a == u"--tm")
+            o.tm = value(i);
+        else if (a == u"--user") {
+            o.user = value(i);
+            o.haveUser = true;
+        } else if (a == u"--password")
+            o.password = value(i);
+        else if (a == u"--settings")
+            o.settings = value(i);
+        else
+            throw BadExprArguments(QStringLiteral("Неизвестный параметр «%1» (см. --help)").arg(a));
+    }
+    if (o.haveEval == o.haveExpand)
+        throw BadExprArguments(QStringLiteral("Укажите одно из: --eval ВЫРАЖЕНИЕ или --expand ТЕКСТ"));
+    if (!o.settings.isEmpty() && o.server.isEmpty())
+        throw BadExprArguments(QStringLiteral("Не указан NT-сервер (--server)"));
+    return o;
+}
+
+// Messages go to err; questions get their first button, input boxes their
+// preset text, so nothing waits for an answer.
+class ExprInteraction : public TUserInteraction {
+public:
+    explicit ExprInteraction(QTextStream& err) : m_err(err) {}
+    Button messageBox(const QString& text, const QString& title, Icon, Buttons buttons) override {
+        m_err << (title.isEmpty() ? QString() : title + QStringLiteral(": ")) << text << Qt::endl;
+        for (int b = Ok; b <= Ignore; b <<= 1)
+            if (buttons & b)
+                return static_cast<Button>(b);
+        return Ok;
+    }
+    std::optional<QString> inputBox(const QString&, const QString&, const QString& preset) override { return preset; }
+
+private:
+    QTextStream& m_err;
+};
+
+// A selection without a window: every mask "*", the table stays in the engine.
+class ExprSelectionHost : public TSelectionHost {
+public:
+    explicit ExprSelectionHost(const ExprOptions& o) : m_options(o) {}
+    std::optional<QString> chooseSettingsFile() override { return std::nullopt; }
+    bool showFilterDialog(TFilterRows&) override { return true; }
+    QString ntServerName() const override { return m_options.server; }
+    QString tmServerName() const override { return m_options.tm; }
+    void setWindowTitle(const QString&) override {}
+    void addRecentFile(const QString&) override {}
+    void detachGrid() override { attached = false; }
+    void attachGrid(TMemTable&) override { attached = true; }
+    void setStatusText(const QString&) override {}
+    bool attached = false;
+
+private:
+    const ExprOptions& m_options;
+};
+
+} // namespace
+
+bool isExpressionCommand(const QStringList& arguments) {
+    return arguments.contains(QStringLiteral("--eval")) || arguments.contains(QStringLiteral("--expand"));
+}
+
+int runExpressionCli(const QStringList& arguments, QTextStream& out, QTextStream& err) {
+    ExprInteraction interaction(err);
+    TScopedInteraction installed(interaction); // the selection reports through it
+    try {
+        const ExprOptions options = parseOptions(arguments);
+        TfrEngine engine(&interaction);
+        installExpressionEvaluator(engine);
+        TfrDataRegistry registry(QStringLiteral("frmMain"));
+
+        // The selection, when asked for: the main window's set-up, frDS over DS.
+        ExprSelectionHost host(options);
+        TSelectionEngine selection(host);
+        if (!options.settings.isEmpty()) {
+            if (!QFileInfo(options.settings).isFile())
+                throw Exception(QStringLiteral("Cannot open file %1").arg(options.settings));
+            if (options.haveUser) {
+                const QByteArray user = cp1251::encode(options.user);
+                const QByteArray password = cp1251::encode(options.password);
+                THalvexApi::instance().setUser(user.constData(), password.constData());
+            }
+            if (!selection.LoadSettingsFile(options.settings, true) || !host.attached)
+                throw Exception(QStringLiteral("Выборка не сделана"));
+            selection.DS().first();
+        }
+        TfrMainReport main(engine, selection.DS(), selection.DS2(), &registry);
+        TfrReport& report = main.report();
+        if (!options.templateFile.isEmpty()) {
+            const TfrLoadResult loaded = report.loadFromFile(options.templateFile);
+            if (!loaded.ok()) {
+                QStringList why = loaded.messages;
+                why.prepend(QStringLiteral("Не удалось открыть шаблон %1").arg(options.templateFile));
+                throw Exception(why.join(u'\n'));
+            }
+        }
+
+        TfrExprContext context(report);
+        if (options.haveEval)
+            out << context.evaluate(options.eval).toString() << Qt::endl;
+        else
+            out << frmemo::expandText(context, options.expand, nullptr) << Qt::endl;
+        return 0;
+    } catch (const BadExprArguments& e) {
+        err << e.message() << Qt::endl << QStringLiteral("Справка: ostrand-cli --help") << Qt::endl;
+        return 2;
+    } catch (const Exception& e) {
+        err << e.message() << Qt::endl;
+        return 1;
+    }
+}

@@ -1,0 +1,147 @@
+#include "app/cli/scriptcli.h"
+
+#include "common/cp1251.h"
+#include "common/exception.h"
+#include "common/interaction.h"
+#include "common/textfile.h"
+#include "report/expr/context.h"
+#include "report/expr/interpreter.h"
+#include "report/model/engine.h"
+#include "report/model/report.h"
+
+#include <QFileInfo>
+#include <QTextStream>
+
+namespace {
+
+class BadScriptArguments : public Exception {
+public:
+    using Exception::Exception;
+};
+
+struct ScriptOptions {
+    QString script, templateFile;
+    long long maxSteps = scriptcli::defaultMaxSteps;
+};
+
+ScriptOptions parseOptions(const QStringList& args) {
+    ScriptOptions o;
+    bool haveScript = false;
+    auto value = [&](int& i) {
+        if (i + 1 >= args.size())
+            throw BadScriptArguments(QStringLiteral("%1: не указано значение").arg(args[i]));
+        return args[++i];
+    };
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (a == u"--run-script") {
+            o.script = value(i);
+            haveScript = true;
+        } else if (a == u"--template") {
+            o.templateFile = value(i);
+        } else if (a == u"--max-steps") {
+            bool ok = false;
+            o.maxSteps = value(i).toLongLong(&ok);
+            if (!ok || o.maxSteps <= 0)
+                throw BadScriptArguments(QStringLiteral("--max-steps: нужно целое число больше нуля"));
+        } else {
+            throw BadScriptArguments(QStringLiteral("Неизвестный параметр «%1» (см. --help)").arg(a));
+        }
+    }
+    if (!haveScript)
+        throw BadScriptArguments(QStringLiteral("Не указан сценарий (--run-script ТЕКСТ или @ФАЙЛ)"));
+    return o;
+}
+
+// The script text: as given, or the lines of the file named after "@".
+QStringList scriptLines(const QString& argument) {
+    if (!argument.startsWith(u'@'))
+        return textfile::splitLines(argument);
+    const QString path = argument.mid(1);
+    const QFileInfo info(path);
+    if (!info.isFile())
+        throw Exception(QStringLiteral("Cannot open file %1").arg(path));
+    if (info.size() > scriptcli::maxFileSize)
+        throw Exception(QStringLiteral("Файл сценария %1 больше %2 байт").arg(path).arg(scriptcli::maxFileSize));
+    const std::optional<QByteArray> bytes = textfile::readBytes(path);
+    if (!bytes || bytes->size() > scriptcli::maxFileSize)
+        throw Exception(QStringLiteral("Cannot open file %1").arg(path));
+    return textfile::splitLines(cp1251::decode(*bytes));
+}
+
+// Messages go to err; questions get their first button, input boxes their
+// preset text, so nothing waits for an answer.
+class ScriptInteraction : public TUserInteraction {
+public:
+    explicit ScriptInteraction(QTextStream& err) : m_err(err) {}
+    Button messageBox(const QString& text, const QString& title, Icon, Buttons buttons) override {
+        m_err << (title.isEmpty() ? QString() : title + QStringLiteral(": ")) << text << Qt::endl;
+        for (int b = Ok; b <= Ignore; b <<= 1)
+            if (buttons & b)
+                return static_cast<Button>(b);
+        return Ok;
+    }
+    std::optional<QString> inputBox(const QString&, const QString&, const QString& preset) override { return preset; }
+
+private:
+    QTextStream& m_err;
+};
+
+void printGlobals(TfrEngine& engine, QTextStream& out) {
+    const TfrVariables& globals = engine.globalVariables();
+    for (int i = 0; i < globals.count(); ++i) {
+        QString value;
+        try {
+            value = globals.value(i).toString();
+        } catch (const Exception& e) {
+            value = e.message();
+        }
+        out << globals.name(i) << u'=' << value << Qt::endl;
+    }
+}
+
+} // namespace
+
+bool isScriptCommand(const QStringList& arguments) { return arguments.contains(QStringLiteral("--run-script")); }
+
+int runScriptCli(const QStringList& arguments, QTextStream& out, QTextStream& err) {
+    ScriptInteraction interaction(err);
+    try {
+        const ScriptOptions options = parseOptions(arguments);
+        const QStringList source = scriptLines(options.script);
+        TfrEngine engine(&interaction);
+        installExpressionEvaluator(engine);
+        TfrReport report(engine);
+        if (!options.templateFile.isEmpty()) {
+            const TfrLoadResult loaded = report.loadFromFile(options.templateFile);
+            if (!loaded.ok()) {
+                QStringList why = loaded.messages;
+                why.prepend(QStringLiteral("Не удалось открыть шаблон %1").arg(options.templateFile));
+                throw Exception(why.join(u'\n'));
+            }
+        }
+        TfrExprContext context(report);
+        TInterpretator interpreter(context);
+        interpreter.stepBudget = options.maxSteps;
+        QStringList code, errors;
+        if (!interpreter.prepareCode(source, code, errors)) {
+            err << errors.join(u'\n') << Qt::endl;
+            return 1;
+        }
+        try {
+            interpreter.runCode(code);
+        } catch (const Exception& e) {
+            printGlobals(engine, out);
+            err << e.message() << Qt::endl;
+            return 1;
+        }
+        printGlobals(engine, out);
+        return 0;
+    } catch (const BadScriptArguments& e) {
+        err << e.message() << Qt::endl << QStringLiteral("Справка: ostrand-cli --help") << Qt::endl;
+        return 2;
+    } catch (const Exception& e) {
+        err << e.message() << Qt::endl;
+        return 1;
+    }
+}
