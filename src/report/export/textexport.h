@@ -58,6 +58,8 @@ public:
     void onBeginPage() override;
     void onEndPage() override;
     void onText(const TfrExportLine& line) override;
+    // With frames, a framed memo without text still gets its frame.
+    void onData(std::int32_t x, std::int32_t y, const TfrView& view) override;
 
     // The line table of the current page.
     using Row = std::vector<TfrTextRec>;
@@ -96,7 +98,14 @@ protected:
     int m_dropped = 0;
 
 private:
+    void flushPendingFrame();
+
     std::vector<Row> m_lines;
+    // The frame of the last framed memo, kept until a line of it comes. The
+    // view is only compared with the lines' views while its page is exported.
+    TfrTextRec m_pendingFrame;
+    int m_pendingRow = -1;
+    const TfrView* m_pendingView = nullptr;
 };
 
 // A text from code page 1251 characters to DOS code page 866 bytes;

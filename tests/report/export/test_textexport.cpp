@@ -126,3 +126,38 @@ TEST_F(TextExport, WritesPagesInCodePage1251OrDos) {
 }
 
 } // namespace
+
+#include "demopages.h"
+
+namespace {
+
+// A demo page's table with frames: neighbouring cells share their lines,
+// right-aligned numbers stay inside their cells, and a cell without text
+// keeps its frame.
+TEST(TextExportDemo, TableCellsShareLinesAndKeepTheirTexts) {
+    TfrEngine engine;
+    TfrReport report(engine);
+    report.pages().add();
+    writeDemoPages(report, frPreparedPages(report), 1, 5);
+    QTemporaryDir dir;
+    TfrTextExport text;
+    text.exportFrames = true;
+    frExportReport(report, text, dir.filePath("d.txt"));
+    QFile f(dir.filePath("d.txt"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QStringList lines = cp1251::decode(f.readAll()).split(QStringLiteral("\r\n"));
+    QStringList table;
+    for (const QString& l : lines)
+        if (l.trimmed().startsWith(u'+') || l.trimmed().startsWith(u'|'))
+            table << l;
+    ASSERT_EQ(table.size(), 13) << lines.join('\n').toStdString(); // header and five rows with their borders
+    for (const QString& l : table) {
+        EXPECT_EQ(l.size(), table[0].size()) << l.toStdString();
+        EXPECT_EQ(l.count(l.trimmed().startsWith(u'+') ? u'+' : u'|'), 7) << l.toStdString();
+        EXPECT_FALSE(l.contains(QStringLiteral("||"))) << l.toStdString();
+    }
+    EXPECT_TRUE(table[3].contains(QStringLiteral("|    1| ПС 220 кВ Северная"))) << table[3].toStdString();
+    EXPECT_TRUE(table[7].contains(QStringLiteral("|   ТС  |           |"))) << table[7].toStdString(); // no unit
+}
+
+} // namespace
