@@ -225,7 +225,9 @@ QStringList TfrTextExport::pageLines() {
                 if (exportFrames && (rec.frameTyp & frftRight))
                     --c;
             }
-            if (c > maxColumns || c + rec.text.size() > maxColumns) {
+            // Text left of the page starts at its edge; nothing goes beyond the last column.
+            c = std::max<std::int64_t>(c, 0);
+            if (std::max(c, col) + rec.text.size() > maxColumns) {
                 ++m_dropped;
                 continue;
             }

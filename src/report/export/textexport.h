@@ -38,10 +38,11 @@ class TfrTextExport : public TfrExportFilter {
 public:
     // Rows a page starts with; the table grows on demand up to maxRows, and
     // text placed beyond (or above the page) is left out with a message.
+    // (An A0 sheet at ten times the scale has about 3 300 rows.)
     static constexpr int initialRows = 201;
-    static constexpr int maxRows = 1 << 16;
+    static constexpr int maxRows = 1 << 14;
     // Columns a line may reach; text and frames beyond are left out.
-    static constexpr int maxColumns = 1 << 14;
+    static constexpr int maxColumns = 1 << 12;
 
     QString className() const override { return QStringLiteral("TfrTextExport"); }
     QString description() const override;

@@ -5,8 +5,11 @@
 #include "exportfixture.h"
 
 #include "common/cp1251.h"
+#include "common/exception.h"
+#include "common/textfile.h"
 #include "report/export/textexport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -103,6 +106,39 @@ TEST_F(TextExport, TextFarDownThePageIsKept) {
     text(0, -500, "above");
     text(0, 2000000000, "below");
     EXPECT_EQ(filter.pageLines().size(), 226);
+    // Text left of the page starts at its edge; text beyond the last column is left out.
+    filter.onBeginPage();
+    text(-2000000000, 0, "L");
+    text(0, 0, "R");
+    text(2000000000, 0, "far");
+    EXPECT_EQ(lines(), (QStringList{"LR"}));
+}
+
+// Inputs the fuzzer found harmful (a page list line, then a prepared-report
+// file): every page exported as text with frames, in bounded time and memory.
+TEST(TextExportFindings, FuzzerInputsExportHarmlessly) {
+    const QDir dir(QStringLiteral(OSTRAND_TEST_DATA_DIR "/fuzz"));
+    const QStringList inputs = dir.entryList(QDir::Files);
+    ASSERT_FALSE(inputs.isEmpty());
+    for (const QString& name : inputs) {
+        const QByteArray input = textfile::readFile(dir.filePath(name), textfile::MaxFileSize);
+        TfrEngine engine;
+        TfrReport report(engine);
+        TfrEMFPages& pages = frPreparedPages(report);
+        pages.loadFromStream(QByteArrayView(input).sliced(input.indexOf('\n') + 1));
+        TfrTextExport text;
+        text.exportFrames = true;
+        text.killEmptyLines = false;
+        for (int i = 0; i < pages.count(); ++i) {
+            text.onBeginPage();
+            try {
+                pages.exportPage(i, [&](TfrView& view) { frExportObject(engine, text, view); });
+            } catch (const Exception&) {
+            }
+            for (const QString& line : text.pageLines())
+                EXPECT_LE(line.size(), TfrTextExport::maxColumns + 1) << name.toStdString();
+        }
+    }
 }
 
 TEST_F(TextExport, WritesPagesInCodePage1251OrDos) {
