@@ -9,6 +9,7 @@
 #include <QIODevice>
 #include <algorithm>
 #include <array>
+#include <cstdint>
 
 namespace {
 
@@ -83,7 +84,7 @@ int TfrTextExport::rowOf(std::int32_t y) const {
     return row < 0 || row >= maxRows ? -1 : static_cast<int>(row);
 }
 
-std::int64_t TfrTextExport::columnOf(std::int32_t x) const {
+std::int64_t TfrTextExport::columnOf(std::int64_t x) const {
     const double sx = scaleX > 0 ? scaleX : 1.0;
     return roundHalfEven64(x / (kColumnPixels / sx));
 }
@@ -135,7 +136,10 @@ void TfrTextExport::onData(std::int32_t, std::int32_t, const TfrView& view) {
     if (!exportFrames || !memo || !view.frameTyp)
         return;
     const TfrDrawGeometry g = frBeginDraw(view, frBoxOf(view), TfrDrawTransform{});
-    const TfrExportLine line{g.drawRect, g.x + g.gapX, g.y + g.gapY, &view, view.frameTyp, QString()};
+    auto sum = [](std::int64_t a, std::int64_t b) {
+        return static_cast<std::int32_t>(std::clamp<std::int64_t>(a + b, INT32_MIN, INT32_MAX));
+    };
+    const TfrExportLine line{g.drawRect, sum(g.x, g.gapX), sum(g.y, g.gapY), &view, view.frameTyp, QString()};
     m_pendingFrame = makeRecord(line);
     m_pendingRow = rowOf(line.y);
     m_pendingView = &view;
@@ -243,7 +247,7 @@ QStringList TfrTextExport::pageLines() {
                 const std::int64_t s = columnOf(rec.rect.left);
                 // The last pixel inside the rectangle (its right edge is the
                 // next cell's left edge), so that neighbours share one line.
-                const std::int64_t w = columnOf(rec.rect.right - 1) - s + 1;
+                const std::int64_t w = columnOf(std::int64_t(rec.rect.right) - 1) - s + 1;
                 const bool left = rec.frameTyp & frftLeft, right = rec.frameTyp & frftRight;
                 if (rec.frameTyp & frftTop) {
                     if (!out.isEmpty()) {

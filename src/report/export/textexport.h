@@ -89,7 +89,7 @@ protected:
     // The row of a y position under ScaleY; -1 outside 0..maxRows-1.
     int rowOf(std::int32_t y) const;
     // The column of an x position under ScaleX.
-    std::int64_t columnOf(std::int32_t x) const;
+    std::int64_t columnOf(std::int64_t x) const;
     // Inserts a record into a row (the table grows as needed) before the
     // first record whose x is not less than its own; false when the row is
     // outside the table's bound.
