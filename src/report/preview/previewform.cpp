@@ -124,6 +124,8 @@ protected:
         for (QAction* a : m_form.m_menu->actions())
             if (a->property("pageItem").toBool())
                 a->setVisible(pageItems && a->property("available").toBool());
+        // Shown items can be enabled (hidden actions are always disabled).
+        m_form.action(QStringLiteral("mnuRemovePage"))->setEnabled(m_form.canRemovePage());
         m_form.m_menu->popup(event->globalPos());
     }
     void resizeEvent(QResizeEvent*) override { m_form.relayout(); }
@@ -461,8 +463,6 @@ void TfrPreviewForm::setZoom(TfrZoomMode mode, int percent) {
 void TfrPreviewForm::updateLabels() {
     m_pageLabel->setText(text::pageWord + u' ' + QString::number(pageCount() ? m_current + 1 : 0) + u'/' +
                          QString::number(pageCount()));
-    if (QAction* remove = action(QStringLiteral("mnuRemovePage")))
-        remove->setEnabled(pageCount() > 1);
 }
 
 void TfrPreviewForm::updateZoomMarks() {
@@ -630,7 +630,7 @@ void TfrPreviewForm::clickAt(QPoint boxPoint) {
         if (!m_pages->operator[](page).visible)
             m_pages->releasePage(page);
         handled = hit.handled;
-        if (hit.text.contains(u'@')) {
+        if (frIsPageLink(hit.text)) {
             if (const std::optional<int> target = frLinkTargetPage(hit.text, pageCount()))
                 setCurrentPage(*target);
         } else if (!handled) {
@@ -656,7 +656,7 @@ void TfrPreviewForm::hoverAt(QPoint boxPoint) {
     }
     m_box->setCursor(hit.handCursor ? Qt::PointingHandCursor : Qt::ArrowCursor);
     QString info;
-    if (hit.text.contains(u'@')) {
+    if (frIsPageLink(hit.text)) {
         if (const std::optional<int> target = frLinkTargetPage(hit.text, pageCount()))
             info = text::pageWord + u' ' + QString::number(*target + 1);
     } else {

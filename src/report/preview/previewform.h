@@ -66,6 +66,7 @@ public:
     // removes the only page.
     void addPage();
     bool removePage();
+    bool canRemovePage() const { return pageCount() > 1; }
     // A click (or hover) at a point of the painting box, as the mouse does.
     void clickAt(QPoint boxPoint);
     void hoverAt(QPoint boxPoint);

@@ -73,6 +73,8 @@ std::vector<TfrDrawnText> frDrawnTexts(TfrEMFPages& pages, int index) {
             c.transform.sy = double(rect.height()) / rec.prnInfo.pgh;
             c.transform.ox = rect.left();
             c.transform.oy = rect.top();
+            // The canvas only stands in for the page: everything on it counts.
+            c.visibleArea = QRect(0, 0, rec.prnInfo.pgw, rec.prnInfo.pgh);
             const TfrPainterRegistry& painters = frPainters(engine);
             for (const auto& v : page.objects())
                 painters.draw(*v, c);
