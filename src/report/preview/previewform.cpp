@@ -26,6 +26,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QStyle>
@@ -159,7 +160,7 @@ public:
         whereLayout->addWidget(fromStart);
         whereLayout->addWidget(goOn);
         auto* buttons = new QDialogButtonBox(this);
-        buttons->addButton(QStringLiteral("ОК"), QDialogButtonBox::AcceptRole);
+        buttons->addButton(QStringLiteral("ОК"), QDialogButtonBox::AcceptRole)->setDefault(true);
         buttons->addButton(QStringLiteral("Отмена"), QDialogButtonBox::RejectRole);
         connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
         connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

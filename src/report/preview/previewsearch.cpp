@@ -91,6 +91,7 @@ std::vector<TfrDrawnText> frDrawnTexts(TfrEMFPages& pages, int index) {
 
 void TfrTextSearch::start(const QString& text, bool caseSensitive, bool fromStart, int currentPage) {
     m_caseSensitive = caseSensitive;
+    m_given = text;
     m_text = caseSensitive ? text : text.toUpper();
     m_found = false;
     if (fromStart) {

@@ -35,7 +35,8 @@ public:
     // from the first page, or continuing from the current page.
     void start(const QString& text, bool caseSensitive, bool fromStart, int currentPage);
     bool hasText() const { return !m_text.isEmpty(); }
-    const QString& text() const { return m_text; }
+    // The text as the user gave it.
+    const QString& text() const { return m_given; }
     bool caseSensitive() const { return m_caseSensitive; }
 
     // Moves the resume point to the start of `currentPage` unless that is the
@@ -52,7 +53,7 @@ public:
     void clearHit() { m_found = false; }
 
 private:
-    QString m_text;
+    QString m_given, m_text; // m_text: as compared
     bool m_caseSensitive = false;
     int m_page = 0, m_record = 0;
     int m_hitPage = -1;
