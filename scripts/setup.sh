@@ -13,6 +13,7 @@ packages=(
   xvfb xauth
   xdotool imagemagick openbox x11-utils
   python3 python3-xlrd python3-openpyxl
+  poppler-utils qpdf
 )
 
 missing=()

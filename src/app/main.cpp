@@ -9,6 +9,10 @@
 #include "report/model/engine.h"
 #include "report/build/preparedpages.h"
 #include "report/model/report.h"
+#include "report/export/exportfilter.h"
+#include "report/export/pdfexport.h"
+#include "report/export/textexport.h"
+#include "report/preview/exportdialogs.h"
 #include "report/preview/previewform.h"
 #include "report/preview/printers.h"
 
@@ -21,6 +25,11 @@ namespace {
 
 // "ostrand --preview FILE.frp": the preview window over a prepared-report file.
 int previewFile(const QString& fileName, TfrEngine& engine, TUserInteraction& interaction) {
+    TfrExportFilters& filters = frExportFilters(engine);
+    filters.add(std::make_unique<TfrTextExport>());
+    filters.add(std::make_unique<TfrPdfExport>());
+    frInstallExportDialogs(filters);
+    frInstallPreview(engine);
     TfrReport report(engine);
     report.previewButtons |= pbPageSetup;
     const TfrLoadResult result = frLoadPreparedReport(report, fileName);

@@ -3,9 +3,11 @@
 #include "common/registry.h"
 #include "common/rounding.h"
 #include "report/build/preparedpages.h"
+#include "report/export/exportfilter.h"
 #include "report/model/engine.h"
 #include "report/model/printer.h"
 #include "report/preview/previewservices.h"
+#include "report/preview/printreport.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -88,15 +90,27 @@ constexpr int kSmallStep = 10, kLargeStep = 200;
 const QString kRegistryKey = QStringLiteral("Software\\Folvent");
 const QString kPlacementSection = QStringLiteral("Form\\TfrPreviewForm");
 
-QString withExtension(const QString& fileName, const QString& extension) {
-    const qsizetype slash = std::max(fileName.lastIndexOf(u'/'), fileName.lastIndexOf(u'\\'));
-    const qsizetype dot = fileName.lastIndexOf(u'.');
-    return (dot > slash ? fileName.left(dot) : fileName) + extension;
-}
-
 } // namespace
 
 TfrPreviewServices& frPreviewServices(TfrEngine& engine) { return engine.state<TfrPreviewServices>(); }
+
+TfrPreviewServices frStandardPreviewServices() {
+    TfrPreviewServices s;
+    s.print = [](TfrReport& report, int currentPage, QWidget* parent, const std::function<bool()>& printerChanged) {
+        return frPrintReport(report, currentPage, parent, printerChanged);
+    };
+    s.exportFilters = [](TfrEngine& engine) { return frExportFilters(engine).nameFilters().mid(1); };
+    s.defaultEntry = [](TfrEngine& engine) { return std::max(0, frExportFilters(engine).defaultEntry() - 1); };
+    s.exportReport = [](TfrReport& report, int index, const QString& fileName) {
+        const TfrExportFilters& filters = frExportFilters(report.engine());
+        if (index < 0 || index >= filters.count())
+            return false;
+        const TfrExportFilterEntry& entry = filters[index];
+        return frExportReport(report, *entry.filter, frReplaceExtension(fileName, entry.extension)) ==
+               TfrExportResult::Written;
+    };
+    return s;
+}
 
 // ---------------------------------------------------------------- the painting box
 
@@ -750,9 +764,13 @@ bool TfrPreviewForm::openFile(const QString& fileName) {
 void TfrPreviewForm::saveDialog() {
     QStringList filters{text::frpFilter};
     const TfrPreviewServices& services = frPreviewServices(m_engine);
-    if (services.exportFilters && services.exportReport)
+    int preselected = 0;
+    if (services.exportFilters && services.exportReport) {
         filters += services.exportFilters(m_engine);
-    QString chosen;
+        if (services.defaultEntry)
+            preselected = std::clamp(services.defaultEntry(m_engine), 0, int(filters.size()) - 1);
+    }
+    QString chosen = filters.at(preselected);
     const QString file =
         QFileDialog::getSaveFileName(this, QString(), QString(), filters.join(QStringLiteral(";;")), &chosen);
     if (!file.isEmpty())
@@ -767,7 +785,7 @@ bool TfrPreviewForm::saveFile(const QString& fileName, int filterIndex) {
     QString error;
     try {
         if (filterIndex <= 0)
-            frSavePreparedReport(m_report, withExtension(fileName, QStringLiteral(".frp")));
+            frSavePreparedReport(m_report, frReplaceExtension(fileName, QStringLiteral("*.frp")));
         else
             services.exportReport(m_report, filterIndex - 1, fileName);
     } catch (const Exception& e) {
@@ -788,9 +806,18 @@ void TfrPreviewForm::printPages() {
         return;
     givePagesBack();
     bool rebuilt = false;
+    // Another printer: the report is built anew for it when it may be (its
+    // data is there, and RebuildPrinter asks for it).
+    const auto printerChanged = [this, &rebuilt] {
+        const TfrEMFPages* held = dynamic_cast<TfrEMFPages*>(m_report.preparedPages());
+        if (!m_report.rebuildPrinter || !m_engine.prepareReportHook || (held && held->loadedFromFile))
+            return true;
+        rebuilt = true;
+        return m_report.prepareReport();
+    };
     QString error;
     try {
-        rebuilt = services.print(m_report, m_current + 1, this);
+        services.print(m_report, m_current, this, printerChanged);
     } catch (const Exception& e) {
         error = e.message();
     } catch (const std::exception& e) {
@@ -1015,6 +1042,9 @@ void frShowPreview(TfrReport& report, QWidget* parent) {
 }
 
 void frInstallPreview(TfrEngine& engine, QWidget* parent) {
+    TfrPreviewServices& services = frPreviewServices(engine);
+    if (!services.print && !services.exportReport)
+        services = frStandardPreviewServices();
     engine.showPreparedReportHook = [window = QPointer<QWidget>(parent)](TfrReport& report) {
         frShowPreview(report, window.data());
     };

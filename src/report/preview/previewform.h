@@ -145,5 +145,7 @@ private:
 void frShowPreview(TfrReport& report, QWidget* parent = nullptr);
 
 // Makes TfrReport::showPreparedReport (and so showReport) of the engine's
-// reports open the preview window over `parent`.
+// reports open the preview window over `parent`, printing through the print
+// dialog and exporting through the engine's export filters (unless other
+// preview services were installed before).
 void frInstallPreview(TfrEngine& engine, QWidget* parent = nullptr);

@@ -45,13 +45,7 @@ private:
 } // namespace
 
 QRect frPageDrawRect(const TfrPreparedPage& page, const QRect& pageRect, double zoom) {
-    if (page.usesMargins())
-        return pageRect;
-    const TfrPrnInfo& info = page.prnInfo;
-    const TfrMargins& m = page.margins;
-    auto r = [zoom](double v) { return roundHalfEven(v * zoom); };
-    return QRect(pageRect.left() + r(double(info.ofx) + m.left), pageRect.top() + r(double(info.ofy) + m.top),
-                 r(double(info.pw) - m.left - m.right), r(double(info.ph) - m.top - m.bottom));
+    return frPaperCanvasRect(page, zoom).translated(pageRect.topLeft());
 }
 
 std::vector<TfrDrawnText> frDrawnTexts(TfrEMFPages& pages, int index) {

@@ -9,22 +9,32 @@ class QWidget;
 class TfrEngine;
 class TfrReport;
 
-// What the preview window gets from printing and export, installed once per
-// engine by whoever provides them. The pages are in the report while these
-// run; a service that is not installed leaves its button disabled.
+// What the preview window gets from printing and export. The pages are in
+// the report while these run; a service that is not there leaves its button
+// disabled (print) or its entries out of the save dialog (export).
 struct TfrPreviewServices {
-    // The print dialog and printing: `currentPage` is 1-based. Returns true
-    // when the report was built again (the window then shows the new pages).
-    std::function<bool(TfrReport& report, int currentPage, QWidget* parent)> print;
-    // Export filters offered by the save dialog after the prepared-report
-    // file, as dialog filters ("Текстовый файл (*.txt)").
+    // The print dialog and printing of the report's pages; `currentPage` is
+    // 0-based. `printerChanged` is asked when the dialog chose another
+    // printer (the preview builds the report anew when it may); false prints
+    // nothing. True when something was printed.
+    std::function<bool(TfrReport& report, int currentPage, QWidget* parent, const std::function<bool()>& printerChanged)>
+        print;
+    // The export entries of the save dialog after the prepared-report file,
+    // as dialog filters ("Текстовый файл (*.txt)"), and the one preselected
+    // (0-based in the whole list; 0: the prepared-report file).
     std::function<QStringList(TfrEngine& engine)> exportFilters;
-    // Exports the report's pages through filter `index` of that list.
-    std::function<void(TfrReport& report, int index, const QString& fileName)> exportReport;
+    std::function<int(TfrEngine& engine)> defaultEntry;
+    // Exports the report's pages through export entry `index` (0-based in
+    // exportFilters); false when cancelled.
+    std::function<bool(TfrReport& report, int index, const QString& fileName)> exportReport;
 };
 
-// The engine's preview services.
+// The engine's preview services (none until installed).
 TfrPreviewServices& frPreviewServices(TfrEngine& engine);
+
+// Printing through the print dialog and export through the engine's
+// registered export filters.
+TfrPreviewServices frStandardPreviewServices();
 
 // The zoom last chosen in a preview; the next preview of the engine starts
 // with it.

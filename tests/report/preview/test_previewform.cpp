@@ -1,7 +1,10 @@
+#include "common/cp1251.h"
 #include "common/interaction.h"
 #include "report/build/preparedpages.h"
 #include "report/build/textlayout.h"
 #include "report/build/textmeasure.h"
+#include "report/export/exportfilter.h"
+#include "report/export/textexport.h"
 #include "report/model/constants.h"
 #include "report/model/engine.h"
 #include "report/model/objects.h"
@@ -330,15 +333,16 @@ TEST_F(Preview, ButtonsFollowTheReportAndPrintAndExportGetThePages) {
 
     int printedPage = 0, pagesWhilePrinting = 0, exportedIndex = -1, pagesWhileExporting = 0;
     TfrPreviewServices& services = frPreviewServices(engine);
-    services.print = [&](TfrReport& r, int currentPage, QWidget*) {
-        printedPage = currentPage;
+    services.print = [&](TfrReport& r, int currentPage, QWidget*, const std::function<bool()>&) {
+        printedPage = currentPage + 1;
         pagesWhilePrinting = r.preparedPages()->count();
-        return false;
+        return true;
     };
     services.exportFilters = [](TfrEngine&) { return QStringList{QStringLiteral("Текст (*.txt)")}; };
     services.exportReport = [&](TfrReport& r, int index, const QString&) {
         exportedIndex = index;
         pagesWhileExporting = r.preparedPages()->count();
+        return true;
     };
     report.previewButtons |= pbPrint;
     addPage();
@@ -357,6 +361,22 @@ TEST_F(Preview, ButtonsFollowTheReportAndPrintAndExportGetThePages) {
     EXPECT_EQ(pagesWhileExporting, 2);
     EXPECT_EQ(form->pageCount(), 2);
     EXPECT_EQ(report.preparedPages()->count(), 0);
+}
+
+TEST_F(Preview, ExportGoesThroughTheRegisteredFilters) {
+    TfrExportFilters& filters = frExportFilters(engine);
+    filters.add(std::make_unique<TfrTextExport>())->showDialog = false;
+    frPreviewServices(engine) = frStandardPreviewServices();
+    addText(addPage(), "Memo1", 40, 40, QStringLiteral("Подстанция Северная"));
+    auto form = open();
+    QTemporaryDir dir;
+    // The file takes the filter's extension.
+    ASSERT_TRUE(form->saveFile(dir.filePath("report.frp"), 1));
+    QFile out(dir.filePath("report.txt"));
+    ASSERT_TRUE(out.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(out.readAll().contains(cp1251::encode(QStringLiteral("Подстанция Северная"))));
+    EXPECT_FALSE(QFile::exists(dir.filePath("report.frp")));
+    EXPECT_EQ(form->pageCount(), 1);
 }
 
 TEST_F(Preview, HelpShowsTheGuideFromTheProgram) {

@@ -1,12 +1,11 @@
-// One windowless application for the whole test program: the preview is a
-// widget.
+// One windowless widget application for the whole test program.
 
 #include <QApplication>
 #include <gtest/gtest.h>
 
 namespace {
 
-class AppEnvironment : public ::testing::Environment {
+class WidgetEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -25,6 +24,6 @@ private:
     QApplication* m_app = nullptr;
 };
 
-::testing::Environment* const appEnvironment = ::testing::AddGlobalTestEnvironment(new AppEnvironment);
+::testing::Environment* const widgetEnvironment = ::testing::AddGlobalTestEnvironment(new WidgetEnvironment);
 
 } // namespace
