@@ -6,6 +6,7 @@
 #include "report/export/exportfilter.h"
 #include "report/model/engine.h"
 #include "report/model/printer.h"
+#include "report/preview/pagesetup.h"
 #include "report/preview/previewservices.h"
 #include "report/preview/printreport.h"
 
@@ -910,26 +911,24 @@ void TfrPreviewForm::pageSetup() {
         return;
     QPrinter printer(QPrinterInfo::printerInfo(m_engine.printer().printerName()));
     const TfrMargins& m = (*m_pages)[0].margins;
-    // Report pixels to millimetres: x 500 / 18 gives hundredths.
-    auto mm = [](std::int32_t pixels) { return pixels * 500.0 / 18.0 / 100.0; };
-    printer.setPageMargins(QMarginsF(mm(m.left), mm(m.top), mm(m.right), mm(m.bottom)), QPageLayout::Millimeter);
+    printer.setPageMargins(QMarginsF(frPixelsToMillimetres(m.left), frPixelsToMillimetres(m.top),
+                                     frPixelsToMillimetres(m.right), frPixelsToMillimetres(m.bottom)),
+                           QPageLayout::Millimeter);
     QPageSetupDialog dialog(&printer, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
     const QPageLayout layout = printer.pageLayout();
     const QMarginsF chosen = layout.margins(QPageLayout::Millimeter);
-    auto pixels = [](double millimetres) { return roundHalfEven(millimetres * 100.0 * 18.0 / 500.0); };
-    const QSizeF paper = layout.pageSize().size(QPageSize::Millimeter);
-    const std::int32_t orientation = layout.orientation() == QPageLayout::Landscape ? poLandscape : poPortrait;
-    for (int i = 0; i < m_report.pages().count(); ++i) {
-        TfrPage* page = m_report.pages()[i];
-        if (page->pageType != ptReport)
-            continue;
-        page->margins = TfrMargins{pixels(chosen.left()), pixels(chosen.top()), pixels(chosen.right()),
-                                   pixels(chosen.bottom())};
-        page->changePaper(frPaperCustom, roundHalfEven(paper.width() * 10), roundHalfEven(paper.height() * 10),
-                          page->bin, orientation);
-    }
+    const QSizeF paper = layout.fullRect(QPageLayout::Millimeter).size(); // as oriented
+    TfrPageSetup setup;
+    setup.margins = TfrMargins{frMillimetresToPixels(chosen.left()), frMillimetresToPixels(chosen.top()),
+                               frMillimetresToPixels(chosen.right()), frMillimetresToPixels(chosen.bottom())};
+    const int code = layout.pageSize().windowsId();
+    setup.paperSize = code > 0 ? code : frPaperCustom;
+    setup.paperWidth = roundHalfEven(paper.width() * 10);
+    setup.paperHeight = roundHalfEven(paper.height() * 10);
+    setup.orientation = layout.orientation() == QPageLayout::Landscape ? poLandscape : poPortrait;
+    frApplyPageSetup(m_report, setup);
     // Pages read from a file cannot be built again.
     if (m_pages->loadedFromFile || !m_engine.prepareReportHook)
         return;

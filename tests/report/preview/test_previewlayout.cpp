@@ -1,3 +1,7 @@
+#include "report/model/constants.h"
+#include "report/model/engine.h"
+#include "report/model/report.h"
+#include "report/preview/pagesetup.h"
 #include "report/preview/previewlayout.h"
 
 #include <gtest/gtest.h>
@@ -102,4 +106,36 @@ TEST(PreviewLinks, PageNumbersAfterTheAtSign) {
     };
     for (const auto& [text, page] : cases)
         EXPECT_EQ(frLinkTargetPage(QString::fromUtf8(text), 3).value_or(-1), page) << text;
+}
+
+TEST(PreviewPageSetup, MarginsAndPaperGoToTheReportPages) {
+    // 18 report pixels are 5 mm.
+    const std::pair<int, double> margins[] = {{0, 0.0}, {18, 5.0}, {36, 10.0}, {72, 20.0}, {-18, -5.0}};
+    for (const auto& [pixels, millimetres] : margins) {
+        EXPECT_DOUBLE_EQ(frPixelsToMillimetres(pixels), millimetres);
+        EXPECT_EQ(frMillimetresToPixels(millimetres), pixels);
+    }
+    EXPECT_EQ(frMillimetresToPixels(1.0), 4); // 3.6
+    EXPECT_EQ(frMillimetresToPixels(1e300), 36000);
+
+    TfrEngine engine;
+    TfrReport report(engine);
+    report.pages().add();
+    report.pages().add();
+    report.pages()[1]->pageType = ptDialog;
+    const TfrMargins dialogMargins = report.pages()[1]->margins;
+    TfrPageSetup setup;
+    setup.margins = {36, 18, 36, 72};
+    setup.paperSize = 11; // A5
+    setup.paperWidth = 2100;
+    setup.paperHeight = 1480;
+    setup.orientation = poLandscape;
+    frApplyPageSetup(report, setup);
+    const TfrPage& page = *report.pages()[0];
+    EXPECT_EQ(page.margins, setup.margins);
+    EXPECT_EQ(page.pSize, 11);
+    EXPECT_EQ(page.pWidth, 2100);
+    EXPECT_EQ(page.orientation, poLandscape);
+    EXPECT_GT(page.prnInfo.pgw, page.prnInfo.pgh); // the geometry follows the landscape paper
+    EXPECT_EQ(report.pages()[1]->margins, dialogMargins);
 }
