@@ -28,6 +28,7 @@
 #include <QPageSetupDialog>
 #include <QPainter>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
@@ -102,12 +103,26 @@ TfrPreviewServices frStandardPreviewServices() {
     };
     s.exportFilters = [](TfrEngine& engine) { return frExportFilters(engine).nameFilters().mid(1); };
     s.defaultEntry = [](TfrEngine& engine) { return std::max(0, frExportFilters(engine).defaultEntry() - 1); };
-    s.exportReport = [](TfrReport& report, int index, const QString& fileName) {
+    s.exportReport = [](TfrReport& report, int index, const QString& fileName, QWidget* parent) {
         const TfrExportFilters& filters = frExportFilters(report.engine());
         if (index < 0 || index >= filters.count())
             return false;
         const TfrExportFilterEntry& entry = filters[index];
-        return frExportReport(report, *entry.filter, frReplaceExtension(fileName, entry.extension)) ==
+        // A long export shows its pages and can be stopped between them.
+        QProgressDialog progress(parent);
+        progress.setWindowTitle(frExportProgressCaption(report.title));
+        progress.setCancelButtonText(QStringLiteral("Отмена"));
+        progress.setMinimumDuration(500);
+        progress.setWindowModality(Qt::WindowModal);
+        TfrExportOptions options;
+        options.progress = [&progress](int done, int total) {
+            progress.setMaximum(total);
+            progress.setLabelText(frExportProgressLabel(done, total));
+            progress.setValue(done);
+            QCoreApplication::processEvents();
+            return !progress.wasCanceled();
+        };
+        return frExportReport(report, *entry.filter, frReplaceExtension(fileName, entry.extension), options) ==
                TfrExportResult::Written;
     };
     return s;
@@ -788,7 +803,7 @@ bool TfrPreviewForm::saveFile(const QString& fileName, int filterIndex) {
         if (filterIndex <= 0)
             frSavePreparedReport(m_report, frReplaceExtension(fileName, QStringLiteral("*.frp")));
         else
-            services.exportReport(m_report, filterIndex - 1, fileName);
+            services.exportReport(m_report, filterIndex - 1, fileName, this);
     } catch (const Exception& e) {
         error = e.message();
     } catch (const std::exception& e) {

@@ -25,8 +25,9 @@ struct TfrPreviewServices {
     std::function<QStringList(TfrEngine& engine)> exportFilters;
     std::function<int(TfrEngine& engine)> defaultEntry;
     // Exports the report's pages through export entry `index` (0-based in
-    // exportFilters); false when cancelled.
-    std::function<bool(TfrReport& report, int index, const QString& fileName)> exportReport;
+    // exportFilters), with a progress window over `parent`; false when
+    // cancelled.
+    std::function<bool(TfrReport& report, int index, const QString& fileName, QWidget* parent)> exportReport;
 };
 
 // The engine's preview services (none until installed).

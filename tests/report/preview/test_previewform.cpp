@@ -339,7 +339,7 @@ TEST_F(Preview, ButtonsFollowTheReportAndPrintAndExportGetThePages) {
         return true;
     };
     services.exportFilters = [](TfrEngine&) { return QStringList{QStringLiteral("Текст (*.txt)")}; };
-    services.exportReport = [&](TfrReport& r, int index, const QString&) {
+    services.exportReport = [&](TfrReport& r, int index, const QString&, QWidget*) {
         exportedIndex = index;
         pagesWhileExporting = r.preparedPages()->count();
         return true;
