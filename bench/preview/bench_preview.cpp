@@ -57,6 +57,25 @@ void BM_ScrollStep(benchmark::State& state) {
 }
 BENCHMARK(BM_ScrollStep)->ArgName("zoom")->Arg(0)->Arg(25)->Unit(benchmark::kMillisecond);
 
+// A search through the whole report for a text it does not hold: every page
+// is rebuilt from its stream and its texts collected in drawing order.
+void BM_SearchAllPages(benchmark::State& state) {
+    TfrEngine engine;
+    TfrReport report(engine);
+    TfrEMFPages& pages = frPreparedPages(report);
+    writeDemoPages(report, pages, int(state.range(0)));
+    TfrPreviewForm form(report);
+    form.setWindowState(Qt::WindowNoState);
+    form.resize(1200, 800);
+    form.show();
+    QApplication::processEvents();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(form.find(QStringLiteral("нет такого текста"), false, true));
+    state.counters["pages/s"] =
+        benchmark::Counter(double(state.iterations()) * double(state.range(0)), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_SearchAllPages)->ArgName("pages")->Arg(1000)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 int main(int argc, char** argv) {

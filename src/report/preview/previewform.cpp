@@ -65,6 +65,7 @@ const QString removeQuestion = QStringLiteral("Удалить страницу?"
 const QString confirmCaption = QStringLiteral("Подтверждение");
 const QString noPagesInFile = QStringLiteral("В файле «%1» нет страниц");
 const QString helpCaption = QStringLiteral("Справка: предварительный просмотр");
+const QString searchProgress = QStringLiteral("Поиск на странице %1 из %2");
 } // namespace text
 
 // The buttons of the tool bar: object name, report button bit, hint, label
@@ -863,13 +864,32 @@ bool TfrPreviewForm::find(const QString& what, bool caseSensitive, bool fromStar
 bool TfrPreviewForm::findNext() {
     if (!m_pages)
         return false;
-    const bool hit = m_search.findNext(pageCount(), [this](int page) {
-        try {
-            return frDrawnTexts(*m_pages, page);
-        } catch (const std::exception&) {
-            return std::vector<TfrDrawnText>(); // a damaged page has no texts to find
+    // A search through many pages shows where it is and can be stopped.
+    QProgressDialog progress(this);
+    progress.setWindowTitle(text::findHint);
+    progress.setCancelButtonText(QStringLiteral("Отмена"));
+    progress.setMinimumDuration(500);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setRange(0, pageCount());
+    progress.setValue(0);
+    const auto goOn = [&progress, count = pageCount()](int page) {
+        if (page % 20 == 0) {
+            progress.setLabelText(text::searchProgress.arg(page + 1).arg(count));
+            progress.setValue(page);
         }
-    });
+        return !progress.wasCanceled();
+    };
+    const bool hit = m_search.findNext(
+        pageCount(),
+        [this](int page) {
+            try {
+                return frDrawnTexts(*m_pages, page);
+            } catch (const std::exception&) {
+                return std::vector<TfrDrawnText>(); // a damaged page has no texts to find
+            }
+        },
+        goOn);
+    progress.reset();
     if (!hit)
         return false;
     m_current = m_search.hitPage();

@@ -104,10 +104,12 @@ void TfrTextSearch::resumeOnPage(int currentPage) {
     }
 }
 
-bool TfrTextSearch::findNext(int pageCount, const TextsOf& textsOf) {
+bool TfrTextSearch::findNext(int pageCount, const TextsOf& textsOf, const std::function<bool(int page)>& goOn) {
     if (m_text.isEmpty())
         return false;
     for (int page = std::max(0, m_page), record = m_record; page < pageCount; ++page, record = 0) {
+        if (goOn && !goOn(page))
+            return false;
         const std::vector<TfrDrawnText> texts = textsOf(page);
         for (int i = std::max(0, record); i < int(texts.size()); ++i) {
             const TfrDrawnText& t = texts[std::size_t(i)];

@@ -42,9 +42,11 @@ public:
     // Moves the resume point to the start of `currentPage` unless that is the
     // page of the last hit (what F3 does before searching on).
     void resumeOnPage(int currentPage);
-    // The next hit from the resume point on. False when nothing more is
-    // found; the state then stays as it was.
-    bool findNext(int pageCount, const TextsOf& textsOf);
+    // The next hit from the resume point on. `goOn`, when given, is asked
+    // before each page is searched and stops the search by returning false.
+    // False when nothing more is found (or the search was stopped); the state
+    // then stays as it was.
+    bool findNext(int pageCount, const TextsOf& textsOf, const std::function<bool(int page)>& goOn = {});
 
     bool found() const { return m_found; }
     int hitPage() const { return m_hitPage; }

@@ -3,6 +3,7 @@
 #include "report/model/report.h"
 #include "report/preview/pagesetup.h"
 #include "report/preview/previewlayout.h"
+#include "report/preview/previewsearch.h"
 
 #include <gtest/gtest.h>
 
@@ -138,4 +139,26 @@ TEST(PreviewPageSetup, MarginsAndPaperGoToTheReportPages) {
     EXPECT_EQ(page.orientation, poLandscape);
     EXPECT_GT(page.prnInfo.pgw, page.prnInfo.pgh); // the geometry follows the landscape paper
     EXPECT_EQ(report.pages()[1]->margins, dialogMargins);
+}
+
+TEST(PreviewSearch, AStoppedSearchLeavesTheResumePointWhereItWas) {
+    const std::vector<std::vector<TfrDrawnText>> texts{
+        {{QStringLiteral("нет"), QRect()}},
+        {{QStringLiteral("тоже нет"), QRect()}},
+        {{QStringLiteral("Здесь"), QRect(1, 2, 3, 4)}},
+    };
+    int searched = 0;
+    const auto textsOf = [&](int page) {
+        ++searched;
+        return texts.at(std::size_t(page));
+    };
+    TfrTextSearch search;
+    search.start(QStringLiteral("здесь"), false, true, 0);
+    EXPECT_FALSE(search.findNext(3, textsOf, [](int page) { return page < 1; }));
+    EXPECT_EQ(searched, 1);
+    EXPECT_FALSE(search.found());
+    ASSERT_TRUE(search.findNext(3, textsOf));
+    EXPECT_EQ(search.hitPage(), 2);
+    EXPECT_EQ(search.hitBounds(), QRect(1, 2, 3, 4));
+    EXPECT_EQ(search.text(), QStringLiteral("здесь")); // as typed
 }
