@@ -640,6 +640,8 @@ void TfrPreviewForm::keyPressEvent(QKeyEvent* event) {
 }
 
 int TfrPreviewForm::pageAt(QPoint boxPoint) const {
+    if (!m_pages) // handed to the report while printing or exporting
+        return -1;
     const QPoint p = boxPoint + QPoint(m_hbar->value(), m_vbar->value());
     for (int i = 0; i < int(m_layout.pages.size()); ++i)
         if (m_layout.pages[std::size_t(i)].contains(p))
@@ -915,7 +917,7 @@ void TfrPreviewForm::addPage() {
             first = m_report.pages()[i];
     if (first) {
         m_pages->insert(at, *first);
-    } else {
+    } else if (pageCount() > 0) {
         // Pages read from a file have no template: the new page takes the
         // paper of the current one.
         const TfrPreparedPage& rec = (*m_pages)[at];
@@ -923,6 +925,8 @@ void TfrPreviewForm::addPage() {
         paper.margins = rec.margins;
         paper.useMargins = rec.usesMargins();
         m_pages->insert(at, paper);
+    } else {
+        m_pages->insert(at, TfrPage(m_report, frPaperA4, 0, 0, frPageDefaultBin, poPortrait));
     }
     m_search.clearHit();
     relayout();
