@@ -1,4 +1,7 @@
 #include "app/cli/cli.h"
+
+#include "app/cli/clisupport.h"
+#include "app/cli/exportcli.h"
 #include "app/cli/exprcli.h"
 #include "app/cli/scriptcli.h"
 
@@ -33,26 +36,6 @@ struct Options {
 class BadArguments : public Exception {
 public:
     using Exception::Exception;
-};
-
-// Messages of the engine go to err, prefixed with their title.
-class StreamInteraction : public TUserInteraction {
-public:
-    explicit StreamInteraction(QTextStream& err) : m_err(err) {}
-    Button messageBox(const QString& text, const QString& title, Icon, Buttons buttons) override {
-        m_err << (title.isEmpty() ? QString() : title + QStringLiteral(": ")) << text << Qt::endl;
-        ++count;
-        // Nobody is there to answer: go on with the first button offered.
-        for (int b = Ok; b <= Ignore; b <<= 1)
-            if (buttons & b)
-                return static_cast<Button>(b);
-        return Ok;
-    }
-    std::optional<QString> inputBox(const QString&, const QString&, const QString&) override { return std::nullopt; }
-    int count = 0;
-
-private:
-    QTextStream& m_err;
 };
 
 // The window side of the selection, without a window: masks from the command
@@ -228,6 +211,9 @@ QString cliUsage() {
         "      (вид, имя, положение, размер, строки текста); код 1, если файл не загрузился\n"
         "  ostrand-cli --frp-render FILE.frp --page N --png OUT.png [--dpi D]\n"
         "      рисует страницу N подготовленного отчёта в файл PNG (D точек на дюйм, по умолчанию 96)\n"
+        "  ostrand-cli --frp FILE.frp --export txt|pdf OUT [--pages СПИСОК]\n"
+        "      записывает подготовленный отчёт в текстовый файл или PDF; СПИСОК - номера и/или\n"
+        "      диапазоны страниц через запятую, как в окне печати (например, 1,3,5-12 или 5-)\n"
         "\n"
         "Проверка выражений отчётов (результат в UTF-8 в стандартный вывод, ошибка - код 1):\n"
         "  ostrand-cli --eval ВЫРАЖЕНИЕ [--template FILE.frf] [--server NT --tm TM ... --settings FILE.cfg]\n"
@@ -254,7 +240,7 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         return runExpressionCli(arguments, out, err);
     if (isScriptCommand(arguments))
         return runScriptCli(arguments, out, err);
-    StreamInteraction interaction(err);
+    TStreamInteraction interaction(err);
     TScopedInteraction installed(interaction);
     TfrEngine reportEngine(&interaction);
     const TfrPasswordPrompt password = frPasswordDialog(interaction);
@@ -279,6 +265,8 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         return 1;
     }
     if (const int status = runPreparedReportTool(reportEngine, arguments, out, err); status >= 0)
+        return status;
+    if (const int status = runExportCli(reportEngine, arguments, out, err); status >= 0)
         return status;
     try {
         const Options options = parse(arguments);
