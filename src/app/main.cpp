@@ -6,12 +6,11 @@
 #include "app/widgetinteraction.h"
 #include "common/exception.h"
 #include "common/numformat.h"
-#include "report/model/engine.h"
 #include "report/build/preparedpages.h"
-#include "report/model/report.h"
 #include "report/export/exportfilter.h"
-#include "report/export/pdfexport.h"
-#include "report/export/textexport.h"
+#include "report/export/programfilters.h"
+#include "report/model/engine.h"
+#include "report/model/report.h"
 #include "report/preview/exportdialogs.h"
 #include "report/preview/previewform.h"
 #include "report/preview/printers.h"
@@ -26,8 +25,7 @@ namespace {
 // "ostrand --preview FILE.frp": the preview window over a prepared-report file.
 int previewFile(const QString& fileName, TfrEngine& engine, TUserInteraction& interaction) {
     TfrExportFilters& filters = frExportFilters(engine);
-    filters.add(std::make_unique<TfrTextExport>());
-    filters.add(std::make_unique<TfrPdfExport>());
+    frRegisterProgramFilters(filters);
     frInstallExportDialogs(filters);
     frInstallPreview(engine);
     TfrReport report(engine);
