@@ -3,6 +3,7 @@
 #include "common/rounding.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace frcsv {
 
@@ -29,13 +30,14 @@ QString field(QStringView text, QChar delimiter) {
 }
 
 std::int32_t fieldOf(std::int32_t x, double scaleX) {
-    return std::clamp(roundHalfEven(x / (64.0 / scaleX)), 0, maxField);
+    const double sx = scaleX > 0 && std::isfinite(scaleX) ? scaleX : 1.0;
+    return std::clamp(roundHalfEven(x / (64.0 / sx)), 0, maxField);
 }
 
-QString line(const TfrExportRow& row, QChar delimiter, double scaleX) {
+QString line(const TfrTextExport::Row& row, QChar delimiter, double scaleX) {
     QString s;
     std::int32_t previous = 0;
-    for (const TfrExportCell& cell : row) {
+    for (const TfrTextRec& cell : row) {
         const std::int32_t f = fieldOf(cell.x, scaleX);
         if (f > previous)
             s += QString(f - previous, delimiter);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "report/export/exportcells.h"
+#include "report/export/textexport.h"
 
 #include <QChar>
 #include <QString>
@@ -30,6 +30,6 @@ std::int32_t fieldOf(std::int32_t x, double scaleX);
 // One line (without line end) of a row's cells: (field - previous field)
 // delimiters before each cell when positive, so cells that fall into one
 // field are joined without a delimiter.
-QString line(const TfrExportRow& row, QChar delimiter, double scaleX);
+QString line(const TfrTextExport::Row& row, QChar delimiter, double scaleX);
 
 } // namespace frcsv

@@ -58,7 +58,7 @@ QString hex2(unsigned value) {
 
 } // namespace
 
-QString cell(const TfrExportCell& c, bool rawText) {
+QString cell(const TfrTextRec& c, bool rawText) {
     if (isPicture(c))
         return QStringLiteral("<td><img src=\"%1\" width=\"%2\" height=\"%3\"></td>")
             .arg(escape(c.text))
@@ -88,9 +88,9 @@ QString cell(const TfrExportCell& c, bool rawText) {
     return s;
 }
 
-TfrExportCell pictureCell(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height, int number,
+TfrTextRec pictureCell(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height, int number,
                           const QString& fileName) {
-    TfrExportCell c;
+    TfrTextRec c;
     c.x = x;
     c.text = fileName;
     c.rect = TfrEdges{x, y, width, height};
@@ -98,9 +98,9 @@ TfrExportCell pictureCell(std::int32_t x, std::int32_t y, std::int32_t width, st
     return c;
 }
 
-QString row(const TfrExportRow& cells, bool rawText) {
+QString row(const TfrTextExport::Row& cells, bool rawText) {
     QString s = QStringLiteral("<tr>");
-    for (const TfrExportCell& c : cells)
+    for (const TfrTextRec& c : cells)
         s += cell(c, rawText);
     s += QLatin1String("</tr>");
     return s;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "report/export/exportcells.h"
+#include "report/export/textexport.h"
 
 #include <QByteArray>
 #include <QString>
@@ -27,8 +27,8 @@ QString sizeAttribute(std::int32_t points);
 // Picture records: the record of a picture file placed in a row carries the
 // picture's number as tag, the file name as text and the rectangle (x, y,
 // width, height); text records have no tag.
-inline bool isPicture(const TfrExportCell& cell) { return cell.tag >= 0; }
-TfrExportCell pictureCell(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height, int number,
+inline bool isPicture(const TfrTextRec& cell) { return cell.tag >= 0; }
+TfrTextRec pictureCell(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height, int number,
                           const QString& fileName);
 
 // One cell: a picture cell refers to its file with its size; a text cell
@@ -36,9 +36,9 @@ TfrExportCell pictureCell(std::int32_t x, std::int32_t y, std::int32_t width, st
 // (white and no colour count as none), then <i>, <b>, <u> for the style.
 // rawText keeps texts as they are (templates that put markup into memos on
 // purpose); otherwise they are escaped.
-QString cell(const TfrExportCell& cell, bool rawText);
+QString cell(const TfrTextRec& cell, bool rawText);
 
 // A table row of cells (without line end), "<tr>" ... "</tr>".
-QString row(const TfrExportRow& row, bool rawText);
+QString row(const TfrTextExport::Row& row, bool rawText);
 
 } // namespace frhtml

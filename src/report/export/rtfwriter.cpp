@@ -6,6 +6,7 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <cmath>
 
 namespace frrtf {
 
@@ -108,7 +109,8 @@ QByteArray TfrRtfDocument::header() {
 }
 
 std::int32_t TfrRtfDocument::twips(std::int32_t x) const {
-    return roundHalfEven(x / (1.3 / m_options.scaleX) * 20);
+    const double sx = m_options.scaleX > 0 && std::isfinite(m_options.scaleX) ? m_options.scaleX : 1.0;
+    return roundHalfEven(x / (1.3 / sx) * 20);
 }
 
 int TfrRtfDocument::fontNumber(const QString& name) {
@@ -128,7 +130,7 @@ int TfrRtfDocument::colorNumber(TfrColor color) {
     return int(it - m_colors.begin()) + 1;
 }
 
-QByteArray TfrRtfDocument::rowBytes(const TfrExportRow& row) {
+QByteArray TfrRtfDocument::rowBytes(const TfrTextExport::Row& row) {
     const bool table = m_options.convertToTable;
     if (row.empty())
         return m_options.killEmptyLines ? QByteArray() : QByteArrayLiteral("{\\pard \\par}\r\n");
@@ -140,7 +142,7 @@ QByteArray TfrRtfDocument::rowBytes(const TfrExportRow& row) {
     int lastStyle = -1;
     std::int32_t rightEdge = 0;
     for (std::size_t i = 0; i < row.size(); ++i) {
-        const TfrExportCell& c = row[i];
+        const TfrTextRec& c = row[i];
         if (!table) {
             if (c.alignment == frtaRight)
                 prefix += "\\tqr";
@@ -192,14 +194,14 @@ QByteArray TfrRtfDocument::rowBytes(const TfrExportRow& row) {
     return prefix + "{" + body + "\\par}" + crlf;
 }
 
-void TfrRtfDocument::addPage(const std::vector<TfrExportRow>& rows, const std::vector<TfrRtfPicture>& pictures) {
+void TfrRtfDocument::addPage(const std::vector<TfrTextExport::Row>& rows, const std::vector<TfrRtfPicture>& pictures) {
     if (m_pageWritten && m_options.pageBreaks)
         m_body += "\\page\r\n";
     if (m_options.exportBitmaps)
         for (const TfrRtfPicture& p : pictures)
             if (isBitmapFile(p.bitmap))
                 m_body += pictureGroup(p, m_options.scaleX);
-    for (const TfrExportRow& row : rows)
+    for (const TfrTextExport::Row& row : rows)
         m_body += rowBytes(row);
     if (m_options.convertToTable)
         m_body += "\\pard\r\n";

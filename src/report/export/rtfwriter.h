@@ -1,6 +1,6 @@
 #pragma once
 
-#include "report/export/exportcells.h"
+#include "report/export/textexport.h"
 
 #include <QByteArray>
 #include <QString>
@@ -60,7 +60,7 @@ public:
 
     // Adds a page: its pictures (when exported), then its rows from row 0 to
     // the last row with cells.
-    void addPage(const std::vector<TfrExportRow>& rows, const std::vector<TfrRtfPicture>& pictures = {});
+    void addPage(const std::vector<TfrTextExport::Row>& rows, const std::vector<TfrRtfPicture>& pictures = {});
 
     // What follows the header: the font table, the colour table and the body
     // closed with "\par}". The document is finished after it.
@@ -70,7 +70,7 @@ public:
     const std::vector<TfrColor>& colors() const { return m_colors; }
 
 private:
-    QByteArray rowBytes(const TfrExportRow& row);
+    QByteArray rowBytes(const TfrTextExport::Row& row);
     int fontNumber(const QString& name);
     int colorNumber(TfrColor color);
 

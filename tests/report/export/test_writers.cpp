@@ -14,9 +14,9 @@
 
 namespace {
 
-TfrExportCell text(std::int32_t x, const QString& s, std::int32_t size = 10, std::uint16_t style = 0,
+TfrTextRec text(std::int32_t x, const QString& s, std::int32_t size = 10, std::uint16_t style = 0,
                    TfrColor color = clBlack, const QString& font = QStringLiteral("Arial")) {
-    TfrExportCell c;
+    TfrTextRec c;
     c.x = x;
     c.text = s;
     c.fontName = font;
@@ -64,7 +64,7 @@ TEST(CsvLine, PlacesCellsInFieldsByTheirX) {
         {"left of the page stays in field zero", {-500, 64}, 1, "a;b"},
     };
     for (const Case& c : cases) {
-        TfrExportRow row;
+        TfrTextExport::Row row;
         for (std::size_t i = 0; i < c.xs.size(); ++i)
             row.push_back(text(c.xs[i], QString(QChar(u'a' + int(i)))));
         EXPECT_EQ(frcsv::line(row, u';', c.scale), c.expected) << c.name;
@@ -105,7 +105,7 @@ TEST(CsvReader, HostileTextsComeBackAsTheirFields) {
         QList<QStringList> expected;
         QByteArray bytes;
         for (int n = 1; n <= hostile.size(); ++n) {
-            TfrExportRow row;
+            TfrTextExport::Row row;
             QStringList fields;
             for (int i = 0; i < n; ++i) {
                 row.push_back(text(i * 128, hostile[i]));
@@ -125,7 +125,7 @@ TEST(CsvReader, HostileTextsComeBackAsTheirFields) {
 TEST(HtmlCell, CarriesColourSizeAndStyle) {
     struct Case {
         const char* name;
-        TfrExportCell cell;
+        TfrTextRec cell;
         QString expected;
     } cases[] = {
         {"red 8-point bold", text(0, "t", 8, fsBold, 0x0000FF),
@@ -160,7 +160,7 @@ TEST(HtmlReader, HostileTextsComeBackAsCellTextsWithoutTags) {
     QByteArray bytes = frhtml::documentStart();
     QJsonArray expected;
     for (int i = 0; i < hostile.size(); ++i) {
-        TfrExportRow row{text(0, hostile[i], 8 + i, std::uint16_t(i & 7), TfrColor(i * 0x102030)),
+        TfrTextExport::Row row{text(0, hostile[i], 8 + i, std::uint16_t(i & 7), TfrColor(i * 0x102030)),
                          text(100, QString::number(i))};
         bytes += cp1251::encode(frhtml::row(row, false)) + "\r\n";
         expected.append(QJsonArray{hostile[i], QString::number(i)});
@@ -182,7 +182,7 @@ TEST(RtfRow, ByteLayout) {
     struct Case {
         const char* name;
         frrtf::TfrRtfOptions options;
-        TfrExportRow row;
+        TfrTextExport::Row row;
         QByteArray expected;
     } cases[] = {
         {"tab stops at 20 twips a pixel", {}, {text(10, "a"), text(100, "b")},
@@ -191,7 +191,7 @@ TEST(RtfRow, ByteLayout) {
          "\\trowd \\trgaph108\\cellx2000\\cellx3000 \\trleft200 \\pard \\intbl {\\f0\\fs20\\cf1 a}\\cell "
          "{\\f0\\fs20\\cf1 b}\\cell \\pard \\intbl \\row\r\n"},
         {"right-aligned text on a right tab stop", {}, {[] {
-             TfrExportCell c = text(30, "r");
+             TfrTextRec c = text(30, "r");
              c.alignment = frtaRight;
              return c;
          }()},
@@ -250,7 +250,7 @@ TEST(RtfDocument, TablesPagesAndEmptyRows) {
 
 TEST(RtfDocument, FontAndColourTablesWrapBefore255Characters) {
     frrtf::TfrRtfDocument doc;
-    TfrExportRow row;
+    TfrTextExport::Row row;
     for (int i = 0; i < 60; ++i)
         row.push_back(text(i * 10, "x", 10, 0, TfrColor(0x010101 * (i + 1)),
                            QStringLiteral("Font number %1 {odd}").arg(i)));
@@ -316,7 +316,7 @@ TEST(RtfReader, HostileTextsComeBackFromUnrtf) {
         FAIL() << "unrtf is not installed (scripts/setup.sh installs it)";
     for (bool table : {false, true}) {
         frrtf::TfrRtfDocument doc({.convertToTable = table});
-        std::vector<TfrExportRow> rows;
+        std::vector<TfrTextExport::Row> rows;
         for (int i = 0; i < hostile.size(); ++i) {
             // Line breaks inside one text line do not occur (layout splits
             // them); the rest must survive.
@@ -334,7 +334,7 @@ TEST(RtfReader, HostileTextsComeBackFromUnrtf) {
         QString read = readers::run(QStringLiteral("rtf_text.py"), {path}).toString();
         read.replace(u'\t', u' ');
         qsizetype at = 0;
-        for (const TfrExportRow& row : rows) {
+        for (const TfrTextExport::Row& row : rows) {
             const QString wanted = QString(row.front().text).replace(u'\t', u' ');
             const qsizetype found = read.indexOf(wanted, at);
             EXPECT_GE(found, at) << (table ? "table: " : "tabs: ") << row.front().text.toStdString() << " in "
