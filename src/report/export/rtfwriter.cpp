@@ -211,7 +211,7 @@ void TfrRtfDocument::addPage(const std::vector<TfrTextExport::Row>& rows, const 
 QByteArray TfrRtfDocument::finish() {
     std::vector<QByteArray> fonts;
     for (qsizetype i = 0; i < m_fonts.size(); ++i)
-        fonts.push_back("{\\f" + num(i) + " " + escape(m_fonts[i]) + "}");
+        fonts.push_back("{\\f" + num(i) + "\\fcharset204 " + escape(m_fonts[i]) + "}");
     std::vector<QByteArray> colors;
     for (TfrColor c : m_colors)
         colors.push_back("\\red" + num(c & 0xFF) + "\\green" + num((c >> 8) & 0xFF) + "\\blue" +

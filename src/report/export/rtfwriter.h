@@ -63,7 +63,9 @@ public:
     void addPage(const std::vector<TfrTextExport::Row>& rows, const std::vector<TfrRtfPicture>& pictures = {});
 
     // What follows the header: the font table, the colour table and the body
-    // closed with "\par}". The document is finished after it.
+    // closed with "\par}". The document is finished after it. Every font
+    // names the Cyrillic character set (204), the one of the texts' bytes, so
+    // that readers decode the letters under it.
     QByteArray finish();
 
     const QStringList& fonts() const { return m_fonts; }

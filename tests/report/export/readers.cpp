@@ -41,9 +41,9 @@ QJsonValue run(const QString& script, const QStringList& args) {
     return doc.array().at(0);
 }
 
-QList<QStringList> csvRecords(const QString& path, QChar delimiter) {
+QList<QStringList> csvRecords(const QString& path, QChar delimiter, const QString& encoding) {
     QList<QStringList> records;
-    for (const QJsonValue record : run(QStringLiteral("csv_fields.py"), {path, QString(delimiter)}).toArray()) {
+    for (const QJsonValue record : run(QStringLiteral("csv_fields.py"), {path, QString(delimiter), encoding}).toArray()) {
         QStringList fields;
         for (const QJsonValue f : record.toArray())
             fields << f.toString();

@@ -14,8 +14,9 @@ namespace readers {
 // JSON it printed (null after a failure, which is reported to the test).
 QJsonValue run(const QString& script, const QStringList& args);
 
-// Records of a delimited file as lists of fields.
-QList<QStringList> csvRecords(const QString& path, QChar delimiter);
+// Records of a delimited file (code page 1251 unless another encoding is
+// named) as lists of fields.
+QList<QStringList> csvRecords(const QString& path, QChar delimiter, const QString& encoding = QStringLiteral("cp1251"));
 
 // A file's bytes (empty after a failure, reported to the test).
 QByteArray fileBytes(const QString& path);

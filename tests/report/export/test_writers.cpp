@@ -230,7 +230,7 @@ TEST(RtfDocument, TablesPagesAndEmptyRows) {
     frrtf::TfrRtfDocument doc({.killEmptyLines = false});
     doc.addPage({{text(0, "a", 10, 0, clWhite)}, {}, {text(0, "b", 10, 0, 0x00FF00)}});
     doc.addPage({{text(0, "c", 10, 0, clBlack)}});
-    const QByteArray expected = "{\\fonttbl{\\f0 Arial}}\r\n"
+    const QByteArray expected = "{\\fonttbl{\\f0\\fcharset204 Arial}}\r\n"
                                 "{\\colortbl;\\red0\\green0\\blue0;\\red0\\green255\\blue0;}\r\n"
                                 "\\pard\\tx0{\\tab\\f0\\fs20\\cf1 a\\par}\r\n"
                                 "{\\pard \\par}\r\n"
@@ -266,7 +266,7 @@ TEST(RtfDocument, FontAndColourTablesWrapBefore255Characters) {
         EXPECT_TRUE(line.endsWith('\r'));
     }
     EXPECT_GT(tableLines, 4);
-    EXPECT_TRUE(out.contains("{\\f59 Font number 59 \\{odd\\}}"));
+    EXPECT_TRUE(out.contains("{\\f59\\fcharset204 Font number 59 \\{odd\\}}"));
     EXPECT_TRUE(out.contains("\\red60\\green60\\blue60;"));
 }
 

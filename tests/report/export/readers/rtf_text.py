@@ -23,7 +23,7 @@ class Text(html.parser.HTMLParser):
             self.parts.append(data)
 
 
-out = subprocess.run(["unrtf", "--html", sys.argv[1]], check=True, capture_output=True).stdout
+out = subprocess.run(["unrtf", "--html", "--nopict", sys.argv[1]], check=True, capture_output=True).stdout
 p = Text()
 p.feed(out.decode("utf-8"))
 p.close()
