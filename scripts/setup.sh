@@ -12,7 +12,11 @@ packages=(
   fonts-liberation
   xvfb xauth
   python3 python3-xlrd python3-openpyxl
+<<<<<<< HEAD
   unrtf
+=======
+  poppler-utils qpdf
+>>>>>>> export-print
 )
 
 missing=()

@@ -10,6 +10,7 @@
 
 #include <QFileInfo>
 #include <cmath>
+#include <optional>
 
 // ---------------------------------------------------------------- the filter
 
@@ -48,9 +49,9 @@ void frExportObject(TfrEngine& engine, TfrExportFilter& filter, const TfrView& v
 // Sets and clears what a filter sees of the export under way.
 class TfrExportRun {
 public:
-    static void begin(TfrExportFilter& f, TfrReport& report, QIODevice& stream, int pageCount) {
+    static void begin(TfrExportFilter& f, TfrReport& report, QIODevice* stream, int pageCount) {
         f.m_report = &report;
-        f.m_stream = &stream;
+        f.m_stream = stream;
         f.m_pageCount = pageCount;
         f.m_pageNo = f.m_pageIndex = -1;
     }
@@ -111,8 +112,10 @@ TfrExportResult frExportReport(TfrReport& report, TfrExportFilter& filter, const
     }
 
     filter.messages.clear();
-    textfile::TAtomicFile file(name);
-    TfrExportRun::begin(filter, report, file.device(), static_cast<int>(order.size()));
+    std::optional<textfile::TAtomicFile> file;
+    if (!filter.writesOwnFile())
+        file.emplace(name);
+    TfrExportRun::begin(filter, report, file ? &file->device() : nullptr, static_cast<int>(order.size()));
     try {
         runPages(filter, pages, order, options);
     } catch (...) {
@@ -120,7 +123,8 @@ TfrExportResult frExportReport(TfrReport& report, TfrExportFilter& filter, const
         throw;
     }
     TfrExportRun::end(filter);
-    file.commit();
+    if (file)
+        file->commit();
     if (filter.onAfterExport)
         filter.onAfterExport(name);
     return TfrExportResult::Written;

@@ -81,6 +81,10 @@ public:
     // (PDF) override it.
     virtual void exportPage(TfrEMFPages& pages, int index);
 
+    // A filter that writes the file itself under fileName() (in onEndDoc,
+    // through a temporary file of its own) gets no stream.
+    virtual bool writesOwnFile() const { return false; }
+
     // While an export runs: the output, the report, the number of pages
     // exported and the position of the current one among them (0-based), and
     // its index among the report's prepared pages.
