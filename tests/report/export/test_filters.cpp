@@ -2,6 +2,7 @@
 // texts, each export read back by an independent reader; pictures beside the
 // HTML page and inside the RTF document; the registered set of filters.
 
+#include "demopages.h"
 #include "exportfixture.h"
 #include "readers.h"
 
@@ -240,4 +241,65 @@ TEST_F(Formats, LibreOfficeReadsTheRtfAndHtmlExports) {
             EXPECT_TRUE(text.contains(t)) << name.toStdString() << ": " << t.toStdString() << " in "
                                           << text.toStdString();
     }
+}
+
+// The demo report's pages through the program's registered filters with
+// their options, read back: every row's texts, every page's title and
+// footer; the showcase page with its picture through both picture options.
+TEST(DemoReport, ExportsThroughTheRegisteredFilters) {
+    TfrEngine engine;
+    frRegisterReportFilters(engine);
+    TfrReport report(engine);
+    report.pages().add();
+    writeDemoPages(report, frPreparedPages(report), 3);
+    QTemporaryDir dir;
+    TfrExportFilters& filters = frExportFilters(engine);
+    TfrExportOptions headless;
+    headless.dialogs = false;
+    auto exportAs = [&](const QString& suffix) {
+        const QString path = dir.filePath("demo." + suffix);
+        EXPECT_EQ(frExportReport(report, *filters.findByExtension(suffix), path, headless), TfrExportResult::Written);
+        return path;
+    };
+    const QString point = QStringLiteral("Положение выключателя В-110 Т1");
+
+    QList<QStringList> records = readers::csvRecords(exportAs("csv"), u';');
+    int titles = 0, points = 0;
+    for (const QStringList& r : records) {
+        titles += r.contains(QStringLiteral("Точки телемеханики ОИК"));
+        // A right-aligned number ends where the next column starts, so both
+        // fall into one field.
+        points += r.filter(point).size();
+    }
+    EXPECT_EQ(titles, 3);
+    EXPECT_EQ(points, 20) << "every sixth of 120 rows";
+    EXPECT_TRUE(records.last().contains(QStringLiteral("Стр. 3 из 3")));
+
+    const QJsonObject page = readers::run("html_cells.py", {exportAs("htm")}).toObject();
+    QStringList cells;
+    for (const QJsonValue row : page["rows"].toArray())
+        for (const QJsonValue cell : row.toArray())
+            cells << cell.toString();
+    EXPECT_EQ(cells.count(point), 20);
+    EXPECT_EQ(cells.count(QStringLiteral("Точки телемеханики ОИК")), 3);
+    EXPECT_TRUE(cells.contains(QStringLiteral("Стр. 2 из 3")));
+
+    const QString rtf = readers::run("rtf_text.py", {exportAs("rtf")}).toString();
+    EXPECT_EQ(rtf.count(point), 20);
+    EXPECT_LT(rtf.indexOf(QStringLiteral("Стр. 1 из 3")), rtf.indexOf(QStringLiteral("Стр. 3 из 3")));
+
+    TfrReport showcase(engine);
+    showcase.pages().add();
+    QImage image(16, 12, QImage::Format_RGB32);
+    image.fill(Qt::darkGreen);
+    writeShowcasePage(showcase, frPreparedPages(showcase), frjpeg::encode(image));
+    auto* htm = static_cast<TfrHTMExport*>(filters.findByExtension("htm"));
+    auto* rtfFilter = static_cast<TfrRTFExport*>(filters.findByExtension("rtf"));
+    htm->exportPictures = true;
+    rtfFilter->exportBitmaps = true;
+    ASSERT_EQ(frExportReport(showcase, *htm, dir.filePath("show.htm"), headless), TfrExportResult::Written);
+    EXPECT_EQ(QImage(dir.filePath("htm0.jpg")).size(), image.size());
+    ASSERT_EQ(frExportReport(showcase, *rtfFilter, dir.filePath("show.rtf"), headless), TfrExportResult::Written);
+    EXPECT_EQ(readers::fileBytes(dir.filePath("show.rtf")).count("{\\pict"), 1);
+    EXPECT_TRUE(readers::run("rtf_text.py", {dir.filePath("show.rtf")}).toString().contains(QStringLiteral("Посередине")));
 }
