@@ -3,7 +3,6 @@
 #include "report/export/exportfilter.h"
 #include "report/export/formatfilters.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -28,9 +27,10 @@ QLineEdit* scaleEdit(QGridLayout* grid, int row, const QString& label, double va
 }
 
 bool runForm(TfrExportOptionsForm& form) {
-    const bool ok = form.exec() == QDialog::Accepted;
+    if (form.exec() != QDialog::Accepted)
+        return false;
     form.readBack();
-    return ok;
+    return true;
 }
 
 } // namespace
@@ -92,9 +92,10 @@ bool frCsvExportOptions(TfrCSVExport& f, QWidget* parent) {
                               {{killEmptyLinesText, &f.killEmptyLines},
                                {QStringLiteral("Преобразовывать в &DOS"), &f.convertToOEM}},
                               &f.scaleX, &f.scaleY, &delimiter, parent);
-    const bool ok = runForm(form);
+    if (!runForm(form))
+        return false;
     f.setDelimiter(form.delimiterText());
-    return ok;
+    return true;
 }
 
 bool frHtmExportOptions(TfrHTMExport& f, QWidget* parent) {
@@ -114,22 +115,4 @@ bool frRtfExportOptions(TfrRTFExport& f, QWidget* parent) {
                                {QStringLiteral("Вставлять &разрывы страниц"), &f.pageBreaks}},
                               &f.scaleX, &f.scaleY, nullptr, parent);
     return runForm(form);
-}
-
-void frInstallFormatOptionDialogs(TfrExportFilters& filters) {
-    for (int i = 0; i < filters.count(); ++i) {
-        TfrExportFilter* filter = filters[i].filter;
-        if (dynamic_cast<TfrCSVExport*>(filter))
-            filter->optionsDialog = [](TfrExportFilter& f) {
-                return frCsvExportOptions(static_cast<TfrCSVExport&>(f), QApplication::activeWindow());
-            };
-        else if (dynamic_cast<TfrHTMExport*>(filter))
-            filter->optionsDialog = [](TfrExportFilter& f) {
-                return frHtmExportOptions(static_cast<TfrHTMExport&>(f), QApplication::activeWindow());
-            };
-        else if (dynamic_cast<TfrRTFExport*>(filter))
-            filter->optionsDialog = [](TfrExportFilter& f) {
-                return frRtfExportOptions(static_cast<TfrRTFExport&>(f), QApplication::activeWindow());
-            };
-    }
 }

@@ -7,14 +7,14 @@
 class QCheckBox;
 class QLineEdit;
 class TfrCSVExport;
-class TfrExportFilters;
 class TfrHTMExport;
 class TfrRTFExport;
 
 // The options dialog of an export filter: check boxes bound to the filter's
 // switches, the group "Масштабирование" with the scale edits the filter uses,
 // and, for CSV, the delimiter edit. readBack() copies the controls into the
-// filter; the filters' dialogs read back whatever button closed them.
+// filter; the filters' dialogs take the options back on OK only, as the text
+// export's dialog does.
 class TfrExportOptionsForm : public QDialog {
 public:
     struct Check {
@@ -41,11 +41,8 @@ private:
 };
 
 // The dialogs of the CSV, HTML and RTF filters ("Экспорт в CSV", "Экспорт в
-// HTML", "Экспорт в RTF"): true for OK. The options are taken either way.
+// HTML", "Экспорт в RTF"): true for OK, which takes the options; cancelling
+// leaves the filter as it was. frInstallExportDialogs installs them.
 bool frCsvExportOptions(TfrCSVExport& filter, QWidget* parent = nullptr);
 bool frHtmExportOptions(TfrHTMExport& filter, QWidget* parent = nullptr);
 bool frRtfExportOptions(TfrRTFExport& filter, QWidget* parent = nullptr);
-
-// Installs these dialogs in the registered CSV, HTML and RTF filters; they
-// open over the application's active window.
-void frInstallFormatOptionDialogs(TfrExportFilters& filters);

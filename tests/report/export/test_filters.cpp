@@ -9,7 +9,7 @@
 #include "common/exception.h"
 #include "common/textfile.h"
 #include "report/export/formatfilters.h"
-#include "report/export/standardfilters.h"
+#include "report/export/programfilters.h"
 #include "report/model/jpeg.h"
 
 #include <QBuffer>
@@ -194,12 +194,12 @@ TEST_F(Formats, PicturesBesideTheHtmlPageAndInsideTheRtfDocument) {
 
 TEST(FormatRegistry, TheProgramsFiltersInOrderWithRtfPreselected) {
     TfrEngine engine;
-    frRegisterReportFilters(engine);
-    frRegisterReportFilters(engine); // nothing twice
-    const TfrExportFilters& filters = frExportFilters(engine);
-    ASSERT_EQ(filters.count(), 4);
-    const QStringList masks = {"*.txt", "*.rtf", "*.csv", "*.htm"};
-    for (int i = 0; i < 4; ++i)
+    TfrExportFilters& filters = frExportFilters(engine);
+    frRegisterProgramFilters(filters);
+    frRegisterProgramFilters(filters); // nothing twice
+    ASSERT_EQ(filters.count(), 5);
+    const QStringList masks = {"*.txt", "*.rtf", "*.csv", "*.htm", "*.pdf"};
+    for (int i = 0; i < 5; ++i)
         EXPECT_EQ(filters[i].extension, masks[i]);
     EXPECT_EQ(filters[1].description, "Файл Rich Text (*.rtf)");
     EXPECT_EQ(filters.defaultEntry(), 3);
@@ -248,7 +248,7 @@ TEST_F(Formats, LibreOfficeReadsTheRtfAndHtmlExports) {
 // footer; the showcase page with its picture through both picture options.
 TEST(DemoReport, ExportsThroughTheRegisteredFilters) {
     TfrEngine engine;
-    frRegisterReportFilters(engine);
+    frRegisterProgramFilters(frExportFilters(engine));
     TfrReport report(engine);
     report.pages().add();
     writeDemoPages(report, frPreparedPages(report), 3);

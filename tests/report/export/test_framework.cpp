@@ -235,3 +235,17 @@ TEST(ExportOptions, ExtensionsAndScales) {
 }
 
 } // namespace
+
+#include "report/export/programfilters.h"
+
+namespace {
+
+TEST(ExportRegistry, ProgramFiltersInSaveDialogOrder) {
+    TfrExportFilters filters;
+    frRegisterProgramFilters(filters);
+    frRegisterProgramFilters(filters); // once only
+    EXPECT_EQ(filters.saveDialogFilter(), "Файл отчета (*.frp)|*.frp|Текстовый файл (*.txt)|*.txt|Файл PDF (*.pdf)|*.pdf");
+    EXPECT_EQ(filters.findByExtension("pdf")->className(), "TfrPdfExport");
+}
+
+} // namespace

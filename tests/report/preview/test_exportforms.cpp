@@ -1,10 +1,11 @@
-// The options dialogs of the CSV, HTML and RTF filters: what they show and
-// what they take back, whichever button closes them.
+// The options dialogs of the CSV, HTML and RTF filters: what they show, what
+// OK takes back and what cancelling leaves.
 
 #include "report/export/formatfilters.h"
 #include "report/preview/exportforms.h"
 
 #include <QApplication>
+#include <functional>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -26,9 +27,9 @@ void closeNextDialog(const QString& button, std::function<void(TfrExportOptionsF
 
 } // namespace
 
-TEST(ExportForms, CsvTakesScalesSwitchesAndDelimiterEvenWhenCancelled) {
+TEST(ExportForms, CsvTakesScalesSwitchesAndDelimiterOnOk) {
     TfrCSVExport csv;
-    closeNextDialog("btnCancel", [](TfrExportOptionsForm& form) {
+    auto change = [](TfrExportOptionsForm& form) {
         EXPECT_EQ(form.windowTitle(), "Экспорт в CSV");
         ASSERT_EQ(form.checkBoxes.size(), 2u);
         EXPECT_TRUE(form.checkBoxes[0]->isChecked());
@@ -38,8 +39,13 @@ TEST(ExportForms, CsvTakesScalesSwitchesAndDelimiterEvenWhenCancelled) {
         form.scaleXEdit->setText("2,5");
         form.scaleYEdit->setText("много");
         form.delimiterEdit->setText("\t");
-    });
+    };
+    closeNextDialog("btnCancel", change);
     EXPECT_FALSE(frCsvExportOptions(csv));
+    EXPECT_TRUE(csv.killEmptyLines);
+    EXPECT_EQ(csv.delimiter(), u';') << "cancelling changes nothing";
+    closeNextDialog("btnOk", change);
+    EXPECT_TRUE(frCsvExportOptions(csv));
     EXPECT_FALSE(csv.killEmptyLines);
     EXPECT_TRUE(csv.convertToOEM);
     EXPECT_DOUBLE_EQ(csv.scaleX, 2.5);
@@ -81,10 +87,4 @@ TEST(ExportForms, HtmlAndRtfShowTheirOptions) {
     EXPECT_TRUE(rtf.convertToTable);
     EXPECT_FALSE(rtf.pageBreaks);
     EXPECT_DOUBLE_EQ(rtf.scaleX, 1.3);
-}
-
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
 }
