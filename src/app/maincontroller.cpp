@@ -5,6 +5,7 @@
 #include "app/mainform.h"
 #include "grid/gridexport.h"
 #include "grid/view/selectiongrid.h"
+#include "report/export/exportfilter.h"
 #include "report/export/programfilters.h"
 #include "report/memdata/mainreport.h"
 #include "report/preview/exportdialogs.h"
