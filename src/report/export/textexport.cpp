@@ -3,11 +3,13 @@
 #include "common/cp1251.h"
 #include "common/exception.h"
 #include "common/rounding.h"
+#include "report/build/geometry.h"
 #include "report/model/objects.h"
 
 #include <QIODevice>
 #include <algorithm>
 #include <array>
+#include <cstdint>
 
 namespace {
 
@@ -82,7 +84,7 @@ int TfrTextExport::rowOf(std::int32_t y) const {
     return row < 0 || row >= maxRows ? -1 : static_cast<int>(row);
 }
 
-std::int64_t TfrTextExport::columnOf(std::int32_t x) const {
+std::int64_t TfrTextExport::columnOf(std::int64_t x) const {
     const double sx = scaleX > 0 ? scaleX : 1.0;
     return roundHalfEven64(x / (kColumnPixels / sx));
 }
@@ -120,13 +122,40 @@ TfrTextRec TfrTextExport::makeRecord(const TfrExportLine& line) const {
 
 void TfrTextExport::onBeginPage() {
     clearLines();
+    m_pendingView = nullptr;
     m_lines.resize(initialRows);
     m_dropped = 0;
+}
+
+void TfrTextExport::onData(std::int32_t, std::int32_t, const TfrView& view) {
+    // A framed memo without text gives no line, yet its frame belongs to the
+    // page (an empty cell of a table): an empty record carries it unless a
+    // line of the memo comes.
+    flushPendingFrame();
+    const auto* memo = dynamic_cast<const TfrMemoView*>(&view);
+    if (!exportFrames || !memo || !view.frameTyp)
+        return;
+    const TfrDrawGeometry g = frBeginDraw(view, frBoxOf(view), TfrDrawTransform{});
+    auto sum = [](std::int64_t a, std::int64_t b) {
+        return static_cast<std::int32_t>(std::clamp<std::int64_t>(a + b, INT32_MIN, INT32_MAX));
+    };
+    const TfrExportLine line{g.drawRect, sum(g.x, g.gapX), sum(g.y, g.gapY), &view, view.frameTyp, QString()};
+    m_pendingFrame = makeRecord(line);
+    m_pendingRow = rowOf(line.y);
+    m_pendingView = &view;
+}
+
+void TfrTextExport::flushPendingFrame() {
+    if (m_pendingView && !insertRecord(m_pendingRow, std::move(m_pendingFrame)))
+        ++m_dropped;
+    m_pendingView = nullptr;
 }
 
 void TfrTextExport::onText(const TfrExportLine& line) {
     if (!line.view)
         return;
+    if (line.view == m_pendingView)
+        m_pendingView = nullptr;
     if (!insertRecord(rowOf(line.y), makeRecord(line)))
         ++m_dropped;
 }
@@ -181,6 +210,7 @@ private:
 } // namespace
 
 QStringList TfrTextExport::pageLines() {
+    flushPendingFrame();
     QStringList out;
     int last = static_cast<int>(m_lines.size()) - 1;
     while (last >= 0 && m_lines[static_cast<std::size_t>(last)].empty())
@@ -193,9 +223,15 @@ QStringList TfrTextExport::pageLines() {
         std::int64_t col = 0;
         for (const TfrTextRec& rec : row) {
             std::int64_t c = columnOf(rec.x);
-            if (rec.alignment == frtaRight)
+            if (rec.alignment == frtaRight) {
                 c -= rec.text.size();
-            if (c > maxColumns || c + rec.text.size() > maxColumns) {
+                // Inside a right frame line, so that the line does not hide the text's end.
+                if (exportFrames && (rec.frameTyp & frftRight))
+                    --c;
+            }
+            // Text left of the page starts at its edge; nothing goes beyond the last column.
+            c = std::max<std::int64_t>(c, 0);
+            if (std::max(c, col) + rec.text.size() > maxColumns) {
                 ++m_dropped;
                 continue;
             }
@@ -209,7 +245,9 @@ QStringList TfrTextExport::pageLines() {
                 if (!rec.frameTyp)
                     continue;
                 const std::int64_t s = columnOf(rec.rect.left);
-                const std::int64_t w = columnOf(rec.rect.right) - s + 1;
+                // The last pixel inside the rectangle (its right edge is the
+                // next cell's left edge), so that neighbours share one line.
+                const std::int64_t w = columnOf(std::int64_t(rec.rect.right) - 1) - s + 1;
                 const bool left = rec.frameTyp & frftLeft, right = rec.frameTyp & frftRight;
                 if (rec.frameTyp & frftTop) {
                     if (!out.isEmpty()) {

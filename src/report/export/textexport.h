@@ -38,10 +38,11 @@ class TfrTextExport : public TfrExportFilter {
 public:
     // Rows a page starts with; the table grows on demand up to maxRows, and
     // text placed beyond (or above the page) is left out with a message.
+    // (An A0 sheet at ten times the scale has about 3 300 rows.)
     static constexpr int initialRows = 201;
-    static constexpr int maxRows = 1 << 16;
+    static constexpr int maxRows = 1 << 14;
     // Columns a line may reach; text and frames beyond are left out.
-    static constexpr int maxColumns = 1 << 14;
+    static constexpr int maxColumns = 1 << 12;
 
     QString className() const override { return QStringLiteral("TfrTextExport"); }
     QString description() const override;
@@ -58,6 +59,8 @@ public:
     void onBeginPage() override;
     void onEndPage() override;
     void onText(const TfrExportLine& line) override;
+    // With frames, a framed memo without text still gets its frame.
+    void onData(std::int32_t x, std::int32_t y, const TfrView& view) override;
 
     // The line table of the current page.
     using Row = std::vector<TfrTextRec>;
@@ -86,7 +89,7 @@ protected:
     // The row of a y position under ScaleY; -1 outside 0..maxRows-1.
     int rowOf(std::int32_t y) const;
     // The column of an x position under ScaleX.
-    std::int64_t columnOf(std::int32_t x) const;
+    std::int64_t columnOf(std::int64_t x) const;
     // Inserts a record into a row (the table grows as needed) before the
     // first record whose x is not less than its own; false when the row is
     // outside the table's bound.
@@ -96,7 +99,14 @@ protected:
     int m_dropped = 0;
 
 private:
+    void flushPendingFrame();
+
     std::vector<Row> m_lines;
+    // The frame of the last framed memo, kept until a line of it comes. The
+    // view is only compared with the lines' views while its page is exported.
+    TfrTextRec m_pendingFrame;
+    int m_pendingRow = -1;
+    const TfrView* m_pendingView = nullptr;
 };
 
 // A text from code page 1251 characters to DOS code page 866 bytes;

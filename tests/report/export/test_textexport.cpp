@@ -5,8 +5,11 @@
 #include "exportfixture.h"
 
 #include "common/cp1251.h"
+#include "common/exception.h"
+#include "common/textfile.h"
 #include "report/export/textexport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -103,6 +106,39 @@ TEST_F(TextExport, TextFarDownThePageIsKept) {
     text(0, -500, "above");
     text(0, 2000000000, "below");
     EXPECT_EQ(filter.pageLines().size(), 226);
+    // Text left of the page starts at its edge; text beyond the last column is left out.
+    filter.onBeginPage();
+    text(-2000000000, 0, "L");
+    text(0, 0, "R");
+    text(2000000000, 0, "far");
+    EXPECT_EQ(lines(), (QStringList{"LR"}));
+}
+
+// Inputs the fuzzer found harmful (a page list line, then a prepared-report
+// file): every page exported as text with frames, in bounded time and memory.
+TEST(TextExportFindings, FuzzerInputsExportHarmlessly) {
+    const QDir dir(QStringLiteral(OSTRAND_TEST_DATA_DIR "/fuzz"));
+    const QStringList inputs = dir.entryList(QDir::Files);
+    ASSERT_FALSE(inputs.isEmpty());
+    for (const QString& name : inputs) {
+        const QByteArray input = textfile::readFile(dir.filePath(name), textfile::MaxFileSize);
+        TfrEngine engine;
+        TfrReport report(engine);
+        TfrEMFPages& pages = frPreparedPages(report);
+        pages.loadFromStream(QByteArrayView(input).sliced(input.indexOf('\n') + 1));
+        TfrTextExport text;
+        text.exportFrames = true;
+        text.killEmptyLines = false;
+        for (int i = 0; i < pages.count(); ++i) {
+            text.onBeginPage();
+            try {
+                pages.exportPage(i, [&](TfrView& view) { frExportObject(engine, text, view); });
+            } catch (const Exception&) {
+            }
+            for (const QString& line : text.pageLines())
+                EXPECT_LE(line.size(), TfrTextExport::maxColumns + 1) << name.toStdString();
+        }
+    }
 }
 
 TEST_F(TextExport, WritesPagesInCodePage1251OrDos) {
@@ -123,6 +159,41 @@ TEST_F(TextExport, WritesPagesInCodePage1251OrDos) {
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), QByteArray("\xF0\xAB\xAA\xA0 \xFC" "1\r\n  \xEF\r\n"));
     EXPECT_EQ(frToOem(u"Я€"), QByteArray("\x9F?"));
+}
+
+} // namespace
+
+#include "demopages.h"
+
+namespace {
+
+// A demo page's table with frames: neighbouring cells share their lines,
+// right-aligned numbers stay inside their cells, and a cell without text
+// keeps its frame.
+TEST(TextExportDemo, TableCellsShareLinesAndKeepTheirTexts) {
+    TfrEngine engine;
+    TfrReport report(engine);
+    report.pages().add();
+    writeDemoPages(report, frPreparedPages(report), 1, 5);
+    QTemporaryDir dir;
+    TfrTextExport text;
+    text.exportFrames = true;
+    frExportReport(report, text, dir.filePath("d.txt"));
+    QFile f(dir.filePath("d.txt"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QStringList lines = cp1251::decode(f.readAll()).split(QStringLiteral("\r\n"));
+    QStringList table;
+    for (const QString& l : lines)
+        if (l.trimmed().startsWith(u'+') || l.trimmed().startsWith(u'|'))
+            table << l;
+    ASSERT_EQ(table.size(), 13) << lines.join('\n').toStdString(); // header and five rows with their borders
+    for (const QString& l : table) {
+        EXPECT_EQ(l.size(), table[0].size()) << l.toStdString();
+        EXPECT_EQ(l.count(l.trimmed().startsWith(u'+') ? u'+' : u'|'), 7) << l.toStdString();
+        EXPECT_FALSE(l.contains(QStringLiteral("||"))) << l.toStdString();
+    }
+    EXPECT_TRUE(table[3].contains(QStringLiteral("|    1| ПС 220 кВ Северная"))) << table[3].toStdString();
+    EXPECT_TRUE(table[7].contains(QStringLiteral("|   ТС  |           |"))) << table[7].toStdString(); // no unit
 }
 
 } // namespace
