@@ -1,4 +1,6 @@
 #include "app/cli/cli.h"
+
+#include "app/cli/clisupport.h"
 #include "app/cli/exportcli.h"
 #include "app/cli/exprcli.h"
 #include "app/cli/scriptcli.h"
@@ -34,26 +36,6 @@ struct Options {
 class BadArguments : public Exception {
 public:
     using Exception::Exception;
-};
-
-// Messages of the engine go to err, prefixed with their title.
-class StreamInteraction : public TUserInteraction {
-public:
-    explicit StreamInteraction(QTextStream& err) : m_err(err) {}
-    Button messageBox(const QString& text, const QString& title, Icon, Buttons buttons) override {
-        m_err << (title.isEmpty() ? QString() : title + QStringLiteral(": ")) << text << Qt::endl;
-        ++count;
-        // Nobody is there to answer: go on with the first button offered.
-        for (int b = Ok; b <= Ignore; b <<= 1)
-            if (buttons & b)
-                return static_cast<Button>(b);
-        return Ok;
-    }
-    std::optional<QString> inputBox(const QString&, const QString&, const QString&) override { return std::nullopt; }
-    int count = 0;
-
-private:
-    QTextStream& m_err;
 };
 
 // The window side of the selection, without a window: masks from the command
@@ -258,7 +240,7 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         return runExpressionCli(arguments, out, err);
     if (isScriptCommand(arguments))
         return runScriptCli(arguments, out, err);
-    StreamInteraction interaction(err);
+    TStreamInteraction interaction(err);
     TScopedInteraction installed(interaction);
     TfrEngine reportEngine(&interaction);
     const TfrPasswordPrompt password = frPasswordDialog(interaction);

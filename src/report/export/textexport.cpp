@@ -250,13 +250,15 @@ QStringList TfrTextExport::pageLines() {
                 const std::int64_t w = columnOf(std::int64_t(rec.rect.right) - 1) - s + 1;
                 const bool left = rec.frameTyp & frftLeft, right = rec.frameTyp & frftRight;
                 if (rec.frameTyp & frftTop) {
-                    if (!out.isEmpty()) {
+                    if (t > 0) {
                         if (!onlyFrames(out[t - 1])) {
                             out << QString();
                             t = static_cast<int>(out.size());
                         }
                     } else {
-                        out << QString();
+                        // Nothing above the text's line (no lines yet, or only
+                        // this row's own side lines): a line before it.
+                        out.prepend(QString());
                         t = 1;
                     }
                     canvas.border(t - 1, s, w, left, right, dRight | dDown, dDown | dLeft);

@@ -170,11 +170,4 @@ TEST_F(Printing, PagesLandOnTheSheetByTheirMargins) {
     EXPECT_EQ(pages()[1].prnInfo.pw, 727);
 }
 
-TEST(VirtualPrinter, A4Geometry) {
-    TfrPrinter printer;
-    printer.setPrinterInfo(frPaperA4, 0, 0, poPortrait, -1, true);
-    const TfrPrnInfo i = printer.fillPrnInfo();
-    EXPECT_EQ(std::vector<int>({i.pgw, i.pgh, i.ofx, i.ofy, i.pw, i.ph}), std::vector<int>({758, 1071, 18, 18, 722, 1035}));
-}
-
 } // namespace

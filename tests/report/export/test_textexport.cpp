@@ -93,6 +93,14 @@ TEST_F(TextExport, TopLineAboveTextMovesTheTextDown) {
     EXPECT_EQ(lines(), (QStringList{"head", " --------- ", "  AB", " --------- "}));
 }
 
+TEST_F(TextExport, SideLineBeforeATopLineOnTheFirstRow) {
+    filter.exportFrames = true;
+    filter.pageBreaks = false;
+    text(0, 0, "a", {0, 0, 20, 14}, frftRight);
+    text(26, 0, "b", {26, 0, 46, 14}, frftTop);
+    EXPECT_EQ(lines(), (QStringList{"   ---- ", "a | b"}));
+}
+
 TEST_F(TextExport, TextFarDownThePageIsKept) {
     filter.pageBreaks = false;
     filter.scaleY = 3; // rows of 14 / 3 pixels: y = 1050 is row 225
