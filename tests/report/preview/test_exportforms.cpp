@@ -1,12 +1,20 @@
 // The options dialogs of the CSV, HTML and RTF filters: what they show, what
 // OK takes back and what cancelling leaves.
 
+#include "common/interaction.h"
+#include "report/build/preparedpages.h"
+#include "report/export/exportfilter.h"
 #include "report/export/formatfilters.h"
+#include "report/export/programfilters.h"
+#include "report/model/engine.h"
+#include "report/preview/exportreport.h"
 #include "report/preview/exportforms.h"
 
 #include <QApplication>
 #include <functional>
 #include <QCheckBox>
+#include <QDir>
+#include <QTemporaryDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -87,4 +95,23 @@ TEST(ExportForms, HtmlAndRtfShowTheirOptions) {
     EXPECT_TRUE(rtf.convertToTable);
     EXPECT_FALSE(rtf.pageBreaks);
     EXPECT_DOUBLE_EQ(rtf.scaleX, 1.3);
+}
+
+TEST(ExportForms, SaveDialogPreselectsRtfAndTheCsvEntryWritesCsv) {
+    TRecordingInteraction interaction;
+    TfrEngine engine(&interaction);
+    TfrReport report(engine);
+    report.showProgress = false;
+    report.pages().add();
+    frPreparedPages(report).add(*report.pages().page(0));
+    TfrExportFilters& filters = frExportFilters(engine);
+    frRegisterProgramFilters(filters);
+    for (int i = 0; i < filters.count(); ++i)
+        filters[i].filter->showDialog = false;
+    EXPECT_EQ(filters.defaultEntry(), 3);
+    QTemporaryDir dir;
+    for (int entry : {3, 4, 5})
+        EXPECT_TRUE(frSaveReportTo(report, dir.filePath("r.dat"), entry, nullptr)) << entry;
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), (QStringList{"r.csv", "r.htm", "r.rtf"}));
+    EXPECT_TRUE(interaction.messages.empty());
 }
