@@ -181,8 +181,9 @@ TEST_F(MainFormTest, ReportExportFiltersAreRegisteredWithTheirDialogs) {
     TfrEngine reportEngine;
     TApplicationShell shell(reportEngine);
     const TfrExportFilters& filters = frExportFilters(reportEngine);
-    EXPECT_EQ(filters.saveDialogFilter(), u"Файл отчета (*.frp)|*.frp|Текстовый файл (*.txt)|*.txt|Файл PDF (*.pdf)|*.pdf");
-    EXPECT_TRUE(static_cast<bool>(filters.findByExtension(QStringLiteral("txt"))->optionsDialog));
+    EXPECT_EQ(filters.saveDialogFilter(), u"Файл отчета (*.frp)|*.frp|Текстовый файл (*.txt)|*.txt|Файл Rich Text (*.rtf)|*.rtf|Файл CSV (*.csv)|*.csv|Файл HTML (*.htm)|*.htm|Файл PDF (*.pdf)|*.pdf");
+    for (const char* type : {"txt", "rtf", "csv", "htm"})
+        EXPECT_TRUE(static_cast<bool>(filters.findByExtension(QString::fromLatin1(type))->optionsDialog)) << type;
 }
 
 TEST_F(MainFormTest, HookErrorsAreShownNotThrown) {
