@@ -1,5 +1,6 @@
 #include "app/cli/cli.h"
 #include "app/cli/exprcli.h"
+#include "app/cli/reportcli.h"
 #include "app/cli/scriptcli.h"
 
 #include "app/cli/frpinfo.h"
@@ -229,6 +230,13 @@ QString cliUsage() {
         "  ostrand-cli --frp-render FILE.frp --page N --png OUT.png [--dpi D]\n"
         "      рисует страницу N подготовленного отчёта в файл PNG (D точек на дюйм, по умолчанию 96)\n"
         "\n"
+        "Отчёты без окон:\n"
+        "  ostrand-cli --report FILE.frf --prepared OUT.frp [--max-pages N]\n"
+        "             [--server NT --tm TM --user U --password P --settings FILE.cfg --mask К=М ...]\n"
+        "      строит отчёт по шаблону над выборкой (без параметров выборки frDS пуст) и записывает\n"
+        "      подготовленный отчёт; построение останавливается с ошибкой после N страниц\n"
+        "      (по умолчанию 10000); код 1 при ошибке\n"
+        "\n"
         "Проверка выражений отчётов (результат в UTF-8 в стандартный вывод, ошибка - код 1):\n"
         "  ostrand-cli --eval ВЫРАЖЕНИЕ [--template FILE.frf] [--server NT --tm TM ... --settings FILE.cfg]\n"
         "      значение выражения, например --eval \"FORMATFLOAT('#,##0.00', 1234.5)\"\n"
@@ -254,6 +262,8 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         return runExpressionCli(arguments, out, err);
     if (isScriptCommand(arguments))
         return runScriptCli(arguments, out, err);
+    if (isReportCommand(arguments))
+        return runReportCli(arguments, out, err);
     StreamInteraction interaction(err);
     TScopedInteraction installed(interaction);
     TfrEngine reportEngine(&interaction);

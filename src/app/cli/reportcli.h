@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QStringList>
+
+class QTextStream;
+
+// ostrand-cli --report TEMPLATE.frf: builds a report over the selection the
+// selection options make (--server, --tm, --user, --password, --settings,
+// --mask; without them frDS is an empty selection) and writes the prepared
+// report (--prepared OUT.frp). --max-pages N bounds the build (default
+// 10000 pages). Status 0 done, 1 failed, 2 bad arguments.
+bool isReportCommand(const QStringList& arguments);
+int runReportCli(const QStringList& arguments, QTextStream& out, QTextStream& err);
