@@ -228,6 +228,7 @@ private:
     void resetLineNo(TBand& band, std::int32_t value);
     TVariant groupValue(TBand& group);
     void runScript(const QStringList& code, TfrView* object);
+    void noteFailure(TfrView* object);
     void runObjectScript(TfrView& view);
     QStringList compile(const QStringList& source, const QString& owner);
     std::int32_t calcWidth(TfrView& view);
@@ -262,6 +263,9 @@ private:
     bool m_prevFooterPrinted = false;
     std::int32_t m_savedY = 0, m_savedBottom = 0;
     bool m_cancelled = false;
+    // The object being printed or measured when the build failed.
+    TfrView* m_failedObject = nullptr;
+    bool m_failed = false;
 };
 
 TfrMemoHooks TBuilder::memoHooks() {
@@ -299,7 +303,19 @@ void TBuilder::runScript(const QStringList& code, TfrView* object) {
     if (code.isEmpty())
         return;
     m_state.currentObject = object;
-    m_interpreter.runCode(code);
+    try {
+        m_interpreter.runCode(code);
+    } catch (...) {
+        noteFailure(object);
+        throw;
+    }
+}
+
+void TBuilder::noteFailure(TfrView* object) {
+    if (!m_failed) {
+        m_failed = true;
+        m_failedObject = object;
+    }
 }
 
 void TBuilder::runObjectScript(TfrView& view) {
@@ -339,7 +355,7 @@ TfrBuildResult TBuilder::run() {
     } catch (const Exception& e) {
         result.status = TfrBuildResult::Status::Failed;
         QString t = text::expressionError;
-        TfrView* object = m_state.currentObject;
+        TfrView* object = m_failed ? m_failedObject : m_state.currentObject;
         if (object)
             for (const QString& line : object->memo)
                 t += u'\r' + line;
@@ -1082,6 +1098,10 @@ void TBuilder::resetAggregates(TBand& band) {
 
 bool TBuilder::render(TBand& band) {
     TRenderMark mark(m_rendering, band);
+    // Bands rendered inside this one (headers of a new page, child bands,
+    // SHOWBAND) leave the current band and object as they found them.
+    TRestore<TfrExprBand*> outerBand(m_state.currentBand, m_state.currentBand);
+    TRestore<TfrView*> outerObject(m_state.currentObject, m_state.currentObject);
     TPageRun& run = *m_page;
     m_state.currentObject = band.view;
     setCounters(band);
@@ -1177,8 +1197,14 @@ std::int32_t TBuilder::measureOne(TBand& band) {
         for (TfrView* o : band.objects) {
             if (!dynamic_cast<TfrStretcheable*>(o))
                 continue;
+            m_state.currentBand = &band.expr;
             m_state.currentObject = o;
-            h = std::max(h, o->top + m_printer.calcHeight(*o));
+            try {
+                h = std::max(h, o->top + m_printer.calcHeight(*o));
+            } catch (...) {
+                noteFailure(o);
+                throw;
+            }
         }
         m_state.currentObject = band.view;
     }
@@ -1272,6 +1298,7 @@ void TBuilder::renderObjects(TBand& band) {
 }
 
 void TBuilder::renderObject(TBand& band, TfrView& view) {
+    m_state.currentBand = &band.expr;
     m_state.currentObject = &view;
     if (!m_drawingDisabled || band.maySplit) {
         const std::int32_t left = view.left, top = view.top;
@@ -1284,6 +1311,7 @@ void TBuilder::renderObject(TBand& band, TfrView& view) {
         try {
             printObject(view);
         } catch (...) {
+            noteFailure(&view);
             view.left = left;
             view.top = top;
             throw;
@@ -1445,6 +1473,7 @@ void TBuilder::renderSplit(TBand& band) {
         if (it.fullLater) {
             it.view->top = 0;
             it.view->height = band.splitHeight;
+            m_printer.setDrawMode(*it.view, TfrDrawMode::Part);
             renderObject(band, *it.view);
         }
     for (Item& it : items) {

@@ -16,6 +16,7 @@
 #include <ostream>
 
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QStringList& l, std::ostream* os) { *os << '[' << l.join(QStringLiteral(", ")).toStdString() << ']'; }
 
 // Reports built in code over a small table "DS" (Sub, Name, Qty) behind the
 // report dataset frDS, measured with fixed-width characters; prepared pages

@@ -296,11 +296,11 @@ TEST_F(BuildTest, SplitBandContinuesItsTextOnTheNextPage) {
         for (const QString& t : p)
             all << t.split(u'/');
     all.removeAll(QString());
-    EXPECT_EQ(all, text);
+    EXPECT_EQ(all.join(u' ').toStdString(), text.join(u' ').toStdString());
 }
 
 TEST_F(BuildTest, BandThatDoesNotFitMovesToTheNextPageBelowRepeatedHeader) {
-    const int rows = pageRoom() / 100;
+    const int rows = (pageRoom() - 20) / 100 + 1;
     band(btMasterHeader, 0, 20, "Header").flags = frflags::RepeatHeader;
     memo(0, "head");
     band(btMasterData, 30, 100, "Data", QString::number(rows));
