@@ -18,7 +18,7 @@
 #include "report/expr/formats.h"
 #include "report/expr/memotext.h"
 #include "report/expr/parser.h"
-#include "report/memdata/memtablesource.h"
+#include "report/memdata/mainreport.h"
 #include "report/model/dataset.h"
 #include "report/model/engine.h"
 #include "report/model/objects.h"
@@ -40,11 +40,9 @@ inline void guarded(F&& f) {
 struct World {
     TRecordingInteraction ui;
     TfrEngine engine{&ui};
-    TMemTable table{QStringLiteral("DS")};
-    TfrMemTableSource source{table};
-    TfrDBDataSet frDS{QStringLiteral("frDS")};
-    TfrDataRegistry registry{QStringLiteral("frmMain")};
-    TfrReport report{engine};
+    TMemTable table{QStringLiteral("DS")}, table2{QStringLiteral("DS2")};
+    TfrMainReport main{engine, table, table2};
+    TfrReport& report = main.report();
     TfrMemoView memo;
 
     World() {
@@ -56,11 +54,6 @@ struct World {
         table.fieldByName(QStringLiteral("Qty")).setAsInteger(3);
         table.post();
         table.first();
-        frDS.setDataSet(&source);
-        registry.addDataset(&frDS);
-        registry.addTable(&source);
-        report.setDataRegistry(&registry);
-        report.setDataset(&frDS);
         memo.setName(QStringLiteral("Memo1"));
         installExpressionEvaluator(engine);
     }

@@ -12,6 +12,7 @@ packages=(
   fonts-liberation
   xvfb xauth
   python3 python3-xlrd python3-openpyxl
+  poppler-utils qpdf
 )
 
 missing=()

@@ -4,28 +4,19 @@
 // selection with two more columns: seven columns), makes the selection and
 // saves it as delimited text or as an Excel workbook.
 //
-// The trees are written once by scripts/gen-config-tree.py into
-// <temp>/ostrand-bench-cli and reused by later runs. Every iteration is a new
-// process, so the library parses the trees anew each time.
+// The configuration is written once into <temp>/ostrand-bench-cli and reused
+// by later runs. Every iteration is a new process, so the library parses the
+// trees anew each time.
 //
 // Counters: leaves/s (leaves per second of wall time), cpu_ms (user and system
 // time of one run, the average: on a shared machine the wall time also holds
 // the time the run waited for a core), peak_MB (the largest peak resident
 // memory of one run), out_MB (size of the written file).
 
+#include "benchconfig.h"
+
 #include <benchmark/benchmark.h>
 
-#include <QByteArray>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QProcess>
-#include <QString>
-#include <QStringList>
-
-#include <cstdio>
-#include <cstdlib>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -37,62 +28,6 @@
 extern char** environ;
 
 namespace {
-
-constexpr int kLookupRecords = 10000;
-
-struct Dataset {
-    QString root;
-    QString mainCfg;
-    QString out; // folder of the written files
-};
-
-bool run(const QStringList& args) {
-    const int rc = QProcess::execute(QStringLiteral("python3"), args);
-    if (rc != 0)
-        std::fprintf(stderr, "gen-config-tree.py failed (%d): %s\n", rc, qPrintable(args.join(u' ')));
-    return rc == 0;
-}
-
-// Settings files are code page 1251: the labels are written as bytes.
-void writeCfg(const QString& path, const QByteArray& text) {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        std::abort();
-    f.write(text);
-}
-
-const Dataset& dataset(int leaves) {
-    static std::map<int, Dataset> cache;
-    auto it = cache.find(leaves);
-    if (it != cache.end())
-        return it->second;
-    const QString base = QDir::tempPath() + QStringLiteral("/ostrand-bench-cli/L%1").arg(leaves);
-    Dataset d;
-    d.root = base + QStringLiteral("/config");
-    const QString tm = d.root + QStringLiteral("/BENCH-NT/TM_SERVER/TM1");
-    QDir().mkpath(tm);
-    const QString script = QStringLiteral(OSTRAND_SOURCE_DIR "/scripts/gen-config-tree.py");
-    const QString big = tm + QStringLiteral("/BIG.xml");
-    const QString keys = tm + QStringLiteral("/KEYS.xml");
-    if (!QFileInfo::exists(big) &&
-        !run({script, "tree", "--leaves", QString::number(leaves), "--keys", QString::number(kLookupRecords),
-              "--out", big}))
-        std::abort();
-    if (!QFileInfo::exists(keys) &&
-        !run({script, "lookup", "--records", QString::number(kLookupRecords), "--out", keys}))
-        std::abort();
-    d.mainCfg = base + QStringLiteral("/main.cfg");
-    writeCfg(d.mainCfg, "BIG\r\nLookupFile:keys.cfg\r\n"
-                        "Level1=Name(string;20;District;District)\r\n"
-                        "Level2=Name(string;30;Object;Object)\r\n"
-                        "Leaf=Number(int;8;No;No), Value(float;8;Value;Val), Key(int;6;Key;Key)\r\n"
-                        "LookupFields: Owner, Phone\r\n");
-    writeCfg(base + QStringLiteral("/keys.cfg"),
-             "KEYS\r\nRecord=Key(int;6;Key;Key), Owner(string;30;Owner), Phone(string;20;Phone)\r\n");
-    d.out = base + QStringLiteral("/out");
-    QDir().mkpath(d.out);
-    return cache.emplace(leaves, d).first->second;
-}
 
 // Runs the program and waits for it; false when it failed. Takes the largest
 // peak resident memory (MB) and adds the CPU time (ms) of the run.
@@ -133,8 +68,9 @@ bool runCli(const std::vector<std::string>& args, const std::string& root, doubl
 void BM_CliExport(benchmark::State& state) {
     const int leaves = int(state.range(0));
     const char* type = state.range(1) == 0 ? "tab" : "xlsx";
-    const Dataset& d = dataset(leaves);
-    const QString out = d.out + QStringLiteral("/selection.") + QLatin1String(type);
+    const benchconfig::TConfig& d = benchconfig::config(QStringLiteral("ostrand-bench-cli"), leaves);
+    QDir().mkpath(d.base + QStringLiteral("/out"));
+    const QString out = d.base + QStringLiteral("/out/selection.") + QLatin1String(type);
     // OSTRAND_BENCH_CLI names another build of the program (before and after
     // figures of a change).
     const QByteArray program = qEnvironmentVariableIsSet("OSTRAND_BENCH_CLI") ? qgetenv("OSTRAND_BENCH_CLI")

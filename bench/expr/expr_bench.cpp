@@ -5,7 +5,7 @@
 #include "report/expr/aggregates.h"
 #include "report/expr/context.h"
 #include "report/expr/memotext.h"
-#include "report/memdata/memtablesource.h"
+#include "report/memdata/mainreport.h"
 #include "report/model/dataset.h"
 #include "report/model/engine.h"
 #include "report/model/objects.h"
@@ -22,11 +22,9 @@ constexpr int kRecords = 100'000;
 struct Fixture {
     TRecordingInteraction ui;
     TfrEngine engine{&ui};
-    TMemTable table{QStringLiteral("DS")};
-    TfrMemTableSource source{table};
-    TfrDBDataSet frDS{QStringLiteral("frDS")};
-    TfrDataRegistry registry{QStringLiteral("frmMain")};
-    TfrReport report{engine};
+    TMemTable table{QStringLiteral("DS")}, table2{QStringLiteral("DS2")};
+    TfrMainReport main{engine, table, table2};
+    TfrReport& report = main.report();
     TfrMemoView memo;
     TfrExprState state;
     TfrExprBand data, footer;
@@ -44,11 +42,6 @@ struct Fixture {
             table.post();
         }
         table.first();
-        frDS.setDataSet(&source);
-        registry.addDataset(&frDS);
-        registry.addTable(&source);
-        report.setDataRegistry(&registry);
-        report.setDataset(&frDS);
         report.dictionary().variables.set(QStringLiteral("Сумма"), TVariant(QStringLiteral("[Qty] * [Price]")));
         installExpressionEvaluator(engine);
         memo.setName(QStringLiteral("Memo1"));

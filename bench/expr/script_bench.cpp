@@ -4,7 +4,7 @@
 #include "common/interaction.h"
 #include "report/expr/context.h"
 #include "report/expr/interpreter.h"
-#include "report/memdata/memtablesource.h"
+#include "report/memdata/mainreport.h"
 #include "report/model/dataset.h"
 #include "report/model/engine.h"
 #include "report/model/objects.h"
@@ -22,11 +22,9 @@ constexpr int kRecords = 100'000;
 struct Fixture {
     TRecordingInteraction ui;
     TfrEngine engine{&ui};
-    TMemTable table{QStringLiteral("DS")};
-    TfrMemTableSource source{table};
-    TfrDBDataSet frDS{QStringLiteral("frDS")};
-    TfrDataRegistry registry{QStringLiteral("frmMain")};
-    TfrReport report{engine};
+    TMemTable table{QStringLiteral("DS")}, table2{QStringLiteral("DS2")};
+    TfrMainReport main{engine, table, table2};
+    TfrReport& report = main.report();
     TfrMemoView* memo = nullptr;
 
     Fixture() {
@@ -40,11 +38,6 @@ struct Fixture {
             table.post();
         }
         table.first();
-        frDS.setDataSet(&source);
-        registry.addDataset(&frDS);
-        registry.addTable(&source);
-        report.setDataRegistry(&registry);
-        report.setDataset(&frDS);
         installExpressionEvaluator(engine);
         TfrPage& page = *report.pages()[report.pages().add()];
         auto m = std::make_unique<TfrMemoView>();

@@ -2,86 +2,24 @@
 // configured columns, joined on one key against a lookup selection of 10000
 // records, with masks that keep everything and with selective masks.
 //
-// The trees are written once by scripts/gen-config-tree.py into
-// <temp>/ostrand-bench-selection and reused by later runs.
+// The configuration is written once into <temp>/ostrand-bench-selection and
+// reused by later runs.
 //
 // Counters: leaves/s (leaves of the main tree per second of wall time),
 // records (records of the finished table), peak_MB (the process's peak resident
 // memory so far; run one size alone, e.g. --benchmark_filter=/1000000/, for a
 // figure that belongs to that size only).
 
-#include "common/cp1251.h"
+#include "benchconfig.h"
 #include "common/interaction.h"
 #include "selection/selectionengine.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QProcess>
-
 #include <sys/resource.h>
 #include <utime.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <map>
-
 namespace {
-
-constexpr int kLookupRecords = 10000;
-
-struct Dataset {
-    QString root;     // configuration root
-    QString mainCfg;  // settings file of the selection
-    QStringList trees; // the XML files, for cold runs
-};
-
-bool run(const QStringList& args) {
-    const int rc = QProcess::execute(QStringLiteral("python3"), args);
-    if (rc != 0)
-        std::fprintf(stderr, "gen-config-tree.py failed (%d): %s\n", rc, qPrintable(args.join(u' ')));
-    return rc == 0;
-}
-
-void writeCfg(const QString& path, const QStringList& lines) {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        std::abort();
-    f.write(cp1251::encode(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")));
-}
-
-const Dataset& dataset(int leaves) {
-    static std::map<int, Dataset> cache;
-    auto it = cache.find(leaves);
-    if (it != cache.end())
-        return it->second;
-    const QString base = QDir::tempPath() + QStringLiteral("/ostrand-bench-selection/L%1").arg(leaves);
-    Dataset d;
-    d.root = base + QStringLiteral("/config");
-    const QString tm = d.root + QStringLiteral("/BENCH-NT/TM_SERVER/TM1");
-    QDir().mkpath(tm);
-    const QString script = QStringLiteral(OSTRAND_SOURCE_DIR "/scripts/gen-config-tree.py");
-    const QString big = tm + QStringLiteral("/BIG.xml");
-    const QString keys = tm + QStringLiteral("/KEYS.xml");
-    if (!QFileInfo::exists(big) &&
-        !run({script, "tree", "--leaves", QString::number(leaves), "--keys", QString::number(kLookupRecords),
-              "--out", big}))
-        std::abort();
-    if (!QFileInfo::exists(keys) &&
-        !run({script, "lookup", "--records", QString::number(kLookupRecords), "--out", keys}))
-        std::abort();
-    d.trees = {big, keys};
-    d.mainCfg = base + QStringLiteral("/main.cfg");
-    writeCfg(d.mainCfg, {"BIG", "LookupFile:keys.cfg", "Level1=Name(string;20;Район;District)",
-                         "Level2=Name(string;30;Объект;Object)",
-                         "Leaf=Number(int;8;Номер;No), Value(float;8;Значение;Val), Key(int;6;Ключ;Key)",
-                         "LookupFields: Owner, Phone"});
-    writeCfg(base + QStringLiteral("/keys.cfg"),
-             {"KEYS", "Record=Key(int;6;Ключ;Key), Owner(string;30;Владелец), Phone(string;20;Телефон)"});
-    return cache.emplace(leaves, d).first->second;
-}
 
 class BenchHost : public TSelectionHost {
 public:
@@ -124,7 +62,7 @@ void touch(const QStringList& files, int round) {
 // in every iteration).
 void BM_Selection(benchmark::State& state) {
     const int leaves = int(state.range(0));
-    const Dataset& d = dataset(leaves);
+    const benchconfig::TConfig& d = benchconfig::config(QStringLiteral("ostrand-bench-selection"), leaves);
     qputenv("OSTRAND_CONFIG_ROOT", QFile::encodeName(d.root));
     TRecordingInteraction ui; // no message is expected; count them if any
     TScopedInteraction scope(ui);

@@ -5,8 +5,10 @@
 #include "app/widgetinteraction.h"
 #include "common/exception.h"
 #include "common/numformat.h"
+#include "report/expr/context.h"
 #include "report/model/engine.h"
 #include "report/preview/printers.h"
+#include "report/preview/progresswindow.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -36,6 +38,9 @@ int main(int argc, char* argv[]) {
         TfrEngine reportEngine(&interaction);
         // Reports see the installed printers (without any, the virtual printer).
         frAttachPlatformPrinters(reportEngine.printer());
+        // Dictionary variables holding expressions, and building in the progress window.
+        installExpressionEvaluator(reportEngine);
+        installProgressBuilder(reportEngine);
         TApplicationShell shell(reportEngine);
         return shell.run(app, commandLine);
     } catch (const Exception& e) {

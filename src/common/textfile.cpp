@@ -56,6 +56,23 @@ struct TDescriptor {
             ::close(fd);
     }
 };
+
+// Opens a file for reading without blocking (a FIFO would wait for a
+// writer), then checks on the descriptor, so that nothing can be swapped in
+// between, that it is a regular file within the size bound. Returns its size.
+qint64 openRegularDescriptor(TDescriptor& f, const QString& path, qint64 maxSize) {
+    f.fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (f.fd < 0)
+        throw Exception(text(msg::CannotOpen).arg(path));
+    struct stat st {};
+    if (::fstat(f.fd, &st) != 0)
+        throw Exception(text(msg::CannotOpen).arg(path));
+    if (!S_ISREG(st.st_mode))
+        throw Exception(text(msg::NotRegular).arg(path));
+    if (st.st_size > maxSize)
+        throwTooLarge(path, st.st_size, maxSize);
+    return st.st_size;
+}
 #endif
 
 // Whether something exists under the name that a write must not replace: a
@@ -69,23 +86,12 @@ bool isNonRegular(const QString& path) {
 
 QByteArray readFile(const QString& path, qint64 maxSize) {
 #ifndef Q_OS_WIN
-    // Opened without blocking (a FIFO would wait for a writer), then checked on
-    // the descriptor, so nothing can be swapped in between.
     TDescriptor f;
-    f.fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (f.fd < 0)
-        throw Exception(text(msg::CannotOpen).arg(path));
-    struct stat st {};
-    if (::fstat(f.fd, &st) != 0)
-        throw Exception(text(msg::CannotOpen).arg(path));
-    if (!S_ISREG(st.st_mode))
-        throw Exception(text(msg::NotRegular).arg(path));
-    if (st.st_size > maxSize)
-        throwTooLarge(path, st.st_size, maxSize);
+    const qint64 size = openRegularDescriptor(f, path, maxSize);
     // The size is a hint: a file that grows while it is read still stops at
     // the bound.
     QByteArray data;
-    data.resize(qsizetype(st.st_size) + 1);
+    data.resize(qsizetype(size) + 1);
     qsizetype used = 0;
     for (;;) {
         if (used == data.size()) {
@@ -128,16 +134,7 @@ QByteArray readFile(const QString& path, qint64 maxSize) {
 void openRegular(QFile& file, const QString& path, qint64 maxSize) {
 #ifndef Q_OS_WIN
     TDescriptor f;
-    f.fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (f.fd < 0)
-        throw Exception(text(msg::CannotOpen).arg(path));
-    struct stat st {};
-    if (::fstat(f.fd, &st) != 0)
-        throw Exception(text(msg::CannotOpen).arg(path));
-    if (!S_ISREG(st.st_mode))
-        throw Exception(text(msg::NotRegular).arg(path));
-    if (st.st_size > maxSize)
-        throwTooLarge(path, st.st_size, maxSize);
+    openRegularDescriptor(f, path, maxSize);
     if (!file.open(f.fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle))
         throw Exception(text(msg::CannotOpen).arg(path));
     f.fd = -1; // the file owns it now

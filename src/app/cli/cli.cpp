@@ -1,4 +1,6 @@
 #include "app/cli/cli.h"
+
+#include "app/cli/clisupport.h"
 #include "app/cli/exprcli.h"
 #include "app/cli/reportcli.h"
 #include "app/cli/scriptcli.h"
@@ -34,26 +36,6 @@ struct Options {
 class BadArguments : public Exception {
 public:
     using Exception::Exception;
-};
-
-// Messages of the engine go to err, prefixed with their title.
-class StreamInteraction : public TUserInteraction {
-public:
-    explicit StreamInteraction(QTextStream& err) : m_err(err) {}
-    Button messageBox(const QString& text, const QString& title, Icon, Buttons buttons) override {
-        m_err << (title.isEmpty() ? QString() : title + QStringLiteral(": ")) << text << Qt::endl;
-        ++count;
-        // Nobody is there to answer: go on with the first button offered.
-        for (int b = Ok; b <= Ignore; b <<= 1)
-            if (buttons & b)
-                return static_cast<Button>(b);
-        return Ok;
-    }
-    std::optional<QString> inputBox(const QString&, const QString&, const QString&) override { return std::nullopt; }
-    int count = 0;
-
-private:
-    QTextStream& m_err;
 };
 
 // The window side of the selection, without a window: masks from the command
@@ -231,10 +213,10 @@ QString cliUsage() {
         "      рисует страницу N подготовленного отчёта в файл PNG (D точек на дюйм, по умолчанию 96)\n"
         "\n"
         "Отчёты без окон:\n"
-        "  ostrand-cli --report FILE.frf --prepared OUT.frp [--max-pages N]\n"
+        "  ostrand-cli --report FILE.frf [--prepared OUT.frp] [--pdf OUT.pdf] [--max-pages N]\n"
         "             [--server NT --tm TM --user U --password P --settings FILE.cfg --mask К=М ...]\n"
         "      строит отчёт по шаблону над выборкой (без параметров выборки frDS пуст) и записывает\n"
-        "      подготовленный отчёт; построение останавливается с ошибкой после N страниц\n"
+        "      подготовленный отчёт и (или) PDF; построение останавливается с ошибкой после N страниц\n"
         "      (по умолчанию 10000); код 1 при ошибке\n"
         "\n"
         "Проверка выражений отчётов (результат в UTF-8 в стандартный вывод, ошибка - код 1):\n"
@@ -264,7 +246,7 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         return runScriptCli(arguments, out, err);
     if (isReportCommand(arguments))
         return runReportCli(arguments, out, err);
-    StreamInteraction interaction(err);
+    TStreamInteraction interaction(err);
     TScopedInteraction installed(interaction);
     TfrEngine reportEngine(&interaction);
     const TfrPasswordPrompt password = frPasswordDialog(interaction);

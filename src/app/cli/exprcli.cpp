@@ -1,5 +1,6 @@
 #include "app/cli/exprcli.h"
 
+#include "app/cli/clisupport.h"
 #include "common/cp1251.h"
 #include "common/exception.h"
 #include "common/interaction.h"
@@ -66,24 +67,6 @@ ExprOptions parseOptions(const QStringList& args) {
     return o;
 }
 
-// Messages go to err; questions get their first button, input boxes their
-// preset text, so nothing waits for an answer.
-class ExprInteraction : public TUserInteraction {
-public:
-    explicit ExprInteraction(QTextStream& err) : m_err(err) {}
-    Button messageBox(const QString& text, const QString& title, Icon, Buttons buttons) override {
-        m_err << (title.isEmpty() ? QString() : title + QStringLiteral(": ")) << text << Qt::endl;
-        for (int b = Ok; b <= Ignore; b <<= 1)
-            if (buttons & b)
-                return static_cast<Button>(b);
-        return Ok;
-    }
-    std::optional<QString> inputBox(const QString&, const QString&, const QString& preset) override { return preset; }
-
-private:
-    QTextStream& m_err;
-};
-
 // A selection without a window: every mask "*", the table stays in the engine.
 class ExprSelectionHost : public TSelectionHost {
 public:
@@ -110,7 +93,7 @@ bool isExpressionCommand(const QStringList& arguments) {
 }
 
 int runExpressionCli(const QStringList& arguments, QTextStream& out, QTextStream& err) {
-    ExprInteraction interaction(err);
+    TStreamInteraction interaction(err, TStreamInteraction::Input::Preset);
     TScopedInteraction installed(interaction); // the selection reports through it
     try {
         const ExprOptions options = parseOptions(arguments);
@@ -136,12 +119,7 @@ int runExpressionCli(const QStringList& arguments, QTextStream& out, QTextStream
         TfrMainReport main(engine, selection.DS(), selection.DS2(), &registry);
         TfrReport& report = main.report();
         if (!options.templateFile.isEmpty()) {
-            const TfrLoadResult loaded = report.loadFromFile(options.templateFile);
-            if (!loaded.ok()) {
-                QStringList why = loaded.messages;
-                why.prepend(QStringLiteral("Не удалось открыть шаблон %1").arg(options.templateFile));
-                throw Exception(why.join(u'\n'));
-            }
+            loadTemplateOrThrow(report, options.templateFile);
         }
 
         TfrExprContext context(report);

@@ -115,15 +115,7 @@ void frRenderPreparedPage(TfrEngine& engine, const QString& path, int pageNo, co
         throw Exception(QStringLiteral("Страница %1 размером %2 x %3 точек не может быть нарисована").arg(pageNo).arg(w).arg(h));
     QImage image(int(w), int(h), QImage::Format_RGB32);
     image.fill(Qt::white);
-    QRect target(0, 0, int(w), int(h));
-    if (!p.usesMargins()) {
-        // The page stretches to the printable area.
-        // Margins of damaged files may lie anywhere: the area stays near the picture.
-        auto near = [](double v) { return std::clamp(roundHalfEven(v), -4 * int(kMaxSide), 4 * int(kMaxSide)); };
-        target = QRect(near((double(info.ofx) + p.margins.left) * k), near((double(info.ofy) + p.margins.top) * k),
-                       near((double(info.pw) - p.margins.left - p.margins.right) * k),
-                       near((double(info.ph) - p.margins.top - p.margins.bottom) * k));
-    }
+    const QRect target = frPaperCanvasRect(p, k);
     {
         QPainter painter(&image);
         painter.setRenderHint(QPainter::TextAntialiasing);

@@ -25,10 +25,13 @@ int main(int argc, char* argv[]) {
     if (!std::getenv("GLIBC_TUNABLES") && setenv("GLIBC_TUNABLES", "glibc.malloc.hugetlb=1", 1) == 0)
         execv("/proc/self/exe", argv); // returns only when it failed: go on as we are
 #endif
-    // Prepared reports are drawn with fonts: those commands run a windowless
-    // graphical application.
+    // Prepared reports are drawn and reports built with fonts: those commands
+    // run a windowless graphical application.
+    bool needsFonts = argc > 1 && std::strncmp(argv[1], "--frp-", 6) == 0;
+    for (int i = 1; i < argc; ++i)
+        needsFonts = needsFonts || std::strcmp(argv[i], "--report") == 0;
     std::unique_ptr<QCoreApplication> application;
-    if (argc > 1 && std::strncmp(argv[1], "--frp-", 6) == 0) {
+    if (needsFonts) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
         application = std::make_unique<QGuiApplication>(argc, argv);

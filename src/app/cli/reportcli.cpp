@@ -1,10 +1,13 @@
 #include "app/cli/reportcli.h"
 
+#include "app/cli/clisupport.h"
+
 #include "common/cp1251.h"
 #include "common/exception.h"
 #include "common/interaction.h"
 #include "report/build/builder.h"
 #include "report/build/preparedpages.h"
+#include "report/export/pdfwriter.h"
 #include "report/expr/context.h"
 #include "report/memdata/mainreport.h"
 #include "report/model/engine.h"
@@ -25,7 +28,7 @@ constexpr int kDefaultMaxPages = 10000;
 constexpr int kMostPages = 1000000;
 
 struct ReportOptions {
-    QString templateFile, prepared, server, tm, user, password, settings;
+    QString templateFile, prepared, pdf, server, tm, user, password, settings;
     QStringList masks;
     bool haveUser = false;
     int maxPages = kDefaultMaxPages;
@@ -49,6 +52,8 @@ ReportOptions parseOptions(const QStringList& args) {
             o.templateFile = value(i);
         else if (a == u"--prepared")
             o.prepared = value(i);
+        else if (a == u"--pdf")
+            o.pdf = value(i);
         else if (a == u"--max-pages") {
             bool ok = false;
             o.maxPages = value(i).toInt(&ok);
@@ -75,30 +80,12 @@ ReportOptions parseOptions(const QStringList& args) {
     }
     if (o.templateFile.isEmpty())
         throw BadReportArguments(QStringLiteral("Не указан шаблон отчёта (--report)"));
-    if (o.prepared.isEmpty())
-        throw BadReportArguments(QStringLiteral("Укажите, куда записать отчёт: --prepared OUT.frp"));
+    if (o.prepared.isEmpty() && o.pdf.isEmpty())
+        throw BadReportArguments(QStringLiteral("Укажите, куда записать отчёт: --prepared OUT.frp и (или) --pdf OUT.pdf"));
     if (!o.settings.isEmpty() && o.server.isEmpty())
         throw BadReportArguments(QStringLiteral("Не указан NT-сервер (--server)"));
     return o;
 }
-
-// Messages go to err; questions get their first button, input boxes their
-// preset text, so nothing waits for an answer.
-class ReportInteraction : public TUserInteraction {
-public:
-    explicit ReportInteraction(QTextStream& err) : m_err(err) {}
-    Button messageBox(const QString& text, const QString& title, Icon, Buttons buttons) override {
-        m_err << (title.isEmpty() ? QString() : title + QStringLiteral(": ")) << text << Qt::endl;
-        for (int b = Ok; b <= Ignore; b <<= 1)
-            if (buttons & b)
-                return static_cast<Button>(b);
-        return Ok;
-    }
-    std::optional<QString> inputBox(const QString&, const QString&, const QString& preset) override { return preset; }
-
-private:
-    QTextStream& m_err;
-};
 
 // The selection without a window: masks from the command line.
 class ReportSelectionHost : public TSelectionHost {
@@ -159,7 +146,7 @@ bool isReportCommand(const QStringList& arguments) { return arguments.contains(Q
 
 int runReportCli(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     (void)out;
-    ReportInteraction interaction(err);
+    TStreamInteraction interaction(err, TStreamInteraction::Input::Preset);
     TScopedInteraction installed(interaction);
     try {
         const ReportOptions options = parseOptions(arguments);
@@ -185,12 +172,7 @@ int runReportCli(const QStringList& arguments, QTextStream& out, QTextStream& er
         }
         TfrMainReport main(engine, selection.DS(), selection.DS2(), &registry);
         TfrReport& report = main.report();
-        const TfrLoadResult loaded = report.loadFromFile(options.templateFile);
-        if (!loaded.ok()) {
-            QStringList why = loaded.messages;
-            why.prepend(QStringLiteral("Не удалось открыть шаблон %1").arg(options.templateFile));
-            throw Exception(why.join(u'\n'));
-        }
+        loadTemplateOrThrow(report, options.templateFile);
 
         TerminalProgress terminal(err);
         TfrBuildOptions build;
@@ -204,7 +186,13 @@ int runReportCli(const QStringList& arguments, QTextStream& out, QTextStream& er
             text.replace(u'\r', u'\n');
             throw Exception(text);
         }
-        frSavePreparedReport(report, options.prepared);
+        if (!options.prepared.isEmpty())
+            frSavePreparedReport(report, options.prepared);
+        if (!options.pdf.isEmpty()) {
+            TfrPdfOptions pdf;
+            pdf.title = report.title;
+            frWritePdf(frPreparedPages(report), options.pdf, pdf);
+        }
         return 0;
     } catch (const BadReportArguments& e) {
         err << e.message() << Qt::endl << QStringLiteral("Справка: ostrand-cli --help") << Qt::endl;

@@ -1,5 +1,6 @@
 #include "app/cli/scriptcli.h"
 
+#include "app/cli/clisupport.h"
 #include "common/cp1251.h"
 #include "common/exception.h"
 #include "common/interaction.h"
@@ -69,24 +70,6 @@ QStringList scriptLines(const QString& argument) {
     return textfile::splitLines(cp1251::decode(*bytes));
 }
 
-// Messages go to err; questions get their first button, input boxes their
-// preset text, so nothing waits for an answer.
-class ScriptInteraction : public TUserInteraction {
-public:
-    explicit ScriptInteraction(QTextStream& err) : m_err(err) {}
-    Button messageBox(const QString& text, const QString& title, Icon, Buttons buttons) override {
-        m_err << (title.isEmpty() ? QString() : title + QStringLiteral(": ")) << text << Qt::endl;
-        for (int b = Ok; b <= Ignore; b <<= 1)
-            if (buttons & b)
-                return static_cast<Button>(b);
-        return Ok;
-    }
-    std::optional<QString> inputBox(const QString&, const QString&, const QString& preset) override { return preset; }
-
-private:
-    QTextStream& m_err;
-};
-
 void printGlobals(TfrEngine& engine, QTextStream& out) {
     const TfrVariables& globals = engine.globalVariables();
     for (int i = 0; i < globals.count(); ++i) {
@@ -105,7 +88,7 @@ void printGlobals(TfrEngine& engine, QTextStream& out) {
 bool isScriptCommand(const QStringList& arguments) { return arguments.contains(QStringLiteral("--run-script")); }
 
 int runScriptCli(const QStringList& arguments, QTextStream& out, QTextStream& err) {
-    ScriptInteraction interaction(err);
+    TStreamInteraction interaction(err, TStreamInteraction::Input::Preset);
     try {
         const ScriptOptions options = parseOptions(arguments);
         const QStringList source = scriptLines(options.script);
@@ -113,12 +96,7 @@ int runScriptCli(const QStringList& arguments, QTextStream& out, QTextStream& er
         installExpressionEvaluator(engine);
         TfrReport report(engine);
         if (!options.templateFile.isEmpty()) {
-            const TfrLoadResult loaded = report.loadFromFile(options.templateFile);
-            if (!loaded.ok()) {
-                QStringList why = loaded.messages;
-                why.prepend(QStringLiteral("Не удалось открыть шаблон %1").arg(options.templateFile));
-                throw Exception(why.join(u'\n'));
-            }
+            loadTemplateOrThrow(report, options.templateFile);
         }
         TfrExprContext context(report);
         TInterpretator interpreter(context);

@@ -619,6 +619,18 @@ void TfrEMFPages::readOldestKind(QByteArrayView data, TfrLoadResult& result) {
 
 // ---------------------------------------------------------------- the report's pages and files
 
+QRect frPaperCanvasRect(const TfrPreparedPage& page, double k) {
+    const TfrPrnInfo& info = page.prnInfo;
+    const double w = double(info.pgw) * k, h = double(info.pgh) * k;
+    if (page.usesMargins())
+        return QRect(0, 0, roundHalfEven(std::clamp(w, 0.0, 1e9)), roundHalfEven(std::clamp(h, 0.0, 1e9)));
+    const double limit = 4 * std::max({w, h, 1.0});
+    auto near = [limit](double v) { return roundHalfEven(std::clamp(v, -limit, limit)); };
+    return QRect(near((double(info.ofx) + page.margins.left) * k), near((double(info.ofy) + page.margins.top) * k),
+                 near((double(info.pw) - page.margins.left - page.margins.right) * k),
+                 near((double(info.ph) - page.margins.top - page.margins.bottom) * k));
+}
+
 TfrEMFPages& frPreparedPages(TfrReport& report) {
     if (auto* pages = dynamic_cast<TfrEMFPages*>(report.preparedPages()))
         return *pages;

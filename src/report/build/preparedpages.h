@@ -158,6 +158,12 @@ private:
     std::vector<std::unique_ptr<TfrPreparedPage>> m_pages;
 };
 
+// Where a page's objects go on a canvas of its whole paper with `k` canvas
+// pixels per report pixel: the paper itself, or for a page that stretches to
+// the printable area, that area inside the page's margins (kept near the
+// paper whatever a damaged file says).
+QRect frPaperCanvasRect(const TfrPreparedPage& page, double k);
+
 // Band alignment of the objects of a prepared page, among themselves and to
 // the page's printable edges (no band is current: baTop and baBottom change
 // nothing, baWidth spans the page).

@@ -2,7 +2,7 @@
 
 #include "common/interaction.h"
 #include "report/expr/context.h"
-#include "report/memdata/memtablesource.h"
+#include "report/memdata/mainreport.h"
 #include "report/model/dataset.h"
 #include "report/model/engine.h"
 #include "report/model/report.h"
@@ -22,11 +22,6 @@ public:
         addRecord(QStringLiteral("Насос"), 3, 1234.5);
         addRecord(QStringLiteral("Клапан"), 5, 0.25);
         table.first();
-        frDS.setDataSet(&source);
-        registry.addDataset(&frDS);
-        registry.addTable(&source);
-        report.setDataRegistry(&registry);
-        report.setDataset(&frDS);
         installExpressionEvaluator(engine);
     }
 
@@ -52,11 +47,9 @@ public:
 
     TRecordingInteraction ui;
     TfrEngine engine{&ui};
-    TMemTable table{QStringLiteral("DS")};
-    TfrMemTableSource source{table};
-    TfrDBDataSet frDS{QStringLiteral("frDS")};
-    TfrDataRegistry registry{QStringLiteral("frmMain")};
-    TfrReport report{engine};
+    TMemTable table{QStringLiteral("DS")}, table2{QStringLiteral("DS2")};
+    TfrMainReport main{engine, table, table2};
+    TfrReport& report = main.report();
     TfrExprState build; // tests that need one hand it to the context
     TfrExprContext ctx{report};
 };

@@ -1,0 +1,10 @@
+# Runs PROGRAM OUT and fails unless OUT has the bytes of TEMPLATE.
+execute_process(COMMAND ${PROGRAM} ${OUT} RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "${PROGRAM} failed: ${status}")
+endif()
+file(SHA256 ${OUT} written)
+file(SHA256 ${TEMPLATE} bundled)
+if(NOT written STREQUAL bundled)
+  message(FATAL_ERROR "${TEMPLATE} differs from what ostrand-demo-report writes; run the target demo-report-template")
+endif()

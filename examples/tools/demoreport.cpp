@@ -1,0 +1,161 @@
+// Writes the report template of the demo settings file points.cfg: the list
+// of telemechanics points grouped by substation, with a title naming where
+// the data came from, column captions on every page, point counts and a sum
+// per substation and "Страница N из M" at the foot of each page.
+//
+//   ostrand-demo-report OUT.frf
+//
+// The template in examples/settings/points.frf is this program's output; a
+// test checks that they stay the same.
+
+#include "common/exception.h"
+#include "report/model/engine.h"
+#include "report/model/objects.h"
+#include "report/model/page.h"
+#include "report/model/report.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+#include <cstdio>
+
+namespace {
+
+// Left and right edge of the printed area in report pixels (A4, 10 mm margins).
+constexpr int kLeft = 38, kRight = 718;
+
+class TDemoTemplate {
+public:
+    explicit TDemoTemplate(TfrEngine& engine) : m_engine(engine), m_report(engine) {
+        m_report.pages().add();
+        m_page = m_report.pages().page(0);
+    }
+
+    TfrReport& report() { return m_report; }
+
+    TfrBandView& band(const char* name, int type, int top, int height, const QString& source = {}) {
+        auto view = m_engine.createObject(gtBand);
+        auto& band = static_cast<TfrBandView&>(*view);
+        band.setName(QString::fromLatin1(name));
+        band.setBandType(type);
+        band.setBounds(0, top, kRight + 40, height);
+        if (!source.isEmpty())
+            band.setDataSourceName(source);
+        m_page->add(std::move(view));
+        return band;
+    }
+
+    TfrMemoView& memo(int left, int top, int width, int height, const QString& text, std::uint32_t alignment = frtaLeft,
+                      std::uint16_t style = 0, int size = 10, std::uint16_t frame = frftNone) {
+        auto view = m_engine.createObject(gtMemo);
+        auto& memo = static_cast<TfrMemoView&>(*view);
+        memo.setName(QStringLiteral("Memo%1").arg(++m_memos));
+        memo.setBounds(left, top, width, height);
+        memo.memo = QStringList{text};
+        memo.alignment = alignment;
+        memo.font.name = QStringLiteral("Arial");
+        memo.font.size = size;
+        memo.font.style = style;
+        memo.frameTyp = frame;
+        m_page->add(std::move(view));
+        return memo;
+    }
+
+private:
+    TfrEngine& m_engine;
+    TfrReport m_report;
+    TfrPage* m_page = nullptr;
+    int m_memos = 0;
+};
+
+struct TColumn {
+    const char16_t* caption;
+    const char16_t* value;
+    int width;
+    std::uint32_t alignment;
+};
+
+// The list's columns, left to right; their widths fill the printed width.
+const TColumn kColumns[] = {
+    {u"№ точки", u"[DS.\"PointNo\"]", 70, frtaRight},
+    {u"Точка", u"[DS.\"PointName\"]", 330, frtaLeft},
+    {u"Тип", u"[DS.\"Kind\"]", 50, frtaCenter},
+    {u"Ед. изм.", u"[DS.\"Unit\"]", 80, frtaCenter},
+    {u"Верхний предел", u"[DS.\"HiLimit\"]", 150, frtaRight},
+};
+
+void buildTemplate(TDemoTemplate& t) {
+    TfrReport& report = t.report();
+    report.doublePassReport = true; // "из M" needs the page count
+    report.title = QStringLiteral("Точки телемеханики");
+    report.info.name = QStringLiteral("Точки телемеханики демонстрационной конфигурации");
+    report.info.author = QStringLiteral("Ostrand");
+    // Fixed dates (9 December 2026), so that the program always writes the same bytes.
+    report.info.createDate = report.info.lastChangeDate = 46365.0;
+    TfrDataDictionary& dictionary = report.dictionary();
+    dictionary.setVariable(QStringLiteral(" Параметры сервера"), TVariant(QString()));
+    dictionary.setVariable(QStringLiteral("Машина"), TVariant(QStringLiteral("''")));
+    dictionary.setVariable(QStringLiteral("Сервер"), TVariant(QStringLiteral("''")));
+    dictionary.setVariable(QStringLiteral("Файл_изменён"), TVariant(QStringLiteral("''")));
+
+    const int width = kRight - kLeft;
+    t.band("ReportTitle1", btReportTitle, 20, 84);
+    t.memo(kLeft, 24, width, 28, QStringLiteral("Точки телемеханики"), frtaCenter, fsBold, 16);
+    t.memo(kLeft, 56, width, 20, QStringLiteral("NT-сервер: [Машина]     ТМ-сервер: [Сервер]"), frtaCenter);
+    t.memo(kLeft, 78, width, 20, QStringLiteral("Файл конфигурации изменён [Файл_изменён]"), frtaCenter);
+
+    t.band("PageHeader1", btPageHeader, 120, 28);
+    int x = kLeft;
+    for (const TColumn& c : kColumns) {
+        t.memo(x, 122, c.width, 24, QString::fromUtf16(c.caption), frtaCenter, fsBold, 10,
+               frftLeft | frftTop | frftRight | frftBottom);
+        x += c.width;
+    }
+
+    t.band("GroupHeader1", btGroupHeader, 164, 28, QStringLiteral("DS.\"SubName\""));
+    t.memo(kLeft, 170, width, 20,
+           QStringLiteral("ПС № [DS.\"ObjNo\"] [DS.\"SubName\"], район [DS.\"District\"], "
+                          "владелец [DS.\"Owner\"]"),
+           frtaLeft, fsBold);
+
+    t.band("MasterData1", btMasterData, 208, 20, QStringLiteral("frDS"));
+    x = kLeft;
+    for (const TColumn& c : kColumns) {
+        t.memo(x, 208, c.width, 20, QString::fromUtf16(c.value), c.alignment, 0, 10,
+               frftLeft | frftTop | frftRight | frftBottom);
+        x += c.width;
+    }
+
+    t.band("GroupFooter1", btGroupFooter, 244, 28);
+    t.memo(kLeft, 248, width, 20,
+           QStringLiteral("Точек на подстанции: [COUNT(MasterData1)], сумма верхних пределов: "
+                          "[SUM([DS.\"HiLimit\"], MasterData1)]"),
+           frtaRight);
+
+    t.band("ReportSummary1", btReportSummary, 288, 32);
+    t.memo(kLeft, 296, width, 20, QStringLiteral("Всего точек: [COUNT(MasterData1)]"), frtaLeft, fsBold);
+
+    t.band("PageFooter1", btPageFooter, 1000, 28);
+    t.memo(kLeft, 1004, width, 20, QStringLiteral("Страница [PAGE#] из [TOTALPAGES]"), frtaRight);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QTextStream err(stderr);
+    const QStringList args = app.arguments().mid(1);
+    if (args.size() != 1) {
+        err << "Ожидается: ostrand-demo-report OUT.frf\n";
+        return 2;
+    }
+    try {
+        TfrEngine engine;
+        TDemoTemplate t(engine);
+        buildTemplate(t);
+        t.report().saveToFile(args[0]);
+    } catch (const Exception& e) {
+        err << e.message() << '\n';
+        return 1;
+    }
+    return 0;
+}
