@@ -104,6 +104,9 @@ struct TBand {
     bool suppressReset = false, skipScriptOnce = false;
     int bandColumn = 1;
     std::int32_t savedOffset = 0;
+    // Sub-reports running in this band: their pages, and which finished.
+    std::vector<TPageRun*> subPages;
+    std::vector<bool> subFinished;
 
     bool exists() const { return view != nullptr || (type == btNone && !objects.empty()); }
     bool visible() const { return view ? view->visible : true; }
@@ -124,6 +127,19 @@ struct TPageRun {
     bool suppressRepeated = false;
     bool skip = false;
     std::int32_t currentNo = 1;
+    // A sub-report page records what its data loops show and plays it back
+    // inside the band that holds the sub-report.
+    enum class Action { Show, First, Next };
+    struct Entry {
+        TBand* band;
+        Action action;
+    };
+    bool recordMode = false;
+    std::vector<Entry> records;
+    std::size_t playPos = 0;
+    TBand* continueBand = nullptr;
+    // Its cursor and bottom limit while another page is current.
+    std::int32_t cursorY = 0, bottom = 0;
 
     TBand* band(int type) const { return first[static_cast<std::size_t>(type)]; }
 };
@@ -216,7 +232,10 @@ private:
     // Band rendering.
     bool render(TBand& band);
     void renderBody(TBand& band);
-    void renderObjects(TBand& band);
+    bool renderObjects(TBand& band);
+    bool runSubReports(TBand& band, std::size_t from);
+    bool playSubReports(TBand& band);
+    bool play(TPageRun& sub);
     void renderObject(TBand& band, TfrView& view);
     void printObject(TfrView& view);
     void renderSplit(TBand& band);
@@ -424,6 +443,12 @@ void TBuilder::buildPass(bool firstPass, bool lastPass) {
             m_runs.push_back(std::move(run));
         }
         checkCycles();
+        // Pages shown by sub-reports are not built on their own.
+        for (auto& run : m_runs)
+            for (const auto& v : run->page->objects())
+                if (const auto* sub = dynamic_cast<const TfrSubReportView*>(v.get()))
+                    if (sub->subPage >= 0 && sub->subPage < static_cast<int>(m_runs.size()))
+                        m_runs[static_cast<std::size_t>(sub->subPage)]->skip = true;
         for (auto& run : m_runs)
             if (run->page->pageType != ptDialog)
                 setUpBands(*run);
@@ -542,9 +567,6 @@ void TBuilder::setUpBands(TPageRun& run) {
         if (v->objectType == gtBand)
             placed.insert(v.get());
         m_scripts[v.get()] = compile(v->script, v->name());
-        if (const auto* sub = dynamic_cast<TfrSubReportView*>(v.get()))
-            if (sub->subPage >= 0 && sub->subPage < static_cast<int>(m_runs.size()))
-                m_runs[static_cast<std::size_t>(sub->subPage)]->skip = true;
     }
     // Horizontal bands in type order, template order within a type. (Cross
     // bands take no objects of their own: their objects print with the
@@ -736,12 +758,17 @@ void TBuilder::preScan(TPageRun& run) {
 // Page sequencing
 
 void TBuilder::setPage(TPageRun* run) {
-    if (m_page)
+    if (m_page) {
         m_page->currentNo = m_state.currentNo;
+        m_page->cursorY = m_state.cursorY;
+        m_page->bottom = m_state.bottomLimit;
+    }
     m_page = run;
     if (run) {
         m_state.currentNo = run->currentNo;
         m_state.rightLimit = run->rightLimit;
+        m_state.cursorY = run->cursorY;
+        m_state.bottomLimit = run->bottom;
     }
 }
 
@@ -794,32 +821,37 @@ void TBuilder::layoutPage() {
         }
     }
     run.suppressRepeated = false;
-    runScript(run.script, nullptr);
-    if (m_appendMode && m_savedY == m_savedBottom) {
-        m_appendMode = false;
-        m_prevFooterPrinted = false;
-        setPageIndex(m_pages.count());
-    }
-    bottom() = m_appendMode && m_prevFooterPrinted ? m_savedBottom : run.bottomAtStart;
-    run.pageColumn = 0;
-    run.columnOffset = run.leftLimit;
-    run.columnsRestartY = run.topLimit;
-    if (m_appendMode) {
-        curY() = m_savedY;
-    } else {
-        addPage();
-        curY() = run.topLimit;
-        emitBand(run.band(btOverlay));
-        emitBand(run.band(btNone));
+    const bool normal = !run.recordMode;
+    if (normal) {
+        runScript(run.script, nullptr);
+        if (m_appendMode && m_savedY == m_savedBottom) {
+            m_appendMode = false;
+            m_prevFooterPrinted = false;
+            setPageIndex(m_pages.count());
+        }
+        bottom() = m_appendMode && m_prevFooterPrinted ? m_savedBottom : run.bottomAtStart;
+        run.pageColumn = 0;
+        run.columnOffset = run.leftLimit;
+        run.columnsRestartY = run.topLimit;
+        if (m_appendMode) {
+            curY() = m_savedY;
+        } else {
+            addPage();
+            curY() = run.topLimit;
+            emitBand(run.band(btOverlay));
+            emitBand(run.band(btNone));
+        }
+        if (!m_report.onManualBuild) {
+            const int pagesBefore = m_pages.count();
+            emitBand(run.band(btReportTitle));
+            if (m_pages.count() == pagesBefore) {
+                if (TBand* header = run.band(btPageHeader); exists(header) && header->hasFlag(frflags::OnFirstPage))
+                    emitBand(header);
+                emitBand(run.band(btColumnHeader));
+            }
+        }
     }
     if (!m_report.onManualBuild) {
-        const int pagesBefore = m_pages.count();
-        emitBand(run.band(btReportTitle));
-        if (m_pages.count() == pagesBefore) {
-            if (TBand* header = run.band(btPageHeader); exists(header) && header->hasFlag(frflags::OnFirstPage))
-                emitBand(header);
-            emitBand(run.band(btColumnHeader));
-        }
         m_stack.clear();
         m_deepest = 0;
         for (int level = 3; level >= 1; --level)
@@ -830,6 +862,8 @@ void TBuilder::layoutPage() {
         if (m_deepest > 0)
             runLevel(1);
     }
+    if (!normal)
+        return;
     if (m_report.onManualBuild) {
         m_report.onManualBuild(*run.page);
     } else {
@@ -882,8 +916,12 @@ void TBuilder::runLevel(int level) {
             continue;
         TfrDataset& ds = *b->dataset;
         ds.first();
-        resetLineNo(*b, 1);
-        b->expr.lineThrough = 1;
+        if (run.recordMode) {
+            run.records.push_back({b, TPageRun::Action::First});
+        } else {
+            resetLineNo(*b, 1);
+            b->expr.lineThrough = 1;
+        }
         for (TBand* g : b->groups) {
             resetLineNo(*g, 0);
             g->expr.lineThrough = 0;
@@ -959,7 +997,9 @@ void TBuilder::runLevel(int level) {
                 resetLineNo(*b, 0);
                 break;
             }
-            if (printed) {
+            if (run.recordMode) {
+                run.records.push_back({b, TPageRun::Action::Next});
+            } else if (printed) {
                 ++b->expr.lineNo;
                 ++b->expr.lineThrough;
                 ++m_state.currentNo;
@@ -982,7 +1022,11 @@ void TBuilder::showStack() {
 }
 
 void TBuilder::emitBand(TBand* band) {
-    if (exists(band))
+    if (!exists(band))
+        return;
+    if (m_page->recordMode)
+        m_page->records.push_back({band, TPageRun::Action::Show});
+    else
         render(*band);
 }
 
@@ -1003,6 +1047,8 @@ void TBuilder::emitBandByName(const QString& name) {
 
 void TBuilder::startNewPage() {
     TPageRun& run = *m_page;
+    if (run.skip)
+        return;
     progress(m_pageIndex + 2);
     if (!run.suppressRepeated)
         emitBand(run.band(btColumnFooter));
@@ -1036,6 +1082,8 @@ void TBuilder::finishPages() {
 
 void TBuilder::startNewColumn(TBand& band) {
     TPageRun& run = *m_page;
+    if (run.skip)
+        return; // a sub-report continues on the parent's next page instead
     if (run.pageColumn < run.columnCount - 1) {
         emitBand(run.band(btColumnFooter));
         ++run.pageColumn;
@@ -1148,6 +1196,10 @@ bool TBuilder::render(TBand& band) {
                 const std::int32_t h = measureHeight(band);
                 if (curY() + h > bottom() && !band.maySplit) {
                     if (bottom() - run.topLimit >= h || curY() != run.topLimit) {
+                        // The parent of a sub-report continues on its next page
+                        // and plays this band again.
+                        if (run.skip)
+                            return true;
                         breakIfNoRoom(band, 0, 10000, false);
                         result = true;
                         // Headers repeated on the new page may leave too little
@@ -1246,10 +1298,8 @@ void TBuilder::renderBody(TBand& band) {
         }
         if (band.maySplit) {
             renderSplit(band);
-        } else {
-            renderObjects(band);
-            if (!positioned)
-                curY() += h;
+        } else if (!renderObjects(band) && !positioned) {
+            curY() += h;
         }
         for (auto& [o, height] : heights)
             o->height = height;
@@ -1261,10 +1311,8 @@ void TBuilder::renderBody(TBand& band) {
         if (band.maySplit) {
             band.splitHeight = std::max(band.calcHeight, band.height);
             renderSplit(band);
-        } else {
-            renderObjects(band);
-            if (!positioned)
-                curY() += band.height;
+        } else if (!renderObjects(band) && !positioned) {
+            curY() += band.height;
         }
     }
     if (run.lastPrinted != &band)
@@ -1287,14 +1335,154 @@ void TBuilder::renderBody(TBand& band) {
         accumulate(band);
 }
 
-void TBuilder::renderObjects(TBand& band) {
-    for (TfrView* o : band.objects) {
+bool TBuilder::renderObjects(TBand& band) {
+    for (std::size_t i = 0; i < band.objects.size(); ++i) {
         if (terminated())
             break;
-        if (o->objectType == gtSubReport)
-            continue; // sub-report pages are not laid out inside bands
-        renderObject(band, *o);
+        TfrView& o = *band.objects[i];
+        if (o.objectType == gtSubReport) {
+            if (o.visible)
+                return runSubReports(band, i);
+            continue;
+        }
+        renderObject(band, o);
     }
+    return false;
+}
+
+bool TBuilder::runSubReports(TBand& band, std::size_t from) {
+    TPageRun& parent = *m_page;
+    // Recording runs the sub-report pages' data loops inside the parent's.
+    TRestore<int> deepest(m_deepest, m_deepest);
+    TRestore<std::vector<TBand*>> stack(m_stack, {});
+    band.subPages.clear();
+    band.subFinished.clear();
+    for (std::size_t i = from; i < band.objects.size(); ++i) {
+        const auto* sub = dynamic_cast<const TfrSubReportView*>(band.objects[i]);
+        if (!sub || !sub->visible || sub->subPage < 0 || sub->subPage >= static_cast<int>(m_runs.size()))
+            continue;
+        TPageRun& page = *m_runs[static_cast<std::size_t>(sub->subPage)];
+        page.records.clear();
+        page.playPos = 0;
+        page.continueBand = nullptr;
+        page.recordMode = true;
+        setPage(&page);
+        try {
+            layoutPage();
+        } catch (...) {
+            page.recordMode = false;
+            setPage(&parent);
+            throw;
+        }
+        page.recordMode = false;
+        setPage(&parent);
+        page.cursorY = sub->top + band.y;
+        page.bottom = bottom();
+        page.columnOffset = parent.columnOffset + sub->left;
+        page.leftLimit = parent.leftLimit;
+        page.topLimit = parent.topLimit;
+        page.rightLimit = parent.rightLimit;
+        page.columnCount = 1;
+        page.pageColumn = 0;
+        band.subPages.push_back(&page);
+        band.subFinished.push_back(false);
+    }
+    parent.continueBand = nullptr;
+    const std::int32_t startY = curY();
+    const int pagesBefore = m_pages.count();
+    const bool finished = playSubReports(band);
+    if (!finished)
+        return true; // the grandparent continues this band on its next page
+    for (TPageRun* page : band.subPages)
+        page->records.clear();
+    band.subPages.clear();
+    band.subFinished.clear();
+    if (m_pages.count() == pagesBefore)
+        curY() = std::max(curY(), startY + band.height);
+    return true;
+}
+
+// Plays the band's sub-reports until all finished; false when the band is the
+// body of a sub-report itself and has to continue on the grandparent's next page.
+bool TBuilder::playSubReports(TBand& band) {
+    TPageRun& parent = *m_page;
+    bool firstCycle = true;
+    for (;;) {
+        if (!firstCycle)
+            for (TPageRun* page : band.subPages) {
+                page->cursorY = curY();
+                page->bottom = bottom();
+            }
+        firstCycle = false;
+        bool all = true;
+        std::int32_t lowest = curY();
+        for (std::size_t i = 0; i < band.subPages.size(); ++i) {
+            if (band.subFinished[i])
+                continue;
+            TPageRun& page = *band.subPages[i];
+            if (play(page)) {
+                all = false;
+            } else {
+                band.subFinished[i] = true;
+            }
+            lowest = std::max(lowest, page.cursorY);
+        }
+        if (all) {
+            curY() += std::max(std::max(band.calcHeight, band.height), lowest - curY());
+            parent.continueBand = nullptr;
+            return true;
+        }
+        if (parent.skip) {
+            parent.continueBand = &band;
+            return false;
+        }
+        band.skipScriptOnce = true;
+        const int pagesBefore = m_pages.count();
+        startNewPage();
+        if (terminated())
+            return true;
+        if (m_pages.count() == pagesBefore)
+            throw EBuildError(text::neverFits(band.name()));
+    }
+}
+
+bool TBuilder::play(TPageRun& sub) {
+    TPageRun* parent = m_page;
+    setPage(&sub);
+    bool stopped = false;
+    try {
+        while (sub.playPos < sub.records.size() && !terminated()) {
+            const TPageRun::Entry& e = sub.records[sub.playPos];
+            switch (e.action) {
+            case TPageRun::Action::Show:
+                if (sub.continueBand) {
+                    if (!playSubReports(*sub.continueBand))
+                        stopped = true;
+                } else if (render(*e.band)) {
+                    stopped = true;
+                }
+                break;
+            case TPageRun::Action::First:
+                e.band->dataset->first();
+                resetLineNo(*e.band, 1);
+                break;
+            case TPageRun::Action::Next:
+                e.band->dataset->next();
+                ++e.band->expr.lineNo;
+                ++e.band->expr.lineThrough;
+                ++m_state.currentNo;
+                break;
+            }
+            if (stopped)
+                break;
+            ++sub.playPos;
+        }
+    } catch (...) {
+        setPage(parent);
+        throw;
+    }
+    setPage(parent);
+    return stopped;
 }
 
 void TBuilder::renderObject(TBand& band, TfrView& view) {

@@ -420,3 +420,49 @@ TEST_F(BuildTest, RunawayTemplatesEndInAClearError) {
         EXPECT_EQ(ui.messages.size(), 1u) << c.what;
     }
 }
+
+// --- Sub-reports ----------------------------------------------------------------
+
+TEST_F(BuildTest, SubReportPrintsItsPageInsideTheBand) {
+    band(btMasterData, 0, 40, "Master", "2");
+    memo(0, "M[LINE#]");
+    auto* sub = static_cast<TfrSubReportView*>(page().add(engine.createObject(gtSubReport)));
+    sub->setName("SubReport1");
+    sub->setBounds(200, 0, 200, 40);
+    sub->subPage = 1;
+    addPage();
+    band(btMasterData, 0, 20, "SubData", "3", 1);
+    memo(0, "s[LINE#]", 1);
+    const TfrBuildResult r = build();
+    ASSERT_TRUE(r.ok()) << r.error.toStdString();
+    EXPECT_EQ(listing(), (Pages{{"M1", "s1", "s2", "s3", "M2", "s1", "s2", "s3"}}));
+    // The second master record starts below the first one's sub-report.
+    const auto objects = placed(0);
+    EXPECT_EQ(objects[4].top, objects[3].top + 20);
+    EXPECT_EQ(objects[1].left, objects[0].left + 200);
+}
+
+TEST_F(BuildTest, LongSubReportContinuesOnTheNextPageBelowThePageHeader) {
+    const int rows = pageRoom() / 20 + 5;
+    band(btPageHeader, 0, 20, "Header");
+    memo(0, "head");
+    engine.globalVariables().set("TitleRuns", TVariant(std::int32_t(0)));
+    band(btReportTitle, 30, 20, "Title").script = QStringList{"Inc(TitleRuns)"};
+    memo(30, "[TitleRuns]");
+    auto* sub = static_cast<TfrSubReportView*>(page().add(engine.createObject(gtSubReport)));
+    sub->setName("SubReport1");
+    sub->setBounds(0, 30, 200, 20);
+    sub->subPage = 1;
+    addPage();
+    band(btMasterData, 0, 20, "SubData", QString::number(rows), 1);
+    memo(0, "s[LINE#]", 1);
+    const TfrBuildResult r = build();
+    ASSERT_TRUE(r.ok()) << r.error.toStdString();
+    const Pages pages = listing();
+    ASSERT_EQ(pages.size(), 2u);
+    // The title's script ran once; every row printed once.
+    EXPECT_EQ(pages[0].first(), "1");
+    EXPECT_EQ(pages[1].first(), "head");
+    EXPECT_EQ(pages[0].size() + pages[1].size(), static_cast<std::size_t>(rows + 2));
+    EXPECT_EQ(pages[1].last(), QStringLiteral("s%1").arg(rows));
+}
