@@ -89,8 +89,13 @@ struct TBand {
     TBand* dataBand = nullptr;
     TBand* child = nullptr;
     std::vector<TBand*> groups; // a data band's group headers, outermost first
+    std::int32_t x = 0, width = 0; // cross bands
     std::int32_t y = 0, height = 0;
     std::uint16_t flags = 0;
+    // A horizontal band holding cells of cross bands, and the dataset its
+    // cross columns walk when the cross data band has none.
+    bool crossed = false;
+    TfrDataset* crossDataset = nullptr;
     bool stretched = false, newPageAfter = false, printIfSubsetEmpty = false, maySplit = false,
          printChildIfInvisible = false;
     std::vector<TfrView*> objects; // band-local coordinates
@@ -138,6 +143,8 @@ struct TPageRun {
     std::vector<Entry> records;
     std::size_t playPos = 0;
     TBand* continueBand = nullptr;
+    // The most cross columns a row printed (an empty master footer row prints as many).
+    int maxCrossColumns = 0;
     // Its cursor and bottom limit while another page is current.
     std::int32_t cursorY = 0, bottom = 0;
 
@@ -233,6 +240,10 @@ private:
     bool render(TBand& band);
     void renderBody(TBand& band);
     bool renderObjects(TBand& band);
+    void renderCrossRow(TBand& band);
+    void printCells(TBand& cross, TBand& band, std::int32_t x);
+    void makeColumnRoom(TBand& band, std::int32_t& x, std::int32_t width, int rowPage);
+    void printObjectAt(TBand& band, TfrView& view, std::int32_t dx, std::int32_t dy);
     bool runSubReports(TBand& band, std::size_t from);
     bool playSubReports(TBand& band);
     bool play(TPageRun& sub);
@@ -269,6 +280,8 @@ private:
 
     std::vector<std::unique_ptr<TPageRun>> m_runs;
     std::unordered_map<const TfrView*, QStringList> m_scripts;
+    // Objects lying in cross bands: the cross band whose cells they are.
+    std::unordered_map<const TfrView*, TBand*> m_crossCell;
     std::vector<TfrView*> m_notified;
     TPageRun* m_page = nullptr;
     std::vector<TBand*> m_stack;       // bands waiting to be shown
@@ -568,9 +581,42 @@ void TBuilder::setUpBands(TPageRun& run) {
             placed.insert(v.get());
         m_scripts[v.get()] = compile(v->script, v->name());
     }
-    // Horizontal bands in type order, template order within a type. (Cross
-    // bands take no objects of their own: their objects print with the
-    // horizontal band they lie in.)
+    // Cross bands first: the objects lying across their width are their
+    // cells and join the horizontal band they lie in as well.
+    std::unordered_set<TfrView*> cells;
+    for (int type : {btCrossHeader, btCrossData, btCrossFooter}) {
+        for (const auto& v : page.objects()) {
+            auto* bv = dynamic_cast<TfrBandView*>(v.get());
+            if (!bv || bv->bandType() != type || run.first[static_cast<std::size_t>(type)])
+                continue;
+            auto band = std::make_unique<TBand>();
+            TBand& b = *band;
+            b.type = type;
+            b.page = &run;
+            b.view = bv;
+            b.x = bv->left;
+            b.width = bv->width;
+            b.flags = bv->flags;
+            b.script = m_scripts[bv];
+            b.expr.type = type;
+            b.expr.name = bv->name();
+            if (!bv->dataSourceName().contains(u';'))
+                setDataset(b, bv->dataSourceName());
+            for (const auto& o : page.objects()) {
+                TfrView* obj = o.get();
+                if (placed.count(obj) || cells.count(obj) || obj->objectType == gtSubReport)
+                    continue;
+                if (obj->left >= b.x && obj->left + obj->width <= b.x + b.width) {
+                    obj->left -= b.x;
+                    m_crossCell[obj] = &b;
+                    cells.insert(obj);
+                }
+            }
+            run.first[static_cast<std::size_t>(type)] = &b;
+            run.bands.push_back(std::move(band));
+        }
+    }
+    // Horizontal bands in type order, template order within a type.
     for (int type = 0; type < frBandTypeCount; ++type) {
         if (type == btCrossHeader || type == btCrossData || type == btCrossFooter || type == btNone)
             continue;
@@ -608,6 +654,10 @@ void TBuilder::setUpBands(TPageRun& run) {
                     placed.insert(obj);
                     obj->top -= b.y;
                     b.objects.push_back(obj);
+                    if (cells.count(obj)) {
+                        b.crossed = true;
+                        b.expr.holdsCrossObjects = true;
+                    }
                 }
             }
             for (const auto& o : page.objects()) {
@@ -640,6 +690,20 @@ void TBuilder::setUpBands(TPageRun& run) {
     run.first[btNone] = freeBand.get();
     run.bands.push_back(std::move(freeBand));
     linkBands(run);
+    // "Band=dataset;..." in the cross data band names the datasets of the
+    // horizontal bands' cross columns.
+    if (TBand* crossData = run.band(btCrossData); crossData && crossData->view->dataSourceName().contains(u';')) {
+        for (const QString& pair : crossData->view->dataSourceName().split(u';', Qt::SkipEmptyParts)) {
+            const qsizetype eq = pair.indexOf(u'=');
+            if (eq <= 0)
+                continue;
+            const QString name = pair.left(eq).trimmed();
+            for (auto& b : run.bands)
+                if (b->view && b->type >= btMasterHeader && b->type <= btChild &&
+                    b->view->name().compare(name, Qt::CaseInsensitive) == 0)
+                    b->crossDataset = m_report.dataRegistry().findDataset(pair.mid(eq + 1).trimmed());
+        }
+    }
 
     run.topLimit = page.printableTop();
     run.leftLimit = page.printableLeft();
@@ -730,7 +794,12 @@ void TBuilder::scanBand(TBand& band, TBand& target) {
     QStringList calls;
     const TfrVariables* variables = &m_report.dictionary().variables;
     TfrInterpretator::splitCode(band.script, fraggregates::names(), variables, calls);
-    for (TfrView* o : band.objects) {
+    std::vector<TfrView*> objects = band.objects;
+    if (band.type == btCrossHeader || band.type == btCrossData || band.type == btCrossFooter)
+        for (const auto& [view, cross] : m_crossCell)
+            if (cross == &band)
+                objects.push_back(const_cast<TfrView*>(view));
+    for (TfrView* o : objects) {
         calls << fraggregates::callsInLines(o->memo, variables);
         TfrInterpretator::splitCode(m_scripts[o], fraggregates::names(), variables, calls);
     }
@@ -744,6 +813,9 @@ void TBuilder::preScan(TPageRun& run) {
         std::vector<int>{btPageFooter, btColumnFooter, btMasterFooter, btDetailFooter, btGroupFooter, btReportSummary},
         std::vector<int>{btPageFooter, btColumnFooter, btMasterFooter, btDetailFooter, btSubDetailFooter, btGroupFooter,
                          btReportSummary}};
+    if (TBand* crossData = run.band(btCrossData))
+        if (TBand* crossFooter = run.band(btCrossFooter))
+            scanBand(*crossFooter, *crossData);
     for (std::size_t level = 0; level < kLevels.size(); ++level) {
         TBand* d = run.band(kLevels[level][1]);
         for (bool firstBand = true; d && (firstBand || d->dataset); d = d->next, firstBand = false)
@@ -1298,8 +1370,12 @@ void TBuilder::renderBody(TBand& band) {
         }
         if (band.maySplit) {
             renderSplit(band);
-        } else if (!renderObjects(band) && !positioned) {
-            curY() += h;
+        } else {
+            const bool moved = renderObjects(band);
+            if (band.crossed && band.type != btPageFooter)
+                renderCrossRow(band);
+            if (!moved && !positioned)
+                curY() += h;
         }
         for (auto& [o, height] : heights)
             o->height = height;
@@ -1311,8 +1387,12 @@ void TBuilder::renderBody(TBand& band) {
         if (band.maySplit) {
             band.splitHeight = std::max(band.calcHeight, band.height);
             renderSplit(band);
-        } else if (!renderObjects(band) && !positioned) {
-            curY() += band.height;
+        } else {
+            const bool moved = renderObjects(band);
+            if (band.crossed && band.type != btPageFooter)
+                renderCrossRow(band);
+            if (!moved && !positioned)
+                curY() += band.height;
         }
     }
     if (run.lastPrinted != &band)
@@ -1345,6 +1425,8 @@ bool TBuilder::renderObjects(TBand& band) {
                 return runSubReports(band, i);
             continue;
         }
+        if (band.crossed && m_crossCell.count(&o))
+            continue; // printed with its cross band's columns
         renderObject(band, o);
     }
     return false;
@@ -1486,12 +1568,16 @@ bool TBuilder::play(TPageRun& sub) {
 }
 
 void TBuilder::renderObject(TBand& band, TfrView& view) {
+    printObjectAt(band, view, m_page->columnOffset - m_page->leftLimit, band.y);
+}
+
+void TBuilder::printObjectAt(TBand& band, TfrView& view, std::int32_t dx, std::int32_t dy) {
     m_state.currentBand = &band.expr;
     m_state.currentObject = &view;
     if (!m_drawingDisabled || band.maySplit) {
         const std::int32_t left = view.left, top = view.top;
-        view.left += m_page->columnOffset - m_page->leftLimit;
-        view.top += band.y;
+        view.left += dx;
+        view.top += dy;
         if (view.bandAlign == baBottom)
             view.top = band.y + std::max(band.calcHeight, band.height) - view.height;
         else if (view.bandAlign == baTop)
@@ -1516,6 +1602,100 @@ void TBuilder::renderObject(TBand& band, TfrView& view) {
         else
             runObjectScript(view);
     }
+}
+
+void TBuilder::printCells(TBand& cross, TBand& band, std::int32_t x) {
+    cross.expr.lineNo = band.expr.lineNo;
+    cross.expr.lineThrough = band.expr.lineThrough;
+    if (cross.type == btCrossData)
+        cross.expr.aggregateBand = &band.expr;
+    for (TfrView* o : band.objects) {
+        if (terminated())
+            break;
+        const auto it = m_crossCell.find(o);
+        if (it == m_crossCell.end() || it->second != &cross)
+            continue;
+        // Cross cells stand at the column's x and the horizontal band's y.
+        printObjectAt(cross, *o, x, band.y);
+    }
+}
+
+void TBuilder::makeColumnRoom(TBand& band, std::int32_t& x, std::int32_t width, int rowPage) {
+    TPageRun& run = *m_page;
+    if (std::int64_t(x) + width <= run.rightLimit || x <= run.leftLimit)
+        return;
+    // The row goes on on the next prepared page at the same height.
+    x = run.leftLimit;
+    setPageIndex(m_pageIndex + 1);
+    if (m_pageIndex >= m_pages.count()) {
+        addPage();
+        emitBand(run.band(btOverlay));
+        TBand* header = run.band(btPageHeader);
+        if (exists(header) && (rowPage > 0 || header->hasFlag(frflags::OnFirstPage))) {
+            TRestore<std::int32_t> top(curY(), run.topLimit);
+            emitBand(header);
+        }
+        progress(m_pageIndex + 1);
+    }
+    if (TBand* crossHeader = run.band(btCrossHeader); exists(crossHeader) && crossHeader->hasFlag(frflags::RepeatHeader)) {
+        printCells(*crossHeader, band, x);
+        x += crossHeader->width;
+    }
+}
+
+void TBuilder::renderCrossRow(TBand& band) {
+    TPageRun& run = *m_page;
+    const int rowPage = m_pageIndex;
+    m_state.columnNo = 1;
+    std::int32_t x = 0;
+    if (m_report.onBeginColumn && band.view)
+        m_report.onBeginColumn(*band.view);
+    if (TBand* header = run.band(btCrossHeader); exists(header)) {
+        runScript(header->script, header->view);
+        printCells(*header, band, header->x);
+        x = header->x + header->width;
+    }
+    if (TBand* data = run.band(btCrossData); exists(data)) {
+        if (x == 0)
+            x = data->x;
+        TfrDataset* ds = data->dataset ? data->dataset : band.crossDataset;
+        std::unique_ptr<TfrDataset> padding;
+        if (ds) {
+            ds->first();
+            if (band.type == btMasterFooter && ds->eof()) {
+                padding = std::make_unique<TfrVirtualDataset>(run.maxCrossColumns);
+                ds = padding.get();
+                ds->first();
+            }
+        }
+        int columns = 0;
+        while (ds && !ds->eof() && !terminated()) {
+            m_state.currentObject = data->view;
+            std::int32_t width = data->width;
+            if (m_report.onPrintColumn)
+                m_report.onPrintColumn(m_state.columnNo, width);
+            runScript(data->script, data->view);
+            makeColumnRoom(band, x, width, rowPage);
+            printCells(*data, band, x);
+            accumulate(*data);
+            if (isDataType(band.type))
+                accumulate(band);
+            x += width;
+            ++m_state.columnNo;
+            ++columns;
+            ds->next();
+        }
+        run.maxCrossColumns = std::max(run.maxCrossColumns, columns);
+    }
+    if (TBand* footer = run.band(btCrossFooter); exists(footer)) {
+        if (x == 0)
+            x = footer->x;
+        runScript(footer->script, footer->view);
+        makeColumnRoom(band, x, footer->width, rowPage);
+        printCells(*footer, band, x);
+        resetAggregates(*footer);
+    }
+    setPageIndex(rowPage);
 }
 
 void TBuilder::printObject(TfrView& view) {

@@ -466,3 +466,29 @@ TEST_F(BuildTest, LongSubReportContinuesOnTheNextPageBelowThePageHeader) {
     EXPECT_EQ(pages[0].size() + pages[1].size(), static_cast<std::size_t>(rows + 2));
     EXPECT_EQ(pages[1].last(), QStringLiteral("s%1").arg(rows));
 }
+
+// --- Cross bands ------------------------------------------------------------------
+
+TEST_F(BuildTest, CrossBandPrintsOneCellPerColumnAndOverflowsToTheNextPage) {
+    band(btMasterData, 0, 20, "Rows", "2");
+    memo(0, "r[LINE#]").setBounds(20, 0, 60, 16);
+    TfrBandView& columns = band(btCrossData, 0, 0, "Columns", "3");
+    columns.setBounds(100, 0, 100, 400);
+    memo(0, "[LINE#].[COLUMN#]").setBounds(110, 0, 80, 16);
+    ASSERT_TRUE(build().ok());
+    EXPECT_EQ(listing(), (Pages{{"r1", "1.1", "1.2", "1.3", "r2", "2.1", "2.2", "2.3"}}));
+    const auto objects = placed(0);
+    EXPECT_EQ(objects[1].left, 110);
+    EXPECT_EQ(objects[2].left, 210);
+    EXPECT_EQ(objects[3].left, 310);
+    EXPECT_EQ(objects[3].top, objects[0].top);
+
+    // Columns past the right edge go on on a page of their own, at the same height.
+    static_cast<TfrBandView*>(report.findObject("Columns"))->setDataSourceName("9");
+    ASSERT_TRUE(build().ok());
+    const Pages pages = listing();
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_TRUE(pages[0].contains("1.1") && pages[0].contains("2.1"));
+    EXPECT_TRUE(pages[1].contains("1.9") && pages[1].contains("2.9"));
+    EXPECT_FALSE(pages[1].contains("r2"));
+}
