@@ -177,6 +177,7 @@ int runReportCli(const QStringList& arguments, QTextStream& out, QTextStream& er
         TerminalProgress terminal(err);
         TfrBuildOptions build;
         build.maxPages = options.maxPages;
+        build.maxBandPrints = std::int64_t(options.maxPages) * 2000;
         build.showError = false;
         if (isatty(fileno(stderr)))
             build.progress = &terminal;

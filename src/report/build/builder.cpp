@@ -62,6 +62,9 @@ QString neverFits(const QString& band) {
 QString pageLimit(int pages) {
     return QStringLiteral("Отчёт превысил предел в %1 страниц; построение остановлено").arg(pages);
 }
+QString bandLimit(std::int64_t prints) {
+    return QStringLiteral("Отчёт превысил предел в %1 выводов полос; построение остановлено").arg(prints);
+}
 QString scriptError(const QString& owner, const QStringList& errors) {
     return QStringLiteral("Ошибка в скрипте «%1»: %2").arg(owner, errors.join(u' '));
 }
@@ -295,6 +298,7 @@ private:
     bool m_prevFooterPrinted = false;
     std::int32_t m_savedY = 0, m_savedBottom = 0;
     bool m_cancelled = false;
+    std::int64_t m_bandPrints = 0;
     // The object being printed or measured when the build failed.
     TfrView* m_failedObject = nullptr;
     bool m_failed = false;
@@ -1218,6 +1222,8 @@ void TBuilder::resetAggregates(TBand& band) {
 
 bool TBuilder::render(TBand& band) {
     TRenderMark mark(m_rendering, band);
+    if (m_options.maxBandPrints > 0 && ++m_bandPrints > m_options.maxBandPrints)
+        throw EBuildError(text::bandLimit(m_options.maxBandPrints));
     // Bands rendered inside this one (headers of a new page, child bands,
     // SHOWBAND) leave the current band and object as they found them.
     TRestore<TfrExprBand*> outerBand(m_state.currentBand, m_state.currentBand);

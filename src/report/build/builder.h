@@ -44,6 +44,9 @@ struct TfrBuildOptions {
     // Most prepared pages a build may make (0: no limit). A template whose
     // build never ends stops there with an error.
     int maxPages = 0;
+    // Band printings a build may make (0: no limit): bands that take no room
+    // repeated without end make no pages.
+    std::int64_t maxBandPrints = 0;
     // Code lines one run of a script may execute (0: no limit).
     std::int64_t maxScriptSteps = 0;
     // A failed build shows its error text in the message box "Ошибка" of the
