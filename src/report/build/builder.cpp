@@ -205,7 +205,12 @@ public:
             m_state.showProgress = [this](const QString& t) { m_options.progress->scriptText(t); };
         m_interpreter.stepBudget = options.maxScriptSteps;
         m_interpreter.cancelRequested = [this] { return cancelRequested(); };
+        // Bare field names belong to the table of the data band being built.
+        report.dictionary().defaultTableProvider = [this] { return defaultTable(); };
     }
+    ~TBuilder() { m_report.dictionary().defaultTableProvider = nullptr; }
+    TBuilder(const TBuilder&) = delete;
+    TBuilder& operator=(const TBuilder&) = delete;
 
     TfrBuildResult run();
 
@@ -265,6 +270,8 @@ private:
     void runObjectScript(TfrView& view);
     QStringList compile(const QStringList& source, const QString& owner);
     std::int32_t calcWidth(TfrView& view);
+    TfrTableSource* defaultTable() const;
+    void bindFields(TPageRun& run);
 
     bool terminated() const { return m_state.terminated; }
     std::int32_t& curY() { return m_state.cursorY; }
@@ -283,6 +290,10 @@ private:
 
     std::vector<std::unique_ptr<TPageRun>> m_runs;
     std::unordered_map<const TfrView*, QStringList> m_scripts;
+    // Objects showing a data field's content (pictures): the field.
+    std::unordered_map<const TfrView*, TfrCacheItem> m_bindings;
+    // Runtime bands by what expressions see of them.
+    std::unordered_map<const TfrExprBand*, TBand*> m_bandOf;
     // Objects lying in cross bands: the cross band whose cells they are.
     std::unordered_map<const TfrView*, TBand*> m_crossCell;
     std::vector<TfrView*> m_notified;
@@ -371,6 +382,33 @@ std::int32_t TBuilder::calcWidth(TfrView& view) {
     return widest + 2 * memo->gapX;
 }
 
+TfrTableSource* TBuilder::defaultTable() const {
+    const auto it = m_bandOf.find(m_state.currentBand);
+    if (it != m_bandOf.end()) {
+        const TBand* b = it->second;
+        const TBand* outer = b->dataBand ? b->dataBand->dataBand : nullptr;
+        for (const TBand* candidate : {b, static_cast<const TBand*>(b->dataBand), outer})
+            if (candidate && candidate->dataset && candidate->dataset->table())
+                return candidate->dataset->table();
+    }
+    TfrDataset* report = m_report.dataset();
+    return report ? report->table() : nullptr;
+}
+
+void TBuilder::bindFields(TPageRun& run) {
+    for (const auto& v : run.page->objects()) {
+        if (v->objectType == gtBand || v->memo.isEmpty())
+            continue;
+        const QString text = frListText(v->memo);
+        if (text.size() <= 2 || !text.startsWith(u'[') || (v->objectType == gtMemo && v->flag(frflags::TextOnly)))
+            continue;
+        const QString name = text.left(text.lastIndexOf(u']')).mid(1);
+        TfrCacheItem item;
+        if (!name.isEmpty() && m_report.dictionary().resolveField(name, item) && item.table.get())
+            m_bindings[v.get()] = item;
+    }
+}
+
 // ---------------------------------------------------------------------------
 // Passes
 
@@ -453,6 +491,9 @@ void TBuilder::buildPass(bool firstPass, bool lastPass) {
     if (firstPass) {
         m_runs.clear();
         m_scripts.clear();
+        m_bindings.clear();
+        m_bandOf.clear();
+        m_crossCell.clear();
         m_notified.clear();
         for (int i = 0; i < m_report.pages().count(); ++i) {
             auto run = std::make_unique<TPageRun>();
@@ -472,6 +513,9 @@ void TBuilder::buildPass(bool firstPass, bool lastPass) {
         for (auto& run : m_runs)
             if (run->page->pageType != ptDialog) {
                 setPage(run.get());
+                for (auto& band : run->bands)
+                    m_bandOf[&band->expr] = band.get();
+                bindFields(*run);
                 preScan(*run);
             }
     } else {
@@ -1710,6 +1754,13 @@ void TBuilder::printObject(TfrView& view) {
         return;
     }
     m_printer.setDrawMode(view, TfrDrawMode::Whole);
+    if (const auto it = m_bindings.find(&view); it != m_bindings.end()) {
+        if (TfrTableSource* table = it->second.table.get()) {
+            const int field = table->fieldIndex(it->second.field);
+            if (field >= 0)
+                view.getBlob(*table, field);
+        }
+    }
     if (m_report.onBeforePrint)
         m_report.onBeforePrint(view);
     runObjectScript(view);
