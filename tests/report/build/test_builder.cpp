@@ -205,6 +205,15 @@ TEST_F(PagedTest, TwoPassesKnowTheTotalAndTheFinalPass) {
     report.doublePassReport = false;
     ASSERT_TRUE(build().ok());
     EXPECT_EQ(footers(listing()), (QStringList{"1/0", "2/0"}));
+
+    // The first of two passes still sees the count the last build left:
+    // here 2 from another two-pass build, read by the report title.
+    report.doublePassReport = true;
+    ASSERT_TRUE(build().ok());
+    band(btReportTitle, 300, 10, "Title");
+    memo(300, "t").script = QStringList{"if not FinalPass then FirstPassTotal := TotalPages"};
+    ASSERT_TRUE(build().ok());
+    EXPECT_EQ(engine.globalVariables().value(engine.globalVariables().indexOf("FirstPassTotal")).toInt(), 2);
 }
 
 TEST_F(PagedTest, PrintToPrevPageContinuesUnlessThePageEndedFull) {
