@@ -344,8 +344,40 @@ void TBuilder::setDataset(TBand& band, const QString& dataText) {
     }
 }
 
+namespace {
+
+// Geometry read from a template is bounded before a build works with it, so
+// that no sum of positions, sizes and column steps leaves 32 bits.
+constexpr std::int32_t kMaxCoordinate = 1 << 20;
+constexpr std::int32_t kMaxColumns = 100;
+
+std::int32_t bounded(std::int32_t v, std::int32_t low = -kMaxCoordinate, std::int32_t high = kMaxCoordinate) {
+    return std::clamp(v, low, high);
+}
+
+void boundGeometry(TfrPage& page) {
+    page.margins = {bounded(page.margins.left, 0), bounded(page.margins.top, 0), bounded(page.margins.right, 0),
+                    bounded(page.margins.bottom, 0)};
+    page.columns = std::clamp(page.columns, 0, kMaxColumns);
+    page.columnGap = bounded(page.columnGap, 0);
+    for (const auto& v : page.objects()) {
+        v->left = bounded(v->left);
+        v->top = bounded(v->top);
+        v->width = bounded(v->width);
+        v->height = bounded(v->height);
+        if (auto* band = dynamic_cast<TfrBandView*>(v.get())) {
+            band->columns = std::clamp(band->columns, 0, kMaxColumns);
+            band->columnWidth = bounded(band->columnWidth);
+            band->columnGap = bounded(band->columnGap);
+        }
+    }
+}
+
+} // namespace
+
 void TBuilder::setUpBands(TPageRun& run) {
     TfrPage& page = *run.page;
+    boundGeometry(page);
     run.script = compile(page.script, page.name);
     std::unordered_set<TfrView*> placed;
     for (const auto& v : page.objects()) {

@@ -3,6 +3,9 @@
 
 #include "buildfixture.h"
 
+#include "common/textfile.h"
+
+#include <QDir>
 #include <QRegularExpression>
 
 namespace {
@@ -500,4 +503,31 @@ TEST_F(BuildTest, CrossBandPrintsOneCellPerColumnAndOverflowsToTheNextPage) {
     EXPECT_TRUE(pages[0].contains("1.1") && pages[0].contains("2.1"));
     EXPECT_TRUE(pages[1].contains("1.9") && pages[1].contains("2.9"));
     EXPECT_FALSE(pages[1].contains("r2"));
+}
+
+// Templates the build fuzzer found harmful build to an end now (run under the
+// sanitizers by OSTRAND_SANITIZE=1 scripts/test.sh), and leave the template
+// as it was.
+TEST_F(BuildTest, FuzzerFindingsBuildHarmlessly) {
+    const QDir dir(QStringLiteral(OSTRAND_TEST_DATA_DIR "/fuzz-build"));
+    const QStringList files = dir.entryList(QDir::Files);
+    ASSERT_FALSE(files.isEmpty());
+    for (const QString& name : files) {
+        const auto data = textfile::readBytes(dir.filePath(name));
+        ASSERT_TRUE(data) << name.toStdString();
+        TfrReport fuzzed(engine);
+        fuzzed.setDataRegistry(&registry);
+        fuzzed.setDataset(&frDS);
+        if (!fuzzed.loadFromStream(*data).ok())
+            continue;
+        const QByteArray before = fuzzed.saveToStream();
+        TfrBuildOptions options;
+        options.measurer = measurer.get();
+        options.maxPages = 20;
+        options.maxBandPrints = 5000;
+        options.maxScriptSteps = 100000;
+        options.showError = false;
+        frBuildReport(fuzzed, options);
+        EXPECT_EQ(fuzzed.saveToStream(), before) << name.toStdString();
+    }
 }
