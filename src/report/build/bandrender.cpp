@@ -621,7 +621,9 @@ void TBuilder::renderSplit(TBand& band) {
                     } else {
                         o.top = avail;
                     }
-                } else if (o.top < 0 && o.top + o.height >= 0) {
+                } else if (o.top + o.height < 0) {
+                    it.toPrint = false; // wholly above the portion (no height): nothing to print
+                } else if (o.top < 0) {
                     if (o.top + o.height < avail) {
                         if (o.stretched()) {
                             it.fullLater = true;
