@@ -1017,8 +1017,19 @@ QString frProgressCaption(const TfrReport& report) {
 TfrBuildResult frBuildReport(TfrReport& report, const TfrBuildOptions& options) {
     // Building works on the template objects themselves (band-local positions,
     // script effects); the template comes back from this copy afterwards.
-    const QByteArray snapshot = report.saveToStream();
     TfrBuildResult result;
+    QByteArray snapshot;
+    try {
+        snapshot = report.saveToStream();
+    } catch (const Exception& e) {
+        // A template that cannot be stored cannot be restored either: not built.
+        result.status = TfrBuildResult::Status::Failed;
+        result.error = e.message();
+        if (options.showError)
+            report.engine().interaction().messageBox(result.error, TUserInteraction::errorTitle(),
+                                                     TUserInteraction::ErrorIcon, TUserInteraction::Ok);
+        return result;
+    }
     {
         frbuild::TBuilder builder(report, options);
         if (report.onBeginDoc)

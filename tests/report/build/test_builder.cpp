@@ -365,6 +365,16 @@ TEST_F(BuildTest, ExpressionErrorFailsWithTheOneMessageBox) {
     EXPECT_TRUE(t.contains("NoSuchName")) << t.toStdString();
 }
 
+TEST_F(BuildTest, TemplateThatCannotBeStoredIsNotBuilt) {
+    // More pages than a template holds: it could not be restored after a build.
+    while (report.pages().count() <= 256)
+        addPage();
+    const TfrBuildResult r = build();
+    EXPECT_EQ(r.status, TfrBuildResult::Status::Failed);
+    EXPECT_EQ(report.pages().count(), 257);
+    EXPECT_EQ(ui.messages.size(), 1u);
+}
+
 // Templates that would loop or recurse for ever end in an error naming the
 // band or object.
 TEST_F(BuildTest, RunawayTemplatesEndInAClearError) {
