@@ -71,10 +71,10 @@ ReportOptions parseOptions(const QStringList& args) {
         else if (a == u"--settings")
             o.settings = value(i);
         else if (a == u"--mask") {
-            const QString spec = value(i);
-            if (spec.indexOf(u'=') <= 0)
+            const QString mask = value(i);
+            if (mask.indexOf(u'=') <= 0)
                 throw BadReportArguments(QStringLiteral("--mask: ожидается ЗАГОЛОВОК=МАСКА"));
-            o.masks << spec;
+            o.masks << mask;
         } else
             throw BadReportArguments(QStringLiteral("Неизвестный параметр «%1» (см. --help)").arg(a));
     }
@@ -93,17 +93,17 @@ public:
     explicit ReportSelectionHost(const ReportOptions& o) : m_options(o) {}
     std::optional<QString> chooseSettingsFile() override { return std::nullopt; }
     bool showFilterDialog(TFilterRows& rows) override {
-        for (const QString& spec : m_options.masks) {
-            const qsizetype eq = spec.indexOf(u'=');
+        for (const QString& mask : m_options.masks) {
+            const qsizetype eq = mask.indexOf(u'=');
             int found = -1;
             for (int i = 0; i < rows.count() && found < 0; ++i)
-                if (rows.key(i) == spec.left(eq))
+                if (rows.key(i) == mask.left(eq))
                     found = i;
             if (found < 0) {
-                badMask = QStringLiteral("--mask: в выборке нет колонки «%1»").arg(spec.left(eq));
+                badMask = QStringLiteral("--mask: в выборке нет колонки «%1»").arg(mask.left(eq));
                 return false;
             }
-            rows.setValue(found, spec.mid(eq + 1));
+            rows.setValue(found, mask.mid(eq + 1));
         }
         return true;
     }

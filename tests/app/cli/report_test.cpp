@@ -112,6 +112,11 @@ TEST_F(ReportCli, FailuresAndBadArguments) {
     EXPECT_EQ(cli({"--report", numbersTemplate("3")}).status, 2);
     EXPECT_EQ(cli({"--report", numbersTemplate("3"), "--prepared", path("x.frp"), "--max-pages", "0"}).status, 2);
     EXPECT_EQ(cli({"--report", numbersTemplate("3"), "--prepared", path("x.frp"), "--bogus"}).status, 2);
+    const CliRun mask = cli({"--report", numbersTemplate("3"), "--server", "DEMO-NT", "--tm", "TM1", "--user", "engineer",
+                             "--password", "demo", "--settings", Settings, "--mask", "Нет такой=*", "--prepared",
+                             path("x.frp")});
+    EXPECT_EQ(mask.status, 2);
+    EXPECT_TRUE(mask.err.contains("Нет такой")) << mask.err.toStdString();
     // A template that is not there, an expression error, a build past its page limit:
     // status 1 and nothing written.
     EXPECT_EQ(cli({"--report", path("none.frf"), "--prepared", path("x.frp")}).status, 1);
