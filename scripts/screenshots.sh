@@ -4,7 +4,16 @@
 # formats) and takes the screenshots of docs/screenshots. Needs a build (first
 # argument: the program, default build/src/app/ostrand) and the packages
 # xvfb, xdotool, imagemagick and openbox (window frames).
+#
+# With "--preview FILE.frp [program]" it opens a prepared report in the preview
+# window instead and takes preview-width.png (page width) and preview-whole.png
+# (whole page).
 set -euo pipefail
+preview=
+if [ "${1:-}" = --preview ]; then
+  preview=$(realpath "$2")
+  shift 2
+fi
 cd "$(dirname "$0")/.."
 program=${1:-build/src/app/ostrand}
 out=docs/screenshots
@@ -18,7 +27,11 @@ wm=$!
 trap 'kill $wm $xvfb 2>/dev/null; rm -rf "$work"' EXIT
 sleep 1
 
-OSTRAND_REGISTRY="$work/registry.ini" "$program" -PNTM1 -UNengineer -UPdemo >"$work/log" 2>&1 &
+if [ -z "$preview" ]; then
+  OSTRAND_REGISTRY="$work/registry.ini" "$program" -PNTM1 -UNengineer -UPdemo >"$work/log" 2>&1 &
+else
+  OSTRAND_REGISTRY="$work/registry.ini" "$program" --preview "$preview" >"$work/log" 2>&1 &
+fi
 sleep 3
 client() { # absolute position and size of the active window's client area: X Y W H
   xwininfo -id "$(xdotool getactivewindow)" |
@@ -30,6 +43,21 @@ window() { # crop the active window with its frame
   read -r fl fr ft fb < <(xprop -id "$(xdotool getactivewindow)" _NET_FRAME_EXTENTS | tr -dc '0-9 ' | xargs)
   import -window root -crop "$((w + fl + fr))x$((h + ft + fb))+$((x - fl))+$((y - ft))" "$1"
 }
+
+if [ -n "$preview" ]; then
+  # The preview opens maximised at page width; the zoom menu (Space) offers
+  # "Страница целиком" as its ninth item.
+  window "$out/preview-width.png"
+  xdotool key space
+  sleep 0.5
+  for _ in 1 2 3 4 5 6 7 8 9; do xdotool key Down; done
+  xdotool key Return
+  sleep 1
+  window "$out/preview-whole.png"
+  xdotool key Escape
+  echo "screenshots written to $out"
+  exit 0
+fi
 
 xdotool type --delay 30 "DEMO-NT"
 window "$out/login.png"

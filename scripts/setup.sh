@@ -11,6 +11,7 @@ packages=(
   libjpeg62-turbo-dev libxlsxwriter-dev zlib1g-dev
   fonts-liberation
   xvfb xauth
+  xdotool imagemagick openbox x11-utils
   python3 python3-xlrd python3-openpyxl
   poppler-utils qpdf
 )

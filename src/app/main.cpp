@@ -1,12 +1,19 @@
 // The Ostrand program: connection settings, main window, message loop.
 
 #include "app/cmdline.h"
+#include "app/mainform.h"
 #include "app/shell.h"
 #include "app/widgetinteraction.h"
 #include "common/exception.h"
 #include "common/numformat.h"
+#include "report/build/preparedpages.h"
+#include "report/export/exportfilter.h"
+#include "report/export/programfilters.h"
 #include "report/expr/context.h"
 #include "report/model/engine.h"
+#include "report/model/report.h"
+#include "report/preview/exportdialogs.h"
+#include "report/preview/previewform.h"
 #include "report/preview/printers.h"
 #include "report/preview/progresswindow.h"
 
@@ -15,7 +22,29 @@
 #include <QMessageBox>
 #include <QTranslator>
 
+namespace {
+
+// "ostrand --preview FILE.frp": the preview window over a prepared-report file.
+int previewFile(const QString& fileName, TfrEngine& engine, TUserInteraction& interaction) {
+    TfrExportFilters& filters = frExportFilters(engine);
+    frRegisterProgramFilters(filters);
+    frInstallExportDialogs(filters);
+    frInstallPreview(engine);
+    TfrReport report(engine);
+    report.previewButtons |= pbPageSetup;
+    const TfrLoadResult result = frLoadPreparedReport(report, fileName);
+    if (!result.ok()) {
+        interaction.showError(result.messages.join(u'\n'));
+        return 1;
+    }
+    frShowPreview(report);
+    return 0;
+}
+
+} // namespace
+
 int main(int argc, char* argv[]) {
+    const bool previewMode = argc == 3 && qstrcmp(argv[1], "--preview") == 0;
     // Taken before QApplication removes the options it recognises from argv.
     const QString commandLine = cmdline::processCommandLine(argc, argv);
     QApplication app(argc, argv);
@@ -41,7 +70,11 @@ int main(int argc, char* argv[]) {
         // Dictionary variables holding expressions, and building in the progress window.
         installExpressionEvaluator(reportEngine);
         installProgressBuilder(reportEngine);
+        if (previewMode)
+            return previewFile(QString::fromLocal8Bit(argv[2]), reportEngine, interaction);
         TApplicationShell shell(reportEngine);
+        // The report actions show built reports in the preview window.
+        frInstallPreview(reportEngine, &shell.mainWindow());
         return shell.run(app, commandLine);
     } catch (const Exception& e) {
         QMessageBox::critical(nullptr, TUserInteraction::errorTitle(), e.message());

@@ -5,7 +5,10 @@
 #include "app/mainform.h"
 #include "grid/gridexport.h"
 #include "grid/view/selectiongrid.h"
+#include "report/export/exportfilter.h"
+#include "report/export/programfilters.h"
 #include "report/memdata/mainreport.h"
+#include "report/preview/exportdialogs.h"
 
 #include <QAction>
 #include <QApplication>
@@ -17,6 +20,10 @@ TMainController::TMainController(TfrmMain& main, TLoginDlg& login, TfrmFilter& f
     : m_main(main), m_login(login), m_filter(filter), m_engine(*this), m_grid(new TSelectionGrid),
       m_report(std::make_unique<TfrMainReport>(reportEngine, m_engine.DS(), m_engine.DS2())) {
     m_main.setGridWidget(m_grid);
+    // The report's export filters, offered by the preview's save dialog.
+    TfrExportFilters& filters = frExportFilters(reportEngine);
+    frRegisterProgramFilters(filters);
+    frInstallExportDialogs(filters, &m_main);
     // Nothing to save until a selection is shown.
     m_main.actSaveSelectionAs->setEnabled(false);
 

@@ -7,6 +7,7 @@
 #include "common/exception.h"
 #include "common/interaction.h"
 #include "common/registry.h"
+#include "report/export/exportfilter.h"
 #include "report/model/engine.h"
 #include "testsupport.h"
 
@@ -169,6 +170,14 @@ TEST_F(MainFormTest, SavingIsEnabledOnlyWhileTheGridShowsASelection) {
     // A load that closes DS detaches the grid first (cancelled filter, failed load).
     shell.controller().detachGrid();
     EXPECT_FALSE(save->isEnabled());
+}
+
+TEST_F(MainFormTest, ReportExportFiltersAreRegisteredWithTheirDialogs) {
+    TfrEngine reportEngine;
+    TApplicationShell shell(reportEngine);
+    const TfrExportFilters& filters = frExportFilters(reportEngine);
+    EXPECT_EQ(filters.saveDialogFilter(), u"Файл отчета (*.frp)|*.frp|Текстовый файл (*.txt)|*.txt|Файл PDF (*.pdf)|*.pdf");
+    EXPECT_TRUE(static_cast<bool>(filters.findByExtension(QStringLiteral("txt"))->optionsDialog));
 }
 
 TEST_F(MainFormTest, HookErrorsAreShownNotThrown) {

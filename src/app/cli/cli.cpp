@@ -1,6 +1,7 @@
 #include "app/cli/cli.h"
 
 #include "app/cli/clisupport.h"
+#include "app/cli/exportcli.h"
 #include "app/cli/exprcli.h"
 #include "app/cli/reportcli.h"
 #include "app/cli/scriptcli.h"
@@ -211,6 +212,9 @@ QString cliUsage() {
         "      (вид, имя, положение, размер, строки текста); код 1, если файл не загрузился\n"
         "  ostrand-cli --frp-render FILE.frp --page N --png OUT.png [--dpi D]\n"
         "      рисует страницу N подготовленного отчёта в файл PNG (D точек на дюйм, по умолчанию 96)\n"
+        "  ostrand-cli --frp FILE.frp --export txt|pdf OUT [--pages СПИСОК]\n"
+        "      записывает подготовленный отчёт в текстовый файл или PDF; СПИСОК - номера и/или\n"
+        "      диапазоны страниц через запятую, как в окне печати (например, 1,3,5-12 или 5-)\n"
         "\n"
         "Отчёты без окон:\n"
         "  ostrand-cli --report FILE.frf [--prepared OUT.frp] [--pdf OUT.pdf] [--max-pages N]\n"
@@ -271,6 +275,8 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         return 1;
     }
     if (const int status = runPreparedReportTool(reportEngine, arguments, out, err); status >= 0)
+        return status;
+    if (const int status = runExportCli(reportEngine, arguments, out, err); status >= 0)
         return status;
     try {
         const Options options = parse(arguments);

@@ -90,6 +90,8 @@ QString frLinkRefusal(const QString& target) {
     return QStringLiteral("Ссылка «%1» не открыта: открываются только адреса http, https и mailto").arg(text);
 }
 
+bool frIsPageLink(const QString& tag) { return tag.contains(u'@') && !frLinkRefusal(tag).isEmpty(); }
+
 // ---------------------------------------------------------------- band alignment
 
 void frAlignObjectsOnPage(TfrPage& page) {
@@ -475,7 +477,7 @@ TfrHitResult TfrEMFPages::objectAt(int index, QPoint point, bool click) {
         }
         if (link) {
             result.handled = true;
-            if (hit->tag.contains(u'@')) {
+            if (frIsPageLink(hit->tag)) {
                 result.text = hit->tag;
             } else {
                 const QString refusal = frLinkRefusal(hit->tag);

@@ -74,6 +74,11 @@ struct TfrHitResult {
 // program names) is refused: the text says why; empty when allowed.
 QString frLinkRefusal(const QString& target);
 
+// Whether a link object's tag jumps to a page of the report ("@3") rather
+// than leaving the program: it holds an "@" and is no allowed address (so
+// "mailto:someone@example.org" is opened, not followed as a page number).
+bool frIsPageLink(const QString& tag);
+
 // The prepared pages of a report (its built output): a list of page records
 // whose objects are kept as byte streams and rebuilt only while needed, so
 // that a report of many thousand pages stays small. The report owns it and

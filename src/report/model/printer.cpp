@@ -198,6 +198,9 @@ int TfrPrinter::binIndex(std::int32_t code) const {
 
 bool TfrPrinter::isEqual(std::int32_t size, std::int32_t width, std::int32_t height, std::int32_t orientation,
                          std::int32_t bin) const {
+    // Pages keep "printer default" as 0xFFFF; the printer calls it -1.
+    if ((bin & 0xFFFF) == 0xFFFF)
+        bin = -1;
     if (size != m_paper.size)
         return false;
     if (size == frPaperCustom)

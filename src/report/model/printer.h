@@ -82,6 +82,10 @@ public:
     int virtualIndex() const { return static_cast<int>(m_printers.size()) - 1; }
     bool isVirtual() const { return m_index == virtualIndex(); }
     QString printerName() const { return m_printers.value(m_index); }
+    // The device of the selected platform printer; nothing for the virtual printer.
+    TfrPrinterDevice* selectedDevice() const {
+        return isVirtual() ? nullptr : m_devices.at(static_cast<std::size_t>(m_index)).get();
+    }
     int indexOfPrinter(const QString& name) const;
 
     // Selects a printer by index; nothing when it is already selected. A platform

@@ -4,7 +4,10 @@
 #include "common/rounding.h"
 #include "report/model/constants.h"
 
+#include "report/build/preparedpages.h"
+
 #include <QPageLayout>
+#include <QPainter>
 #include <QPageSize>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -17,6 +20,8 @@ public:
     explicit TQtPrinterDevice(const QPrinterInfo& info) : m_info(info), m_printer(info, QPrinter::HighResolution) {}
 
     QString name() const override { return m_info.printerName(); }
+
+    QPrinter& printer() { return m_printer; }
 
     State read() override {
         if (!m_printer.isValid())
@@ -83,3 +88,47 @@ std::vector<std::unique_ptr<TfrPrinterDevice>> frPlatformPrinterDevices() {
 }
 
 void frAttachPlatformPrinters(TfrPrinter& printer) { printer.setDevices(frPlatformPrinterDevices()); }
+
+QPrinter* frQtPrinter(TfrPrinter& printer) {
+    auto* device = dynamic_cast<TQtPrinterDevice*>(printer.selectedDevice());
+    return device ? &device->printer() : nullptr;
+}
+
+TfrQtPrintDevice::TfrQtPrintDevice(QPrinter& printer) : m_printer(printer) {}
+
+TfrQtPrintDevice::~TfrQtPrintDevice() {
+    if (m_painter && m_painter->isActive())
+        m_painter->end();
+}
+
+bool TfrQtPrintDevice::canCopy() const { return m_printer.supportsMultipleCopies(); }
+
+void TfrQtPrintDevice::beginJob(const QString& title, int copies) {
+    m_printer.setDocName(title);
+    m_printer.setCopyCount(copies);
+    m_painter = std::make_unique<QPainter>();
+    if (!m_painter->begin(&m_printer))
+        throw Exception(QStringLiteral("Не удалось начать печать на принтере %1").arg(m_printer.printerName()));
+}
+
+void TfrQtPrintDevice::newSheet() {
+    if (!m_printer.newPage())
+        throw Exception(QStringLiteral("Принтер %1 не начал новый лист").arg(m_printer.printerName()));
+}
+
+void TfrQtPrintDevice::drawPage(TfrEMFPages& pages, int index, const QRect& target) {
+    if (!m_painter || !m_painter->isActive())
+        return;
+    pages.draw(index, *m_painter, target, true, m_printer.resolution());
+}
+
+void TfrQtPrintDevice::endJob() {
+    if (m_painter && m_painter->isActive())
+        m_painter->end();
+    m_painter.reset();
+}
+
+void TfrQtPrintDevice::abortJob() {
+    m_printer.abort();
+    endJob();
+}

@@ -137,6 +137,7 @@ TEST(ReportPrinter, PaperEquality) {
     prn.setPrinterInfo(9, 0, 0, poPortrait, 3, true);
     EXPECT_TRUE(prn.isEqual(9, 1, 1, poPortrait, 3));
     EXPECT_TRUE(prn.isEqual(9, 1, 1, poPortrait, -1));
+    EXPECT_TRUE(prn.isEqual(9, 1, 1, poPortrait, 0xFFFF)); // a page's "printer default" bin
     EXPECT_FALSE(prn.isEqual(9, 1, 1, poPortrait, 4));
     EXPECT_FALSE(prn.isEqual(8, 1, 1, poPortrait, 3));
 }

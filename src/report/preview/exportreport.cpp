@@ -1,0 +1,70 @@
+#include "report/preview/exportreport.h"
+
+#include "common/exception.h"
+#include "common/interaction.h"
+#include "report/build/preparedpages.h"
+#include "report/export/exportfilter.h"
+#include "report/model/engine.h"
+
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QProgressDialog>
+
+bool frExportWithProgress(TfrReport& report, TfrExportFilter& filter, const QString& fileName, QWidget* parent) {
+    TUserInteraction& user = report.engine().interaction();
+    TfrExportOptions options;
+    std::unique_ptr<QProgressDialog> progress;
+    if (report.showProgress) {
+        progress = std::make_unique<QProgressDialog>(parent);
+        progress->setWindowTitle(frExportProgressCaption(report.title));
+        progress->setCancelButtonText(QStringLiteral("Отмена"));
+        progress->setMinimumDuration(500);
+        progress->setWindowModality(Qt::WindowModal);
+        progress->setLabelText(QStringLiteral("Формируется страница:  1"));
+        options.progress = [&progress](int done, int total) {
+            progress->setMaximum(total);
+            progress->setValue(done);
+            progress->setLabelText(frExportProgressLabel(done, total));
+            QCoreApplication::processEvents();
+            return !progress->wasCanceled();
+        };
+    }
+    try {
+        const bool written = frExportReport(report, filter, fileName, options) == TfrExportResult::Written;
+        if (!filter.messages.isEmpty())
+            user.messageBox(filter.messages.join(u'\n'), filter.description(), TUserInteraction::InformationIcon,
+                            TUserInteraction::Ok);
+        return written;
+    } catch (const Exception& e) {
+        user.showError(e.message());
+        return false;
+    }
+}
+
+bool frSaveReportTo(TfrReport& report, const QString& fileName, int entry, QWidget* parent) {
+    const TfrExportFilters& filters = frExportFilters(report.engine());
+    TfrExportFilter* filter = filters.filterOfEntry(entry);
+    if (!filter) {
+        try {
+            frSavePreparedReport(report, frReplaceExtension(fileName, QStringLiteral("*.frp")));
+            return true;
+        } catch (const Exception& e) {
+            report.engine().interaction().showError(e.message());
+            return false;
+        }
+    }
+    return frExportWithProgress(report, *filter, frReplaceExtension(fileName, filter->extension()), parent);
+}
+
+bool frSaveReportAs(TfrReport& report, QWidget* parent) {
+    const TfrExportFilters& filters = frExportFilters(report.engine());
+    const QStringList names = filters.nameFilters();
+    QFileDialog dialog(parent, QStringLiteral("Сохранить отчет"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilters(names);
+    dialog.selectNameFilter(names.value(filters.defaultEntry() - 1));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    const int entry = static_cast<int>(names.indexOf(dialog.selectedNameFilter())) + 1;
+    return frSaveReportTo(report, dialog.selectedFiles().constFirst(), std::max(entry, 1), parent);
+}

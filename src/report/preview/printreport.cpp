@@ -1,0 +1,105 @@
+#include "report/preview/printreport.h"
+
+#include "common/exception.h"
+#include "common/interaction.h"
+#include "report/build/preparedpages.h"
+#include "report/export/pdfexport.h"
+#include "report/export/printing.h"
+#include "report/model/engine.h"
+#include "report/preview/printers.h"
+#include "report/preview/printform.h"
+
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QPrinter>
+#include <QProgressDialog>
+
+namespace {
+
+// A progress window over a run of pages; false once the user stopped it.
+class Progress {
+public:
+    Progress(QWidget* parent, const QString& caption, int total) : m_dialog(parent) {
+        m_dialog.setWindowTitle(caption);
+        m_dialog.setCancelButtonText(QStringLiteral("Отмена"));
+        m_dialog.setRange(0, total);
+        m_dialog.setMinimumDuration(500);
+        m_dialog.setWindowModality(Qt::WindowModal);
+    }
+    bool step(int done, const QString& label) {
+        m_dialog.setLabelText(label);
+        m_dialog.setValue(std::min(done, m_dialog.maximum()));
+        QCoreApplication::processEvents();
+        return !m_dialog.wasCanceled();
+    }
+
+private:
+    QProgressDialog m_dialog;
+};
+
+void tell(TfrReport& report, const QStringList& messages) {
+    if (!messages.isEmpty())
+        report.engine().interaction().messageBox(messages.join(u'\n'), TfrPrintForm::captionText(),
+                                                 TUserInteraction::InformationIcon, TUserInteraction::Ok);
+}
+
+bool printToPdf(TfrReport& report, TfrEMFPages& pages, const TfrPrintRequest& request, QWidget* parent) {
+    const TfrPageSelection selection = frSelectPages(request.pageList, pages.count(), request.parity);
+    tell(report, selection.messages);
+    if (selection.pages.empty())
+        return false;
+    TfrPdfExport pdf;
+    const QString name = QFileDialog::getSaveFileName(
+        parent, QStringLiteral("Печать в файл PDF"),
+        (report.title.isEmpty() ? QStringLiteral("Отчет") : report.title) + QStringLiteral(".pdf"), pdf.description());
+    if (name.isEmpty())
+        return false;
+    TfrExportOptions options;
+    options.pages = selection.pages;
+    options.dialogs = false;
+    return frExportReport(report, pdf, frReplaceExtension(name, pdf.extension()), options) == TfrExportResult::Written;
+}
+
+} // namespace
+
+bool frPrintReport(TfrReport& report, int currentPage, QWidget* parent, const std::function<bool()>& printerChanged) {
+    auto* pages = dynamic_cast<TfrEMFPages*>(report.preparedPages());
+    if (!pages || pages->count() == 0)
+        return false;
+    TfrPrinter& printer = report.engine().printer();
+    TfrPrintRequest request;
+    request.copies = report.defaultCopies;
+    request.collate = report.defaultCollate;
+    bool pdf = false;
+    const int before = printer.printerIndex();
+    if (report.showPrintDialog) {
+        TfrPrintForm form(printer, parent);
+        form.setCopies(request.copies);
+        form.setCollate(request.collate);
+        if (form.exec() != QDialog::Accepted)
+            return false;
+        request = form.request(currentPage);
+        pdf = form.printToPdf();
+    }
+    try {
+        if (pdf)
+            return printToPdf(report, *pages, request, parent);
+        if (printer.printerIndex() != before && printerChanged && !printerChanged())
+            return false;
+        QPrinter* qp = frQtPrinter(printer);
+        if (!qp) {
+            report.engine().interaction().showError(QStringLiteral("Нет установленных принтеров"));
+            return false;
+        }
+        TfrQtPrintDevice device(*qp);
+        Progress progress(parent, frPrintProgressCaption(report.title), pages->count());
+        const TfrPrintResult result = frPrintPrepared(report, *pages, printer, device, request, [&](int pageNo) {
+            return progress.step(pageNo, frPrintProgressLabel(pageNo));
+        });
+        tell(report, result.messages);
+        return result.pagesPrinted > 0;
+    } catch (const Exception& e) {
+        report.engine().interaction().showError(e.message());
+        return false;
+    }
+}

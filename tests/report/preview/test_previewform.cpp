@@ -1,0 +1,392 @@
+#include "common/cp1251.h"
+#include "common/interaction.h"
+#include "report/build/preparedpages.h"
+#include "report/build/textlayout.h"
+#include "report/build/textmeasure.h"
+#include "report/export/exportfilter.h"
+#include "report/export/textexport.h"
+#include "report/model/constants.h"
+#include "report/model/engine.h"
+#include "report/model/objects.h"
+#include "report/preview/previewform.h"
+#include "report/preview/previewservices.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTextBrowser>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString E = QString(frLineEnd);
+
+class Preview : public ::testing::Test {
+protected:
+    Preview() {
+        frSetTextMeasurer(engine, std::make_shared<TfrFixedMeasurer>());
+        report.pages().add();
+    }
+
+    TfrEMFPages& pages() { return frPreparedPages(report); }
+
+    // Appends a page and returns its index.
+    int addPage() {
+        pages().add(*report.pages().page(0));
+        return pages().count() - 1;
+    }
+    // A one-line memo printed on a page (as the builder leaves it).
+    void addText(int page, const QString& name, int left, int top, const QString& text, const QString& tag = {}) {
+        std::unique_ptr<TfrView> v = engine.createObject(gtMemo, QString());
+        v->setName(name);
+        v->setBounds(left, top, 200, 20);
+        v->tag = tag;
+        static_cast<TfrMemoView&>(*v).memo1 = QStringList{text + E};
+        pages().appendObject(page, *v);
+    }
+
+    std::unique_ptr<TfrPreviewForm> open() {
+        auto form = std::make_unique<TfrPreviewForm>(report);
+        form->setWindowState(Qt::WindowNoState);
+        form->resize(900, 700);
+        form->show();
+        QApplication::processEvents();
+        return form;
+    }
+
+    static void key(TfrPreviewForm& form, int k, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QKeyEvent press(QEvent::KeyPress, k, modifiers);
+        QApplication::sendEvent(&form, &press);
+    }
+    // The point of the painting box over a point of a page (report pixels).
+    static QPoint boxPoint(const TfrPreviewForm& form, int page, QPoint at) {
+        const QRect r = form.layout().pages.at(std::size_t(page)).translated(-form.scrollPosition());
+        return r.topLeft() + QPoint(int(at.x() * form.zoom()) + 1, int(at.y() * form.zoom()) + 1);
+    }
+
+    TRecordingInteraction ui;
+    TfrEngine engine{&ui};
+    TfrReport report{engine};
+};
+
+TEST_F(Preview, TakesThePagesOverAndKeysStayWithinThem) {
+    for (int i = 0; i < 3; ++i)
+        addPage();
+    auto form = open();
+    EXPECT_EQ(report.preparedPages()->count(), 0); // the window holds them
+    ASSERT_EQ(form->pageCount(), 3);
+
+    // Page width: the box less 20 pixels.
+    form->setZoom(TfrZoomMode::PageWidth);
+    const int pageWidth = form->pages()[0].prnInfo.pgw;
+    EXPECT_DOUBLE_EQ(form->zoom(), double(form->paintBox()->width() - 20) / pageWidth);
+
+    form->setZoom(TfrZoomMode::Fixed, 100);
+    EXPECT_EQ(form->layout().perRow, 1);
+    EXPECT_EQ(form->pageLabelText(), QStringLiteral("Стр. 1/3"));
+
+    key(*form, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(form->currentPage(), 2);
+    EXPECT_EQ(form->pageLabelText(), QStringLiteral("Стр. 3/3"));
+    key(*form, Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(form->currentPage(), 2);
+    EXPECT_EQ(form->scrollPosition().y(), std::min(form->layout().vMax, form->layout().pages[2].top() - 10));
+
+    key(*form, Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(form->scrollPosition().y(), 0);
+    EXPECT_EQ(form->currentPage(), 0);
+    key(*form, Qt::Key_PageUp, Qt::ControlModifier);
+    EXPECT_EQ(form->currentPage(), 0);
+    key(*form, Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(form->currentPage(), 1);
+    EXPECT_EQ(form->scrollPosition().y(), form->layout().pages[1].top() - 10);
+
+    key(*form, Qt::Key_Home, Qt::ControlModifier);
+    key(*form, Qt::Key_PageDown);
+    key(*form, Qt::Key_Down);
+    EXPECT_EQ(form->scrollPosition().y(), 210);
+    key(*form, Qt::Key_Up);
+    EXPECT_EQ(form->scrollPosition().y(), 200);
+    // Scrolling makes the page under the top of the box current.
+    key(*form, Qt::Key_PageDown, Qt::NoModifier);
+    for (int i = 0; i < 5; ++i)
+        key(*form, Qt::Key_PageDown);
+    EXPECT_EQ(form->currentPage(), 1);
+
+    form.reset();
+    EXPECT_EQ(report.preparedPages()->count(), 0); // closed: the pages are gone with the window
+}
+
+TEST_F(Preview, ZoomChosenLastStartsTheNextPreview) {
+    addPage();
+    {
+        auto form = open();
+        form->setZoom(TfrZoomMode::Fixed, 50);
+        EXPECT_EQ(form->zoomMenu()->actions().at(4)->isChecked(), true); // "50%"
+    }
+    addPage();
+    {
+        auto form = open();
+        EXPECT_EQ(form->zoomMode(), TfrZoomMode::Fixed);
+        EXPECT_DOUBLE_EQ(form->zoom(), 0.5);
+    }
+    addPage();
+    report.initialZoom = TfrPreviewZoom::pzOnePage;
+    auto form = open();
+    EXPECT_EQ(form->zoomMode(), TfrZoomMode::WholePage);
+}
+
+TEST_F(Preview, SearchFindsHitsInDrawingOrderAndF3GoesOn) {
+    addPage();
+    addPage();
+    addPage();
+    // Drawn first although lower on the page.
+    addText(0, "Memo1", 40, 300, QStringLiteral("вторая alpha"));
+    addText(0, "Memo2", 40, 40, QStringLiteral("alpha первая"));
+    addText(0, "Memo3", 40, 80, QStringLiteral("beta"));
+    addText(1, "Memo4", 40, 500, QStringLiteral("ALPHA"));
+    addText(2, "Memo5", 40, 100, QStringLiteral("alpha"));
+    auto form = open();
+    form->setZoom(TfrZoomMode::Fixed, 100);
+    const QImage before = form->paintBox()->grab().toImage();
+
+    ASSERT_TRUE(form->find(QStringLiteral("Alpha"), false, true));
+    EXPECT_EQ(form->currentPage(), 0);
+    const QRect first = form->search().hitBounds();
+    EXPECT_GE(first.top(), 300);
+    EXPECT_LT(first.top(), 320);
+    EXPECT_EQ(first.width(), 6 * 12); // the fixed measurer: 6 pixels a character
+
+    // The hit is outlined by inverted lines.
+    const QRect page = form->layout().pages[0].translated(-form->scrollPosition());
+    const QPoint edge = page.topLeft() + QPoint(first.left() - 1, first.top() + first.height() / 2);
+    const QImage after = form->paintBox()->grab().toImage();
+    EXPECT_NE(after.pixel(edge), before.pixel(edge));
+
+    key(*form, Qt::Key_F3);
+    EXPECT_EQ(form->currentPage(), 0);
+    EXPECT_LT(form->search().hitBounds().top(), 60);
+    key(*form, Qt::Key_F3);
+    EXPECT_EQ(form->currentPage(), 1); // case ignored
+    key(*form, Qt::Key_F3);
+    EXPECT_EQ(form->currentPage(), 2);
+    EXPECT_FALSE(form->findNext()); // nothing more: the last hit stays
+    EXPECT_EQ(form->currentPage(), 2);
+    EXPECT_TRUE(form->search().found());
+
+    // Case-sensitive, from the start.
+    ASSERT_TRUE(form->find(QStringLiteral("ALPHA"), true, true));
+    EXPECT_EQ(form->currentPage(), 1);
+
+    // F3 on another page than the last hit searches on from that page.
+    ASSERT_TRUE(form->find(QStringLiteral("alpha"), false, true));
+    EXPECT_EQ(form->currentPage(), 0);
+    key(*form, Qt::Key_End, Qt::ControlModifier);
+    key(*form, Qt::Key_F3);
+    EXPECT_EQ(form->currentPage(), 2);
+    // Continuing from the current page skips the pages before it.
+    form->setCurrentPage(1);
+    ASSERT_TRUE(form->find(QStringLiteral("alpha"), false, false));
+    EXPECT_EQ(form->currentPage(), 1);
+    EXPECT_FALSE(form->find(QStringLiteral("gamma"), false, true));
+}
+
+TEST_F(Preview, PageMenuNeverRemovesTheOnlyPage) {
+    addText(addPage(), "A", 40, 40, QStringLiteral("A"));
+    auto form = open();
+    EXPECT_FALSE(form->canRemovePage());
+    EXPECT_FALSE(form->removePage());
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(form->pageCount(), 1);
+
+    // A new empty page goes before the current one.
+    form->addPage();
+    ASSERT_EQ(form->pageCount(), 2);
+    EXPECT_EQ(form->pages()[0].streamSize(), 1); // the version byte only
+    EXPECT_EQ(form->pages()[0].paperWidth, form->pages()[1].paperWidth);
+    EXPECT_TRUE(form->canRemovePage());
+    EXPECT_EQ(form->pageLabelText(), QStringLiteral("Стр. 1/2"));
+
+    ui.answers = {TUserInteraction::No};
+    form->setCurrentPage(1);
+    EXPECT_FALSE(form->removePage());
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, QStringLiteral("Удалить страницу?"));
+    EXPECT_EQ(ui.messages[0].title, QStringLiteral("Подтверждение"));
+    EXPECT_EQ(form->pageCount(), 2);
+
+    ui.answers = {TUserInteraction::Yes};
+    EXPECT_TRUE(form->removePage());
+    ASSERT_EQ(form->pageCount(), 1);
+    EXPECT_EQ(form->currentPage(), 0);
+    EXPECT_EQ(form->pages()[0].streamSize(), 1); // page "A" was the current one
+    EXPECT_FALSE(form->canRemovePage());
+}
+
+TEST_F(Preview, SavedPagesOpenAgainAndFailedFilesKeepThePages) {
+    addText(addPage(), "Memo1", 40, 40, QStringLiteral("первая"));
+    addText(addPage(), "Memo2", 40, 80, QStringLiteral("вторая"));
+    const QByteArray streams = pages()[0].stream() + pages()[1].stream();
+    QTemporaryDir dir;
+    auto form = open();
+
+    // The prepared-report file always gets its extension.
+    ASSERT_TRUE(form->saveFile(dir.filePath("report.txt")));
+    EXPECT_TRUE(QFile::exists(dir.filePath("report.frp")));
+    EXPECT_FALSE(QFile::exists(dir.filePath("report.txt")));
+    EXPECT_EQ(form->pageCount(), 2);
+    EXPECT_EQ(report.preparedPages()->count(), 0);
+
+    // A directory is no file to write: told, pages kept.
+    QDir(dir.path()).mkdir("taken.frp");
+    EXPECT_FALSE(form->saveFile(dir.filePath("taken.frp")));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(form->pageCount(), 2);
+
+    // Another window over one page opens the file.
+    form.reset();
+    addPage();
+    form = open();
+    ASSERT_EQ(form->pageCount(), 1);
+    form->setCurrentPage(0);
+    ASSERT_TRUE(form->openFile(dir.filePath("report.frp")));
+    ASSERT_EQ(form->pageCount(), 2);
+    EXPECT_EQ(form->pages()[0].stream() + form->pages()[1].stream(), streams);
+    EXPECT_EQ(form->pageLabelText(), QStringLiteral("Стр. 1/2"));
+    EXPECT_EQ(report.preparedPages()->count(), 0);
+
+    // Damaged and missing files: the message, and the pages stay.
+    QFile damaged(dir.filePath("damaged.frp"));
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write(QByteArray("\x19garbage that is no prepared report", 35));
+    damaged.close();
+    const std::size_t told = ui.messages.size();
+    EXPECT_FALSE(form->openFile(damaged.fileName()));
+    EXPECT_FALSE(form->openFile(dir.filePath("missing.frp")));
+    EXPECT_EQ(ui.messages.size(), told + 2);
+    EXPECT_EQ(form->pageCount(), 2);
+    EXPECT_EQ(form->pages()[0].stream() + form->pages()[1].stream(), streams);
+}
+
+TEST_F(Preview, LinksJumpToPagesAndOnlyWebAndMailAddressesLeave) {
+    const int first = addPage();
+    addPage();
+    addPage();
+    addText(first, "URL1", 40, 40, QStringLiteral("к странице 2"), QStringLiteral("@2"));
+    addText(first, "URL2", 40, 80, QStringLiteral("сайт"), QStringLiteral("https://example.org"));
+    addText(first, "URL3", 40, 120, QStringLiteral("файл"), QStringLiteral("file:///etc/passwd"));
+    addText(first, "URL4", 40, 160, QStringLiteral("почта"), QStringLiteral("mailto:someone@example.org"));
+    addText(first, "URL5", 40, 200, QStringLiteral("к началу"), QStringLiteral("@0"));
+    auto form = open();
+    std::vector<QUrl> opened;
+    form->setLinkOpener([&](const QUrl& url) {
+        opened.push_back(url);
+        return true;
+    });
+    // At 25 % the three pages stand in one row: the first stays in view.
+    form->setZoom(TfrZoomMode::Fixed, 25);
+    ASSERT_EQ(form->layout().perRow, 3);
+
+    form->hoverAt(boxPoint(*form, 0, {100, 45}));
+    EXPECT_EQ(form->infoLabelText(), QStringLiteral("Стр. 2"));
+    form->clickAt(boxPoint(*form, 0, {100, 45}));
+    EXPECT_EQ(form->currentPage(), 1);
+    form->clickAt(boxPoint(*form, 0, {100, 205}));
+    EXPECT_EQ(form->currentPage(), 0);
+
+    form->hoverAt(boxPoint(*form, 0, {100, 85}));
+    EXPECT_EQ(form->infoLabelText(), QStringLiteral("https://example.org"));
+    form->clickAt(boxPoint(*form, 0, {100, 85}));
+    form->clickAt(boxPoint(*form, 0, {100, 125}));
+    form->clickAt(boxPoint(*form, 0, {100, 165}));
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_EQ(opened[0], QUrl("https://example.org"));
+    EXPECT_EQ(opened[1], QUrl("mailto:someone@example.org"));
+    EXPECT_EQ(form->currentPage(), 0);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_TRUE(ui.messages[0].text.contains("file:///etc/passwd"));
+}
+
+TEST_F(Preview, ButtonsFollowTheReportAndPrintAndExportGetThePages) {
+    struct Case {
+        std::uint32_t buttons;
+        const char* shown;
+        const char* hidden;
+    };
+    const Case cases[] = {
+        {pbZoom | pbLoad | pbSave | pbPrint | pbFind | pbHelp | pbExit, "btnLoad", "btnPageSetup"},
+        {pbFind | pbPageSetup, "btnPageSetup", "btnSave"},
+        {pbHelp, "btnHelp", "btnExit"},
+    };
+    for (const Case& c : cases) {
+        report.previewButtons = c.buttons;
+        TfrPreviewForm form(report);
+        EXPECT_TRUE(form.action(c.shown)->isVisible()) << c.shown;
+        EXPECT_FALSE(form.action(c.hidden)->isVisible()) << c.hidden;
+        EXPECT_FALSE(form.action("btnPrint")->isEnabled()); // no print service
+    }
+
+    int printedPage = 0, pagesWhilePrinting = 0, exportedIndex = -1, pagesWhileExporting = 0;
+    TfrPreviewServices& services = frPreviewServices(engine);
+    services.print = [&](TfrReport& r, int currentPage, QWidget*, const std::function<bool()>&) {
+        printedPage = currentPage + 1;
+        pagesWhilePrinting = r.preparedPages()->count();
+        return true;
+    };
+    services.exportFilters = [](TfrEngine&) { return QStringList{QStringLiteral("Текст (*.txt)")}; };
+    services.exportReport = [&](TfrReport& r, int index, const QString&, QWidget*) {
+        exportedIndex = index;
+        pagesWhileExporting = r.preparedPages()->count();
+        return true;
+    };
+    report.previewButtons |= pbPrint;
+    addPage();
+    addPage();
+    auto form = open();
+    QAction* print = form->action("btnPrint");
+    ASSERT_TRUE(print->isEnabled());
+    form->setCurrentPage(1);
+    key(*form, Qt::Key_P, Qt::ControlModifier);
+    EXPECT_EQ(printedPage, 2);
+    EXPECT_EQ(pagesWhilePrinting, 2);
+    EXPECT_EQ(form->pageCount(), 2);
+    QTemporaryDir dir;
+    EXPECT_TRUE(form->saveFile(dir.filePath("out.txt"), 1));
+    EXPECT_EQ(exportedIndex, 0);
+    EXPECT_EQ(pagesWhileExporting, 2);
+    EXPECT_EQ(form->pageCount(), 2);
+    EXPECT_EQ(report.preparedPages()->count(), 0);
+}
+
+TEST_F(Preview, ExportGoesThroughTheRegisteredFilters) {
+    TfrExportFilters& filters = frExportFilters(engine);
+    filters.add(std::make_unique<TfrTextExport>())->showDialog = false;
+    frPreviewServices(engine) = frStandardPreviewServices();
+    addText(addPage(), "Memo1", 40, 40, QStringLiteral("Подстанция Северная"));
+    auto form = open();
+    QTemporaryDir dir;
+    // The file takes the filter's extension.
+    ASSERT_TRUE(form->saveFile(dir.filePath("report.frp"), 1));
+    QFile out(dir.filePath("report.txt"));
+    ASSERT_TRUE(out.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(out.readAll().contains(cp1251::encode(QStringLiteral("Подстанция Северная"))));
+    EXPECT_FALSE(QFile::exists(dir.filePath("report.frp")));
+    EXPECT_EQ(form->pageCount(), 1);
+}
+
+TEST_F(Preview, HelpShowsTheGuideFromTheProgram) {
+    addPage();
+    auto form = open();
+    form->action("btnHelp")->trigger();
+    auto* browser = form->findChild<QTextBrowser*>();
+    ASSERT_NE(browser, nullptr);
+    EXPECT_TRUE(browser->toPlainText().contains(QStringLiteral("Предварительный просмотр")));
+    EXPECT_TRUE(browser->toPlainText().contains(QStringLiteral("F3")));
+}
+
+} // namespace
