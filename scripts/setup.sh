@@ -13,7 +13,11 @@ packages=(
   xvfb xauth
   xdotool imagemagick openbox x11-utils
   python3 python3-xlrd python3-openpyxl
+<<<<<<< HEAD
+  unrtf
+=======
   poppler-utils qpdf
+>>>>>>> export-print
 )
 
 missing=()

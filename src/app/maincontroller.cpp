@@ -3,15 +3,20 @@
 #include "app/filterdlg.h"
 #include "app/logindlg.h"
 #include "app/mainform.h"
+#include "app/reportvars.h"
 #include "grid/gridexport.h"
 #include "grid/view/selectiongrid.h"
 #include "report/export/exportfilter.h"
 #include "report/export/programfilters.h"
 #include "report/memdata/mainreport.h"
+#include "report/model/engine.h"
+#include "report/model/report.h"
 #include "report/preview/exportdialogs.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QStatusBar>
@@ -41,6 +46,8 @@ TMainController::TMainController(TfrmMain& main, TLoginDlg& login, TfrmFilter& f
     hooks.performSelection = [this] { m_engine.PerformSelection(true); };
     hooks.writeSelection = [this](const QString& fileName, int typeIndex) { writeSelection(fileName, typeIndex); };
     hooks.moveSelection = [this] { m_engine.MoveSelectionToLookup(); };
+    hooks.showReport = [this] { showReport(); };
+    m_main.enableReportActions(true);
 }
 
 TMainController::~TMainController() = default;
@@ -54,6 +61,44 @@ void TMainController::writeSelection(const QString& fileName, int typeIndex) {
     case 4: ExportGridToXlsx(rows, fileName, true); break;
     default: break; // the window refuses other types before calling
     }
+}
+
+QString frTemplatePath(const QString& settingsFile) {
+    const QFileInfo info(settingsFile);
+    const QString suffix = info.suffix();
+    const QString base = suffix.isEmpty() ? settingsFile : settingsFile.chopped(suffix.size() + 1);
+    return base + QStringLiteral(".frf");
+}
+
+bool TMainController::showReport() {
+    if (!m_engine.hasSettingsFile() && !m_engine.LoadSettingsFile(QString(), true))
+        return false;
+    if (!m_engine.hasSettingsFile())
+        return false;
+    return showReportOf(m_engine.fileName());
+}
+
+bool TMainController::showReportOf(const QString& settingsFile) {
+    const QString templateFile = frTemplatePath(settingsFile);
+    if (!QFileInfo(templateFile).isFile()) {
+        m_main.setStatusText(QStringLiteral("Нет шаблона отчёта %1; конструктор отчётов в программу пока не входит")
+                                 .arg(QDir::toNativeSeparators(templateFile)));
+        return false;
+    }
+    TfrReport& report = m_report->report();
+    TUserInteraction& user = report.engine().interaction();
+    const TfrLoadResult loaded = report.loadFromFile(templateFile, frPasswordDialog(user));
+    if (!loaded.ok()) {
+        if (!loaded.messages.isEmpty())
+            user.showError(loaded.messages.join(u'\n'));
+        return false;
+    }
+    // Loaded with damaged objects left out: say which, then go on.
+    if (!loaded.messages.isEmpty())
+        user.messageBox(loaded.messages.join(u'\n'), QString(), TUserInteraction::WarningIcon, TUserInteraction::Ok);
+    SetReportVariables(report, ntServerName(), tmServerName(), m_engine.fileTime());
+    report.showReport();
+    return true;
 }
 
 std::optional<QString> TMainController::chooseSettingsFile() { return m_main.askSettingsFile(); }

@@ -13,6 +13,10 @@ class TfrmMain;
 class TLoginDlg;
 class TSelectionGrid;
 
+// The report template of a settings file: its path with the extension
+// replaced by ".frf".
+QString frTemplatePath(const QString& settingsFile);
+
 // Ties the main window to the selection engine, the grid and the report: it is
 // the window's side of the selection (open dialog, filter dialog, connection
 // settings, title, recent files, grid, status bar, progress) and runs the
@@ -32,6 +36,15 @@ public:
     // text), 2 (spreadsheet), 3 (HTML) or 4 (Excel workbook). Enabled only while
     // the grid shows a selection.
     void writeSelection(const QString& fileName, int typeIndex);
+
+    // "Сформировать и напечатать отчёт": loads a settings file first when
+    // none is loaded, then the template beside it (frTemplatePath), sets the
+    // report variables, builds the report and shows it in the preview. Without
+    // a template the status bar says so (the report designer is not part of
+    // the program yet). False when no report was shown.
+    bool showReport();
+    // The steps after the settings file is there.
+    bool showReportOf(const QString& settingsFile);
 
     // TSelectionHost
     std::optional<QString> chooseSettingsFile() override;

@@ -198,8 +198,8 @@ QList<QAction*> TfrmMain::allActions() const {
 }
 
 void TfrmMain::enableReportActions(bool enabled) {
-    actShowReport->setEnabled(enabled);
-    actDesignReport->setEnabled(enabled);
+    actShowReport->setEnabled(enabled && hooks.showReport);
+    actDesignReport->setEnabled(enabled && hooks.designReport);
 }
 
 void TfrmMain::setGridWidget(QWidget* grid) {

@@ -88,8 +88,8 @@ public:
         std::function<void(const QString& fileName, int typeIndex)> writeSelection;
         // acrMoveSelection: copy DS into DS2.
         std::function<void()> moveSelection;
-        // actShowReport / actDesignReport (the actions stay disabled until set
-        // through enableReportActions).
+        // actShowReport / actDesignReport (each action stays disabled until
+        // its hook is set and enableReportActions turns them on).
         std::function<void()> showReport;
         std::function<void()> designReport;
     } hooks;

@@ -7,15 +7,20 @@
 #include "common/exception.h"
 #include "common/interaction.h"
 #include "common/registry.h"
+#include "common/textfile.h"
 #include "report/export/exportfilter.h"
 #include "report/model/engine.h"
+#include "report/model/report.h"
 #include "testsupport.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTemporaryDir>
 #include <QToolBar>
 #include <gtest/gtest.h>
 
@@ -176,8 +181,9 @@ TEST_F(MainFormTest, ReportExportFiltersAreRegisteredWithTheirDialogs) {
     TfrEngine reportEngine;
     TApplicationShell shell(reportEngine);
     const TfrExportFilters& filters = frExportFilters(reportEngine);
-    EXPECT_EQ(filters.saveDialogFilter(), u"Файл отчета (*.frp)|*.frp|Текстовый файл (*.txt)|*.txt|Файл PDF (*.pdf)|*.pdf");
-    EXPECT_TRUE(static_cast<bool>(filters.findByExtension(QStringLiteral("txt"))->optionsDialog));
+    EXPECT_EQ(filters.saveDialogFilter(), u"Файл отчета (*.frp)|*.frp|Текстовый файл (*.txt)|*.txt|Файл Rich Text (*.rtf)|*.rtf|Файл CSV (*.csv)|*.csv|Файл HTML (*.htm)|*.htm|Файл PDF (*.pdf)|*.pdf");
+    for (const char* type : {"txt", "rtf", "csv", "htm"})
+        EXPECT_TRUE(static_cast<bool>(filters.findByExtension(QString::fromLatin1(type))->optionsDialog)) << type;
 }
 
 TEST_F(MainFormTest, HookErrorsAreShownNotThrown) {
@@ -231,4 +237,49 @@ TEST_F(MainFormTest, RunStartedWithServerWritesNothingOfTheDialog) {
     }
     TRegistry registry(QStringLiteral("Software\\Velmora\\Ostrand\\LoginDlg"));
     EXPECT_FALSE(registry.valueExists(QStringLiteral("TLoginDlg"), QStringLiteral("ServerE_Text")));
+}
+
+TEST_F(MainFormTest, ShowReportTakesTheTemplateBesideTheSettingsFile) {
+    TRecordingInteraction interaction;
+    TScopedInteraction scoped(interaction);
+    TfrEngine reportEngine(&interaction);
+    TApplicationShell shell(reportEngine);
+    TfrmMain& w = shell.mainWindow();
+    // Showing needs no settings file beforehand (it asks for one); designing
+    // waits for the designer.
+    EXPECT_TRUE(w.actShowReport->isEnabled());
+    EXPECT_FALSE(w.actDesignReport->isEnabled());
+    EXPECT_EQ(frTemplatePath(QStringLiteral("/a/b.d/points.cfg")), u"/a/b.d/points.frf");
+    EXPECT_EQ(frTemplatePath(QStringLiteral("/a/b.d/points")), u"/a/b.d/points.frf");
+
+    QStringList variables;
+    int shown = 0;
+    reportEngine.prepareReportHook = [&](TfrReport& report) {
+        variables = report.dictionary().variables.names();
+        return true;
+    };
+    reportEngine.showPreparedReportHook = [&](TfrReport&) { ++shown; };
+    QTemporaryDir dir;
+    const QString cfg = dir.filePath(QStringLiteral("points.cfg"));
+    const QString frf = dir.filePath(QStringLiteral("points.frf"));
+
+    EXPECT_FALSE(shell.controller().showReportOf(cfg));
+    EXPECT_TRUE(w.StatusPanel->text().contains(QDir::toNativeSeparators(frf))) << w.StatusPanel->text().toStdString();
+    EXPECT_EQ(shown, 0);
+
+    ASSERT_TRUE(QFile::copy(QStringLiteral(OSTRAND_EXAMPLES_DIR "/settings/points.frf"), frf));
+    EXPECT_TRUE(shell.controller().showReportOf(cfg));
+    EXPECT_EQ(shown, 1);
+    EXPECT_TRUE(variables.contains(QStringLiteral("Файл_изменён")));
+    EXPECT_TRUE(interaction.messages.empty());
+
+    // A template that cannot be read is told about, and nothing is built.
+    QFile::remove(frf);
+    textfile::writeAtomically(frf, QByteArray("not a template"));
+    variables.clear();
+    EXPECT_FALSE(shell.controller().showReportOf(cfg));
+    EXPECT_EQ(shown, 1);
+    EXPECT_TRUE(variables.isEmpty());
+    ASSERT_EQ(interaction.messages.size(), 1u);
+    EXPECT_EQ(interaction.messages[0].title, u"Ошибка");
 }

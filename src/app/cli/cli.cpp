@@ -212,7 +212,7 @@ QString cliUsage() {
         "      (вид, имя, положение, размер, строки текста); код 1, если файл не загрузился\n"
         "  ostrand-cli --frp-render FILE.frp --page N --png OUT.png [--dpi D]\n"
         "      рисует страницу N подготовленного отчёта в файл PNG (D точек на дюйм, по умолчанию 96)\n"
-        "  ostrand-cli --frp FILE.frp --export txt|pdf OUT [--pages СПИСОК]\n"
+        "  ostrand-cli --frp FILE.frp --export txt|rtf|csv|htm|pdf OUT [--pages СПИСОК]\n"
         "      записывает подготовленный отчёт в текстовый файл или PDF; СПИСОК - номера и/или\n"
         "      диапазоны страниц через запятую, как в окне печати (например, 1,3,5-12 или 5-)\n"
         "\n"

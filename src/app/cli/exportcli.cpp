@@ -58,7 +58,7 @@ int frCliExportReport(TfrReport& report, const TfrCliExport& request, QTextStrea
 int runExportCli(TfrEngine& engine, const QStringList& args, QTextStream&, QTextStream& err) {
     if (!args.contains(QStringLiteral("--export")))
         return -1;
-    const QString usage = QStringLiteral("Ожидается: --frp FILE.frp --export txt|pdf OUT [--pages СПИСОК]");
+    const QString usage = QStringLiteral("Ожидается: --frp FILE.frp --export txt|rtf|csv|htm|pdf OUT [--pages СПИСОК]");
     QString frp;
     TfrCliExport request;
     for (int i = 0; i < args.size(); ++i) {

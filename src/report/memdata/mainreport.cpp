@@ -12,4 +12,6 @@ TfrMainReport::TfrMainReport(TfrEngine& engine, TMemTable& ds, TMemTable& ds2, T
     names.addDataset(&m_frDS);
     m_report.setDataRegistry(&names);
     m_report.setDataset(&m_frDS);
+    // The main window's preview offers page set-up too.
+    m_report.previewButtons |= pbPageSetup;
 }

@@ -1,6 +1,8 @@
 #include "report/preview/exportdialogs.h"
 
 #include "report/export/textexport.h"
+#include "report/export/formatfilters.h"
+#include "report/preview/exportforms.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -71,6 +73,18 @@ void frInstallExportDialogs(TfrExportFilters& filters, QWidget* parent) {
             f->optionsDialog = [owner](TfrExportFilter& filter) {
                 TfrTXTExportForm form(static_cast<TfrTextExport&>(filter), owner.data());
                 return form.exec() == QDialog::Accepted;
+            };
+        } else if (f->className() == u"TfrCSVExport") {
+            f->optionsDialog = [owner](TfrExportFilter& filter) {
+                return frCsvExportOptions(static_cast<TfrCSVExport&>(filter), owner.data());
+            };
+        } else if (f->className() == u"TfrHTMExport") {
+            f->optionsDialog = [owner](TfrExportFilter& filter) {
+                return frHtmExportOptions(static_cast<TfrHTMExport&>(filter), owner.data());
+            };
+        } else if (f->className() == u"TfrRTFExport") {
+            f->optionsDialog = [owner](TfrExportFilter& filter) {
+                return frRtfExportOptions(static_cast<TfrRTFExport&>(filter), owner.data());
             };
         }
     }

@@ -7,7 +7,6 @@
 #include "report/model/engine.h"
 
 #include <QCoreApplication>
-#include <QFileDialog>
 #include <QProgressDialog>
 
 bool frExportWithProgress(TfrReport& report, TfrExportFilter& filter, const QString& fileName, QWidget* parent) {
@@ -39,32 +38,4 @@ bool frExportWithProgress(TfrReport& report, TfrExportFilter& filter, const QStr
         user.showError(e.message());
         return false;
     }
-}
-
-bool frSaveReportTo(TfrReport& report, const QString& fileName, int entry, QWidget* parent) {
-    const TfrExportFilters& filters = frExportFilters(report.engine());
-    TfrExportFilter* filter = filters.filterOfEntry(entry);
-    if (!filter) {
-        try {
-            frSavePreparedReport(report, frReplaceExtension(fileName, QStringLiteral("*.frp")));
-            return true;
-        } catch (const Exception& e) {
-            report.engine().interaction().showError(e.message());
-            return false;
-        }
-    }
-    return frExportWithProgress(report, *filter, frReplaceExtension(fileName, filter->extension()), parent);
-}
-
-bool frSaveReportAs(TfrReport& report, QWidget* parent) {
-    const TfrExportFilters& filters = frExportFilters(report.engine());
-    const QStringList names = filters.nameFilters();
-    QFileDialog dialog(parent, QStringLiteral("Сохранить отчет"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilters(names);
-    dialog.selectNameFilter(names.value(filters.defaultEntry() - 1));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return false;
-    const int entry = static_cast<int>(names.indexOf(dialog.selectedNameFilter())) + 1;
-    return frSaveReportTo(report, dialog.selectedFiles().constFirst(), std::max(entry, 1), parent);
 }

@@ -6,6 +6,7 @@
 #include "report/export/exportfilter.h"
 #include "report/model/engine.h"
 #include "report/model/printer.h"
+#include "report/preview/exportreport.h"
 #include "report/preview/pagesetup.h"
 #include "report/preview/previewservices.h"
 #include "report/preview/printreport.h"
@@ -109,22 +110,7 @@ TfrPreviewServices frStandardPreviewServices() {
         if (index < 0 || index >= filters.count())
             return false;
         const TfrExportFilterEntry& entry = filters[index];
-        // A long export shows its pages and can be stopped between them.
-        QProgressDialog progress(parent);
-        progress.setWindowTitle(frExportProgressCaption(report.title));
-        progress.setCancelButtonText(QStringLiteral("Отмена"));
-        progress.setMinimumDuration(500);
-        progress.setWindowModality(Qt::WindowModal);
-        TfrExportOptions options;
-        options.progress = [&progress](int done, int total) {
-            progress.setMaximum(total);
-            progress.setLabelText(frExportProgressLabel(done, total));
-            progress.setValue(done);
-            QCoreApplication::processEvents();
-            return !progress.wasCanceled();
-        };
-        return frExportReport(report, *entry.filter, frReplaceExtension(fileName, entry.extension), options) ==
-               TfrExportResult::Written;
+        return frExportWithProgress(report, *entry.filter, frReplaceExtension(fileName, entry.extension), parent);
     };
     return s;
 }

@@ -1,4 +1,4 @@
-// ostrand-cli --frp FILE --export txt|pdf OUT [--pages LIST] on a prepared
+// ostrand-cli --frp FILE --export txt|rtf|csv|htm|pdf OUT [--pages LIST] on a prepared
 // report like the demo report: the files written, page lists, and what is
 // refused.
 
@@ -7,6 +7,7 @@
 #include "common/textfile.h"
 #include "demopages.h"
 #include "report/build/preparedpages.h"
+#include "report/export/rtfwriter.h"
 #include "report/model/engine.h"
 
 #include <QDir>
@@ -67,6 +68,27 @@ TEST_F(CliExport, WritesTextOfTheListedPages) {
     EXPECT_FALSE(two.contains(QStringLiteral("Стр. 1 из 3")));
 }
 
+TEST_F(CliExport, WritesCsvHtmlAndRtfWithTheProgramsOptions) {
+    const QString last = QStringLiteral("Стр. 3 из 3");
+    const struct {
+        const char* type;
+        QByteArray starts, holds;
+    } cases[] = {
+        {"csv", "", cp1251::encode(last)},
+        {"htm", "<HTML>", cp1251::encode(last)},
+        {"RTF", "{\\rtf1\\ansi\\ansicpg1251", frrtf::escape(last)},
+    };
+    for (const auto& c : cases) {
+        const QString out = path("r.") + QString::fromLatin1(c.type).toLower();
+        const CliResult r = cli({"--frp", frp(), "--export", c.type, out, "--pages", "3"});
+        ASSERT_EQ(r.status, 0) << c.type << ": " << r.err.toStdString();
+        const QByteArray bytes = textfile::readBytes(out).value_or(QByteArray());
+        EXPECT_TRUE(bytes.startsWith(c.starts)) << c.type;
+        EXPECT_TRUE(bytes.contains(c.holds)) << c.type;
+        EXPECT_FALSE(bytes.contains(cp1251::encode(QStringLiteral("Стр. 2 из 3")))) << c.type;
+    }
+}
+
 TEST_F(CliExport, WritesPdfThatPdftotextReads) {
     if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
         GTEST_SKIP() << "poppler-utils is not installed";
@@ -87,7 +109,7 @@ TEST_F(CliExport, RefusesWhatItCannotDo) {
         int status;
         const char* says;
     } cases[] = {
-        {{"--frp", frp(), "--export", "doc", path("old.txt")}, 2, "txt, pdf"},
+        {{"--frp", frp(), "--export", "doc", path("old.txt")}, 2, "txt, rtf, csv, htm, pdf"},
         {{"--frp", frp(), "--export", "txt", path("old.txt"), "--pages", "1-x"}, 2, "1-x"},
         {{"--export", "txt", path("old.txt")}, 2, "--frp"},
         {{"--frp", frp(), "--export", "txt"}, 2, "--export"},

@@ -244,7 +244,7 @@ TEST(ExportRegistry, ProgramFiltersInSaveDialogOrder) {
     TfrExportFilters filters;
     frRegisterProgramFilters(filters);
     frRegisterProgramFilters(filters); // once only
-    EXPECT_EQ(filters.saveDialogFilter(), "Файл отчета (*.frp)|*.frp|Текстовый файл (*.txt)|*.txt|Файл PDF (*.pdf)|*.pdf");
+    EXPECT_EQ(filters.saveDialogFilter(), "Файл отчета (*.frp)|*.frp|Текстовый файл (*.txt)|*.txt|Файл Rich Text (*.rtf)|*.rtf|Файл CSV (*.csv)|*.csv|Файл HTML (*.htm)|*.htm|Файл PDF (*.pdf)|*.pdf");
     EXPECT_EQ(filters.findByExtension("pdf")->className(), "TfrPdfExport");
 }
 
