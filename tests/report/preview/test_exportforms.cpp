@@ -110,8 +110,13 @@ TEST(ExportForms, SaveDialogPreselectsRtfAndTheCsvEntryWritesCsv) {
         filters[i].filter->showDialog = false;
     EXPECT_EQ(filters.defaultEntry(), 3);
     QTemporaryDir dir;
-    for (int entry : {3, 4, 5})
-        EXPECT_TRUE(frSaveReportTo(report, dir.filePath("r.dat"), entry, nullptr)) << entry;
+    for (int entry : {3, 4, 5}) {
+        TfrExportFilter* filter = filters.filterOfEntry(entry);
+        ASSERT_NE(filter, nullptr) << entry;
+        EXPECT_TRUE(frExportWithProgress(report, *filter, frReplaceExtension(dir.filePath("r.dat"), filter->extension()),
+                                         nullptr))
+            << entry;
+    }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), (QStringList{"r.csv", "r.htm", "r.rtf"}));
     EXPECT_TRUE(interaction.messages.empty());
 }
