@@ -8,7 +8,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
-  libjpeg62-turbo-dev libxlsxwriter-dev
+  libjpeg62-turbo-dev libxlsxwriter-dev zlib1g-dev
   fonts-liberation
   xvfb xauth
   xdotool imagemagick openbox x11-utils

@@ -76,11 +76,11 @@ struct TColumn {
 
 // The list's columns, left to right; their widths fill the printed width.
 const TColumn kColumns[] = {
-    {u"№ точки", u"[frDS.\"PointNo\"]", 70, frtaRight},
-    {u"Точка", u"[frDS.\"PointName\"]", 330, frtaLeft},
-    {u"Тип", u"[frDS.\"Kind\"]", 50, frtaCenter},
-    {u"Ед. изм.", u"[frDS.\"Unit\"]", 80, frtaCenter},
-    {u"Верхний предел", u"[frDS.\"HiLimit\"]", 150, frtaRight},
+    {u"№ точки", u"[DS.\"PointNo\"]", 70, frtaRight},
+    {u"Точка", u"[DS.\"PointName\"]", 330, frtaLeft},
+    {u"Тип", u"[DS.\"Kind\"]", 50, frtaCenter},
+    {u"Ед. изм.", u"[DS.\"Unit\"]", 80, frtaCenter},
+    {u"Верхний предел", u"[DS.\"HiLimit\"]", 150, frtaRight},
 };
 
 void buildTemplate(TDemoTemplate& t) {
@@ -111,10 +111,10 @@ void buildTemplate(TDemoTemplate& t) {
         x += c.width;
     }
 
-    t.band("GroupHeader1", btGroupHeader, 164, 28, QStringLiteral("frDS.\"SubName\""));
+    t.band("GroupHeader1", btGroupHeader, 164, 28, QStringLiteral("DS.\"SubName\""));
     t.memo(kLeft, 170, width, 20,
-           QStringLiteral("ПС № [frDS.\"ObjNo\"] [frDS.\"SubName\"], район [frDS.\"District\"], "
-                          "владелец [frDS.\"Owner\"]"),
+           QStringLiteral("ПС № [DS.\"ObjNo\"] [DS.\"SubName\"], район [DS.\"District\"], "
+                          "владелец [DS.\"Owner\"]"),
            frtaLeft, fsBold);
 
     t.band("MasterData1", btMasterData, 208, 20, QStringLiteral("frDS"));
@@ -128,7 +128,7 @@ void buildTemplate(TDemoTemplate& t) {
     t.band("GroupFooter1", btGroupFooter, 244, 28);
     t.memo(kLeft, 248, width, 20,
            QStringLiteral("Точек на подстанции: [COUNT(MasterData1)], сумма верхних пределов: "
-                          "[SUM([frDS.\"HiLimit\"], MasterData1)]"),
+                          "[SUM([DS.\"HiLimit\"], MasterData1)]"),
            frtaRight);
 
     t.band("ReportSummary1", btReportSummary, 288, 32);

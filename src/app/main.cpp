@@ -9,11 +9,13 @@
 #include "report/build/preparedpages.h"
 #include "report/export/exportfilter.h"
 #include "report/export/programfilters.h"
+#include "report/expr/context.h"
 #include "report/model/engine.h"
 #include "report/model/report.h"
 #include "report/preview/exportdialogs.h"
 #include "report/preview/previewform.h"
 #include "report/preview/printers.h"
+#include "report/preview/progresswindow.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -65,6 +67,9 @@ int main(int argc, char* argv[]) {
         TfrEngine reportEngine(&interaction);
         // Reports see the installed printers (without any, the virtual printer).
         frAttachPlatformPrinters(reportEngine.printer());
+        // Dictionary variables holding expressions, and building in the progress window.
+        installExpressionEvaluator(reportEngine);
+        installProgressBuilder(reportEngine);
         if (previewMode)
             return previewFile(QString::fromLocal8Bit(argv[2]), reportEngine, interaction);
         TApplicationShell shell(reportEngine);

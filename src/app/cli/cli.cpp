@@ -3,6 +3,7 @@
 #include "app/cli/clisupport.h"
 #include "app/cli/exportcli.h"
 #include "app/cli/exprcli.h"
+#include "app/cli/reportcli.h"
 #include "app/cli/scriptcli.h"
 
 #include "app/cli/frpinfo.h"
@@ -215,6 +216,13 @@ QString cliUsage() {
         "      записывает подготовленный отчёт в текстовый файл или PDF; СПИСОК - номера и/или\n"
         "      диапазоны страниц через запятую, как в окне печати (например, 1,3,5-12 или 5-)\n"
         "\n"
+        "Отчёты без окон:\n"
+        "  ostrand-cli --report FILE.frf [--prepared OUT.frp] [--pdf OUT.pdf] [--max-pages N]\n"
+        "             [--server NT --tm TM --user U --password P --settings FILE.cfg --mask К=М ...]\n"
+        "      строит отчёт по шаблону над выборкой (без параметров выборки frDS пуст) и записывает\n"
+        "      подготовленный отчёт и (или) PDF; построение останавливается с ошибкой после N страниц\n"
+        "      (по умолчанию 10000); код 1 при ошибке\n"
+        "\n"
         "Проверка выражений отчётов (результат в UTF-8 в стандартный вывод, ошибка - код 1):\n"
         "  ostrand-cli --eval ВЫРАЖЕНИЕ [--template FILE.frf] [--server NT --tm TM ... --settings FILE.cfg]\n"
         "      значение выражения, например --eval \"FORMATFLOAT('#,##0.00', 1234.5)\"\n"
@@ -240,6 +248,8 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         return runExpressionCli(arguments, out, err);
     if (isScriptCommand(arguments))
         return runScriptCli(arguments, out, err);
+    if (isReportCommand(arguments))
+        return runReportCli(arguments, out, err);
     TStreamInteraction interaction(err);
     TScopedInteraction installed(interaction);
     TfrEngine reportEngine(&interaction);

@@ -12,7 +12,10 @@
 #include <QFileInfo>
 #include <QPainter>
 
+#include <zlib.h>
+
 #include <algorithm>
+#include <climits>
 #include <limits>
 #include <map>
 #include <unordered_map>
@@ -181,13 +184,53 @@ QByteArray& TfrPreparedPage::openStream() {
     return m_bytes;
 }
 
-void TfrPreparedPage::pack() {
+// Packs page streams one after another with one zlib state: setting a state
+// up and freeing it again for every page cost more than packing a page.
+// Its output is qCompress's: the length (4 bytes, big-endian), then the zlib
+// stream, so that qUncompress reads it.
+class TfrStreamPacker {
+public:
+    TfrStreamPacker() { m_ready = deflateInit(&m_z, kLevel) == Z_OK; }
+    ~TfrStreamPacker() {
+        if (m_ready)
+            deflateEnd(&m_z);
+    }
+    TfrStreamPacker(const TfrStreamPacker&) = delete;
+    TfrStreamPacker& operator=(const TfrStreamPacker&) = delete;
+
+    QByteArray compress(const QByteArray& data) {
+        if (!m_ready || deflateReset(&m_z) != Z_OK)
+            return qCompress(data, kLevel);
+        const uLong bound = deflateBound(&m_z, static_cast<uLong>(data.size()));
+        QByteArray out(static_cast<qsizetype>(4 + bound), Qt::Uninitialized);
+        const quint32 size = static_cast<quint32>(data.size());
+        out[0] = static_cast<char>(size >> 24);
+        out[1] = static_cast<char>(size >> 16);
+        out[2] = static_cast<char>(size >> 8);
+        out[3] = static_cast<char>(size);
+        m_z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.constData()));
+        m_z.avail_in = static_cast<uInt>(data.size());
+        m_z.next_out = reinterpret_cast<Bytef*>(out.data() + 4);
+        m_z.avail_out = static_cast<uInt>(bound);
+        if (deflate(&m_z, Z_FINISH) != Z_STREAM_END)
+            return qCompress(data, kLevel);
+        out.truncate(static_cast<qsizetype>(4 + m_z.total_out));
+        return out;
+    }
+
+private:
+    // The fastest level: object records repeat so much that it packs them to
+    // a fraction already.
+    static constexpr int kLevel = 1;
+    z_stream m_z{};
+    bool m_ready = false;
+};
+
+void TfrPreparedPage::pack(TfrStreamPacker* packer) {
     if (m_packed || m_bytes.size() < 64)
         return;
     m_size = m_bytes.size();
-    // The fastest level: object records repeat so much that it packs them to
-    // a fraction already.
-    QByteArray packed = qCompress(m_bytes, 1);
+    QByteArray packed = packer && m_bytes.size() < INT_MAX / 2 ? packer->compress(m_bytes) : qCompress(m_bytes, 1);
     if (packed.size() < m_bytes.size()) {
         packed.squeeze(); // the packer leaves room for the worst case
         m_bytes = std::move(packed);
@@ -201,6 +244,7 @@ void TfrPreparedPage::pack() {
 
 TfrEMFPages::TfrEMFPages(TfrReport& report) : m_report(report) {}
 TfrEMFPages::~TfrEMFPages() = default;
+
 
 void TfrEMFPages::clear() { m_pages.clear(); }
 
@@ -219,8 +263,11 @@ std::unique_ptr<TfrPreparedPage> TfrEMFPages::recordFor(const TfrPage& t) const 
 }
 
 void TfrEMFPages::add(TfrPage& templatePage) {
-    if (!m_pages.empty())
-        m_pages.back()->pack(); // the page before is finished
+    if (!m_pages.empty()) {
+        if (!m_packer)
+            m_packer = std::make_unique<TfrStreamPacker>();
+        m_pages.back()->pack(m_packer.get()); // the page before is finished
+    }
     m_pages.push_back(recordFor(templatePage));
     if (m_report.onBeginPage)
         m_report.onBeginPage(templatePage);

@@ -15,6 +15,7 @@
 #include <vector>
 
 class QPainter;
+class TfrStreamPacker;
 
 // One prepared page: where the preview shows it, its paper, margins and
 // printer geometry, and the compact byte stream of the objects printed on it
@@ -44,7 +45,9 @@ public:
     // The stream, unpacked, to append to (pack again when done).
     QByteArray& openStream();
     // Packs the stream when that makes it smaller.
-    void pack();
+    // Packs the stream when that makes it smaller (with `packer`, the page
+    // list's own, which keeps its packing state from page to page).
+    void pack(TfrStreamPacker* packer = nullptr);
     // Bytes the stream takes in memory.
     qsizetype heldBytes() const { return m_bytes.size(); }
 
@@ -161,6 +164,7 @@ private:
 
     TfrReport& m_report;
     std::vector<std::unique_ptr<TfrPreparedPage>> m_pages;
+    std::unique_ptr<TfrStreamPacker> m_packer;
 };
 
 // Where a page's objects go on a canvas of its whole paper with `k` canvas

@@ -18,6 +18,7 @@
 
 class TBinaryReader;
 class TBinaryWriter;
+class TfrMemoView;
 class TfrObject;
 class TfrPage;
 class TfrReport;
@@ -204,6 +205,9 @@ public:
     // Copies the fields of another object of the same class (copy, paste, undo).
     virtual void assign(const TfrView& source);
 
+    // Told about every memo printed while a report builds, when the object
+    // carries the WantHook flag (a chart collects its values so).
+    virtual void memoPrinted(const TfrMemoView& memo) { (void)memo; }
     // Takes the object's content from a blob field of a table.
     virtual void getBlob(TfrTableSource& table, int fieldIndex) {}
     // Told after a whole template has been read.

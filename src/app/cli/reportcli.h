@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QStringList>
+
+class QTextStream;
+
+// ostrand-cli --report TEMPLATE.frf: builds a report over the selection the
+// selection options make (--server, --tm, --user, --password, --settings,
+// --mask; without them frDS is an empty selection) and writes the prepared
+// report (--prepared OUT.frp) and/or a PDF file of it (--pdf OUT.pdf; needs a
+// QGuiApplication for the fonts, as the build does). --max-pages N bounds the build (default
+// 10000 pages, and 2000 band printings for each of them, so that bands that
+// take no room cannot repeat without end either). Status 0 done, 1 failed, 2 bad arguments.
+bool isReportCommand(const QStringList& arguments);
+int runReportCli(const QStringList& arguments, QTextStream& out, QTextStream& err);

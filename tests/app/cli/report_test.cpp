@@ -1,0 +1,130 @@
+// ostrand-cli --report: the demo template over the demo selection to a
+// prepared report and a PDF, templates without a selection, and the ways a
+// run fails.
+
+#include "app/cli/cli.h"
+#include "report/model/engine.h"
+#include "report/model/objects.h"
+#include "report/model/report.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString Settings = QStringLiteral(OSTRAND_SOURCE_DIR "/examples/settings/points.cfg");
+const QString DemoTemplate = QStringLiteral(OSTRAND_SOURCE_DIR "/examples/settings/points.frf");
+
+struct CliRun {
+    int status;
+    QString out;
+    QString err;
+};
+
+CliRun cli(const QStringList& args) {
+    QString out, err;
+    QTextStream o(&out), e(&err);
+    const int status = runCli(args, o, e);
+    o.flush();
+    e.flush();
+    return {status, out, err};
+}
+
+std::optional<QString> pdftotext(const QString& pdf) {
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        return std::nullopt;
+    QProcess proc;
+    proc.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    if (!proc.waitForFinished(60000) || proc.exitCode() != 0)
+        return std::nullopt;
+    return QString::fromUtf8(proc.readAllStandardOutput());
+}
+
+class ReportCli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        qunsetenv("OSTRAND_CONFIG_ROOT");
+        ASSERT_TRUE(dir.isValid());
+    }
+    QString path(const QString& name) const { return dir.filePath(name); }
+
+    // A template of one data band over `data` printing its line numbers.
+    QString numbersTemplate(const QString& data, const QString& text = QStringLiteral("строка [LINE#]")) {
+        TfrEngine engine;
+        TfrReport report(engine);
+        TfrPage& page = *report.pages().page(report.pages().add());
+        auto* band = static_cast<TfrBandView*>(page.add(engine.createObject(gtBand)));
+        band->setBandType(btMasterData);
+        band->setName(QStringLiteral("Data"));
+        band->setBounds(0, 40, 700, 100);
+        band->setDataSourceName(data);
+        auto* memo = static_cast<TfrMemoView*>(page.add(engine.createObject(gtMemo)));
+        memo->setName(QStringLiteral("Memo1"));
+        memo->setBounds(40, 40, 400, 20);
+        memo->memo = QStringList{text};
+        const QString file = path(QStringLiteral("t.frf"));
+        report.saveToFile(file);
+        return file;
+    }
+    QTemporaryDir dir;
+};
+
+} // namespace
+
+TEST_F(ReportCli, DemoReportToPreparedFileAndPdf) {
+    const CliRun r = cli({"--report", DemoTemplate, "--server", "DEMO-NT", "--tm", "TM1", "--user", "engineer",
+                          "--password", "demo", "--settings", Settings, "--prepared", path("demo.frp"), "--pdf",
+                          path("demo.pdf")});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const CliRun info = cli({"--frp-info", path("demo.frp")});
+    ASSERT_EQ(info.status, 0);
+    EXPECT_TRUE(info.out.contains("Точки телемеханики"));
+    EXPECT_TRUE(info.out.contains("ПС 220 кВ Северная"));
+    EXPECT_TRUE(info.out.contains("Точек на подстанции:"));
+    // "Страница 1 из N": two passes know the total.
+    EXPECT_TRUE(info.out.contains(QRegularExpression("Страница 1 из [1-9]")));
+    const auto text = pdftotext(path("demo.pdf"));
+    if (!text)
+        GTEST_SKIP() << "pdftotext is not installed";
+    EXPECT_TRUE(text->contains("Точки телемеханики"));
+    EXPECT_TRUE(text->contains("Всего точек:"));
+}
+
+TEST_F(ReportCli, TemplatesWithoutSelectionBuildOnTheirOwn) {
+    const CliRun r = cli({"--report", numbersTemplate("3"), "--prepared", path("n.frp")});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const CliRun info = cli({"--frp-info", path("n.frp")});
+    EXPECT_EQ(info.out.count("строка "), 3);
+    EXPECT_TRUE(info.out.contains("строка 3"));
+
+    // Over frDS without a selection: an empty list, still one page.
+    ASSERT_EQ(cli({"--report", numbersTemplate("frDS"), "--prepared", path("e.frp")}).status, 0);
+    EXPECT_EQ(cli({"--frp-info", path("e.frp")}).out.count("строка "), 0);
+}
+
+TEST_F(ReportCli, FailuresAndBadArguments) {
+    // Arguments.
+    EXPECT_EQ(cli({"--report", numbersTemplate("3")}).status, 2);
+    EXPECT_EQ(cli({"--report", numbersTemplate("3"), "--prepared", path("x.frp"), "--max-pages", "0"}).status, 2);
+    EXPECT_EQ(cli({"--report", numbersTemplate("3"), "--prepared", path("x.frp"), "--bogus"}).status, 2);
+    const CliRun mask = cli({"--report", numbersTemplate("3"), "--server", "DEMO-NT", "--tm", "TM1", "--user", "engineer",
+                             "--password", "demo", "--settings", Settings, "--mask", "Нет такой=*", "--prepared",
+                             path("x.frp")});
+    EXPECT_EQ(mask.status, 2);
+    EXPECT_TRUE(mask.err.contains("Нет такой")) << mask.err.toStdString();
+    // A template that is not there, an expression error, a build past its page limit:
+    // status 1 and nothing written.
+    EXPECT_EQ(cli({"--report", path("none.frf"), "--prepared", path("x.frp")}).status, 1);
+    const CliRun bad = cli({"--report", numbersTemplate("3", "[Nothing]"), "--prepared", path("x.frp")});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_TRUE(bad.err.contains("Переменная не определена")) << bad.err.toStdString();
+    const CliRun endless = cli({"--report", numbersTemplate("999999999"), "--prepared", path("x.frp"), "--max-pages", "4"});
+    EXPECT_EQ(endless.status, 1);
+    EXPECT_TRUE(endless.err.contains("4 страниц")) << endless.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(path("x.frp")));
+}
