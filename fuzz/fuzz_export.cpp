@@ -4,19 +4,22 @@
 // file. The list is read for the report's page count with odd or even pages;
 // a list that is no list must say why. Every chosen page (up to 20) goes
 // through the text export with frames and pseudographics, every row and
-// column kept, at scales taken from the input; then printing is planned on a
-// device that draws nothing.
+// column kept, at scales taken from the input; then through one of the CSV,
+// HTML and RTF exports (pictures included) into a file; then printing is
+// planned on a device that draws nothing.
 
 #include "common/cp1251.h"
 #include "common/exception.h"
 #include "common/interaction.h"
 #include "report/build/preparedpages.h"
+#include "report/export/formatfilters.h"
 #include "report/export/pagelist.h"
 #include "report/export/printing.h"
 #include "report/export/textexport.h"
 #include "report/model/engine.h"
 
 #include <QGuiApplication>
+#include <QTemporaryDir>
 #include <QtGlobal>
 
 #include <cstdint>
@@ -104,6 +107,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
         } catch (const Exception&) {
             // damaged page streams end in errors
+        }
+    }
+
+    if (!selection.pages.empty()) {
+        static QTemporaryDir dir;
+        TfrCSVExport csv;
+        TfrHTMExport html;
+        TfrRTFExport rtf;
+        html.exportPictures = rtf.exportBitmaps = knobs & 16;
+        rtf.convertToTable = knobs & 32;
+        TfrExportFilter* filters[] = {&csv, &html, &rtf};
+        TfrExportFilter& filter = *filters[(knobs >> 6) % 3];
+        TfrExportOptions options;
+        options.dialogs = false;
+        options.pages = std::vector<int>(selection.pages.begin(),
+                                         selection.pages.begin() + std::min<std::size_t>(selection.pages.size(), 20));
+        try {
+            frExportReport(report, filter, dir.filePath(QStringLiteral("out") + filter.extension().mid(1)), options);
+        } catch (const Exception&) {
         }
     }
 

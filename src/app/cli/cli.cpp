@@ -39,55 +39,6 @@ public:
     using Exception::Exception;
 };
 
-// The window side of the selection, without a window: masks from the command
-// line instead of the filter dialog, the grid's rows instead of the grid.
-class CliHost : public TSelectionHost {
-public:
-    CliHost(const Options& options, TGridRows& rows) : m_options(options), m_rows(rows) {}
-
-    std::optional<QString> chooseSettingsFile() override { return std::nullopt; }
-    bool showFilterDialog(TFilterRows& rows) override {
-        for (const QString& spec : m_options.masks) {
-            const qsizetype eq = spec.indexOf(u'=');
-            const QString label = spec.left(eq);
-            int found = -1;
-            for (int i = 0; i < rows.count() && found < 0; ++i)
-                if (rows.key(i) == label)
-                    found = i;
-            if (found < 0) {
-                // Cancels the selection; reported as a bad argument afterwards.
-                QStringList labels;
-                for (int i = 0; i < rows.count(); ++i)
-                    labels << rows.key(i);
-                badMask = QStringLiteral("--mask: в выборке нет колонки «%1»; колонки: %2")
-                              .arg(label, labels.join(QStringLiteral(", ")));
-                return false;
-            }
-            rows.setValue(found, spec.mid(eq + 1));
-        }
-        return true;
-    }
-    QString ntServerName() const override { return m_options.server; }
-    QString tmServerName() const override { return m_options.tm; }
-    void setWindowTitle(const QString&) override {}
-    void addRecentFile(const QString&) override {}
-    void detachGrid() override {
-        m_rows.detach();
-        attached = nullptr;
-    }
-    // The grid is loaded once the selection is complete (see runCli).
-    void attachGrid(TMemTable& table) override { attached = &table; }
-    void setStatusText(const QString& text) override { status = text; }
-
-    TMemTable* attached = nullptr; // the selection, once made
-    QString status;
-    QString badMask;
-
-private:
-    const Options& m_options;
-    TGridRows& m_rows;
-};
-
 QString takeValue(const QStringList& args, int& i) {
     if (i + 1 >= args.size())
         throw BadArguments(QStringLiteral("%1: не указано значение").arg(args[i]));
@@ -284,14 +235,11 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         if (!QFileInfo(options.settings).isFile())
             throw Exception(QStringLiteral("Cannot open file %1").arg(options.settings));
 
-        if (options.haveUser) {
-            const QByteArray user = cp1251::encode(options.user);
-            const QByteArray password = cp1251::encode(options.password);
-            THalvexApi::instance().setUser(user.constData(), password.constData());
-        }
+        if (options.haveUser)
+            setCliUser(options.user, options.password);
 
         TGridRows rows;
-        CliHost host(options, rows);
+        TCliSelectionHost host(options.server, options.tm, options.masks);
         TSelectionEngine engine(host);
         engine.setConversionMessages(TSelectionEngine::ConversionMessages::All);
         const int messagesBefore = interaction.count;

@@ -1,7 +1,10 @@
 #include "app/cli/clisupport.h"
 
+#include "common/cp1251.h"
 #include "common/exception.h"
 #include "report/model/report.h"
+#include "selection/configaccess/configapi.h"
+#include "selection/filterrows.h"
 
 #include <QTextStream>
 
@@ -27,4 +30,33 @@ void loadTemplateOrThrow(TfrReport& report, const QString& fileName) {
     QStringList why = loaded.messages;
     why.prepend(QStringLiteral("Не удалось открыть шаблон %1").arg(fileName));
     throw Exception(why.join(u'\n'));
+}
+
+bool TCliSelectionHost::showFilterDialog(TFilterRows& rows) {
+    for (const QString& spec : m_masks) {
+        const qsizetype eq = spec.indexOf(u'=');
+        const QString label = spec.left(eq);
+        int found = -1;
+        for (int i = 0; i < rows.count() && found < 0; ++i)
+            if (rows.key(i) == label)
+                found = i;
+        if (found < 0) {
+            QStringList labels;
+            for (int i = 0; i < rows.count(); ++i)
+                labels << rows.key(i);
+            badMask = QStringLiteral("--mask: в выборке нет колонки «%1»; колонки: %2")
+                          .arg(label, labels.join(QStringLiteral(", ")));
+            return false;
+        }
+        rows.setValue(found, spec.mid(eq + 1));
+    }
+    return true;
+}
+
+void setCliUser(const QString& user, const QString& password) {
+    if (!cp1251::isRepresentable(user) || !cp1251::isRepresentable(password))
+        throw Exception(QStringLiteral("Имя пользователя и пароль: символы вне кодовой страницы 1251 недопустимы"));
+    const QByteArray u = cp1251::encode(user);
+    const QByteArray p = cp1251::encode(password);
+    THalvexApi::instance().setUser(u.constData(), p.constData());
 }

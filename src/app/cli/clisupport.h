@@ -1,10 +1,12 @@
 #pragma once
 
 #include "common/interaction.h"
+#include "selection/selectionengine.h"
 
 #include <QString>
 
 class QTextStream;
+class TMemTable;
 class TfrReport;
 
 // What the commands of ostrand-cli share.
@@ -29,3 +31,35 @@ private:
 // Loads a template into a report; throws Exception with the reasons when it
 // cannot be used.
 void loadTemplateOrThrow(TfrReport& report, const QString& fileName);
+
+// The window side of a selection without a window: masks from the command
+// line ("Label=mask") instead of the filter dialog; the selection table, once
+// made, instead of the grid.
+class TCliSelectionHost : public TSelectionHost {
+public:
+    TCliSelectionHost(QString server, QString tm, QStringList masks = {})
+        : m_server(std::move(server)), m_tm(std::move(tm)), m_masks(std::move(masks)) {}
+
+    std::optional<QString> chooseSettingsFile() override { return std::nullopt; }
+    // A mask naming no column cancels the selection and says so in badMask.
+    bool showFilterDialog(TFilterRows& rows) override;
+    QString ntServerName() const override { return m_server; }
+    QString tmServerName() const override { return m_tm; }
+    void setWindowTitle(const QString&) override {}
+    void addRecentFile(const QString&) override {}
+    void detachGrid() override { attached = nullptr; }
+    void attachGrid(TMemTable& table) override { attached = &table; }
+    void setStatusText(const QString& text) override { status = text; }
+
+    TMemTable* attached = nullptr; // the selection, once made
+    QString status;
+    QString badMask;
+
+private:
+    QString m_server, m_tm;
+    QStringList m_masks;
+};
+
+// Gives the configuration library the user of --user/--password (code page
+// 1251; a name or password outside it is refused).
+void setCliUser(const QString& user, const QString& password);

@@ -1,7 +1,6 @@
 #include "app/cli/exprcli.h"
 
 #include "app/cli/clisupport.h"
-#include "common/cp1251.h"
 #include "common/exception.h"
 #include "common/interaction.h"
 #include "report/expr/context.h"
@@ -11,7 +10,6 @@
 #include "report/model/dataset.h"
 #include "report/model/engine.h"
 #include "report/model/report.h"
-#include "selection/configaccess/configapi.h"
 #include "selection/selectionengine.h"
 
 #include <QFileInfo>
@@ -67,25 +65,6 @@ ExprOptions parseOptions(const QStringList& args) {
     return o;
 }
 
-// A selection without a window: every mask "*", the table stays in the engine.
-class ExprSelectionHost : public TSelectionHost {
-public:
-    explicit ExprSelectionHost(const ExprOptions& o) : m_options(o) {}
-    std::optional<QString> chooseSettingsFile() override { return std::nullopt; }
-    bool showFilterDialog(TFilterRows&) override { return true; }
-    QString ntServerName() const override { return m_options.server; }
-    QString tmServerName() const override { return m_options.tm; }
-    void setWindowTitle(const QString&) override {}
-    void addRecentFile(const QString&) override {}
-    void detachGrid() override { attached = false; }
-    void attachGrid(TMemTable&) override { attached = true; }
-    void setStatusText(const QString&) override {}
-    bool attached = false;
-
-private:
-    const ExprOptions& m_options;
-};
-
 } // namespace
 
 bool isExpressionCommand(const QStringList& arguments) {
@@ -102,25 +81,21 @@ int runExpressionCli(const QStringList& arguments, QTextStream& out, QTextStream
         TfrDataRegistry registry(QStringLiteral("frmMain"));
 
         // The selection, when asked for: the main window's set-up, frDS over DS.
-        ExprSelectionHost host(options);
+        TCliSelectionHost host(options.server, options.tm);
         TSelectionEngine selection(host);
         if (!options.settings.isEmpty()) {
             if (!QFileInfo(options.settings).isFile())
                 throw Exception(QStringLiteral("Cannot open file %1").arg(options.settings));
-            if (options.haveUser) {
-                const QByteArray user = cp1251::encode(options.user);
-                const QByteArray password = cp1251::encode(options.password);
-                THalvexApi::instance().setUser(user.constData(), password.constData());
-            }
+            if (options.haveUser)
+                setCliUser(options.user, options.password);
             if (!selection.LoadSettingsFile(options.settings, true) || !host.attached)
                 throw Exception(QStringLiteral("Выборка не сделана"));
             selection.DS().first();
         }
         TfrMainReport main(engine, selection.DS(), selection.DS2(), &registry);
         TfrReport& report = main.report();
-        if (!options.templateFile.isEmpty()) {
+        if (!options.templateFile.isEmpty())
             loadTemplateOrThrow(report, options.templateFile);
-        }
 
         TfrExprContext context(report);
         if (options.haveEval)

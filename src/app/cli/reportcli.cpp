@@ -2,7 +2,6 @@
 
 #include "app/cli/clisupport.h"
 
-#include "common/cp1251.h"
 #include "common/exception.h"
 #include "common/interaction.h"
 #include "report/build/builder.h"
@@ -12,8 +11,6 @@
 #include "report/memdata/mainreport.h"
 #include "report/model/engine.h"
 #include "report/model/report.h"
-#include "selection/configaccess/configapi.h"
-#include "selection/filterrows.h"
 #include "selection/selectionengine.h"
 
 #include <QFileInfo>
@@ -87,40 +84,6 @@ ReportOptions parseOptions(const QStringList& args) {
     return o;
 }
 
-// The selection without a window: masks from the command line.
-class ReportSelectionHost : public TSelectionHost {
-public:
-    explicit ReportSelectionHost(const ReportOptions& o) : m_options(o) {}
-    std::optional<QString> chooseSettingsFile() override { return std::nullopt; }
-    bool showFilterDialog(TFilterRows& rows) override {
-        for (const QString& mask : m_options.masks) {
-            const qsizetype eq = mask.indexOf(u'=');
-            int found = -1;
-            for (int i = 0; i < rows.count() && found < 0; ++i)
-                if (rows.key(i) == mask.left(eq))
-                    found = i;
-            if (found < 0) {
-                badMask = QStringLiteral("--mask: в выборке нет колонки «%1»").arg(mask.left(eq));
-                return false;
-            }
-            rows.setValue(found, mask.mid(eq + 1));
-        }
-        return true;
-    }
-    QString ntServerName() const override { return m_options.server; }
-    QString tmServerName() const override { return m_options.tm; }
-    void setWindowTitle(const QString&) override {}
-    void addRecentFile(const QString&) override {}
-    void detachGrid() override { attached = false; }
-    void attachGrid(TMemTable&) override { attached = true; }
-    void setStatusText(const QString&) override {}
-    bool attached = false;
-    QString badMask;
-
-private:
-    const ReportOptions& m_options;
-};
-
 // A progress line on a terminal, rewritten in place.
 class TerminalProgress : public TfrBuildProgress {
 public:
@@ -154,16 +117,13 @@ int runReportCli(const QStringList& arguments, QTextStream& out, QTextStream& er
         installExpressionEvaluator(engine);
         TfrDataRegistry registry(QStringLiteral("frmMain"));
 
-        ReportSelectionHost host(options);
+        TCliSelectionHost host(options.server, options.tm, options.masks);
         TSelectionEngine selection(host);
         if (!options.settings.isEmpty()) {
             if (!QFileInfo(options.settings).isFile())
                 throw Exception(QStringLiteral("Cannot open file %1").arg(options.settings));
-            if (options.haveUser) {
-                const QByteArray user = cp1251::encode(options.user);
-                const QByteArray password = cp1251::encode(options.password);
-                THalvexApi::instance().setUser(user.constData(), password.constData());
-            }
+            if (options.haveUser)
+                setCliUser(options.user, options.password);
             const bool loaded = selection.LoadSettingsFile(options.settings, true);
             if (!host.badMask.isEmpty())
                 throw BadReportArguments(host.badMask);
