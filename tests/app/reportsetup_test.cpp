@@ -1,9 +1,9 @@
 // The main window's report set-up: the dictionary variables of the program
 // and a report over the selection table.
 
-#include "app/reportvars.h"
 #include "common/datetime.h"
 #include "report/memdata/memtablesource.h"
+#include "report/memdata/reportvars.h"
 #include "report/model/buildstate.h"
 #include "report/model/engine.h"
 #include "report/model/report.h"

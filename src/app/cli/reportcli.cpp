@@ -1,6 +1,7 @@
 #include "app/cli/reportcli.h"
 
 #include "app/cli/clisupport.h"
+#include "app/cli/exportcli.h"
 
 #include "common/exception.h"
 #include "common/interaction.h"
@@ -9,6 +10,7 @@
 #include "report/export/pdfwriter.h"
 #include "report/expr/context.h"
 #include "report/memdata/mainreport.h"
+#include "report/memdata/reportvars.h"
 #include "report/model/engine.h"
 #include "report/model/report.h"
 #include "selection/selectionengine.h"
@@ -26,6 +28,7 @@ constexpr int kMostPages = 1000000;
 
 struct ReportOptions {
     QString templateFile, prepared, pdf, server, tm, user, password, settings;
+    std::optional<TfrCliExport> exportTo;
     QStringList masks;
     bool haveUser = false;
     int maxPages = kDefaultMaxPages;
@@ -51,6 +54,16 @@ ReportOptions parseOptions(const QStringList& args) {
             o.prepared = value(i);
         else if (a == u"--pdf")
             o.pdf = value(i);
+        else if (a == u"--export") {
+            TfrCliExport e = o.exportTo.value_or(TfrCliExport{});
+            e.type = value(i);
+            e.output = value(i);
+            o.exportTo = e;
+        } else if (a == u"--pages") {
+            TfrCliExport e = o.exportTo.value_or(TfrCliExport{});
+            e.pages = value(i);
+            o.exportTo = e;
+        }
         else if (a == u"--max-pages") {
             bool ok = false;
             o.maxPages = value(i).toInt(&ok);
@@ -77,8 +90,11 @@ ReportOptions parseOptions(const QStringList& args) {
     }
     if (o.templateFile.isEmpty())
         throw BadReportArguments(QStringLiteral("Не указан шаблон отчёта (--report)"));
-    if (o.prepared.isEmpty() && o.pdf.isEmpty())
-        throw BadReportArguments(QStringLiteral("Укажите, куда записать отчёт: --prepared OUT.frp и (или) --pdf OUT.pdf"));
+    if (o.exportTo && o.exportTo->output.isEmpty())
+        throw BadReportArguments(QStringLiteral("--pages: нужен и --export ТИП ФАЙЛ"));
+    if (o.prepared.isEmpty() && o.pdf.isEmpty() && !o.exportTo)
+        throw BadReportArguments(QStringLiteral("Укажите, куда записать отчёт: --prepared OUT.frp, --pdf OUT.pdf "
+                                                "и (или) --export ТИП ФАЙЛ"));
     if (!o.settings.isEmpty() && o.server.isEmpty())
         throw BadReportArguments(QStringLiteral("Не указан NT-сервер (--server)"));
     return o;
@@ -133,6 +149,9 @@ int runReportCli(const QStringList& arguments, QTextStream& out, QTextStream& er
         TfrMainReport main(engine, selection.DS(), selection.DS2(), &registry);
         TfrReport& report = main.report();
         loadTemplateOrThrow(report, options.templateFile);
+        // Where the data came from, as the main window tells its reports.
+        if (selection.hasSettingsFile())
+            SetReportVariables(report, options.server, options.tm, selection.fileTime());
 
         TerminalProgress terminal(err);
         TfrBuildOptions build;
@@ -154,6 +173,8 @@ int runReportCli(const QStringList& arguments, QTextStream& out, QTextStream& er
             pdf.title = report.title;
             frWritePdf(frPreparedPages(report), options.pdf, pdf);
         }
+        if (options.exportTo)
+            return frCliExportReport(report, *options.exportTo, err);
         return 0;
     } catch (const BadReportArguments& e) {
         err << e.message() << Qt::endl << QStringLiteral("Справка: ostrand-cli --help") << Qt::endl;

@@ -3,6 +3,8 @@
 // run fails.
 
 #include "app/cli/cli.h"
+#include "common/cp1251.h"
+#include "common/textfile.h"
 #include "report/model/engine.h"
 #include "report/model/objects.h"
 #include "report/model/report.h"
@@ -79,11 +81,19 @@ protected:
 TEST_F(ReportCli, DemoReportToPreparedFileAndPdf) {
     const CliRun r = cli({"--report", DemoTemplate, "--server", "DEMO-NT", "--tm", "TM1", "--user", "engineer",
                           "--password", "demo", "--settings", Settings, "--prepared", path("demo.frp"), "--pdf",
-                          path("demo.pdf")});
+                          path("demo.pdf"), "--export", "txt", path("demo.txt"), "--pages", "2-3"});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     const CliRun info = cli({"--frp-info", path("demo.frp")});
     ASSERT_EQ(info.status, 0);
     EXPECT_TRUE(info.out.contains("Точки телемеханики"));
+    // The variables the main window sets: where the data came from.
+    EXPECT_TRUE(info.out.contains("NT-сервер: DEMO-NT")) << info.out.left(2000).toStdString();
+    EXPECT_TRUE(info.out.contains("ТМ-сервер: TM1"));
+    // The text export of pages 2 and 3: two form feeds, page 2's footer.
+    const QByteArray text2 = textfile::readBytes(path("demo.txt")).value_or(QByteArray());
+    EXPECT_EQ(text2.count('\f'), 2);
+    EXPECT_TRUE(text2.contains(cp1251::encode(QStringLiteral("Страница 2 из"))));
+    EXPECT_FALSE(text2.contains(cp1251::encode(QStringLiteral("Страница 1 из"))));
     EXPECT_TRUE(info.out.contains("ПС 220 кВ Северная"));
     EXPECT_TRUE(info.out.contains("Точек на подстанции:"));
     // "Страница 1 из N": two passes know the total.

@@ -1,4 +1,4 @@
-#include "app/reportvars.h"
+#include "report/memdata/reportvars.h"
 
 #include "common/datetime.h"
 #include "report/model/report.h"
