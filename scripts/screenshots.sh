@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Drives the program under Xvfb along the whole road on the demo data (log on,
-# load the settings file, confirm the filter, group by a column, save the three
-# formats) and takes the screenshots of docs/screenshots. Needs a build (first
+# load the settings file, confirm the filter, group by a column, build the
+# demo report and show it in the preview at page width and as whole page) and
+# takes the screenshots of docs/screenshots. Needs a build (first
 # argument: the program, default build/src/app/ostrand) and the packages
 # xvfb, xdotool, imagemagick and openbox (window frames).
 #
@@ -44,7 +45,7 @@ window() { # crop the active window with its frame
   import -window root -crop "$((w + fl + fr))x$((h + ft + fb))+$((x - fl))+$((y - ft))" "$1"
 }
 
-if [ -n "$preview" ]; then
+previewShots() {
   # The preview opens maximised at page width; the zoom menu (Space) offers
   # "Страница целиком" as its ninth item.
   window "$out/preview-width.png"
@@ -55,6 +56,10 @@ if [ -n "$preview" ]; then
   sleep 1
   window "$out/preview-whole.png"
   xdotool key Escape
+}
+
+if [ -n "$preview" ]; then
+  previewShots
   echo "screenshots written to $out"
   exit 0
 fi
@@ -84,4 +89,10 @@ sleep 0.3
 xdotool mouseup 1
 sleep 1
 window "$out/main-grouped.png"
+
+# "Сформировать и напечатать отчёт", the fourth tool button: the demo report
+# (points.frf beside points.cfg) is built and shown in the preview.
+xdotool mousemove $((X + 90)) $((Y + 32)) click 1
+sleep 6
+previewShots
 echo "screenshots written to $out"
