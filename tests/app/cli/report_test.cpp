@@ -105,6 +105,28 @@ TEST_F(ReportCli, DemoReportToPreparedFileAndPdf) {
     EXPECT_TRUE(text->contains("Всего точек:"));
 }
 
+TEST_F(ReportCli, DemoReportInEveryExportFormat) {
+    const QStringList selection{"--server", "DEMO-NT", "--tm", "TM1", "--user", "engineer", "--password", "demo",
+                                "--settings", Settings};
+    // What each format makes of the title: plain code page 1251 text, or in
+    // RTF the same bytes written as \'hh.
+    const QByteArray title = cp1251::encode(QStringLiteral("Точки телемеханики"));
+    QByteArray rtfTitle;
+    for (char c : title)
+        rtfTitle += static_cast<unsigned char>(c) < 0x80 ? QByteArray(1, c)
+                                                          : "\\'" + QByteArray::number(static_cast<unsigned char>(c), 16);
+    for (const char* type : {"txt", "csv", "htm", "rtf", "pdf"}) {
+        const QString out = path(QStringLiteral("demo.") + QLatin1String(type));
+        const CliRun r = cli(QStringList{"--report", DemoTemplate, "--export", type, out, "--pages", "1"} + selection);
+        ASSERT_EQ(r.status, 0) << type << ": " << r.err.toStdString();
+        const QByteArray bytes = textfile::readBytes(out).value_or(QByteArray());
+        if (QByteArray(type) == "pdf")
+            EXPECT_TRUE(bytes.startsWith("%PDF-"));
+        else
+            EXPECT_TRUE(bytes.contains(QByteArray(type) == "rtf" ? rtfTitle : title)) << type;
+    }
+}
+
 TEST_F(ReportCli, TemplatesWithoutSelectionBuildOnTheirOwn) {
     const CliRun r = cli({"--report", numbersTemplate("3"), "--prepared", path("n.frp")});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
