@@ -6,6 +6,7 @@
 #include "selection/configaccess/configapi.h"
 #include "selection/filterrows.h"
 
+#include <QFileInfo>
 #include <QTextStream>
 
 TUserInteraction::Button TStreamInteraction::messageBox(const QString& text, const QString& title, Icon, Buttons buttons) {
@@ -59,4 +60,52 @@ void setCliUser(const QString& user, const QString& password) {
     const QByteArray u = cp1251::encode(user);
     const QByteArray p = cp1251::encode(password);
     THalvexApi::instance().setUser(u.constData(), p.constData());
+}
+
+QString cliValue(const QStringList& args, int& i) {
+    if (i + 1 >= args.size())
+        throw ECliArguments(QStringLiteral("%1: не указано значение").arg(args[i]));
+    return args[++i];
+}
+
+bool TCliSelectionOptions::take(const QStringList& args, int& i, bool masksAllowed) {
+    const QString& a = args[i];
+    if (a == u"--server")
+        server = cliValue(args, i);
+    else if (a == u"--tm")
+        tm = cliValue(args, i);
+    else if (a == u"--user") {
+        user = cliValue(args, i);
+        haveUser = true;
+    } else if (a == u"--password")
+        password = cliValue(args, i);
+    else if (a == u"--settings")
+        settings = cliValue(args, i);
+    else if (a == u"--mask" && masksAllowed) {
+        const QString mask = cliValue(args, i);
+        if (mask.indexOf(u'=') <= 0)
+            throw ECliArguments(QStringLiteral("--mask: ожидается ЗАГОЛОВОК=МАСКА"));
+        masks << mask;
+    } else
+        return false;
+    return true;
+}
+
+void TCliSelectionOptions::check() const {
+    if (!settings.isEmpty() && server.isEmpty())
+        throw ECliArguments(QStringLiteral("Не указан NT-сервер (--server)"));
+}
+
+void makeCliSelection(TSelectionEngine& selection, TCliSelectionHost& host, const TCliSelectionOptions& options) {
+    if (options.settings.isEmpty())
+        return;
+    if (!QFileInfo(options.settings).isFile())
+        throw Exception(QStringLiteral("Cannot open file %1").arg(options.settings));
+    if (options.haveUser)
+        setCliUser(options.user, options.password);
+    const bool loaded = selection.LoadSettingsFile(options.settings, true);
+    if (!host.badMask.isEmpty())
+        throw ECliArguments(host.badMask);
+    if (!loaded || !host.attached)
+        throw Exception(QStringLiteral("Выборка не сделана"));
 }

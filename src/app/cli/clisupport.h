@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/exception.h"
 #include "common/interaction.h"
 #include "selection/selectionengine.h"
 
@@ -10,6 +11,16 @@ class TMemTable;
 class TfrReport;
 
 // What the commands of ostrand-cli share.
+
+// Arguments a command cannot take (exit status 2).
+class ECliArguments : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// The value after the option at args[i] (i moves to it); ECliArguments when
+// there is none.
+QString cliValue(const QStringList& args, int& i);
 
 // Nobody is there to answer: messages go to err prefixed with their title,
 // questions get the first button offered, input boxes are cancelled or, for
@@ -63,3 +74,22 @@ private:
 // Gives the configuration library the user of --user/--password (code page
 // 1251; a name or password outside it is refused).
 void setCliUser(const QString& user, const QString& password);
+
+// The selection options of the report commands: --server NT, --tm TM,
+// --user U, --password P, --settings FILE.cfg and --mask "Label=mask".
+struct TCliSelectionOptions {
+    QString server, tm, user, password, settings;
+    QStringList masks;
+    bool haveUser = false;
+
+    // Takes the option at args[i] with its value when it is one of these
+    // (--mask only when `masks` is allowed); false for any other option.
+    bool take(const QStringList& args, int& i, bool masksAllowed = true);
+    // A settings file needs the NT server.
+    void check() const;
+};
+
+// Makes the selection the options ask for (nothing without --settings), as a
+// user-started load whose masks come from the options: ECliArguments for a
+// mask naming no column, Exception when no selection was made.
+void makeCliSelection(TSelectionEngine& selection, TCliSelectionHost& host, const TCliSelectionOptions& options);

@@ -12,56 +12,34 @@
 #include "report/model/report.h"
 #include "selection/selectionengine.h"
 
-#include <QFileInfo>
 #include <QTextStream>
 
 namespace {
 
 struct ExprOptions {
-    QString eval, expand, templateFile, server, tm, user, password, settings;
-    bool haveEval = false, haveExpand = false, haveUser = false;
-};
-
-class BadExprArguments : public Exception {
-public:
-    using Exception::Exception;
+    QString eval, expand, templateFile;
+    bool haveEval = false, haveExpand = false;
+    TCliSelectionOptions selection;
 };
 
 ExprOptions parseOptions(const QStringList& args) {
     ExprOptions o;
-    auto value = [&](int& i) {
-        if (i + 1 >= args.size())
-            throw BadExprArguments(QStringLiteral("%1: не указано значение").arg(args[i]));
-        return args[++i];
-    };
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
         if (a == u"--eval") {
-            o.eval = value(i);
+            o.eval = cliValue(args, i);
             o.haveEval = true;
         } else if (a == u"--expand") {
-            o.expand = value(i);
+            o.expand = cliValue(args, i);
             o.haveExpand = true;
         } else if (a == u"--template")
-            o.templateFile = value(i);
-        else if (a == u"--server")
-            o.server = value(i);
-        else if (a == u"--tm")
-            o.tm = value(i);
-        else if (a == u"--user") {
-            o.user = value(i);
-            o.haveUser = true;
-        } else if (a == u"--password")
-            o.password = value(i);
-        else if (a == u"--settings")
-            o.settings = value(i);
-        else
-            throw BadExprArguments(QStringLiteral("Неизвестный параметр «%1» (см. --help)").arg(a));
+            o.templateFile = cliValue(args, i);
+        else if (!o.selection.take(args, i, false))
+            throw ECliArguments(QStringLiteral("Неизвестный параметр «%1» (см. --help)").arg(a));
     }
     if (o.haveEval == o.haveExpand)
-        throw BadExprArguments(QStringLiteral("Укажите одно из: --eval ВЫРАЖЕНИЕ или --expand ТЕКСТ"));
-    if (!o.settings.isEmpty() && o.server.isEmpty())
-        throw BadExprArguments(QStringLiteral("Не указан NT-сервер (--server)"));
+        throw ECliArguments(QStringLiteral("Укажите одно из: --eval ВЫРАЖЕНИЕ или --expand ТЕКСТ"));
+    o.selection.check();
     return o;
 }
 
@@ -81,17 +59,11 @@ int runExpressionCli(const QStringList& arguments, QTextStream& out, QTextStream
         TfrDataRegistry registry(QStringLiteral("frmMain"));
 
         // The selection, when asked for: the main window's set-up, frDS over DS.
-        TCliSelectionHost host(options.server, options.tm);
+        TCliSelectionHost host(options.selection.server, options.selection.tm);
         TSelectionEngine selection(host);
-        if (!options.settings.isEmpty()) {
-            if (!QFileInfo(options.settings).isFile())
-                throw Exception(QStringLiteral("Cannot open file %1").arg(options.settings));
-            if (options.haveUser)
-                setCliUser(options.user, options.password);
-            if (!selection.LoadSettingsFile(options.settings, true) || !host.attached)
-                throw Exception(QStringLiteral("Выборка не сделана"));
+        makeCliSelection(selection, host, options.selection);
+        if (!options.selection.settings.isEmpty())
             selection.DS().first();
-        }
         TfrMainReport main(engine, selection.DS(), selection.DS2(), &registry);
         TfrReport& report = main.report();
         if (!options.templateFile.isEmpty())
@@ -103,7 +75,7 @@ int runExpressionCli(const QStringList& arguments, QTextStream& out, QTextStream
         else
             out << frmemo::expandText(context, options.expand, nullptr) << Qt::endl;
         return 0;
-    } catch (const BadExprArguments& e) {
+    } catch (const ECliArguments& e) {
         err << e.message() << Qt::endl << QStringLiteral("Справка: ostrand-cli --help") << Qt::endl;
         return 2;
     } catch (const Exception& e) {

@@ -15,7 +15,6 @@
 #include "report/model/report.h"
 #include "selection/selectionengine.h"
 
-#include <QFileInfo>
 #include <QTextStream>
 
 #include <cstdio>
@@ -27,76 +26,47 @@ constexpr int kDefaultMaxPages = 10000;
 constexpr int kMostPages = 1000000;
 
 struct ReportOptions {
-    QString templateFile, prepared, pdf, server, tm, user, password, settings;
+    QString templateFile, prepared, pdf;
     std::optional<TfrCliExport> exportTo;
-    QStringList masks;
-    bool haveUser = false;
     int maxPages = kDefaultMaxPages;
-};
-
-class BadReportArguments : public Exception {
-public:
-    using Exception::Exception;
+    TCliSelectionOptions selection;
 };
 
 ReportOptions parseOptions(const QStringList& args) {
     ReportOptions o;
-    auto value = [&](int& i) {
-        if (i + 1 >= args.size())
-            throw BadReportArguments(QStringLiteral("%1: не указано значение").arg(args[i]));
-        return args[++i];
-    };
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
         if (a == u"--report")
-            o.templateFile = value(i);
+            o.templateFile = cliValue(args, i);
         else if (a == u"--prepared")
-            o.prepared = value(i);
+            o.prepared = cliValue(args, i);
         else if (a == u"--pdf")
-            o.pdf = value(i);
+            o.pdf = cliValue(args, i);
         else if (a == u"--export") {
             TfrCliExport e = o.exportTo.value_or(TfrCliExport{});
-            e.type = value(i);
-            e.output = value(i);
+            e.type = cliValue(args, i);
+            e.output = cliValue(args, i);
             o.exportTo = e;
         } else if (a == u"--pages") {
             TfrCliExport e = o.exportTo.value_or(TfrCliExport{});
-            e.pages = value(i);
+            e.pages = cliValue(args, i);
             o.exportTo = e;
-        }
-        else if (a == u"--max-pages") {
+        } else if (a == u"--max-pages") {
             bool ok = false;
-            o.maxPages = value(i).toInt(&ok);
+            o.maxPages = cliValue(args, i).toInt(&ok);
             if (!ok || o.maxPages < 1 || o.maxPages > kMostPages)
-                throw BadReportArguments(QStringLiteral("--max-pages: ожидается число от 1 до %1").arg(kMostPages));
-        } else if (a == u"--server")
-            o.server = value(i);
-        else if (a == u"--tm")
-            o.tm = value(i);
-        else if (a == u"--user") {
-            o.user = value(i);
-            o.haveUser = true;
-        } else if (a == u"--password")
-            o.password = value(i);
-        else if (a == u"--settings")
-            o.settings = value(i);
-        else if (a == u"--mask") {
-            const QString mask = value(i);
-            if (mask.indexOf(u'=') <= 0)
-                throw BadReportArguments(QStringLiteral("--mask: ожидается ЗАГОЛОВОК=МАСКА"));
-            o.masks << mask;
-        } else
-            throw BadReportArguments(QStringLiteral("Неизвестный параметр «%1» (см. --help)").arg(a));
+                throw ECliArguments(QStringLiteral("--max-pages: ожидается число от 1 до %1").arg(kMostPages));
+        } else if (!o.selection.take(args, i))
+            throw ECliArguments(QStringLiteral("Неизвестный параметр «%1» (см. --help)").arg(a));
     }
     if (o.templateFile.isEmpty())
-        throw BadReportArguments(QStringLiteral("Не указан шаблон отчёта (--report)"));
+        throw ECliArguments(QStringLiteral("Не указан шаблон отчёта (--report)"));
     if (o.exportTo && o.exportTo->output.isEmpty())
-        throw BadReportArguments(QStringLiteral("--pages: нужен и --export ТИП ФАЙЛ"));
+        throw ECliArguments(QStringLiteral("--pages: нужен и --export ТИП ФАЙЛ"));
     if (o.prepared.isEmpty() && o.pdf.isEmpty() && !o.exportTo)
-        throw BadReportArguments(QStringLiteral("Укажите, куда записать отчёт: --prepared OUT.frp, --pdf OUT.pdf "
-                                                "и (или) --export ТИП ФАЙЛ"));
-    if (!o.settings.isEmpty() && o.server.isEmpty())
-        throw BadReportArguments(QStringLiteral("Не указан NT-сервер (--server)"));
+        throw ECliArguments(QStringLiteral("Укажите, куда записать отчёт: --prepared OUT.frp, --pdf OUT.pdf "
+                                           "и (или) --export ТИП ФАЙЛ"));
+    o.selection.check();
     return o;
 }
 
@@ -133,25 +103,15 @@ int runReportCli(const QStringList& arguments, QTextStream& out, QTextStream& er
         installExpressionEvaluator(engine);
         TfrDataRegistry registry(QStringLiteral("frmMain"));
 
-        TCliSelectionHost host(options.server, options.tm, options.masks);
+        TCliSelectionHost host(options.selection.server, options.selection.tm, options.selection.masks);
         TSelectionEngine selection(host);
-        if (!options.settings.isEmpty()) {
-            if (!QFileInfo(options.settings).isFile())
-                throw Exception(QStringLiteral("Cannot open file %1").arg(options.settings));
-            if (options.haveUser)
-                setCliUser(options.user, options.password);
-            const bool loaded = selection.LoadSettingsFile(options.settings, true);
-            if (!host.badMask.isEmpty())
-                throw BadReportArguments(host.badMask);
-            if (!loaded || !host.attached)
-                throw Exception(QStringLiteral("Выборка не сделана"));
-        }
+        makeCliSelection(selection, host, options.selection);
         TfrMainReport main(engine, selection.DS(), selection.DS2(), &registry);
         TfrReport& report = main.report();
         loadTemplateOrThrow(report, options.templateFile);
         // Where the data came from, as the main window tells its reports.
         if (selection.hasSettingsFile())
-            SetReportVariables(report, options.server, options.tm, selection.fileTime());
+            SetReportVariables(report, options.selection.server, options.selection.tm, selection.fileTime());
 
         TerminalProgress terminal(err);
         TfrBuildOptions build;
@@ -176,7 +136,7 @@ int runReportCli(const QStringList& arguments, QTextStream& out, QTextStream& er
         if (options.exportTo)
             return frCliExportReport(report, *options.exportTo, err);
         return 0;
-    } catch (const BadReportArguments& e) {
+    } catch (const ECliArguments& e) {
         err << e.message() << Qt::endl << QStringLiteral("Справка: ostrand-cli --help") << Qt::endl;
         return 2;
     } catch (const Exception& e) {

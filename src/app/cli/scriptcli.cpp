@@ -15,11 +15,6 @@
 
 namespace {
 
-class BadScriptArguments : public Exception {
-public:
-    using Exception::Exception;
-};
-
 struct ScriptOptions {
     QString script, templateFile;
     long long maxSteps = scriptcli::defaultMaxSteps;
@@ -28,29 +23,24 @@ struct ScriptOptions {
 ScriptOptions parseOptions(const QStringList& args) {
     ScriptOptions o;
     bool haveScript = false;
-    auto value = [&](int& i) {
-        if (i + 1 >= args.size())
-            throw BadScriptArguments(QStringLiteral("%1: не указано значение").arg(args[i]));
-        return args[++i];
-    };
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
         if (a == u"--run-script") {
-            o.script = value(i);
+            o.script = cliValue(args, i);
             haveScript = true;
         } else if (a == u"--template") {
-            o.templateFile = value(i);
+            o.templateFile = cliValue(args, i);
         } else if (a == u"--max-steps") {
             bool ok = false;
-            o.maxSteps = value(i).toLongLong(&ok);
+            o.maxSteps = cliValue(args, i).toLongLong(&ok);
             if (!ok || o.maxSteps <= 0)
-                throw BadScriptArguments(QStringLiteral("--max-steps: нужно целое число больше нуля"));
+                throw ECliArguments(QStringLiteral("--max-steps: нужно целое число больше нуля"));
         } else {
-            throw BadScriptArguments(QStringLiteral("Неизвестный параметр «%1» (см. --help)").arg(a));
+            throw ECliArguments(QStringLiteral("Неизвестный параметр «%1» (см. --help)").arg(a));
         }
     }
     if (!haveScript)
-        throw BadScriptArguments(QStringLiteral("Не указан сценарий (--run-script ТЕКСТ или @ФАЙЛ)"));
+        throw ECliArguments(QStringLiteral("Не указан сценарий (--run-script ТЕКСТ или @ФАЙЛ)"));
     return o;
 }
 
@@ -115,7 +105,7 @@ int runScriptCli(const QStringList& arguments, QTextStream& out, QTextStream& er
         }
         printGlobals(engine, out);
         return 0;
-    } catch (const BadScriptArguments& e) {
+    } catch (const ECliArguments& e) {
         err << e.message() << Qt::endl << QStringLiteral("Справка: ostrand-cli --help") << Qt::endl;
         return 2;
     } catch (const Exception& e) {

@@ -4,6 +4,8 @@
 #include "report/model/engine.h"
 #include "report/model/report.h"
 
+#include "clirun.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -18,21 +20,6 @@
 namespace {
 
 const QString Settings = QStringLiteral(OSTRAND_EXAMPLES_DIR "/settings/points.cfg");
-
-struct CliRun {
-    int status;
-    QString out;
-    QString err;
-};
-
-CliRun cli(QStringList args) {
-    QString out, err;
-    QTextStream o(&out), e(&err);
-    const int status = runCli(args, o, e);
-    o.flush();
-    e.flush();
-    return {status, out, err};
-}
 
 QStringList demo(const QString& save) {
     return {"--server", "DEMO-NT", "--tm", "TM1", "--user", "engineer", "--password", "demo",

@@ -10,6 +10,8 @@
 #include "report/export/rtfwriter.h"
 #include "report/model/engine.h"
 
+#include "clirun.h"
+
 #include <QDir>
 #include <QProcess>
 #include <QStandardPaths>
@@ -18,19 +20,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-struct CliResult {
-    int status;
-    QString err;
-};
-
-CliResult cli(const QStringList& args) {
-    QString out, err;
-    QTextStream o(&out), e(&err);
-    const int status = runCli(args, o, e);
-    e.flush();
-    return {status, err};
-}
 
 class CliExport : public ::testing::Test {
 protected:
@@ -51,7 +40,7 @@ protected:
 };
 
 TEST_F(CliExport, WritesTextOfTheListedPages) {
-    CliResult r = cli({"--frp", frp(), "--export", "txt", path("all.txt")});
+    CliRun r = cli({"--frp", frp(), "--export", "txt", path("all.txt")});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     const QString all = text("all.txt");
     EXPECT_TRUE(all.contains(QStringLiteral("Положение выключателя В-110 Т1")));
@@ -80,7 +69,7 @@ TEST_F(CliExport, WritesCsvHtmlAndRtfWithTheProgramsOptions) {
     };
     for (const auto& c : cases) {
         const QString out = path("r.") + QString::fromLatin1(c.type).toLower();
-        const CliResult r = cli({"--frp", frp(), "--export", c.type, out, "--pages", "3"});
+        const CliRun r = cli({"--frp", frp(), "--export", c.type, out, "--pages", "3"});
         ASSERT_EQ(r.status, 0) << c.type << ": " << r.err.toStdString();
         const QByteArray bytes = textfile::readBytes(out).value_or(QByteArray());
         EXPECT_TRUE(bytes.startsWith(c.starts)) << c.type;
@@ -92,7 +81,7 @@ TEST_F(CliExport, WritesCsvHtmlAndRtfWithTheProgramsOptions) {
 TEST_F(CliExport, WritesPdfThatPdftotextReads) {
     if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
         GTEST_SKIP() << "poppler-utils is not installed";
-    const CliResult r = cli({"--frp", frp(), "--export", "pdf", path("r.pdf"), "--pages", "3-"});
+    const CliRun r = cli({"--frp", frp(), "--export", "pdf", path("r.pdf"), "--pages", "3-"});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     QProcess proc;
     proc.start(QStringLiteral("pdftotext"), {path("r.pdf"), QStringLiteral("-")});
@@ -117,7 +106,7 @@ TEST_F(CliExport, RefusesWhatItCannotDo) {
         {{"--frp", frp(), "--export", "pdf", path("old.txt"), "--pages", "9"}, 1, "PDF"},
     };
     for (const auto& c : cases) {
-        const CliResult r = cli(c.args);
+        const CliRun r = cli(c.args);
         EXPECT_EQ(r.status, c.status) << c.args.join(' ').toStdString();
         EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.says))) << r.err.toStdString();
         EXPECT_EQ(text("old.txt"), "old");

@@ -9,6 +9,8 @@
 #include "report/build/preparedpages.h"
 #include "report/model/engine.h"
 
+#include "clirun.h"
+
 #include <QDir>
 #include <QImage>
 #include <QRegularExpression>
@@ -17,21 +19,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-struct CliRun {
-    int status;
-    QString out;
-    QString err;
-};
-
-CliRun cli(const QStringList& args) {
-    QString out, err;
-    QTextStream o(&out), e(&err);
-    const int status = runCli(args, o, e);
-    o.flush();
-    e.flush();
-    return {status, out, err};
-}
 
 class FrpTools : public ::testing::Test {
 protected:

@@ -9,6 +9,8 @@
 #include "report/model/objects.h"
 #include "report/model/report.h"
 
+#include "clirun.h"
+
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
@@ -21,21 +23,6 @@ namespace {
 
 const QString Settings = QStringLiteral(OSTRAND_SOURCE_DIR "/examples/settings/points.cfg");
 const QString DemoTemplate = QStringLiteral(OSTRAND_SOURCE_DIR "/examples/settings/points.frf");
-
-struct CliRun {
-    int status;
-    QString out;
-    QString err;
-};
-
-CliRun cli(const QStringList& args) {
-    QString out, err;
-    QTextStream o(&out), e(&err);
-    const int status = runCli(args, o, e);
-    o.flush();
-    e.flush();
-    return {status, out, err};
-}
 
 std::optional<QString> pdftotext(const QString& pdf) {
     if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
