@@ -375,6 +375,18 @@ void boundGeometry(TfrPage& page) {
 
 } // namespace
 
+std::unique_ptr<TBand> TBuilder::newBand(TPageRun& run, TfrBandView& view, int type) {
+    auto band = std::make_unique<TBand>();
+    band->type = type;
+    band->page = &run;
+    band->view = &view;
+    band->flags = view.flags;
+    band->script = m_scripts[&view];
+    band->expr.type = type;
+    band->expr.name = view.name();
+    return band;
+}
+
 void TBuilder::setUpBands(TPageRun& run) {
     TfrPage& page = *run.page;
     boundGeometry(page);
@@ -397,17 +409,10 @@ void TBuilder::setUpBands(TPageRun& run) {
             auto* bv = dynamic_cast<TfrBandView*>(v.get());
             if (!bv || bv->bandType() != type || run.first[static_cast<std::size_t>(type)])
                 continue;
-            auto band = std::make_unique<TBand>();
+            auto band = newBand(run, *bv, type);
             TBand& b = *band;
-            b.type = type;
-            b.page = &run;
-            b.view = bv;
             b.x = bv->left;
             b.width = bv->width;
-            b.flags = bv->flags;
-            b.script = m_scripts[bv];
-            b.expr.type = type;
-            b.expr.name = bv->name();
             if (!bv->dataSourceName().contains(u';'))
                 setDataset(b, bv->dataSourceName());
             for (const auto& o : page.objects()) {
@@ -433,23 +438,16 @@ void TBuilder::setUpBands(TPageRun& run) {
             auto* bv = dynamic_cast<TfrBandView*>(v.get());
             if (!bv || bv->bandType() != type)
                 continue;
-            auto band = std::make_unique<TBand>();
+            auto band = newBand(run, *bv, type);
             TBand& b = *band;
-            b.type = type;
-            b.page = &run;
-            b.view = bv;
             b.y = bv->top;
             b.height = bv->height;
-            b.flags = bv->flags;
             b.stretched = b.hasFlag(frflags::Stretched);
             const bool subPage = run.skip;
             b.newPageAfter = b.hasFlag(frflags::FormNewPage) && !subPage;
             b.printIfSubsetEmpty = b.hasFlag(frflags::PrintIfSubsetEmpty);
             b.maySplit = b.hasFlag(frflags::Breaked) && !subPage;
             b.printChildIfInvisible = b.hasFlag(frflags::PrintChildIfInvisible);
-            b.script = m_scripts[bv];
-            b.expr.type = type;
-            b.expr.name = bv->name();
             if (type == btGroupHeader)
                 b.condition = TfrParser::convertToPostfix(bv->groupCondition());
             else

@@ -205,6 +205,9 @@ private:
     void preScan(TPageRun& run);
     void scanBand(TBand& band, TBand& target);
     void setDataset(TBand& band, const QString& text);
+    // A runtime band of a template band: its type, page, object, flags, script
+    // and the name expressions see.
+    std::unique_ptr<TBand> newBand(TPageRun& run, TfrBandView& view, int type);
 
     // Page sequencing.
     void setPage(TPageRun* run);
