@@ -13,11 +13,7 @@ packages=(
   xvfb xauth
   xdotool imagemagick openbox x11-utils
   python3 python3-xlrd python3-openpyxl
-<<<<<<< HEAD
-  unrtf
-=======
-  poppler-utils qpdf
->>>>>>> export-print
+  poppler-utils qpdf unrtf
 )
 
 missing=()

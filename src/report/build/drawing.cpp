@@ -285,10 +285,19 @@ void showText(const TfrMemoView& memo, const TfrDrawGeometry& g, const TfrTextLa
 
     std::int32_t x = g.x, y = g.y;
     const std::int32_t textHeight = R(layout.textHeight * (vertical ? t.sx : t.sy));
-    if (drawing) {
-        c.painter->save();
-        c.painter->setClipRect(cutToArea(clip.left, clip.top, clip.right, clip.bottom, area), Qt::IntersectClip);
-    }
+    // Text is cut at the memo's edges. The clip is set only once a line does
+    // not fit inside them, so the common memo whose lines all fit draws
+    // without one (a printer or PDF then gets no clip per memo).
+    bool clipped = false;
+    const auto clipFrom = [&] {
+        if (drawing && !clipped) {
+            c.painter->save();
+            c.painter->setClipRect(cutToArea(clip.left, clip.top, clip.right, clip.bottom, area), Qt::IntersectClip);
+            clipped = true;
+        }
+    };
+    if (vertical || (memo.font.style & fsItalic))
+        clipFrom(); // rotated lines and slanted glyphs are not checked
     const int count = static_cast<int>(layout.lines.size());
     if (!vertical) {
         if (!partMeasuring) {
@@ -330,6 +339,9 @@ void showText(const TfrMemoView& memo, const TfrDrawGeometry& g, const TfrTextLa
                     bits &= i == 0 ? ~frftBottom : (i == count - 1 ? ~frftTop : ~(frftTop | frftBottom));
                 c.exportHook(TfrExportLine{dr, sat(xpos), sat(cursor), &memo, bits, text});
             } else if (drawing && cursor + pitch >= area.top()) {
+                if (xpos < clip.left || xpos + line.width > clip.right || cursor < clip.top ||
+                    cursor + pitch > clip.bottom)
+                    clipFrom();
                 for (double& left : line.lefts)
                     left += double(xpos);
                 m.drawText(*c.painter, memo.font, px, line.text, line.lefts, double(cursor), color);
@@ -386,7 +398,7 @@ void showText(const TfrMemoView& memo, const TfrDrawGeometry& g, const TfrTextLa
             cursor += pitch;
         }
     }
-    if (drawing)
+    if (clipped)
         c.painter->restore();
 }
 

@@ -219,6 +219,13 @@ TEST(Drawing, TextIsClippedToTheObject) {
     draw(c, *m);
     // The clip rectangle ends 2 pixels before the draw rectangle's right edge.
     EXPECT_EQ(c.darkSpan(5).second, 28);
+
+    // A line that fits, then one that does not: the second is cut as well.
+    Canvas two(60, 60);
+    auto lines = memo(0, 0, 30, 40, {"ab" + E, "abcdefghijklmnop" + E});
+    draw(two, *lines);
+    EXPECT_LT(two.darkSpan(5).second, 20);
+    EXPECT_EQ(two.darkSpan(20).second, 28);
 }
 
 TEST(Drawing, ScaleMovesAndSizes) {
