@@ -339,8 +339,9 @@ void showText(const TfrMemoView& memo, const TfrDrawGeometry& g, const TfrTextLa
                     bits &= i == 0 ? ~frftBottom : (i == count - 1 ? ~frftTop : ~(frftTop | frftBottom));
                 c.exportHook(TfrExportLine{dr, sat(xpos), sat(cursor), &memo, bits, text});
             } else if (drawing && cursor + pitch >= area.top()) {
+                // Descenders reach about a fifth of the font size below it.
                 if (xpos < clip.left || xpos + line.width > clip.right || cursor < clip.top ||
-                    cursor + pitch > clip.bottom)
+                    cursor + std::max<std::int64_t>(pitch, px + (px + 3) / 4) > clip.bottom)
                     clipFrom();
                 for (double& left : line.lefts)
                     left += double(xpos);
