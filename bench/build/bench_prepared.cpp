@@ -5,6 +5,7 @@
 // 40 rows of six framed memos and a footer per page, printed through the memo
 // printer with the program's font measurer.
 
+#include "benchsupport.h"
 #include "demopages.h"
 #include "report/build/preparedpages.h"
 #include "report/model/engine.h"
@@ -19,12 +20,6 @@
 #include <sys/resource.h>
 
 namespace {
-
-double peakMegabytes() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_maxrss) / 1024.0;
-}
 
 TfrEngine& engine() {
     static TfrEngine e;
@@ -71,7 +66,7 @@ void BM_HoldPages(benchmark::State& state) {
     state.counters["bytes_per_page"] = double(pages.streamBytes()) / count;
     state.counters["held_per_page"] = double(pages.heldBytes()) / count;
     state.counters["held_MB"] = double(pages.heldBytes()) / (1 << 20);
-    state.counters["peak_MB"] = peakMegabytes();
+    state.counters["peak_MB"] = benchsupport::peakMegabytes();
 }
 BENCHMARK(BM_HoldPages)->ArgName("pages")->Arg(100)->Arg(10000)->Iterations(1)->Unit(benchmark::kMillisecond);
 
@@ -128,12 +123,4 @@ BENCHMARK(BM_DrawPage)->ArgName("dpi")->Arg(96)->Arg(300)->Unit(benchmark::kMill
 
 } // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv); // fonts
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return benchsupport::run<QGuiApplication>(argc, argv); }

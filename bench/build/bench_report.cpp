@@ -8,6 +8,7 @@
 // Runs one size per process to read the peak memory for that size, e.g.
 //   bench_report --benchmark_filter='/10000$'
 
+#include "benchsupport.h"
 #include "report/build/builder.h"
 #include "report/build/preparedpages.h"
 #include "report/expr/context.h"
@@ -39,12 +40,6 @@ constexpr int kColumns = 5;
 // top and bottom holds the header, 45 rows of 22 pixels and the footer.
 constexpr int kRowHeight = 22, kHeaderHeight = 20, kFooterHeight = 20;
 const int kColumnWidths[kColumns] = {60, 220, 120, 140, 160};
-
-double peakMegabytes() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_maxrss) / 1024.0;
-}
 
 QTemporaryDir& workDir() {
     static QTemporaryDir dir;
@@ -162,7 +157,7 @@ void BM_ReportToPdf(benchmark::State& state) {
     state.counters["pages"] = pages;
     state.counters["rows/s"] = benchmark::Counter(double(rows) * state.iterations(), benchmark::Counter::kIsRate);
     state.counters["held_MB"] = double(held) / (1 << 20);
-    state.counters["peak_MB"] = peakMegabytes();
+    state.counters["peak_MB"] = benchsupport::peakMegabytes();
     state.counters["pdf_MB"] = state.range(1) ? double(QFileInfo(pdf).size()) / (1 << 20) : 0.0;
 }
 BENCHMARK(BM_ReportToPdf)
@@ -215,19 +210,11 @@ void BM_FloorPdf(benchmark::State& state) {
     }
     state.counters["pages"] = pageCount;
     state.counters["rows/s"] = benchmark::Counter(double(rows) * state.iterations(), benchmark::Counter::kIsRate);
-    state.counters["peak_MB"] = peakMegabytes();
+    state.counters["peak_MB"] = benchsupport::peakMegabytes();
     state.counters["pdf_MB"] = double(QFileInfo(pdf).size()) / (1 << 20);
 }
 BENCHMARK(BM_FloorPdf)->ArgName("rows")->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv); // fonts
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return benchsupport::run<QGuiApplication>(argc, argv); }

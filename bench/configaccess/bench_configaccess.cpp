@@ -12,6 +12,7 @@
 // process, e.g. --benchmark_filter=/1000000, for a figure of that size alone),
 // tree_MB (BM_Read: the memory the parsed tree holds).
 
+#include "benchsupport.h"
 #include "selection/configaccess/configtree.h"
 #include "selection/configaccess/halvex.h"
 
@@ -66,12 +67,6 @@ void touch(const QString& file) {
     ::utime(QFile::encodeName(file).constData(), &times);
 }
 
-double peakMb() {
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_maxrss) / 1024.0; // kilobytes on Linux
-}
-
 std::int64_t walk(std::int32_t node, char* buffer) {
     std::int64_t count = 0;
     for (std::int32_t i = 0;; ++i) {
@@ -117,7 +112,7 @@ void BM_OpenAndWalk(benchmark::State& state) {
     state.counters["nodes"] = static_cast<double>(nodes);
     state.counters["nodes/s"] =
         benchmark::Counter(static_cast<double>(nodes) * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
-    state.counters["peak_MB"] = peakMb();
+    state.counters["peak_MB"] = benchsupport::peakMegabytes();
 }
 BENCHMARK(BM_OpenAndWalk)->ArgName("leaves")->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -138,7 +133,7 @@ void BM_Read(benchmark::State& state) {
     }
     state.counters["nodes"] = nodes;
     state.counters["tree_MB"] = treeMb;
-    state.counters["peak_MB"] = peakMb();
+    state.counters["peak_MB"] = benchsupport::peakMegabytes();
     state.SetBytesProcessed(static_cast<std::int64_t>(QFileInfo(file).size()) * state.iterations());
 }
 BENCHMARK(BM_Read)->ArgName("leaves")->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();

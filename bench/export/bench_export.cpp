@@ -5,6 +5,7 @@
 // Pages come from tests/report/build/demopages.cpp (251 objects a page, 40
 // table rows of six framed memos), printed with the program's font measurer.
 
+#include "benchsupport.h"
 #include "demopages.h"
 #include "report/build/preparedpages.h"
 #include "report/export/pdfexport.h"
@@ -69,11 +70,4 @@ BENCHMARK(BM_PdfExport)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv); // fonts
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return benchsupport::run<QGuiApplication>(argc, argv); }

@@ -1,6 +1,7 @@
 // Memo expansion of a typical data line over a 100 000-record table: a
 // dataset field, a formatted number, a dictionary variable and an aggregate.
 
+#include "benchsupport.h"
 #include "common/interaction.h"
 #include "report/expr/aggregates.h"
 #include "report/expr/context.h"
@@ -122,10 +123,4 @@ BENCHMARK_CAPTURE(BM_OneBracket, aggregate, QStringLiteral("[SUM([Qty])]"))->Ite
 
 } // namespace
 
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return benchsupport::run<QCoreApplication>(argc, argv); }

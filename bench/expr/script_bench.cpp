@@ -1,6 +1,7 @@
 // Scripts: a typical band script run once per record of a 100 000-record
 // table, and a tight loop for the cost of one executed code line.
 
+#include "benchsupport.h"
 #include "common/interaction.h"
 #include "report/expr/context.h"
 #include "report/expr/interpreter.h"
@@ -104,10 +105,4 @@ BENCHMARK(BM_Compile);
 
 } // namespace
 
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return benchsupport::run<QCoreApplication>(argc, argv); }

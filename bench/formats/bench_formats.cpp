@@ -5,6 +5,7 @@
 //
 // Pages come from tests/report/build/demopages.cpp (251 objects a page).
 
+#include "benchsupport.h"
 #include "demopages.h"
 #include "report/build/preparedpages.h"
 #include "report/export/exportfilter.h"
@@ -58,11 +59,4 @@ BENCHMARK_TEMPLATE(BM_Export, TfrTextExport)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return benchsupport::run<QGuiApplication>(argc, argv); }

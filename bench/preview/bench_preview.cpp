@@ -2,6 +2,7 @@
 // and scrolling, where every step paints the pages in view from their
 // compact streams.
 
+#include "benchsupport.h"
 #include "demopages.h"
 
 #include "report/build/preparedpages.h"
@@ -78,12 +79,4 @@ BENCHMARK(BM_SearchAllPages)->ArgName("pages")->Arg(1000)->Unit(benchmark::kMill
 
 } // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return benchsupport::run<QApplication>(argc, argv); }

@@ -10,6 +10,7 @@
 // memory so far; run one size alone, e.g. --benchmark_filter=/1000000/, for a
 // figure that belongs to that size only).
 
+#include "benchsupport.h"
 #include "benchconfig.h"
 #include "common/interaction.h"
 #include "selection/selectionengine.h"
@@ -42,12 +43,6 @@ public:
     void attachGrid(TMemTable&) override {}
     void setStatusText(const QString&) override {}
 };
-
-double peakMegabytes() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_maxrss) / 1024.0;
-}
 
 // A new modification time makes the library parse the tree again.
 void touch(const QStringList& files, int round) {
@@ -90,7 +85,7 @@ void BM_Selection(benchmark::State& state) {
                                                     benchmark::Counter::kIsRate);
     state.counters["records"] = engine.DS().recordCount();
     state.counters["messages"] = double(ui.messages.size());
-    state.counters["peak_MB"] = peakMegabytes();
+    state.counters["peak_MB"] = benchsupport::peakMegabytes();
 }
 
 } // namespace
