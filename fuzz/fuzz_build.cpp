@@ -3,6 +3,7 @@
 // pages, band printings and script steps. Any outcome but a crash, a hang or
 // a template changed by the build is fine.
 
+#include "fuzzsupport.h"
 #include "common/interaction.h"
 #include "report/build/builder.h"
 #include "report/build/textmeasure.h"
@@ -18,8 +19,6 @@
 #include <cstdlib>
 
 namespace {
-
-void quietQtMessages(QtMsgType, const QMessageLogContext&, const QString&) {}
 
 struct Fixture {
     Fixture() {
@@ -49,7 +48,7 @@ struct Fixture {
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    qInstallMessageHandler(quietQtMessages);
+    qInstallMessageHandler(frfuzz::quietQtMessages);
     return 0;
 }
 

@@ -8,6 +8,7 @@
 // HTML and RTF exports (pictures included) into a file; then printing is
 // planned on a device that draws nothing.
 
+#include "fuzzsupport.h"
 #include "common/cp1251.h"
 #include "common/exception.h"
 #include "common/interaction.h"
@@ -27,14 +28,6 @@
 
 namespace {
 
-void quietQtMessages(QtMsgType, const QMessageLogContext&, const QString&) {}
-
-class SilentInteraction : public TUserInteraction {
-public:
-    Button messageBox(const QString&, const QString&, Icon, Buttons) override { return Ok; }
-    std::optional<QString> inputBox(const QString&, const QString&, const QString&) override { return std::nullopt; }
-};
-
 // Counts pages instead of printing them.
 class NullDevice : public TfrPrintDevice {
 public:
@@ -50,14 +43,14 @@ public:
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    qInstallMessageHandler(quietQtMessages);
+    qInstallMessageHandler(frfuzz::quietQtMessages);
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static QGuiApplication app(*argc, *argv); // fonts
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static SilentInteraction silent;
+    static frfuzz::TSilentInteraction silent;
     static TfrEngine engine(&silent);
     static int runs = 0;
     if (++runs % 500 == 0)

@@ -4,6 +4,7 @@
 // drawn, hit-tested, written back and rebuilt again, with the program's font
 // measurer.
 
+#include "fuzzsupport.h"
 #include "common/exception.h"
 #include "common/interaction.h"
 #include "report/build/preparedpages.h"
@@ -17,29 +18,16 @@
 #include <cstdint>
 #include <cstdlib>
 
-namespace {
-
-void quietQtMessages(QtMsgType, const QMessageLogContext&, const QString&) {}
-
-// Nobody answers: every message box takes its first button.
-class SilentInteraction : public TUserInteraction {
-public:
-    Button messageBox(const QString&, const QString&, Icon, Buttons) override { return Ok; }
-    std::optional<QString> inputBox(const QString&, const QString&, const QString&) override { return std::nullopt; }
-};
-
-} // namespace
-
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     // Damaged pictures make the image readers warn; that is expected here.
-    qInstallMessageHandler(quietQtMessages);
+    qInstallMessageHandler(frfuzz::quietQtMessages);
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static QGuiApplication app(*argc, *argv); // fonts
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static SilentInteraction silent;
+    static frfuzz::TSilentInteraction silent;
     static TfrEngine engine(&silent);
     // Qt drops unused font engines from a timer: let it run now and then.
     static int runs = 0;

@@ -2,6 +2,7 @@
 // file stream and as a dictionary block. A stream that loads cleanly is saved,
 // loaded and saved again, and the two saved streams must agree.
 
+#include "fuzzsupport.h"
 #include "common/binio.h"
 #include "report/model/engine.h"
 #include "report/model/report.h"
@@ -12,15 +13,9 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace {
-
-void quietQtMessages(QtMsgType, const QMessageLogContext&, const QString&) {}
-
-} // namespace
-
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // Image readers warn about damaged pictures on stderr; that is expected here.
-    qInstallMessageHandler(quietQtMessages);
+    qInstallMessageHandler(frfuzz::quietQtMessages);
     return 0;
 }
 

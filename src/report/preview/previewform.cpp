@@ -347,7 +347,7 @@ void TfrPreviewForm::buildMenu() {
     zoomItem(text::twoPages, TfrZoomMode::TwoPages, 0);
 
     // The page items: hidden when the menu opens from the zoom button.
-    auto pageItem = [this](QAction* a, const char* name, bool available) {
+    auto pageItem = [](QAction* a, const char* name, bool available) {
         a->setObjectName(QString::fromLatin1(name));
         a->setProperty("pageItem", true);
         a->setProperty("available", available);
