@@ -32,7 +32,7 @@ TfrEMFPages& demo(int count) {
     auto& [report, pages] = made[count];
     if (!pages) {
         report = std::make_unique<TfrReport>(engine());
-        pages = std::make_unique<TfrEMFPages>(*report);
+        pages = std::make_unique<TfrEMFPages>(engine());
         writeDemoPages(*report, *pages, count);
     }
     return *pages;
@@ -44,7 +44,7 @@ void BM_PrintPages(benchmark::State& state) {
     qint64 bytes = 0, held = 0;
     for (auto _ : state) {
         TfrReport report(engine());
-        TfrEMFPages pages(report);
+        TfrEMFPages pages(report.engine());
         writeDemoPages(report, pages, count);
         bytes = pages.streamBytes();
         held = pages.heldBytes();
@@ -87,7 +87,7 @@ void BM_LoadFile(benchmark::State& state) {
     const QByteArray file = demo(int(state.range(0))).saveToStream();
     for (auto _ : state) {
         TfrReport report(engine());
-        TfrEMFPages pages(report);
+        TfrEMFPages pages(report.engine());
         if (!pages.loadFromStream(file).ok())
             state.SkipWithError("the file does not load");
         benchmark::DoNotOptimize(pages.count());

@@ -29,7 +29,7 @@ int frCliExportReport(TfrReport& report, const TfrCliExport& request, QTextStrea
             << Qt::endl;
         return 2;
     }
-    auto* pages = dynamic_cast<TfrEMFPages*>(report.preparedPages());
+    TfrEMFPages* pages = frFindPreparedPages(report);
     const int count = pages ? pages->count() : 0;
     TfrExportOptions options;
     options.dialogs = false;

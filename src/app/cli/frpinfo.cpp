@@ -31,7 +31,7 @@ QString quoted(const QString& s) {
 
 QString textOf(const TfrView& v) {
     QStringList lines;
-    for (const QString& line : v.workingText()) {
+    for (const QString& line : v.memo) {
         QString s = frStripLineEnd(line);
         s.replace(frLineEnd, QStringLiteral("\\x01"));
         lines << quoted(s);

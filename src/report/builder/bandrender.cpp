@@ -144,12 +144,13 @@ std::int32_t TBuilder::measureOne(TBand& band) {
     std::int32_t h = band.height;
     if (band.stretched) {
         for (TfrView* o : band.objects) {
-            if (!dynamic_cast<TfrStretcheable*>(o))
+            const TfrObjectBuilder& builder = frObjectBuilder(*o);
+            if (!builder.stretches())
                 continue;
             m_state.currentBand = &band.expr;
             m_state.currentObject = o;
             try {
-                h = std::max(h, o->top + m_printer.calcHeight(*o));
+                h = std::max(h, o->top + builder.contentHeight(*o, m_print));
             } catch (...) {
                 noteFailure(o);
                 throw;
@@ -265,7 +266,7 @@ bool TBuilder::runSubReports(TBand& band, std::size_t from) {
     band.subPages.clear();
     band.subFinished.clear();
     for (std::size_t i = from; i < band.objects.size(); ++i) {
-        const auto* sub = dynamic_cast<const TfrSubReportView*>(band.objects[i]);
+        const auto* sub = frCast<TfrSubReportView>(band.objects[i]);
         if (!sub || !sub->visible || sub->subPage < 0 || sub->subPage >= static_cast<int>(m_runs.size()))
             continue;
         TPageRun& page = *m_runs[static_cast<std::size_t>(sub->subPage)];
@@ -392,40 +393,28 @@ bool TBuilder::play(TPageRun& sub) {
     return stopped;
 }
 
-void TBuilder::renderObject(TBand& band, TfrView& view) {
-    printObjectAt(band, view, m_page->columnOffset - m_page->leftLimit, band.y);
+void TBuilder::renderObject(TBand& band, TfrView& view, bool part) {
+    printObjectAt(band, view, m_page->columnOffset - m_page->leftLimit, band.y, part);
 }
 
-void TBuilder::printObjectAt(TBand& band, TfrView& view, std::int32_t dx, std::int32_t dy) {
+void TBuilder::printObjectAt(TBand& band, TfrView& view, std::int32_t dx, std::int32_t dy, bool part) {
     m_state.currentBand = &band.expr;
     m_state.currentObject = &view;
-    if (!m_drawingDisabled || band.maySplit) {
-        const std::int32_t left = view.left, top = view.top;
-        view.left += dx;
-        view.top += dy;
-        if (view.bandAlign == baBottom)
-            view.top = band.y + std::max(band.calcHeight, band.height) - view.height;
-        else if (view.bandAlign == baTop)
-            view.top = band.y;
-        try {
-            printObject(view);
-        } catch (...) {
-            noteFailure(&view);
-            view.left = left;
-            view.top = top;
-            throw;
+    const TfrObjectBuilder& builder = frObjectBuilder(view);
+    try {
+        if (!m_drawingDisabled || band.maySplit) {
+            TfrPrintPlace place{dx, dy, std::nullopt};
+            if (view.bandAlign == baBottom)
+                place.top = band.y + std::max(band.calcHeight, band.height) - view.height;
+            else if (view.bandAlign == baTop)
+                place.top = band.y;
+            builder.print(view, place, part, m_print);
+        } else {
+            builder.skip(view, m_print);
         }
-        view.left = left;
-        view.top = top;
-        if (auto* memo = dynamic_cast<TfrMemoView*>(&view))
-            for (TfrView* listener : m_notified)
-                listener->memoPrinted(*memo);
-    } else {
-        auto* memo = dynamic_cast<TfrMemoView*>(&view);
-        if (memo && m_printer.drawMode(view) != TfrDrawMode::Whole)
-            m_printer.setDrawMode(view, TfrDrawMode::Whole);
-        else
-            runObjectScript(view);
+    } catch (...) {
+        noteFailure(&view);
+        throw;
     }
 }
 
@@ -523,37 +512,6 @@ void TBuilder::renderCrossRow(TBand& band) {
     setPageIndex(rowPage);
 }
 
-void TBuilder::printObject(TfrView& view) {
-    if (auto* memo = dynamic_cast<TfrMemoView*>(&view)) {
-        m_printer.print(*memo, m_pages, m_pageIndex);
-        return;
-    }
-    m_printer.setDrawMode(view, TfrDrawMode::Whole);
-    if (const auto it = m_bindings.find(&view); it != m_bindings.end()) {
-        if (TfrTableSource* table = it->second.table.get()) {
-            const int field = table->fieldIndex(it->second.field);
-            if (field >= 0)
-                view.getBlob(*table, field);
-        }
-    }
-    if (m_report.onBeforePrint)
-        m_report.onBeforePrint(view);
-    runObjectScript(view);
-    m_state.currentObject = &view;
-    if (!view.visible)
-        return;
-    const QString tag = view.tag;
-    if (tag.contains(u'['))
-        view.tag = frmemo::expandText(m_context, tag, nullptr);
-    try {
-        m_pages.appendObject(m_pageIndex, view);
-    } catch (...) {
-        view.tag = tag;
-        throw;
-    }
-    view.tag = tag;
-}
-
 void TBuilder::renderSplit(TBand& band) {
     struct Item {
         TfrView* view;
@@ -566,8 +524,7 @@ void TBuilder::renderSplit(TBand& band) {
         if (o->objectType == gtSubReport)
             continue;
         items.push_back({o, QRect(o->left, o->top, o->width, o->height)});
-        if (auto* memo = dynamic_cast<TfrMemoView*>(o); memo && !frIsLaidOut(memo->memo1))
-            m_printer.requestExpansion(*o);
+        frObjectBuilder(*o).splitStarts(*o, m_print);
         if (o->bandAlign == baBottom)
             o->top = band.splitHeight - o->height;
     }
@@ -601,20 +558,18 @@ void TBuilder::renderSplit(TBand& band) {
                 if (!it.toPrint)
                     continue;
                 TfrView& o = *it.view;
-                const bool stretchable = dynamic_cast<TfrStretcheable*>(&o) != nullptr;
+                const TfrObjectBuilder& builder = frObjectBuilder(o);
                 if (o.top >= 0 && o.top < avail) {
                     if (o.top + o.height < avail) {
                         renderObject(band, o);
                         it.toPrint = false;
                         lastBottom = std::max(lastBottom, o.top + o.height);
-                    } else if (stretchable) {
+                    } else if (builder.stretches()) {
                         const std::int32_t saved = o.height;
                         o.height = avail - o.top + 1;
-                        const std::int32_t r = m_printer.remainHeight(o, o.height);
-                        if (o.height >= m_printer.minHeight(o)) {
-                            m_printer.setDrawMode(o, TfrDrawMode::Part);
-                            renderObject(band, o);
-                        }
+                        const std::int32_t r = builder.remainingHeight(o, o.height, m_print);
+                        if (o.height >= builder.minimumHeight(o, m_print))
+                            renderObject(band, o, true);
                         o.height = saved;
                         moveBelow(o, r);
                         o.height += r;
@@ -630,8 +585,7 @@ void TBuilder::renderSplit(TBand& band) {
                         } else {
                             o.height = o.top + o.height;
                             o.top = 0;
-                            m_printer.setDrawMode(o, TfrDrawMode::Part);
-                            renderObject(band, o);
+                            renderObject(band, o, true);
                         }
                         it.toPrint = false;
                         lastBottom = std::max(lastBottom, std::max(0, o.top + o.height));
@@ -639,9 +593,8 @@ void TBuilder::renderSplit(TBand& band) {
                         const std::int32_t top = o.top, height = o.height;
                         o.top = 0;
                         o.height = avail;
-                        const std::int32_t r = m_printer.remainHeight(o, avail);
-                        m_printer.setDrawMode(o, TfrDrawMode::Part);
-                        renderObject(band, o);
+                        const std::int32_t r = builder.remainingHeight(o, avail, m_print);
+                        renderObject(band, o, true);
                         o.top = top;
                         o.height = height;
                         moveBelow(o, r);
@@ -675,8 +628,7 @@ void TBuilder::renderSplit(TBand& band) {
         if (it.fullLater) {
             it.view->top = 0;
             it.view->height = band.splitHeight;
-            m_printer.setDrawMode(*it.view, TfrDrawMode::Part);
-            renderObject(band, *it.view);
+            renderObject(band, *it.view, true);
         }
     for (Item& it : items) {
         it.view->left = it.design.x();

@@ -13,11 +13,12 @@
 
 namespace frbuild {
 
-TBuilder::TBuilder(TfrReport& report, const TfrBuildOptions& options)
-    : m_report(report), m_options(options), m_pages(frPreparedPages(report)), m_scope(report, m_buildState),
+TBuilder::TBuilder(TfrReport& report, TfrEMFPages& pages, const TfrBuildOptions& options)
+    : m_report(report), m_options(options), m_pages(pages), m_scope(report, m_buildState),
       m_context(report, &m_state), m_interpreter(m_context),
       m_measurer(options.measurer ? *options.measurer : frTextMeasurer(report.engine())),
-      m_printer(report.engine(), m_measurer, memoHooks()) {
+      m_print(m_buildState, m_measurer) {
+    setUpPrintContext();
     const QDateTime now = QDateTime::currentDateTime();
     const double days = QDate(1899, 12, 30).daysTo(now.date());
     m_state.startDate = days;
@@ -28,30 +29,59 @@ TBuilder::TBuilder(TfrReport& report, const TfrBuildOptions& options)
         m_state.showProgress = [this](const QString& t) { m_options.progress->scriptText(t); };
     m_interpreter.stepBudget = options.maxScriptSteps;
     m_interpreter.cancelRequested = [this] { return cancelRequested(); };
+    m_buildState.calcHeight = [this](TfrView& view) { return frObjectBuilder(view).contentHeight(view, m_print); };
     // Bare field names belong to the table of the data band being built.
     report.dictionary().defaultTableProvider = [this] { return defaultTable(); };
 }
 TBuilder::~TBuilder() { m_report.dictionary().defaultTableProvider = nullptr; }
 
-TfrMemoHooks TBuilder::memoHooks() {
-    TfrMemoHooks hooks;
-    hooks.expandLine = [this](const QString& line, TfrMemoView& memo) {
-        return frmemo::expandText(m_context, line, &memo);
+void TBuilder::setUpPrintContext() {
+    TfrPrintContext& c = m_print;
+    c.expandLine = [this](const QString& line, TfrView& view) {
+        return frmemo::expandText(m_context, line, frCast<TfrMemoView>(&view));
     };
-    hooks.runScript = [this](TfrView& view) { runObjectScript(view); };
-    hooks.beforePrint = [this](TfrView& view, QStringList&) {
-        if (m_report.onBeforePrint)
-            m_report.onBeforePrint(view);
+    c.expandTag = [this](const QString& tag, TfrView&) { return frmemo::expandText(m_context, tag, nullptr); };
+    c.evaluate = [this](const QString& expression, TfrView& view) {
+        m_state.currentObject = &view;
+        return m_context.evaluatePostfix(TfrParser::convertToPostfix(expression));
     };
-    hooks.highlightHolds = [this](const TfrMemoView& memo) {
+    c.conditionHolds = [this](const QString& condition, TfrView&) {
         try {
-            return frmemo::highlightApplies(m_context, TfrParser::convertToPostfix(memo.highlightStr));
+            return frmemo::highlightApplies(m_context, TfrParser::convertToPostfix(condition));
         } catch (const Exception&) {
             return false;
         }
     };
-    hooks.expandTag = [this](const QString& tag, TfrView&) { return frmemo::expandText(m_context, tag, nullptr); };
-    return hooks;
+    c.checkExpression = [](const QString& expression) { TfrParser::convertToPostfix(expression); };
+    c.runScript = [this](TfrView& view) {
+        runObjectScript(view);
+        m_state.currentObject = &view;
+    };
+    c.beforePrint = [this](TfrView& view, QStringList&) {
+        if (m_report.onBeforePrint)
+            m_report.onBeforePrint(view);
+    };
+    c.loadDataField = [this](TfrView& view) { loadDataField(view); };
+    c.output = [this](const TfrView& image) { output(image); };
+}
+
+void TBuilder::loadDataField(TfrView& view) {
+    const auto it = m_bindings.find(&view);
+    if (it == m_bindings.end())
+        return;
+    if (TfrTableSource* table = it->second.table.get()) {
+        const int field = table->fieldIndex(it->second.field);
+        if (field >= 0)
+            view.getBlob(*table, field);
+    }
+}
+
+void TBuilder::output(const TfrView& image) {
+    m_pages.appendObject(m_pageIndex, image);
+    if (m_notified.empty() || image.objectClass().exportKind != TfrExportKind::Text)
+        return;
+    for (TfrView* listener : m_notified)
+        frObjectBuilder(*listener).objectPrinted(*listener, image, image.memo, m_print);
 }
 
 QStringList TBuilder::compile(const QStringList& source, const QString& owner) {
@@ -89,16 +119,7 @@ void TBuilder::runObjectScript(TfrView& view) {
         runScript(it->second, &view);
 }
 
-std::int32_t TBuilder::calcWidth(TfrView& view) {
-    auto* memo = dynamic_cast<TfrMemoView*>(&view);
-    if (!memo)
-        return view.width;
-    m_printer.expand(*memo);
-    int widest = 0;
-    for (const QString& line : memo->memo1)
-        widest = std::max(widest, m_measurer.width(memo->font, line, memo->charSpacing));
-    return widest + 2 * memo->gapX;
-}
+std::int32_t TBuilder::calcWidth(TfrView& view) { return frObjectBuilder(view).contentWidth(view, m_print); }
 
 TfrTableSource* TBuilder::defaultTable() const {
     const auto it = m_bandOf.find(m_state.currentBand);
@@ -190,7 +211,7 @@ void TBuilder::twoPassControl() {
         m_drawingDisabled = true;
         m_state.finalPass = false;
         m_firstOfTwo = true;
-        m_printer.firstOfTwoPasses = true;
+        m_print.firstOfTwoPasses = true;
         buildPass(true, false);
         m_state.totalPages = memory.totalPages = m_pages.count();
         if (terminated()) {
@@ -200,7 +221,7 @@ void TBuilder::twoPassControl() {
         }
         startPass();
         m_firstOfTwo = false;
-        m_printer.firstOfTwoPasses = false;
+        m_print.firstOfTwoPasses = false;
         buildPass(false, true);
     } else {
         m_state.totalPages = memory.totalPages = 0;
@@ -232,7 +253,7 @@ void TBuilder::buildPass(bool firstPass, bool lastPass) {
         // Pages shown by sub-reports are not built on their own.
         for (auto& run : m_runs)
             for (const auto& v : run->page->objects())
-                if (const auto* sub = dynamic_cast<const TfrSubReportView*>(v.get()))
+                if (const auto* sub = frCast<TfrSubReportView>(v.get()))
                     if (sub->subPage >= 0 && sub->subPage < static_cast<int>(m_runs.size()))
                         m_runs[static_cast<std::size_t>(sub->subPage)]->skip = true;
         for (auto& run : m_runs)
@@ -249,7 +270,9 @@ void TBuilder::buildPass(bool firstPass, bool lastPass) {
     } else {
         // The second of two passes keeps the bands: only Suppress memories and
         // the band datasets start again.
-        m_printer.forgetAllPrinted();
+        for (auto& run : m_runs)
+            for (const auto& v : run->page->objects())
+                frObjectBuilder(*v).forgetPrinted(*v, m_print);
         for (auto& run : m_runs)
             for (auto& band : run->bands)
                 if (band->dataset)
@@ -304,7 +327,7 @@ void TBuilder::checkCycles() {
     std::function<void(int)> visit = [&](int p) {
         state[static_cast<std::size_t>(p)] = 1;
         for (const auto& v : pages.page(p)->objects()) {
-            const auto* sub = dynamic_cast<const TfrSubReportView*>(v.get());
+            const auto* sub = frCast<TfrSubReportView>(v.get());
             if (!sub || sub->subPage < 0 || sub->subPage >= pages.count())
                 continue;
             const int target = sub->subPage;
@@ -365,7 +388,7 @@ void boundGeometry(TfrPage& page) {
         v->top = bounded(v->top);
         v->width = bounded(v->width);
         v->height = bounded(v->height);
-        if (auto* band = dynamic_cast<TfrBandView*>(v.get())) {
+        if (auto* band = frCast<TfrBandView>(v.get())) {
             band->columns = std::clamp(band->columns, 0, kMaxColumns);
             band->columnWidth = bounded(band->columnWidth);
             band->columnGap = bounded(band->columnGap);
@@ -393,8 +416,7 @@ void TBuilder::setUpBands(TPageRun& run) {
     run.script = compile(page.script, page.name);
     std::unordered_set<TfrView*> placed;
     for (const auto& v : page.objects()) {
-        if (auto* memo = dynamic_cast<TfrMemoView*>(v.get()); memo && !memo->highlightStr.isEmpty())
-            TfrParser::convertToPostfix(memo->highlightStr); // a faulty condition shows here
+        frObjectBuilder(*v).setUp(*v, m_print);
         if (v->flag(frflags::WantHook))
             m_notified.push_back(v.get());
         if (v->objectType == gtBand)
@@ -406,7 +428,7 @@ void TBuilder::setUpBands(TPageRun& run) {
     std::unordered_set<TfrView*> cells;
     for (int type : {btCrossHeader, btCrossData, btCrossFooter}) {
         for (const auto& v : page.objects()) {
-            auto* bv = dynamic_cast<TfrBandView*>(v.get());
+            auto* bv = frCast<TfrBandView>(v.get());
             if (!bv || bv->bandType() != type || run.first[static_cast<std::size_t>(type)])
                 continue;
             auto band = newBand(run, *bv, type);
@@ -435,7 +457,7 @@ void TBuilder::setUpBands(TPageRun& run) {
             continue;
         std::vector<TBand*> chain;
         for (const auto& v : page.objects()) {
-            auto* bv = dynamic_cast<TfrBandView*>(v.get());
+            auto* bv = frCast<TfrBandView>(v.get());
             if (!bv || bv->bandType() != type)
                 continue;
             auto band = newBand(run, *bv, type);
@@ -520,6 +542,8 @@ void TBuilder::setUpBands(TPageRun& run) {
     run.columnGap = page.columnGap;
     run.columnWidth = (run.rightLimit - run.leftLimit - (run.columnCount - 1) * run.columnGap) / run.columnCount;
     run.currentNo = 1;
+    // Scripts reading the page's margins during the build read these edges.
+    m_buildState.setPrintableEdges(page, {run.leftLimit, run.topLimit, run.rightLimit, page.printableBottom()});
 }
 
 void TBuilder::linkBands(TPageRun& run) {
@@ -659,6 +683,8 @@ void TBuilder::addPage() {
     if (m_options.maxPages > 0 && m_pages.count() >= m_options.maxPages)
         throw EBuildError(text::pageLimit(m_options.maxPages));
     m_pages.add(*m_page->page);
+    if (m_report.onBeginPage)
+        m_report.onBeginPage(*m_page->page);
 }
 
 bool TBuilder::cancelRequested() {
@@ -778,7 +804,7 @@ void TBuilder::layoutPage() {
 void TBuilder::resetLineNo(TBand& band, std::int32_t value) {
     band.expr.lineNo = value;
     for (TfrView* o : band.objects)
-        m_printer.forgetLastPrinted(*o);
+        frObjectBuilder(*o).forgetPrinted(*o, m_print);
 }
 
 TVariant TBuilder::groupValue(TBand& group) {
@@ -1013,34 +1039,29 @@ QString frProgressCaption(const TfrReport& report) {
 }
 
 TfrBuildResult frBuildReport(TfrReport& report, const TfrBuildOptions& options) {
-    // Building works on the template objects themselves (band-local positions,
-    // script effects); the template comes back from this copy afterwards.
+    // The build works on a copy of the template: the report's own objects are
+    // never touched, so whoever holds them (the designer) keeps them.
     TfrBuildResult result;
-    QByteArray snapshot;
+    auto pages = std::make_shared<TfrEMFPages>(report.engine());
+    std::unique_ptr<TfrReport> work;
     try {
-        snapshot = report.saveToStream();
+        work = report.workingCopy();
     } catch (const Exception& e) {
-        // A template that cannot be stored cannot be restored either: not built.
+        // A template that cannot be stored is not built.
         result.status = TfrBuildResult::Status::Failed;
         result.error = e.message();
-        if (options.showError)
-            report.engine().interaction().messageBox(result.error, TUserInteraction::errorTitle(),
-                                                     TUserInteraction::ErrorIcon, TUserInteraction::Ok);
-        return result;
     }
-    {
-        frbuild::TBuilder builder(report, options);
+    if (work) {
+        frbuild::TBuilder builder(*work, *pages, options);
         if (report.onBeginDoc)
             report.onBeginDoc();
         result = builder.run();
         if (report.onEndDoc)
             report.onEndDoc();
     }
-    const TfrLoadResult restored = report.loadFromStream(snapshot);
-    if (!restored.ok() && result.status != TfrBuildResult::Status::Failed) {
-        result.status = TfrBuildResult::Status::Failed;
-        result.error = restored.messages.join(u'\r');
-    }
+    pages->printerName = report.engine().printer().printerName();
+    pages->generatorByte = report.info.generatorByte;
+    report.setPreparedPages(std::move(pages));
     if (result.status == TfrBuildResult::Status::Failed && options.showError)
         report.engine().interaction().messageBox(result.error, TUserInteraction::errorTitle(),
                                                  TUserInteraction::ErrorIcon, TUserInteraction::Ok);

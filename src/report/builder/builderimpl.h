@@ -5,7 +5,7 @@
 // these two files uses them.
 
 #include "report/builder/builder.h"
-#include "report/builder/memoprint.h"
+#include "report/builder/objectbuild.h"
 #include "report/expr/context.h"
 #include "report/expr/exprstate.h"
 #include "report/expr/interpreter.h"
@@ -184,9 +184,11 @@ private:
     T m_saved;
 };
 
+// Builds a report into prepared pages. The report is a build-only copy of
+// the template (TfrReport::workingCopy): the builder works on its objects.
 class TBuilder {
 public:
-    TBuilder(TfrReport& report, const TfrBuildOptions& options);
+    TBuilder(TfrReport& report, TfrEMFPages& pages, const TfrBuildOptions& options);
     ~TBuilder();
     TBuilder(const TBuilder&) = delete;
     TBuilder& operator=(const TBuilder&) = delete;
@@ -194,7 +196,7 @@ public:
     TfrBuildResult run();
 
 private:
-    TfrMemoHooks memoHooks();
+    void setUpPrintContext();
 
     // Passes.
     void twoPassControl();
@@ -233,12 +235,12 @@ private:
     void renderCrossRow(TBand& band);
     void printCells(TBand& cross, TBand& band, std::int32_t x);
     void makeColumnRoom(TBand& band, std::int32_t& x, std::int32_t width, int rowPage);
-    void printObjectAt(TBand& band, TfrView& view, std::int32_t dx, std::int32_t dy);
+    void printObjectAt(TBand& band, TfrView& view, std::int32_t dx, std::int32_t dy, bool part = false);
     bool runSubReports(TBand& band, std::size_t from);
     bool playSubReports(TBand& band);
     bool play(TPageRun& sub);
-    void renderObject(TBand& band, TfrView& view);
-    void printObject(TfrView& view);
+    void renderObject(TBand& band, TfrView& view, bool part = false);
+    void output(const TfrView& image);
     void renderSplit(TBand& band);
     std::int32_t measureHeight(TBand& band);
     std::int32_t measureOne(TBand& band);
@@ -250,6 +252,7 @@ private:
     void runScript(const QStringList& code, TfrView* object);
     void noteFailure(TfrView* object);
     void runObjectScript(TfrView& view);
+    void loadDataField(TfrView& view);
     QStringList compile(const QStringList& source, const QString& owner);
     std::int32_t calcWidth(TfrView& view);
     TfrTableSource* defaultTable() const;
@@ -268,7 +271,7 @@ private:
     TfrExprContext m_context;
     TInterpretator m_interpreter;
     const TfrTextMeasurer& m_measurer;
-    TfrMemoPrinter m_printer;
+    TfrPrintContext m_print;
 
     std::vector<std::unique_ptr<TPageRun>> m_runs;
     std::unordered_map<const TfrView*, QStringList> m_scripts;

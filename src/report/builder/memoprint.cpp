@@ -1,53 +1,62 @@
 #include "report/builder/memoprint.h"
 
 #include "common/textfile.h"
+#include "report/model/buildstate.h"
 #include "report/render/drawing.h"
-#include "report/builder/preparedpages.h"
 #include "report/render/textlayout.h"
-#include "report/model/engine.h"
+#include "report/render/textmeasure.h"
 
 namespace {
+
 constexpr std::int32_t kNoWrap = 1 << 30;
+
+TfrMemoPrintState& stateOf(const TfrView& view, TfrPrintContext& c) {
+    return c.state.objectState<TfrMemoPrintState>(view);
+}
+
+bool highlighted(TfrMemoView& memo, TfrPrintContext& c) {
+    return !memo.highlightStr.isEmpty() && c.conditionHolds && c.conditionHolds(memo.highlightStr, memo);
+}
+
+TfrFont printFont(TfrMemoView& memo, TfrPrintContext& c) {
+    TfrFont font = memo.font;
+    if (highlighted(memo, c)) {
+        font.style = memo.highlight.fontStyle;
+        font.color = memo.highlight.fontColor;
+    }
+    return font;
+}
+
+// A memo with AutoWidth takes the width of its text: it is never wrapped.
+TfrTextLayout layoutForPrint(const TfrMemoView& memo, const TfrFont& font, const QStringList& text,
+                             const TfrTextMeasurer& measurer) {
+    TfrBox box = frBoxOf(memo);
+    if (memo.flag(frflags::AutoWidth)) {
+        if (memo.alignment & frtaVertical)
+            box.height = kNoWrap;
+        else
+            box.width = kNoWrap;
+    }
+    return frLayoutMemo(measurer, memo, font, box, text);
+}
+
 } // namespace
 
-TfrMemoPrinter::TfrMemoPrinter(TfrEngine& engine, const TfrTextMeasurer& measurer, TfrMemoHooks hooks)
-    : m_engine(engine), m_measurer(measurer), m_hooks(std::move(hooks)),
-      m_previousCalculator(engine.heightCalculator) {
-    engine.heightCalculator = [this](TfrView& view) { return calcHeight(view); };
+void TfrMemoBuilder::setUp(TfrView& view, TfrPrintContext& context) const {
+    // A faulty highlight condition fails the build here rather than never holding.
+    const auto& memo = static_cast<const TfrMemoView&>(view);
+    if (!memo.highlightStr.isEmpty() && context.checkExpression)
+        context.checkExpression(memo.highlightStr);
 }
 
-TfrMemoPrinter::~TfrMemoPrinter() { m_engine.heightCalculator = m_previousCalculator; }
-
-TfrDrawMode TfrMemoPrinter::drawMode(const TfrView& view) const {
-    const auto it = m_states.find(&view);
-    return it == m_states.end() ? TfrDrawMode::Whole : it->second.mode;
-}
-
-void TfrMemoPrinter::setDrawMode(const TfrView& view, TfrDrawMode mode) { state(view).mode = mode; }
-void TfrMemoPrinter::requestExpansion(const TfrView& view) { state(view).expand = true; }
-
-void TfrMemoPrinter::forgetLastPrinted(const TfrView& view) {
-    State& s = state(view);
-    s.printed = false;
-    s.lastPrinted.clear();
-}
-
-void TfrMemoPrinter::forgetAllPrinted() {
-    for (auto& [view, s] : m_states) {
-        s.printed = false;
-        s.lastPrinted.clear();
-    }
-}
-
-void TfrMemoPrinter::expand(TfrMemoView& memo) {
+void TfrMemoBuilder::expand(TfrMemoView& memo, TfrPrintContext& c) {
     QStringList out;
     for (const QString& line : memo.memo) {
         if (line.isEmpty()) {
             out << QString();
             continue;
         }
-        const QString value =
-            memo.flag(frflags::TextOnly) || !m_hooks.expandLine ? line : m_hooks.expandLine(line, memo);
+        const QString value = memo.flag(frflags::TextOnly) || !c.expandLine ? line : c.expandLine(line, memo);
         // A value with line breaks gives several lines; an empty one a line.
         const QStringList lines = textfile::splitLines(value);
         if (lines.isEmpty())
@@ -55,144 +64,127 @@ void TfrMemoPrinter::expand(TfrMemoView& memo) {
         else
             out << lines;
     }
-    memo.memo1 = out;
+    stateOf(memo, c).text = out;
 }
 
-TfrFont TfrMemoPrinter::printFont(const TfrMemoView& memo) const {
-    TfrFont font = memo.font;
-    if (!memo.highlightStr.isEmpty() && m_hooks.highlightHolds && m_hooks.highlightHolds(memo)) {
-        font.style = memo.highlight.fontStyle;
-        font.color = memo.highlight.fontColor;
-    }
-    return font;
-}
-
-TfrTextLayout TfrMemoPrinter::layoutForPrint(const TfrMemoView& memo, const TfrFont& font) const {
-    TfrBox box = frBoxOf(memo);
-    // A memo with AutoWidth takes the width of its text: it is never wrapped.
-    if (memo.flag(frflags::AutoWidth)) {
-        if (memo.alignment & frtaVertical)
-            box.height = kNoWrap;
-        else
-            box.width = kNoWrap;
-    }
-    return frLayoutMemo(m_measurer, memo, font, box, memo.memo1);
-}
-
-std::int32_t TfrMemoPrinter::calcHeight(TfrView& view) {
-    if (dynamic_cast<TfrLineView*>(&view))
-        return view.height;
-    auto* memo = dynamic_cast<TfrMemoView*>(&view);
-    if (!memo)
-        return view.height;
-    State& s = state(view);
-    const TfrDrawMode previous = s.mode;
-    s.mode = TfrDrawMode::Height;
-    if (m_hooks.runScript)
-        m_hooks.runScript(*memo);
+std::int32_t TfrMemoBuilder::contentHeight(TfrView& view, TfrPrintContext& c) const {
+    auto& memo = static_cast<TfrMemoView&>(view);
+    TfrMemoPrintState& s = stateOf(view, c);
+    if (c.runScript)
+        c.runScript(memo);
     std::int32_t height = 0;
-    if (memo->visible) {
-        QStringList text = memo->memo;
-        if (m_hooks.beforePrint)
-            m_hooks.beforePrint(*memo, text);
-        if (text == memo->memo)
-            expand(*memo);
+    if (memo.visible) {
+        QStringList text = memo.memo;
+        if (c.beforePrint)
+            c.beforePrint(memo, text);
+        if (text == memo.memo)
+            expand(memo, c);
         else
-            memo->memo1 = text;
-        const TfrTextLayout layout = layoutForPrint(*memo, printFont(*memo));
-        memo->memo1 = layout.lines;
+            s.text = text;
+        const TfrTextLayout layout = layoutForPrint(memo, printFont(memo, c), s.text, c.measurer);
+        s.text = layout.lines;
         height = layout.textHeight;
-        if (memo->flag(frflags::Suppress)) {
-            if (s.printed && memo->memo1 == s.lastPrinted)
+        if (memo.flag(frflags::Suppress)) {
+            if (s.printed && s.text == s.lastPrinted)
                 height = 0;
-            if (firstOfTwoPasses) {
+            if (c.firstOfTwoPasses) {
                 s.printed = true;
-                s.lastPrinted = memo->memo1;
+                s.lastPrinted = s.text;
             }
         }
     }
     // The band prints the memo next; its text is measured already.
-    s.mode = previous == TfrDrawMode::Whole ? TfrDrawMode::Height : previous;
+    s.measured = true;
     return height;
 }
 
-std::int32_t TfrMemoPrinter::minHeight(const TfrView& view) const {
-    if (const auto* memo = dynamic_cast<const TfrMemoView*>(&view))
-        return frMemoMinHeight(*memo);
-    return 1;
+std::int32_t TfrMemoBuilder::minimumHeight(const TfrView& view, TfrPrintContext&) const {
+    return frMemoMinHeight(static_cast<const TfrMemoView&>(view));
 }
 
-std::int32_t TfrMemoPrinter::remainHeight(const TfrView& view, std::int32_t height) const {
-    if (const auto* memo = dynamic_cast<const TfrMemoView*>(&view))
-        return frMemoRemainHeight(*memo, height);
-    return 0;
+std::int32_t TfrMemoBuilder::remainingHeight(const TfrView& view, std::int32_t height, TfrPrintContext&) const {
+    return frMemoRemainHeight(static_cast<const TfrMemoView&>(view), height);
 }
 
-void TfrMemoPrinter::print(TfrMemoView& memo, TfrEMFPages& pages, int pageIndex) {
-    State& s = state(memo);
-    const TfrDrawMode mode = s.mode;
-    s.mode = TfrDrawMode::Whole;
+std::int32_t TfrMemoBuilder::contentWidth(TfrView& view, TfrPrintContext& c) const {
+    auto& memo = static_cast<TfrMemoView&>(view);
+    expand(memo, c);
+    int widest = 0;
+    for (const QString& line : stateOf(view, c).text)
+        widest = std::max(widest, c.measurer.width(memo.font, line, memo.charSpacing));
+    return widest + 2 * memo.gapX;
+}
+
+void TfrMemoBuilder::splitStarts(TfrView& view, TfrPrintContext& c) const {
+    TfrMemoPrintState& s = stateOf(view, c);
+    if (!frIsLaidOut(s.text))
+        s.expand = true;
+}
+
+void TfrMemoBuilder::print(TfrView& view, const TfrPrintPlace& place, bool part, TfrPrintContext& c) const {
+    auto& memo = static_cast<TfrMemoView&>(view);
+    TfrMemoPrintState& s = stateOf(view, c);
+    const bool whole = !part && !s.measured;
+    s.measured = false;
     bool changed = false;
-    if (mode == TfrDrawMode::Whole) {
-        if (m_hooks.runScript)
-            m_hooks.runScript(memo);
-        if (m_hooks.beforePrint) {
+    if (whole) {
+        if (c.runScript)
+            c.runScript(memo);
+        if (c.beforePrint) {
             QStringList text = memo.memo;
-            m_hooks.beforePrint(memo, text);
+            c.beforePrint(memo, text);
             changed = text != memo.memo;
-            memo.memo1 = text;
+            s.text = text;
         }
     }
-    if ((mode == TfrDrawMode::Whole && !changed) || s.expand)
-        expand(memo);
+    if ((whole && !changed) || s.expand)
+        expand(memo, c);
     s.expand = false;
     if (!memo.visible)
         return;
 
-    const TfrFont designFont = memo.font;
-    const TfrColor designFill = memo.fillColor;
-    const QString designTag = memo.tag;
-    const std::uint8_t designAlign = memo.bandAlign;
-    QStringList kept;
-    int printedLines = 0;
-    try {
-        if (!memo.highlightStr.isEmpty() && m_hooks.highlightHolds && m_hooks.highlightHolds(memo)) {
-            memo.font.style = memo.highlight.fontStyle;
-            memo.font.color = memo.highlight.fontColor;
-            memo.fillColor = memo.highlight.fillColor;
-        }
-        // Prepared pages hold laid-out text: drawing and exporting never wrap it again.
-        const TfrTextLayout layout = layoutForPrint(memo, memo.font);
-        memo.memo1 = layout.lines;
-        if (mode == TfrDrawMode::Part) {
-            kept = layout.lines;
-            printedLines = frCountFittingLines(m_measurer, memo, layout.lines);
-            memo.memo1 = layout.lines.mid(0, printedLines);
-            if (!frIsLaidOut(memo.memo1))
-                memo.memo1 << QString(frLineEnd); // never wrapped again
-        }
-        if (memo.tag.contains(u'[') && m_hooks.expandTag)
-            memo.tag = m_hooks.expandTag(memo.tag, memo);
-        if (memo.bandAlign == baBottom) // placed by the band already
-            memo.bandAlign = baNone;
-        if (!(memo.flag(frflags::Suppress) && s.printed && memo.memo1 == s.lastPrinted)) {
-            pages.appendObject(pageIndex, memo);
-            if (memo.flag(frflags::Suppress)) {
-                s.printed = true;
-                s.lastPrinted = memo.memo1;
-            }
-        }
-    } catch (...) {
-        memo.font = designFont;
-        memo.fillColor = designFill;
-        memo.tag = designTag;
-        memo.bandAlign = designAlign;
-        throw;
+    auto& image = static_cast<TfrMemoView&>(printImage(memo, place, c));
+    if (highlighted(memo, c)) {
+        image.font.style = memo.highlight.fontStyle;
+        image.font.color = memo.highlight.fontColor;
+        image.fillColor = memo.highlight.fillColor;
     }
-    if (mode == TfrDrawMode::Part)
-        memo.memo1 = kept.mid(printedLines);
-    memo.font = designFont;
-    memo.fillColor = designFill;
-    memo.tag = designTag;
-    memo.bandAlign = designAlign;
+    // Prepared pages hold laid-out text: drawing and exporting never wrap it again.
+    const TfrTextLayout layout = layoutForPrint(image, image.font, s.text, c.measurer);
+    QStringList rest;
+    if (part) {
+        const int fitting = frCountFittingLines(c.measurer, image, layout.lines);
+        image.memo = layout.lines.mid(0, fitting);
+        if (!frIsLaidOut(image.memo))
+            image.memo << QString(frLineEnd); // never wrapped again
+        rest = layout.lines.mid(fitting);
+    } else {
+        image.memo = layout.lines;
+    }
+    if (image.bandAlign == baBottom) // placed by the band already
+        image.bandAlign = baNone;
+    if (!(memo.flag(frflags::Suppress) && s.printed && image.memo == s.lastPrinted)) {
+        if (c.output)
+            c.output(image);
+        if (memo.flag(frflags::Suppress)) {
+            s.printed = true;
+            s.lastPrinted = image.memo;
+        }
+    }
+    s.text = part ? rest : layout.lines;
+}
+
+void TfrMemoBuilder::skip(TfrView& view, TfrPrintContext& c) const {
+    TfrMemoPrintState& s = stateOf(view, c);
+    if (s.measured)
+        s.measured = false;
+    else if (c.runScript)
+        c.runScript(view);
+}
+
+void TfrMemoBuilder::forgetPrinted(const TfrView& view, TfrPrintContext& c) const {
+    if (TfrMemoPrintState* s = c.state.findObjectState<TfrMemoPrintState>(view)) {
+        s->printed = false;
+        s->lastPrinted.clear();
+    }
 }

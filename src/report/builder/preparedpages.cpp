@@ -242,7 +242,7 @@ void TfrPreparedPage::pack(TfrStreamPacker* packer) {
 
 // ---------------------------------------------------------------- the page list
 
-TfrEMFPages::TfrEMFPages(TfrReport& report) : m_report(report) {}
+TfrEMFPages::TfrEMFPages(TfrEngine& engine) : m_engine(engine) {}
 TfrEMFPages::~TfrEMFPages() = default;
 
 
@@ -262,15 +262,13 @@ std::unique_ptr<TfrPreparedPage> TfrEMFPages::recordFor(const TfrPage& t) const 
     return p;
 }
 
-void TfrEMFPages::add(TfrPage& templatePage) {
+void TfrEMFPages::add(const TfrPage& templatePage) {
     if (!m_pages.empty()) {
         if (!m_packer)
             m_packer = std::make_unique<TfrStreamPacker>();
         m_pages.back()->pack(m_packer.get()); // the page before is finished
     }
     m_pages.push_back(recordFor(templatePage));
-    if (m_report.onBeginPage)
-        m_report.onBeginPage(templatePage);
 }
 
 void TfrEMFPages::insert(int index, const TfrPage& templatePage) {
@@ -327,9 +325,13 @@ TfrPage& TfrEMFPages::loadPage(int index) {
     TfrPreparedPage& rec = (*this)[index];
     if (rec.page)
         return *rec.page;
-    TfrEngine& engine = m_report.engine();
-    auto page = std::make_unique<TfrPage>(m_report, rec.paperSize, rec.paperWidth, rec.paperHeight, rec.bin,
-                                          rec.orientation);
+    TfrEngine& engine = m_engine;
+    auto page = std::make_unique<TfrPage>(engine, rec.prnInfo);
+    page->pSize = rec.paperSize;
+    page->pWidth = rec.paperWidth;
+    page->pHeight = rec.paperHeight;
+    page->orientation = rec.orientation;
+    page->bin = rec.bin;
     page->margins = rec.margins;
     page->useMargins = rec.usesMargins();
     const QByteArray stream = rec.stream();
@@ -350,8 +352,6 @@ TfrPage& TfrEMFPages::loadPage(int index) {
                 const QString className = type == gtAddIn ? readString(in, version) : QString();
                 std::unique_ptr<TfrView> view = engine.createObject(type, className, &missing);
                 view->loadFromStream(in, context);
-                if (auto* memo = dynamic_cast<TfrMemoView*>(view.get()))
-                    memo->memo = memo->memo1;
                 page->add(std::move(view));
             }
         } catch (const EClassNotFound& e) {
@@ -362,7 +362,7 @@ TfrPage& TfrEMFPages::loadPage(int index) {
     }
     const TfrTextMeasurer& measurer = frTextMeasurer(engine);
     for (const auto& v : page->objects())
-        if (auto* memo = dynamic_cast<TfrMemoView*>(v.get()); memo && memo->flag(frflags::AutoWidth)) {
+        if (auto* memo = frCast<TfrMemoView>(v.get()); memo && memo->flag(frflags::AutoWidth)) {
             const TfrBox box = frAutoWidthBox(measurer, *memo);
             memo->setBounds(box.left, box.top, box.width, box.height);
         }
@@ -387,11 +387,8 @@ void TfrEMFPages::savePage(int index) {
     QByteArray bytes;
     TBinaryWriter out(bytes);
     out.writeU8(streamVersion);
-    for (const auto& v : rec.page->objects()) {
-        if (auto* memo = dynamic_cast<TfrMemoView*>(v.get()))
-            memo->memo1 = memo->memo;
+    for (const auto& v : rec.page->objects())
         writeObject(out, *v);
-    }
     rec.setStream(std::move(bytes));
     rec.pack();
 }
@@ -403,7 +400,7 @@ void TfrEMFPages::draw(int index, QPainter& painter, const QRect& rect, bool pri
     const TfrPage& page = loadPage(index);
     if (rec.prnInfo.pgw <= 0 || rec.prnInfo.pgh <= 0 || rect.isEmpty())
         return;
-    TfrEngine& engine = m_report.engine();
+    TfrEngine& engine = m_engine;
     TfrDrawContext c;
     c.painter = &painter;
     c.measurer = &frTextMeasurer(engine);
@@ -422,7 +419,6 @@ void TfrEMFPages::draw(int index, QPainter& painter, const QRect& rect, bool pri
         if (painter.hasClipping())
             c.visibleArea = c.visibleArea.intersected(painter.clipBoundingRect().toAlignedRect());
     }
-    const TfrPainterRegistry& painters = frPainters(engine);
     const double kx = c.transform.sx, ky = c.transform.sy;
     for (const auto& v : page.objects()) {
         if (!printing && !c.visibleArea.isEmpty()) {
@@ -435,11 +431,11 @@ void TfrEMFPages::draw(int index, QPainter& painter, const QRect& rect, bool pri
                 std::min(t, b) > a.bottom())
                 continue;
         }
-        painters.draw(*v, c);
+        frDrawObject(*v, c);
     }
 }
 
-TfrHitResult TfrEMFPages::objectAt(int index, QPoint point, bool click) {
+TfrHitResult TfrEMFPages::objectAt(int index, QPoint point, bool click, const TfrReportEvents* events) {
     TfrPreparedPage& rec = (*this)[index];
     TfrPage& page = loadPage(index);
     double kx = 1, ky = 1;
@@ -467,9 +463,9 @@ TfrHitResult TfrEMFPages::objectAt(int index, QPoint point, bool click) {
     result.object = hit;
     const bool link = hit->name().startsWith(QStringLiteral("URL"), Qt::CaseInsensitive);
     if (click) {
-        if (m_report.onObjectClick) {
+        if (events && events->onObjectClick) {
             try {
-                m_report.onObjectClick(*hit);
+                events->onObjectClick(*hit);
             } catch (const std::exception&) {
                 // the handler's errors are not the preview's
             }
@@ -487,14 +483,14 @@ TfrHitResult TfrEMFPages::objectAt(int index, QPoint point, bool click) {
                         result.opened = url;
                 } else {
                     result.refusal = refusal;
-                    m_report.engine().interaction().messageBox(refusal, TUserInteraction::errorTitle(),
+                    m_engine.interaction().messageBox(refusal, TUserInteraction::errorTitle(),
                                                                TUserInteraction::WarningIcon, TUserInteraction::Ok);
                 }
             }
         }
     } else {
-        if (m_report.onMouseOverObject) {
-            m_report.onMouseOverObject(*hit);
+        if (events && events->onMouseOverObject) {
+            events->onMouseOverObject(*hit);
             result.handled = true;
         }
         if (link) {
@@ -521,7 +517,7 @@ void TfrEMFPages::exportPage(int index, const std::function<void(TfrView&)>& onO
 // ---------------------------------------------------------------- the file
 
 void TfrEMFPages::setPrinterFor(TfrPreparedPage& p) const {
-    TfrPrinter& printer = m_report.engine().printer();
+    TfrPrinter& printer = m_engine.printer();
     try {
         printer.setPrinterInfo(p.paperSize, p.paperWidth, p.paperHeight, p.orientation, p.bin, false);
     } catch (const std::exception&) {
@@ -531,12 +527,12 @@ void TfrEMFPages::setPrinterFor(TfrPreparedPage& p) const {
 }
 
 QByteArray TfrEMFPages::saveToStream() const {
-    TfrCompressor& compressor = m_report.engine().compressor();
+    TfrCompressor& compressor = m_engine.compressor();
     QByteArray data;
     TBinaryWriter out(data);
     out.writeU8(kFileVersion);
     out.writeU8(compressor.enabled ? 1 : 0);
-    writeString(out, m_report.engine().printer().printerName());
+    writeString(out, printerName);
     out.writeU32(static_cast<std::uint32_t>(m_pages.size()));
     for (const auto& p : m_pages) {
         const qsizetype at = out.pos();
@@ -557,7 +553,7 @@ QByteArray TfrEMFPages::saveToStream() const {
             throw Exception(QStringLiteral("Подготовленный отчёт больше 4 ГБ не может быть сохранён"));
         out.patchU32(at, static_cast<std::uint32_t>(out.pos()));
     }
-    out.writeU8(m_report.info.generatorByte);
+    out.writeU8(generatorByte);
     return data;
 }
 
@@ -569,7 +565,7 @@ TfrLoadResult TfrEMFPages::loadFromStream(QByteArrayView data) {
         result.messages << notPreparedText(QStringLiteral("файл больше %1 МБ").arg(maxFileSize >> 20));
         return result;
     }
-    TfrCompressor& compressor = m_report.engine().compressor();
+    TfrCompressor& compressor = m_engine.compressor();
     try {
         TBinaryReader in(data);
         int version = in.readU8();
@@ -585,7 +581,7 @@ TfrLoadResult TfrEMFPages::loadFromStream(QByteArrayView data) {
             readOldestKind(data, result);
             return result;
         }
-        m_report.changePrinter(readString(in, version >= 23 ? kFileVersion : 0));
+        printerName = readString(in, version >= 23 ? kFileVersion : 0);
         const std::uint32_t pageCount = in.readU32();
         bool emptied = false;
         // The count is not trusted: every page takes bytes, so a count larger
@@ -622,7 +618,7 @@ TfrLoadResult TfrEMFPages::loadFromStream(QByteArrayView data) {
             p->pack();
             m_pages.push_back(std::move(p));
         }
-        m_report.info.generatorByte = in.readU8();
+        generatorByte = in.readU8();
         if (emptied)
             result.messages << compressedText();
     } catch (const Exception& e) {
@@ -638,7 +634,7 @@ TfrLoadResult TfrEMFPages::loadFromStream(QByteArrayView data) {
 void TfrEMFPages::readOldestKind(QByteArrayView data, TfrLoadResult& result) {
     TBinaryReader in(data);
     const QStringList head = readStrings(in, kOldestStreamVersion);
-    m_report.changePrinter(head.value(0));
+    printerName = head.value(0);
     const std::uint32_t pageCount = in.readU32();
     for (std::uint32_t i = 0; i < pageCount; ++i) {
         const qsizetype end = readEnd(in);
@@ -680,11 +676,15 @@ QRect frPaperCanvasRect(const TfrPreparedPage& page, double k) {
                  near((double(info.ph) - page.margins.top - page.margins.bottom) * k));
 }
 
+TfrEMFPages* frFindPreparedPages(const TfrReport& report) {
+    return static_cast<TfrEMFPages*>(report.preparedPages());
+}
+
 TfrEMFPages& frPreparedPages(TfrReport& report) {
-    if (auto* pages = dynamic_cast<TfrEMFPages*>(report.preparedPages()))
+    if (TfrEMFPages* pages = frFindPreparedPages(report))
         return *pages;
-    report.setPreparedPages(std::make_unique<TfrEMFPages>(report));
-    return static_cast<TfrEMFPages&>(*report.preparedPages());
+    report.setPreparedPages(std::make_shared<TfrEMFPages>(report.engine()));
+    return *frFindPreparedPages(report);
 }
 
 TfrLoadResult frLoadPreparedReport(TfrReport& report, const QString& fileName) {
@@ -707,9 +707,14 @@ TfrLoadResult frLoadPreparedReport(TfrReport& report, const QString& fileName) {
         return result;
     }
     report.info.reset();
-    TfrEMFPages& pages = frPreparedPages(report);
-    result = pages.loadFromStream(*data);
-    pages.loadedFromFile = true;
+    auto pages = std::make_shared<TfrEMFPages>(report.engine());
+    result = pages->loadFromStream(*data);
+    pages->loadedFromFile = true;
+    if (result.ok()) {
+        report.changePrinter(pages->printerName);
+        report.info.generatorByte = pages->generatorByte;
+    }
+    report.setPreparedPages(std::move(pages));
     return result;
 }
 

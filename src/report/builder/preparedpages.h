@@ -81,8 +81,10 @@ bool frIsPageLink(const QString& tag);
 
 // The prepared pages of a report (its built output): a list of page records
 // whose objects are kept as byte streams and rebuilt only while needed, so
-// that a report of many thousand pages stays small. The report owns it and
-// must outlive it.
+// that a report of many thousand pages stays small. The list stands on its
+// own: each record keeps its paper and printer geometry, and rebuilding a
+// page never changes the printer; it needs only the engine, which must
+// outlive it. The report that shows it (its events) is passed where needed.
 class TfrEMFPages : public TfrPreparedPages {
 public:
     static constexpr std::uint8_t streamVersion = 25;
@@ -90,20 +92,20 @@ public:
     static constexpr qsizetype maxFileSize = 512ll << 20;
     static constexpr int maxObjectsPerPage = 100000;
 
-    explicit TfrEMFPages(TfrReport& report);
+    explicit TfrEMFPages(TfrEngine& engine);
     ~TfrEMFPages() override;
     TfrEMFPages(const TfrEMFPages&) = delete;
     TfrEMFPages& operator=(const TfrEMFPages&) = delete;
 
-    TfrReport& report() const { return m_report; }
+    TfrEngine& engine() const { return m_engine; }
     int count() const override { return static_cast<int>(m_pages.size()); }
     void clear() override;
     TfrPreparedPage& operator[](int index) { return *m_pages.at(static_cast<std::size_t>(index)); }
     const TfrPreparedPage& operator[](int index) const { return *m_pages.at(static_cast<std::size_t>(index)); }
 
     // Appends a page record for a template page (its paper, margins and
-    // printer geometry) and tells the report's OnBeginPage.
-    void add(TfrPage& templatePage);
+    // printer geometry).
+    void add(const TfrPage& templatePage);
     // Inserts a page record before `index` (appends past the end); no event.
     void insert(int index, const TfrPage& templatePage);
     void remove(int index);
@@ -131,12 +133,12 @@ public:
     void draw(int index, QPainter& painter, const QRect& rect, bool printing = false, int printerDpi = 0);
 
     // The object at a point of a page (unscaled report pixels), last drawn
-    // first. A click fires OnObjectClick; on an object whose name begins with
-    // "URL" it returns a "@" tag for the preview to follow, or opens the tag
-    // through `openLink` when it is an allowed link (otherwise the user is
-    // told why not). Without a click: OnMouseOverObject, and the hand cursor
-    // and tag over link objects.
-    TfrHitResult objectAt(int index, QPoint point, bool click);
+    // first. A click fires OnObjectClick of `events`; on an object whose name
+    // begins with "URL" it returns a "@" tag for the preview to follow, or
+    // opens the tag through `openLink` when it is an allowed link (otherwise
+    // the user is told why not). Without a click: OnMouseOverObject, and the
+    // hand cursor and tag over link objects.
+    TfrHitResult objectAt(int index, QPoint point, bool click, const TfrReportEvents* events = nullptr);
     // Opens links for objectAt (the preview installs the platform's shell).
     std::function<bool(const QUrl&)> openLink;
 
@@ -147,9 +149,13 @@ public:
     // The prepared-report file (*.frp). Saving always writes the current
     // version; it throws for pages the format cannot hold. Loading clears the
     // list first, never throws and bounds everything it reads: a damaged file
-    // leaves the list empty and says why.
+    // leaves the list empty and says why. The file's printer name and
+    // generator byte are kept below.
     QByteArray saveToStream() const;
     TfrLoadResult loadFromStream(QByteArrayView data);
+    // The printer the pages were made for, and the report's generator byte.
+    QString printerName;
+    std::uint8_t generatorByte = 88;
 
     // Bytes of the page streams, and what they take in memory (packed).
     qint64 streamBytes() const;
@@ -162,7 +168,7 @@ private:
     void setPrinterFor(TfrPreparedPage& page) const;
     void readOldestKind(QByteArrayView data, TfrLoadResult& result);
 
-    TfrReport& m_report;
+    TfrEngine& m_engine;
     std::vector<std::unique_ptr<TfrPreparedPage>> m_pages;
     std::unique_ptr<TfrStreamPacker> m_packer;
 };
@@ -178,7 +184,9 @@ QRect frPaperCanvasRect(const TfrPreparedPage& page, double k);
 // nothing, baWidth spans the page).
 void frAlignObjectsOnPage(TfrPage& page);
 
-// The report's prepared pages as TfrEMFPages (made when it has none).
+// The report's prepared pages as TfrEMFPages, or null when it has none.
+TfrEMFPages* frFindPreparedPages(const TfrReport& report);
+// The report's prepared pages (an empty list made when it has none).
 TfrEMFPages& frPreparedPages(TfrReport& report);
 
 // Loading and saving a report's prepared pages as a file. Loading resets the

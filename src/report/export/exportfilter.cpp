@@ -9,6 +9,7 @@
 #include "report/model/report.h"
 
 #include <QFileInfo>
+#include <QPainter>
 #include <cmath>
 #include <optional>
 
@@ -30,18 +31,49 @@ QIODevice& TfrExportFilter::stream() const {
 }
 
 void TfrExportFilter::exportPage(TfrEMFPages& pages, int index) {
-    TfrEngine& engine = pages.report().engine();
+    TfrEngine& engine = pages.engine();
     pages.exportPage(index, [&](TfrView& view) { frExportObject(engine, *this, view); });
 }
 
 void frExportObject(TfrEngine& engine, TfrExportFilter& filter, const TfrView& view) {
     filter.onData(view.left, view.top, view);
-    if (!dynamic_cast<const TfrMemoView*>(&view))
+    if (view.objectClass().exportKind != TfrExportKind::Text)
         return;
     TfrDrawContext c;
     c.measurer = &frTextMeasurer(engine);
     c.exportHook = [&filter](const TfrExportLine& line) { filter.onText(line); };
-    frPainters(engine).draw(view, c);
+    frDrawObject(view, c);
+}
+
+TfrPicture frExportPicture(TfrEngine& engine, const TfrView& view) {
+    const TfrObjectClass& cls = view.objectClass();
+    if (cls.exportKind != TfrExportKind::Picture)
+        return {};
+    if (cls.heldPicture) {
+        const TfrPicture* held = cls.heldPicture(view);
+        return held ? *held : TfrPicture();
+    }
+    // Drawn at twice the report's resolution, so that thin bars and lines stay sharp.
+    constexpr double kScale = 2;
+    const std::int64_t w = std::int64_t(std::llround(view.width * kScale));
+    const std::int64_t h = std::int64_t(std::llround(view.height * kScale));
+    if (w <= 0 || h <= 0 || w > kMaxPictureSide || h > kMaxPictureSide)
+        return {};
+    QImage image(int(w), int(h), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    TfrDrawContext c;
+    c.painter = &painter;
+    c.measurer = &frTextMeasurer(engine);
+    c.transform.sx = c.transform.sy = kScale;
+    c.transform.ox = -view.left * kScale;
+    c.transform.oy = -view.top * kScale;
+    frDrawObject(view, c);
+    painter.end();
+    TfrPicture picture;
+    picture.kind = TfrPicture::Bitmap;
+    picture.image = image;
+    return picture;
 }
 
 // ---------------------------------------------------------------- the export
@@ -99,7 +131,7 @@ TfrExportResult frExportReport(TfrReport& report, TfrExportFilter& filter, const
     if (options.dialogs && !filter.showModal())
         return TfrExportResult::Cancelled;
 
-    auto* pages = dynamic_cast<TfrEMFPages*>(report.preparedPages());
+    TfrEMFPages* pages = frFindPreparedPages(report);
     const int count = pages ? pages->count() : 0;
     std::vector<int> order;
     if (options.pages) {

@@ -106,9 +106,16 @@ private:
     int m_pageCount = 0, m_pageNo = -1, m_pageIndex = -1;
 };
 
-// Gives one object to a filter as exportPage does: onData, then, for memos,
-// one onText per laid-out line.
+// Gives one object to a filter as exportPage does: onData, then, for objects
+// whose class is exported as text, one onText per laid-out line.
 void frExportObject(TfrEngine& engine, TfrExportFilter& filter, const TfrView& view);
+
+// The picture an export that carries pictures writes for an object whose
+// class is exported as a picture: the picture it holds, else a drawing of it
+// (on white, at twice the report's resolution); empty for other classes and
+// for objects too large to draw (a side over kMaxPictureSide image pixels).
+inline constexpr std::int64_t kMaxPictureSide = 16384;
+TfrPicture frExportPicture(TfrEngine& engine, const TfrView& view);
 
 // How an export runs.
 struct TfrExportOptions {

@@ -4,6 +4,7 @@
 #include "common/cp1251.h"
 #include "common/textfile.h"
 #include "report/model/objects.h"
+#include "report/model/report.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -20,10 +21,11 @@ void TfrHTMExport::onBeginDoc() {
 void TfrHTMExport::onEndDoc() { write(frhtml::documentEnd()); }
 
 void TfrHTMExport::onData(std::int32_t x, std::int32_t y, const TfrView& view) {
-    const auto* picture = dynamic_cast<const TfrPictureView*>(&view);
-    if (!exportPictures || !picture || picture->picture.isEmpty())
+    if (!exportPictures || !report())
         return;
-    const TfrPicture& p = picture->picture;
+    const TfrPicture p = frExportPicture(report()->engine(), view);
+    if (p.isEmpty())
+        return;
     Picture collected{x, y, view.width, view.height, p.kind == TfrPicture::Jpeg, {}};
     if (collected.jpeg) {
         collected.data = p.data;

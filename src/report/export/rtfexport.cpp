@@ -1,6 +1,7 @@
 #include "report/export/formatfilters.h"
 
 #include "report/model/objects.h"
+#include "report/model/report.h"
 
 #include <QBuffer>
 
@@ -26,10 +27,11 @@ void TfrRTFExport::onEndDoc() {
 }
 
 void TfrRTFExport::onData(std::int32_t x, std::int32_t y, const TfrView& view) {
-    const auto* picture = dynamic_cast<const TfrPictureView*>(&view);
-    if (!exportBitmaps || !picture || picture->picture.isEmpty())
+    if (!exportBitmaps || !report())
         return;
-    const TfrPicture& p = picture->picture;
+    const TfrPicture p = frExportPicture(report()->engine(), view);
+    if (p.isEmpty())
+        return;
     frrtf::TfrRtfPicture collected{x, y, view.width, view.height, p.image.width(), p.image.height(), {}};
     if (p.kind == TfrPicture::Bitmap && frrtf::isBitmapFile(p.data)) {
         collected.bitmap = p.data;

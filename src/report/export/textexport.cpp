@@ -104,13 +104,13 @@ TfrTextRec TfrTextExport::makeRecord(const TfrExportLine& line) const {
     TfrTextRec rec;
     rec.x = line.x;
     rec.text = line.text;
-    if (const auto* memo = dynamic_cast<const TfrMemoView*>(line.view)) {
-        rec.fontName = memo->font.name.left(31);
-        rec.fontSize = memo->font.size;
-        rec.fontStyle = memo->font.style;
-        rec.fontColor = memo->font.color;
-        rec.fontCharset = memo->font.charset;
-        rec.alignment = memo->alignment;
+    if (const TfrFont* font = line.font) {
+        rec.fontName = font->name.left(31);
+        rec.fontSize = font->size;
+        rec.fontStyle = font->style;
+        rec.fontColor = font->color;
+        rec.fontCharset = font->charset;
+        rec.alignment = line.alignment;
         if (rec.alignment == frtaRight)
             rec.x = line.drawRect.right;
     }
@@ -132,14 +132,16 @@ void TfrTextExport::onData(std::int32_t, std::int32_t, const TfrView& view) {
     // page (an empty cell of a table): an empty record carries it unless a
     // line of the memo comes.
     flushPendingFrame();
-    const auto* memo = dynamic_cast<const TfrMemoView*>(&view);
-    if (!exportFrames || !memo || !view.frameTyp)
+    if (!exportFrames || view.objectClass().exportKind != TfrExportKind::Text || !view.frameTyp)
         return;
+    const auto* memo = frCast<TfrMemoView>(&view);
     const TfrDrawGeometry g = frBeginDraw(view, frBoxOf(view), TfrDrawTransform{});
     auto sum = [](std::int64_t a, std::int64_t b) {
         return static_cast<std::int32_t>(std::clamp<std::int64_t>(a + b, INT32_MIN, INT32_MAX));
     };
-    const TfrExportLine line{g.drawRect, sum(g.x, g.gapX), sum(g.y, g.gapY), &view, view.frameTyp, QString()};
+    const TfrExportLine line{g.drawRect,   sum(g.x, g.gapX), sum(g.y, g.gapY),
+                             &view,        view.frameTyp,    QString(),
+                             memo ? &memo->font : nullptr, memo ? memo->alignment : frtaLeft};
     m_pendingFrame = makeRecord(line);
     m_pendingRow = rowOf(line.y);
     m_pendingView = &view;

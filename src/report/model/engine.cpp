@@ -69,20 +69,20 @@ void TfrEngine::addBlobTypeConstants() {
     m_constants.set(QStringLiteral("btWMF"), TVariant(std::int32_t(btWMF)));
 }
 
-void TfrEngine::registerAddIn(TfrAddInObjectInfo info) {
-    if (findAddIn(info.className))
+void TfrEngine::registerClass(const TfrObjectClass& c) {
+    if (findAddIn(c.className))
         return;
     if (static_cast<int>(m_addIns.size()) >= maxAddIns)
-        throw Exception(QStringLiteral("Too many add-in object classes (at most %1): %2").arg(maxAddIns).arg(info.className));
-    if (!info.create)
-        throw Exception(QStringLiteral("Add-in class %1 has no constructor").arg(info.className));
-    m_addIns.push_back(std::move(info));
+        throw Exception(QStringLiteral("Too many add-in object classes (at most %1): %2").arg(maxAddIns).arg(c.className));
+    if (!c.create)
+        throw Exception(QStringLiteral("Add-in class %1 has no constructor").arg(c.className));
+    m_addIns.push_back(&c);
 }
 
-const TfrAddInObjectInfo* TfrEngine::findAddIn(const QString& className) const {
-    for (const TfrAddInObjectInfo& a : m_addIns)
-        if (a.className == className)
-            return &a;
+const TfrObjectClass* TfrEngine::findAddIn(const QString& className) const {
+    for (const TfrObjectClass* c : m_addIns)
+        if (c->className == className)
+            return c;
     return nullptr;
 }
 
@@ -93,7 +93,7 @@ std::unique_ptr<TfrView> TfrEngine::createObject(int kind, const QString& classN
         if (kind == gtPicture)
             addBlobTypeConstants();
     } else {
-        const TfrAddInObjectInfo* info = findAddIn(className);
+        const TfrObjectClass* info = findAddIn(className);
         if (!info) {
             QString local;
             QString& text = missing ? *missing : local;

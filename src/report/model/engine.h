@@ -20,16 +20,7 @@
 
 class TfrReport;
 class TfrView;
-
-// An add-in class registered for templates: class name, factory, toolbar image,
-// hint and whether it is a dialog control.
-struct TfrAddInObjectInfo {
-    QString className;
-    std::function<std::unique_ptr<TfrView>()> create;
-    QImage buttonImage;
-    QString hint;
-    bool isControl = false;
-};
+struct TfrObjectClass;
 
 // Raised when a template names an add-in class that no registered class provides.
 class EClassNotFound : public Exception {
@@ -76,11 +67,13 @@ public:
     // (sorted); they override dictionary variables of the same name.
     TfrVariables& globalVariables() { return m_globals; }
 
-    // Add-in registry: at most maxAddIns classes. Registering a class already
-    // present does nothing; registering into a full registry throws.
-    void registerAddIn(TfrAddInObjectInfo info);
-    const std::vector<TfrAddInObjectInfo>& addIns() const { return m_addIns; }
-    const TfrAddInObjectInfo* findAddIn(const QString& className) const; // exact, case-sensitive
+    // Add-in registry: at most maxAddIns classes, kept by address (classes
+    // are process-wide constants). Registering a class already present (by
+    // name) does nothing; registering into a full registry, or a class that
+    // cannot create objects, throws.
+    void registerClass(const TfrObjectClass& objectClass);
+    const std::vector<const TfrObjectClass*>& addIns() const { return m_addIns; }
+    const TfrObjectClass* findAddIn(const QString& className) const; // exact, case-sensitive
 
     // Object creation by kind code: 0-4 the built-in classes, 10 the add-in
     // class of that name (kind set to 10); other codes create nothing. The new
@@ -113,10 +106,6 @@ public:
     std::function<TVariant(TfrReport& report, const QString& expression)> evaluator;
     TVariant evaluate(TfrReport& report, const QString& expression);
 
-    // The calculated height of a stretching object (the CALCHEIGHT method of
-    // scripts), installed by the layout layer.
-    std::function<std::int32_t(TfrView& view)> heightCalculator;
-
     // Operations later layers provide: build, preview, print, design.
     std::function<bool(TfrReport&)> prepareReportHook;
     std::function<void(TfrReport&)> showPreparedReportHook;
@@ -141,7 +130,7 @@ private:
     TUserInteraction* m_interaction;
     TfrVariables m_constants{true};
     TfrVariables m_globals{true};
-    std::vector<TfrAddInObjectInfo> m_addIns;
+    std::vector<const TfrObjectClass*> m_addIns;
     std::int32_t m_objectSerial = 0;
     std::unique_ptr<TfrPrinter> m_printer;
     std::unique_ptr<TfrCompressor> m_compressor;

@@ -203,7 +203,7 @@ void TfrView::createUniqueName(TfrReport* rep) {
             taken.insert(v->name().toUpper());
     }
     for (int n = 1; n <= 10000; ++n) {
-        const QString candidate = baseName + QString::number(n);
+        const QString candidate = baseName() + QString::number(n);
         if (!taken.contains(candidate.toUpper())) {
             setName(candidate);
             return;
@@ -344,7 +344,7 @@ std::optional<TVariant> TfrView::doMethod(const QString& name, const std::vector
     if (is(n, u"SETINDEXPROPERTY") || is(n, u"GETINDEXPROPERTY")) {
         // (property, value, index) / (property, index) on the memo lines.
         const QString prop = args.empty() ? QString() : args[0].toString().toUpper();
-        if (prop != u"MEMO" && !(prop == u"LINES" && dynamic_cast<TfrMemoView*>(this)))
+        if (prop != u"MEMO" && !(prop == u"LINES" && frCast<TfrMemoView>(this)))
             return std::nullopt;
         if (is(n, u"SETINDEXPROPERTY")) {
             const int i = args.size() > 2 ? args[2].toInt() : 0;
@@ -365,9 +365,10 @@ std::optional<TVariant> TfrView::doMethod(const QString& name, const std::vector
 
 std::optional<TVariant> TfrStretcheable::doMethod(const QString& name, const std::vector<TVariant>& args) {
     if (name.compare(QStringLiteral("CALCHEIGHT"), Qt::CaseInsensitive) == 0) {
-        TfrReport* rep = report();
-        if (rep && rep->engine().heightCalculator)
-            return intValue(rep->engine().heightCalculator(*this));
+        const TfrReport* rep = report();
+        const TfrBuildState* state = rep ? rep->buildState() : nullptr;
+        if (state && state->calcHeight)
+            return intValue(state->calcHeight(*this));
         return intValue(height);
     }
     return TfrView::doMethod(name, args);
@@ -377,31 +378,29 @@ std::optional<TVariant> TfrStretcheable::doMethod(const QString& name, const std
 
 TfrMemoView::TfrMemoView() {
     objectType = gtMemo;
-    baseName = QStringLiteral("Memo");
     flags = frflags::Stretched | frflags::WordWrap;
 }
 
 void TfrMemoView::assign(const TfrView& source) {
     TfrView::assign(source);
-    if (const auto* s = dynamic_cast<const TfrMemoView*>(&source)) {
+    if (const auto* s = frCast<TfrMemoView>(&source)) {
         font = s->font;
         alignment = s->alignment;
         highlight = s->highlight;
         highlightStr = s->highlightStr;
         lineSpacing = s->lineSpacing;
         charSpacing = s->charSpacing;
-        memo1 = s->memo1;
     }
 }
 
 void TfrMemoView::getBlob(TfrTableSource& table, int fieldIndex) {
     if (table.fieldIsNull(fieldIndex)) {
-        memo1.clear();
+        memo.clear();
         return;
     }
     QString text = table.fieldValue(fieldIndex).toString();
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    memo1 = text.split(u'\n');
+    memo = text.split(u'\n');
 }
 
 namespace {
@@ -484,7 +483,6 @@ std::optional<TVariant> TfrMemoView::doMethod(const QString& name, const std::ve
 
 TfrBandView::TfrBandView() {
     objectType = gtBand;
-    baseName = QStringLiteral("Band");
     format = 0;
     flags = frflags::OnFirstPage | frflags::OnLastPage;
 }
@@ -493,7 +491,7 @@ void TfrBandView::setBandType(int type) { frameTyp = static_cast<std::uint16_t>(
 
 void TfrBandView::assign(const TfrView& source) {
     TfrView::assign(source);
-    if (const auto* s = dynamic_cast<const TfrBandView*>(&source)) {
+    if (const auto* s = frCast<TfrBandView>(&source)) {
         childBand = s->childBand;
         master = s->master;
         columns = s->columns;
@@ -645,12 +643,11 @@ std::optional<TVariant> TfrBandView::doMethod(const QString& name, const std::ve
 
 TfrSubReportView::TfrSubReportView() {
     objectType = gtSubReport;
-    baseName = QStringLiteral("SubReport");
 }
 
 void TfrSubReportView::assign(const TfrView& source) {
     TfrView::assign(source);
-    if (const auto* s = dynamic_cast<const TfrSubReportView*>(&source))
+    if (const auto* s = frCast<TfrSubReportView>(&source))
         subPage = s->subPage;
 }
 
@@ -723,13 +720,12 @@ TfrPicture::Kind TfrPicture::kindOfFile(const QString& fileName) {
 
 TfrPictureView::TfrPictureView() {
     objectType = gtPicture;
-    baseName = QStringLiteral("Picture");
     flags = frflags::Stretched | frflags::PictKeepAspect;
 }
 
 void TfrPictureView::assign(const TfrView& source) {
     TfrView::assign(source);
-    if (const auto* s = dynamic_cast<const TfrPictureView*>(&source)) {
+    if (const auto* s = frCast<TfrPictureView>(&source)) {
         picture = s->picture;
         blobType = s->blobType;
     }
@@ -801,7 +797,6 @@ std::optional<TVariant> TfrPictureView::doMethod(const QString& name, const std:
 
 TfrLineView::TfrLineView() {
     objectType = gtLine;
-    baseName = QStringLiteral("Line");
     frameTyp = frftLeft;
     fillColor = clWhite;
 }
@@ -819,19 +814,113 @@ const TfrPropTable& TfrLineView::classProperties() {
 
 TfrControl::TfrControl() { objectType = gtAddIn; }
 
-std::unique_ptr<TfrView> frCreateBuiltInObject(int kind) {
+// ---------------------------------------------------------------- classes
+
+namespace {
+
+template <class T>
+TfrObjectClass builtInClass(const char16_t* className, const char16_t* baseName, std::uint8_t kind,
+                            const TfrObjectClass* base, TfrExportKind exportKind) {
+    TfrObjectClass c;
+    c.className = QString::fromUtf16(className);
+    c.baseName = QString::fromUtf16(baseName);
+    c.kind = kind;
+    c.base = base;
+    if constexpr (std::is_default_constructible_v<T> && !std::is_abstract_v<T>)
+        if (kind != gtAddIn)
+            c.create = [] { return std::make_unique<T>(); };
+    c.properties = &T::classProperties;
+    c.exportKind = exportKind;
+    return c;
+}
+
+const TfrPicture* pictureOf(const TfrView& view) { return &static_cast<const TfrPictureView&>(view).picture; }
+
+} // namespace
+
+const TfrObjectClass& TfrView::classInfo() {
+    static const TfrObjectClass c =
+        builtInClass<TfrView>(u"TfrView", u"View", gtAddIn, nullptr, TfrExportKind::None);
+    return c;
+}
+
+const TfrObjectClass& TfrStretcheable::classInfo() {
+    static const TfrObjectClass c =
+        builtInClass<TfrStretcheable>(u"TfrStretcheable", u"View", gtAddIn, &TfrView::classInfo(), TfrExportKind::None);
+    return c;
+}
+
+const TfrObjectClass& TfrMemoView::classInfo() {
+    static const TfrObjectClass c =
+        builtInClass<TfrMemoView>(u"TfrMemoView", u"Memo", gtMemo, &TfrStretcheable::classInfo(), TfrExportKind::Text);
+    return c;
+}
+
+const TfrObjectClass& TfrBandView::classInfo() {
+    static const TfrObjectClass c =
+        builtInClass<TfrBandView>(u"TfrBandView", u"Band", gtBand, &TfrView::classInfo(), TfrExportKind::None);
+    return c;
+}
+
+const TfrObjectClass& TfrSubReportView::classInfo() {
+    static const TfrObjectClass c = builtInClass<TfrSubReportView>(u"TfrSubReportView", u"SubReport", gtSubReport,
+                                                                   &TfrView::classInfo(), TfrExportKind::None);
+    return c;
+}
+
+const TfrObjectClass& TfrPictureView::classInfo() {
+    static const TfrObjectClass c = [] {
+        TfrObjectClass c = builtInClass<TfrPictureView>(u"TfrPictureView", u"Picture", gtPicture,
+                                                        &TfrView::classInfo(), TfrExportKind::Picture);
+        c.heldPicture = &pictureOf;
+        return c;
+    }();
+    return c;
+}
+
+const TfrObjectClass& TfrLineView::classInfo() {
+    static const TfrObjectClass c =
+        builtInClass<TfrLineView>(u"TfrLineView", u"Line", gtLine, &TfrStretcheable::classInfo(), TfrExportKind::None);
+    return c;
+}
+
+const TfrObjectClass& TfrControl::classInfo() {
+    static const TfrObjectClass c = [] {
+        TfrObjectClass c =
+            builtInClass<TfrControl>(u"TfrControl", u"View", gtAddIn, &TfrView::classInfo(), TfrExportKind::None);
+        c.flags = TfrObjectClass::DialogControl;
+        return c;
+    }();
+    return c;
+}
+
+const TfrObjectClass& TfrNonVisualControl::classInfo() {
+    static const TfrObjectClass c = [] {
+        TfrObjectClass c = builtInClass<TfrNonVisualControl>(u"TfrNonVisualControl", u"View", gtAddIn,
+                                                             &TfrControl::classInfo(), TfrExportKind::None);
+        c.flags = TfrObjectClass::DialogControl;
+        return c;
+    }();
+    return c;
+}
+
+const TfrPropTable& TfrView::properties() const {
+    const TfrObjectClass& c = objectClass();
+    return c.properties ? c.properties() : classProperties();
+}
+
+const TfrObjectClass* frBuiltInClass(int kind) {
     switch (kind) {
-    case gtMemo:
-        return std::make_unique<TfrMemoView>();
-    case gtPicture:
-        return std::make_unique<TfrPictureView>();
-    case gtBand:
-        return std::make_unique<TfrBandView>();
-    case gtSubReport:
-        return std::make_unique<TfrSubReportView>();
-    case gtLine:
-        return std::make_unique<TfrLineView>();
-    default:
-        return nullptr;
+    case gtMemo: return &TfrMemoView::classInfo();
+    case gtPicture: return &TfrPictureView::classInfo();
+    case gtBand: return &TfrBandView::classInfo();
+    case gtSubReport: return &TfrSubReportView::classInfo();
+    case gtLine: return &TfrLineView::classInfo();
+    default: return nullptr;
     }
+}
+
+std::unique_ptr<TfrView> frCreateBuiltInObject(int kind) {
+    const TfrObjectClass* c = frBuiltInClass(kind);
+    return c ? c->create() : nullptr;
 }

@@ -2,6 +2,7 @@
 
 #include "common/variant.h"
 #include "report/model/constants.h"
+#include "report/model/objectclass.h"
 #include "report/model/streamio.h"
 
 #include <QByteArray>
@@ -152,10 +153,15 @@ public:
     TfrView();
     ~TfrView() override;
 
+    // The object's class: its names, kind and everything the engine needs of it.
+    virtual const TfrObjectClass& objectClass() const { return classInfo(); }
+    static const TfrObjectClass& classInfo();
     // The class name templates store for add-in objects ("TfrMemoView" ...).
-    virtual QString className() const { return QStringLiteral("TfrView"); }
-    // The prefix of unique names ("Memo", "Band" ...).
-    QString baseName = QStringLiteral("View");
+    QString className() const { return objectClass().className; }
+    // The prefix of unique names: the class's ("Memo" ...) unless one was set
+    // for this object (the designer names bands after their type).
+    QString baseName() const { return m_baseName.isEmpty() ? objectClass().baseName : m_baseName; }
+    void setBaseName(const QString& name) { m_baseName = name; }
 
     const QString& name() const { return m_name; }
     virtual void setName(const QString& name) { m_name = name; }
@@ -205,9 +211,6 @@ public:
     // Copies the fields of another object of the same class (copy, paste, undo).
     virtual void assign(const TfrView& source);
 
-    // Told about every memo printed while a report builds, when the object
-    // carries the WantHook flag (a chart collects its values so).
-    virtual void memoPrinted(const TfrMemoView& memo) { (void)memo; }
     // Takes the object's content from a blob field of a table.
     virtual void getBlob(TfrTableSource& table, int fieldIndex) {}
     // Told after a whole template has been read.
@@ -219,12 +222,9 @@ public:
     // cannot hold.
     virtual void loadFromStream(TBinaryReader& stream, const TfrStreamContext& context);
     virtual void saveToStream(TBinaryWriter& stream, const TfrStreamContext& context) const;
-    // The text stored in prepared mode in place of the design fields: `memo`
-    // here, the expanded lines (`memo1`) for text objects.
-    virtual const QStringList& workingText() const { return memo; }
-    virtual QStringList& workingText() { return memo; }
 
-    const TfrPropTable& properties() const override { return classProperties(); }
+    // The property table of the object's class.
+    const TfrPropTable& properties() const override;
     static const TfrPropTable& classProperties();
     std::optional<TVariant> doMethod(const QString& name, const std::vector<TVariant>& args) override;
 
@@ -237,12 +237,15 @@ protected:
 private:
     friend class TfrPage;
     QString m_name;
+    QString m_baseName;
     TfrPage* m_page = nullptr;
 };
 
 // Objects that can grow in height.
 class TfrStretcheable : public TfrView {
 public:
+    const TfrObjectClass& objectClass() const override { return classInfo(); }
+    static const TfrObjectClass& classInfo();
     std::optional<TVariant> doMethod(const QString& name, const std::vector<TVariant>& args) override;
 };
 
@@ -258,7 +261,8 @@ struct TfrHighlightAttr {
 class TfrMemoView : public TfrStretcheable {
 public:
     TfrMemoView();
-    QString className() const override { return QStringLiteral("TfrMemoView"); }
+    const TfrObjectClass& objectClass() const override { return classInfo(); }
+    static const TfrObjectClass& classInfo();
 
     TfrFont font;
     std::uint32_t alignment = frtaLeft;
@@ -266,17 +270,13 @@ public:
     QString highlightStr;
     std::int32_t lineSpacing = 2;
     std::int32_t charSpacing = 0;
-    QStringList memo1; // expanded text (prepared output)
 
     void assign(const TfrView& source) override;
     void loadFromStream(TBinaryReader& stream, const TfrStreamContext& context) override;
     void saveToStream(TBinaryWriter& stream, const TfrStreamContext& context) const override;
-    const QStringList& workingText() const override { return memo1; }
-    QStringList& workingText() override { return memo1; }
-    // Takes a blob field's text as the expanded lines.
+    // Takes a blob field's text as its lines.
     void getBlob(TfrTableSource& table, int fieldIndex) override;
 
-    const TfrPropTable& properties() const override { return classProperties(); }
     static const TfrPropTable& classProperties();
     std::optional<TVariant> doMethod(const QString& name, const std::vector<TVariant>& args) override;
 };
@@ -285,7 +285,8 @@ public:
 class TfrBandView : public TfrView {
 public:
     TfrBandView();
-    QString className() const override { return QStringLiteral("TfrBandView"); }
+    const TfrObjectClass& objectClass() const override { return classInfo(); }
+    static const TfrObjectClass& classInfo();
 
     // The band type lives in FrameTyp: setting stores the code's low 7 bits as
     // the whole field, reading takes the field's low byte.
@@ -309,7 +310,6 @@ public:
     void loadFromStream(TBinaryReader& stream, const TfrStreamContext& context) override;
     void saveToStream(TBinaryWriter& stream, const TfrStreamContext& context) const override;
 
-    const TfrPropTable& properties() const override { return classProperties(); }
     static const TfrPropTable& classProperties();
     std::optional<TVariant> doMethod(const QString& name, const std::vector<TVariant>& args) override;
 
@@ -324,7 +324,8 @@ protected:
 class TfrSubReportView : public TfrView {
 public:
     TfrSubReportView();
-    QString className() const override { return QStringLiteral("TfrSubReportView"); }
+    const TfrObjectClass& objectClass() const override { return classInfo(); }
+    static const TfrObjectClass& classInfo();
     // Index in the report's page list of the page holding the sub-report's bands.
     std::int32_t subPage = 0;
     void assign(const TfrView& source) override;
@@ -355,7 +356,8 @@ struct TfrPicture {
 class TfrPictureView : public TfrView {
 public:
     TfrPictureView();
-    QString className() const override { return QStringLiteral("TfrPictureView"); }
+    const TfrObjectClass& objectClass() const override { return classInfo(); }
+    static const TfrObjectClass& classInfo();
     TfrPicture picture;
     std::uint8_t blobType = btBMP;
     void assign(const TfrView& source) override;
@@ -367,7 +369,6 @@ public:
     // Loads a picture file; throws when it cannot be read.
     void loadFromFile(const QString& fileName);
 
-    const TfrPropTable& properties() const override { return classProperties(); }
     static const TfrPropTable& classProperties();
     std::optional<TVariant> doMethod(const QString& name, const std::vector<TVariant>& args) override;
 };
@@ -376,8 +377,8 @@ public:
 class TfrLineView : public TfrStretcheable {
 public:
     TfrLineView();
-    QString className() const override { return QStringLiteral("TfrLineView"); }
-    const TfrPropTable& properties() const override { return classProperties(); }
+    const TfrObjectClass& objectClass() const override { return classInfo(); }
+    static const TfrObjectClass& classInfo();
     static const TfrPropTable& classProperties();
 };
 
@@ -385,14 +386,44 @@ public:
 class TfrControl : public TfrView {
 public:
     TfrControl();
-    QString className() const override { return QStringLiteral("TfrControl"); }
+    const TfrObjectClass& objectClass() const override { return classInfo(); }
+    static const TfrObjectClass& classInfo();
 };
 
 // A non-visual component on a dialog page (drawn as an icon).
 class TfrNonVisualControl : public TfrControl {
 public:
-    QString className() const override { return QStringLiteral("TfrNonVisualControl"); }
+    const TfrObjectClass& objectClass() const override { return classInfo(); }
+    static const TfrObjectClass& classInfo();
 };
 
+// The built-in class of kind code 0-4; null for other codes.
+const TfrObjectClass* frBuiltInClass(int kind);
 // Creates a built-in object by kind code 0-4; nullptr for other codes.
 std::unique_ptr<TfrView> frCreateBuiltInObject(int kind);
+
+// The object as T when its class is T's or derives from it, else null.
+template <class T>
+T* frCast(TfrView* view) {
+    return view && view->objectClass().isA(T::classInfo()) ? static_cast<T*>(view) : nullptr;
+}
+template <class T>
+const T* frCast(const TfrView* view) {
+    return view && view->objectClass().isA(T::classInfo()) ? static_cast<const T*>(view) : nullptr;
+}
+
+// The class of an add-in T deriving from the class `base`: its names, a
+// factory and T's property table; painter, build behaviour and export come
+// from `base` unless the caller sets them.
+template <class T>
+TfrObjectClass frAddInClass(const QString& className, const QString& baseName, const TfrObjectClass& base) {
+    TfrObjectClass c;
+    c.className = className;
+    c.baseName = baseName;
+    c.base = &base;
+    c.create = [] { return std::make_unique<T>(); };
+    c.properties = &T::classProperties;
+    c.exportKind = base.exportKind;
+    c.heldPicture = base.heldPicture;
+    return c;
+}

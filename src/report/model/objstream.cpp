@@ -34,7 +34,7 @@ void TfrView::loadFromStream(TBinaryReader& in, const TfrStreamContext& context)
             visible = readBool16(in);
         }
     } else {
-        workingText() = readStrings(in, ver);
+        memo = readStrings(in, ver);
     }
     if (ver >= 24) {
         restrictions = in.readU16();
@@ -68,7 +68,7 @@ void TfrView::saveToStream(TBinaryWriter& out, const TfrStreamContext& context) 
         writeStrings(out, script);
         writeBool16(out, visible);
     } else {
-        writeStrings(out, workingText());
+        writeStrings(out, memo);
     }
     out.writeU16(restrictions);
     writeString(out, tag);

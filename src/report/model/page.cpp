@@ -22,17 +22,22 @@ std::int32_t clamped(std::int64_t v) {
 
 TfrPage::TfrPage(TfrReport& report, std::int32_t size, std::int32_t width, std::int32_t height, std::int32_t bin,
                  std::int32_t orientation)
-    : m_report(report) {
+    : m_engine(report.engine()), m_report(&report) {
     changePaper(size, width, height, bin, orientation);
 }
 
+TfrPage::TfrPage(TfrEngine& engine, const TfrPrnInfo& info) : prnInfo(info), m_engine(engine) {}
+
 TfrPage::~TfrPage() = default;
 
-bool TfrPage::building() const { return m_report.buildState() != nullptr; }
+const TfrMargins* TfrPage::buildEdges() const {
+    const TfrBuildState* state = m_report ? m_report->buildState() : nullptr;
+    return state ? state->printableEdges(*this) : nullptr;
+}
 
 void TfrPage::changePaper(std::int32_t size, std::int32_t width, std::int32_t height, std::int32_t requestedBin,
                           std::int32_t orient) {
-    TfrPrinter& prn = m_report.engine().printer();
+    TfrPrinter& prn = m_engine.printer();
     try {
         prn.setPrinterInfo(size, width, height, orient, requestedBin, false);
     } catch (const std::exception&) {
@@ -192,19 +197,21 @@ const TfrPropTable& TfrPage::classProperties() {
         t.add<P>(QStringLiteral("OnActivate"), frdtHasEditor, script, setScript);
         t.add<P>(QStringLiteral("Size"), frdtInteger, [](const P& o) { return intValue(o.pSize); },
                  [](P& o, const TVariant& v) { o.pSize = v.toInt(); });
-        // While a report is built the margins read as the effective printable edges.
-        t.add<P>(QStringLiteral("LeftMargin"), frdtSize | frdtInteger,
-                 [](const P& o) { return intValue(o.building() ? o.printableLeft() : o.margins.left); },
-                 [](P& o, const TVariant& v) { o.margins.left = v.toInt(); });
-        t.add<P>(QStringLiteral("TopMargin"), frdtSize | frdtInteger,
-                 [](const P& o) { return intValue(o.building() ? o.printableTop() : o.margins.top); },
-                 [](P& o, const TVariant& v) { o.margins.top = v.toInt(); });
-        t.add<P>(QStringLiteral("RightMargin"), frdtSize | frdtInteger,
-                 [](const P& o) { return intValue(o.building() ? o.printableRight() : o.margins.right); },
-                 [](P& o, const TVariant& v) { o.margins.right = v.toInt(); });
-        t.add<P>(QStringLiteral("BottomMargin"), frdtSize | frdtInteger,
-                 [](const P& o) { return intValue(o.building() ? o.printableBottom() : o.margins.bottom); },
-                 [](P& o, const TVariant& v) { o.margins.bottom = v.toInt(); });
+        // While a report is built the margins read as the printable edges the build uses.
+        auto margin = [&t](const QString& name, std::int32_t TfrMargins::*side) {
+            t.add(TfrPropRec{name, frdtSize | frdtInteger, {}, {}, true,
+                             [side](const TfrObject& o) {
+                                 const P& page = static_cast<const P&>(o);
+                                 const TfrMargins* edges = page.buildEdges();
+                                 return intValue((edges ? *edges : page.margins).*side);
+                             },
+                             [side](TfrObject& o, const TVariant& v) { static_cast<P&>(o).margins.*side = v.toInt(); },
+                             {}});
+        };
+        margin(QStringLiteral("LeftMargin"), &TfrMargins::left);
+        margin(QStringLiteral("TopMargin"), &TfrMargins::top);
+        margin(QStringLiteral("RightMargin"), &TfrMargins::right);
+        margin(QStringLiteral("BottomMargin"), &TfrMargins::bottom);
         t.add<P>(
             QStringLiteral("Orientation"), frdtEnum, [](const P& o) { return intValue(o.orientation); },
             [](P& o, const TVariant& v) {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+class TfrEngine;
 class TfrReport;
 
 // Page margins in report pixels; 0 on a side means the printer's unprintable
@@ -18,12 +19,17 @@ struct TfrMargins {
 // A report page or a dialog form, owning its objects in z-order.
 class TfrPage : public TfrObject {
 public:
-    // A page takes its paper through its report's printer at once.
+    // A page of a report takes its paper through the engine's printer at once.
     TfrPage(TfrReport& report, std::int32_t size, std::int32_t width, std::int32_t height, std::int32_t bin,
             std::int32_t orientation);
+    // A page of prepared output, of no report: its paper fields and printer
+    // geometry are what the prepared page recorded; the printer is not asked.
+    TfrPage(TfrEngine& engine, const TfrPrnInfo& info);
     ~TfrPage() override;
 
-    TfrReport* report() const { return &m_report; }
+    // The report the page belongs to; none for a page of prepared output.
+    TfrReport* report() const { return m_report; }
+    TfrEngine& engine() const { return m_engine; }
 
     // Paper: size code, width and height in tenths of a millimetre.
     std::int32_t pSize = frPaperA4;
@@ -91,9 +97,11 @@ public:
     static const TfrPropTable& classProperties();
 
 private:
-    bool building() const;
+    // The edges the build under way uses for this page, if any.
+    const TfrMargins* buildEdges() const;
 
-    TfrReport& m_report;
+    TfrEngine& m_engine;
+    TfrReport* m_report = nullptr;
     std::vector<std::unique_ptr<TfrView>> m_objects;
 };
 

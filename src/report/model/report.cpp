@@ -40,6 +40,35 @@ TfrPasswordPrompt frPasswordDialog(TUserInteraction& interaction) {
 
 QString frPrinterSetupFailedText() { return QStringLiteral("Возникли проблемы с настройкой выбранного принтера."); }
 
+void TfrReport::setPreparedPages(std::shared_ptr<TfrPreparedPages> pages) {
+    m_prepared = std::move(pages);
+    // A watcher may end its own watch (or start others) while it is told.
+    const std::vector<std::weak_ptr<TfrPagesWatcher>> watchers = m_pagesWatchers;
+    for (const std::weak_ptr<TfrPagesWatcher>& w : watchers)
+        if (const std::shared_ptr<TfrPagesWatcher> watcher = w.lock(); watcher && *watcher)
+            (*watcher)();
+    std::erase_if(m_pagesWatchers, [](const std::weak_ptr<TfrPagesWatcher>& w) { return w.expired(); });
+}
+
+void TfrReport::watchPreparedPages(const std::shared_ptr<TfrPagesWatcher>& watcher) {
+    std::erase_if(m_pagesWatchers, [](const std::weak_ptr<TfrPagesWatcher>& w) { return w.expired(); });
+    m_pagesWatchers.push_back(watcher);
+}
+
+std::unique_ptr<TfrReport> TfrReport::workingCopy() const {
+    const QByteArray saved = saveToStream();
+    auto copy = std::make_unique<TfrReport>(m_engine);
+    const TfrLoadResult loaded = copy->loadFromStream(saved);
+    if (!loaded.ok())
+        throw Exception(loaded.messages.join(u'\r'));
+    static_cast<TfrReportSettings&>(*copy) = *this;
+    static_cast<TfrReportEvents&>(*copy) = *this;
+    copy->fileName = fileName;
+    copy->setDataset(dataset());
+    copy->setDataRegistry(&dataRegistry());
+    return copy;
+}
+
 void TfrReport::clear() {
     m_pages.clear();
     m_dictionary.clear();
@@ -178,9 +207,9 @@ TfrBuildScope::TfrBuildScope(TfrReport& report, TfrBuildState& state)
 
 TfrBuildScope::~TfrBuildScope() { m_report.m_buildState = m_previous; }
 
-const TfrBuildState::BandChains* TfrBuildState::findBands(const TfrPage& page) const {
-    const auto it = m_bands.find(&page);
-    return it == m_bands.end() ? nullptr : &it->second;
+const TfrMargins* TfrBuildState::printableEdges(const TfrPage& page) const {
+    const auto it = m_edges.find(&page);
+    return it == m_edges.end() ? nullptr : &it->second;
 }
 
 TfrDataset* TfrBuildState::datasetOf(const TfrBandView& band) const {

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QImage;
 class TBinaryReader;
@@ -93,36 +94,9 @@ enum : std::uint32_t {
     pbPageSetup = 128,
 };
 
-// The report: pages, dictionary, information and the settings of building,
-// preview and printing. A report belongs to the engine it is made with, which
-// must outlive it.
-class TfrReport : public TfrObject, public TfrLinkable {
-public:
-    explicit TfrReport(TfrEngine& engine);
-    ~TfrReport() override;
-
-    TfrEngine& engine() const { return m_engine; }
-
-    TfrPages& pages() { return m_pages; }
-    const TfrPages& pages() const { return m_pages; }
-    TfrDataDictionary& dictionary() { return m_dictionary; }
-
-    TfrPreparedPages* preparedPages() const { return m_prepared.get(); }
-    void setPreparedPages(std::unique_ptr<TfrPreparedPages> pages) { m_prepared = std::move(pages); }
-    std::unique_ptr<TfrPreparedPages> takePreparedPages() { return std::move(m_prepared); }
-
-    TfrReportInfo info;
-    bool keepDefaultPrinter = false;
-    bool doublePassReport = false;
-    QString printerName;
-    QString fileName = QStringLiteral("Untitled");
-
-    // The report dataset (published property Dataset); nothing once the
-    // dataset is destroyed.
-    TfrDataset* dataset() const { return m_dataset.get(); }
-    void setDataset(TfrDataset* dataset) { m_dataset = dataset; }
-
-    // Published properties.
+// The published settings of building, preview and printing; templates do not
+// store them.
+struct TfrReportSettings {
     std::int32_t defaultCopies = 1;
     bool defaultCollate = true;
     bool grayedButtons = false;
@@ -139,13 +113,10 @@ public:
     bool rebuildPrinter = false;
     bool useDefaultDataSetName = false;
     std::uint32_t previewButtons = pbZoom | pbLoad | pbSave | pbPrint | pbFind | pbHelp | pbExit;
+};
 
-    // The named datasets and tables the report's templates refer to; the
-    // engine's registry unless one was set.
-    TfrDataRegistry& dataRegistry() const;
-    void setDataRegistry(TfrDataRegistry* registry) { m_registry = registry; }
-
-    // Events (raised by the builder, preview and printing).
+// The events of a report (raised by the builder, preview and printing).
+struct TfrReportEvents {
     std::function<void()> onBeginDoc, onEndDoc;
     std::function<void(TfrPage&)> onBeginPage;
     std::function<void(int pageNo)> onEndPage;
@@ -161,6 +132,53 @@ public:
     std::function<void(TfrView&)> onMouseOverObject;
     std::function<void()> onPrintReport;
     std::function<void(TfrView&)> onCustomizeObject;
+};
+
+// Told when a report is given other prepared pages.
+using TfrPagesWatcher = std::function<void()>;
+
+// The report: pages, dictionary, information and the settings of building,
+// preview and printing. A report belongs to the engine it is made with, which
+// must outlive it.
+class TfrReport : public TfrObject, public TfrLinkable, public TfrReportSettings, public TfrReportEvents {
+public:
+    explicit TfrReport(TfrEngine& engine);
+    ~TfrReport() override;
+
+    TfrEngine& engine() const { return m_engine; }
+
+    TfrPages& pages() { return m_pages; }
+    const TfrPages& pages() const { return m_pages; }
+    TfrDataDictionary& dictionary() { return m_dictionary; }
+
+    // The prepared pages (the building layer's TfrEMFPages). A build, or a
+    // prepared-report file, gives the report a new list: whoever shows a list
+    // keeps the one it took and hears of the new one through its watcher.
+    TfrPreparedPages* preparedPages() const { return m_prepared.get(); }
+    const std::shared_ptr<TfrPreparedPages>& sharedPreparedPages() const { return m_prepared; }
+    // Gives the report another list and tells the watchers.
+    void setPreparedPages(std::shared_ptr<TfrPreparedPages> pages);
+    // Takes the list away: the report holds none until it is given one.
+    std::shared_ptr<TfrPreparedPages> takePreparedPages() { return std::move(m_prepared); }
+    // `watcher` is told of every new list for as long as it lives (the report
+    // keeps a weak reference).
+    void watchPreparedPages(const std::shared_ptr<TfrPagesWatcher>& watcher);
+
+    TfrReportInfo info;
+    bool keepDefaultPrinter = false;
+    bool doublePassReport = false;
+    QString printerName;
+    QString fileName = QStringLiteral("Untitled");
+
+    // The report dataset (published property Dataset); nothing once the
+    // dataset is destroyed.
+    TfrDataset* dataset() const { return m_dataset.get(); }
+    void setDataset(TfrDataset* dataset) { m_dataset = dataset; }
+
+    // The named datasets and tables the report's templates refer to; the
+    // engine's registry unless one was set.
+    TfrDataRegistry& dataRegistry() const;
+    void setDataRegistry(TfrDataRegistry* registry) { m_registry = registry; }
 
     // New report: frees all pages, clears the dictionary, switches two passes
     // off and resets the information; the printer choice stays.
@@ -185,6 +203,12 @@ public:
 
     // The build under way, if any (attached by TfrBuildScope).
     TfrBuildState* buildState() const { return m_buildState; }
+
+    // A report of its own to build from: the template as saved (so a build
+    // never touches this report's objects), with this report's settings,
+    // events, file name, dataset and data registry. Throws Exception when the
+    // template cannot be saved or read back.
+    std::unique_ptr<TfrReport> workingCopy() const;
 
     // Templates (report files *.frf). Saving writes format version 25 as the
     // report holds it (the information's last-change date included: whoever
@@ -245,7 +269,8 @@ private:
     TfrEngine& m_engine;
     TfrPages m_pages;
     TfrDataDictionary m_dictionary;
-    std::unique_ptr<TfrPreparedPages> m_prepared;
+    std::shared_ptr<TfrPreparedPages> m_prepared;
+    std::vector<std::weak_ptr<TfrPagesWatcher>> m_pagesWatchers;
     TfrDataRegistry* m_registry = nullptr;
     TfrLink<TfrDataset> m_dataset;
     TfrBuildState* m_buildState = nullptr;

@@ -450,7 +450,7 @@ bool TfrTemplateReader::readObjectRecord(std::uint8_t code) {
             throw;
         }
         if (!nameStored)
-            view->setName(m_objectNames.next(view->baseName));
+            view->setName(m_objectNames.next(view->baseName()));
         view->setName(view->name());
         if (framedMemo)
             in.skip(8);
@@ -475,7 +475,7 @@ bool TfrTemplateReader::readObjectRecord(std::uint8_t code) {
             throw;
         if (view) {
             TfrPage* page = view->parentPage();
-            m_result.damagedObjects << (view->name().isEmpty() ? view->baseName : view->name());
+            m_result.damagedObjects << (view->name().isEmpty() ? view->baseName() : view->name());
             page->deleteObject(page->indexOf(view));
         } else {
             m_result.damagedObjects << QStringLiteral("#%1").arg(m_result.damagedObjects.size() + 1);

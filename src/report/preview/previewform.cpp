@@ -206,7 +206,14 @@ TfrPreviewForm::TfrPreviewForm(TfrReport& report, QWidget* parent)
     setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint);
     setSizeGripEnabled(true);
     m_openLink = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
-    takePages();
+    frPreparedPages(report);
+    showPages(std::static_pointer_cast<TfrEMFPages>(report.takePreparedPages()));
+    report.setPreparedPages(std::make_shared<TfrEMFPages>(m_engine));
+    m_watcher = std::make_shared<TfrPagesWatcher>([this] {
+        if (!m_lent)
+            takePages();
+    });
+    report.watchPreparedPages(m_watcher);
 
     const TfrPreviewZoomState& last = m_engine.state<TfrPreviewZoomState>();
     m_mode = last.mode;
@@ -286,8 +293,7 @@ TfrPreviewForm::TfrPreviewForm(TfrReport& report, QWidget* parent)
 TfrPreviewForm::~TfrPreviewForm() {
     // The pages the window holds are freed with it; the report keeps its
     // (empty) list.
-    if (m_pages)
-        m_pages->openLink = nullptr;
+    m_pages->openLink = nullptr;
 }
 
 void TfrPreviewForm::buildToolBar() {
@@ -387,26 +393,43 @@ bool TfrPreviewForm::hasPrinters() const {
 
 void TfrPreviewForm::setLinkOpener(std::function<bool(const QUrl&)> opener) {
     m_openLink = std::move(opener);
-    if (m_pages)
-        m_pages->openLink = m_openLink;
+    m_pages->openLink = m_openLink;
 }
 
 // ---------------------------------------------------------------- the pages
 
-void TfrPreviewForm::takePages() {
-    std::unique_ptr<TfrPreparedPages> taken = m_report.takePreparedPages();
-    if (!dynamic_cast<TfrEMFPages*>(taken.get()))
-        taken = std::make_unique<TfrEMFPages>(m_report);
-    m_held = std::move(taken);
-    m_pages = static_cast<TfrEMFPages*>(m_held.get());
+void TfrPreviewForm::showPages(std::shared_ptr<TfrEMFPages> pages) {
+    if (m_pages)
+        m_pages->openLink = nullptr;
+    m_pages = std::move(pages);
     m_pages->openLink = m_openLink;
-    m_report.setPreparedPages(std::make_unique<TfrEMFPages>(m_report));
 }
 
-void TfrPreviewForm::givePagesBack() {
-    m_pages->openLink = nullptr;
-    m_pages = nullptr;
-    m_report.setPreparedPages(std::move(m_held));
+void TfrPreviewForm::takePages() {
+    const TfrEMFPages* given = frFindPreparedPages(m_report);
+    const bool replaced = given && given != m_pages.get() && given->count() > 0;
+    // A list without pages (a failed build or file) leaves the pages shown.
+    if (!replaced && given != m_pages.get())
+        return;
+    if (replaced)
+        showPages(std::static_pointer_cast<TfrEMFPages>(m_report.takePreparedPages()));
+    m_report.setPreparedPages(std::make_shared<TfrEMFPages>(m_engine));
+    if (replaced) {
+        m_search = TfrTextSearch();
+        m_current = 0;
+        if (m_started)
+            relayout();
+    }
+}
+
+void TfrPreviewForm::lendPages() {
+    m_lent = true;
+    m_report.setPreparedPages(m_pages);
+}
+
+void TfrPreviewForm::endLending() {
+    m_lent = false;
+    takePages();
 }
 
 void TfrPreviewForm::start() {
@@ -626,8 +649,6 @@ void TfrPreviewForm::keyPressEvent(QKeyEvent* event) {
 }
 
 int TfrPreviewForm::pageAt(QPoint boxPoint) const {
-    if (!m_pages) // handed to the report while printing or exporting
-        return -1;
     const QPoint p = boxPoint + QPoint(m_hbar->value(), m_vbar->value());
     for (int i = 0; i < int(m_layout.pages.size()); ++i)
         if (m_layout.pages[std::size_t(i)].contains(p))
@@ -643,7 +664,7 @@ void TfrPreviewForm::clickAt(QPoint boxPoint) {
         const QPoint point(int((boxPoint.x() - r.left()) / m_zoom), int((boxPoint.y() - r.top()) / m_zoom));
         TfrHitResult hit;
         try {
-            hit = m_pages->objectAt(page, point, true);
+            hit = m_pages->objectAt(page, point, true, &m_report);
         } catch (const std::exception&) {
             // a page that cannot be rebuilt has nothing to click
         }
@@ -668,7 +689,7 @@ void TfrPreviewForm::hoverAt(QPoint boxPoint) {
         const QRect r = m_layout.pages[std::size_t(page)].translated(-m_hbar->value(), -m_vbar->value());
         const QPoint point(int((boxPoint.x() - r.left()) / m_zoom), int((boxPoint.y() - r.top()) / m_zoom));
         try {
-            hit = m_pages->objectAt(page, point, false);
+            hit = m_pages->objectAt(page, point, false, &m_report);
         } catch (const std::exception&) {
         }
         if (!(*m_pages)[page].visible)
@@ -742,27 +763,18 @@ void TfrPreviewForm::openDialog() {
 }
 
 bool TfrPreviewForm::openFile(const QString& fileName) {
-    // The report holds an empty list while the window is open: the file is
-    // read into it, and the window keeps its pages unless that works.
+    // The file's pages replace the ones shown only when it has some.
+    const TfrEMFPages* shown = m_pages.get();
     const TfrLoadResult result = frLoadPreparedReport(m_report, fileName);
-    TfrPreparedPages* loaded = m_report.preparedPages();
     QString error;
     if (!result.ok())
         error = result.messages.join(u'\n');
-    else if (!loaded || loaded->count() == 0)
+    else if (m_pages.get() == shown)
         error = text::noPagesInFile.arg(fileName);
     if (!error.isEmpty()) {
-        m_report.setPreparedPages(std::make_unique<TfrEMFPages>(m_report));
         showError(error);
         return false;
     }
-    m_pages->openLink = nullptr;
-    m_pages = nullptr;
-    m_held.reset();
-    takePages();
-    m_search = TfrTextSearch();
-    m_current = 0;
-    relayout();
     return true;
 }
 
@@ -786,7 +798,7 @@ bool TfrPreviewForm::saveFile(const QString& fileName, int filterIndex) {
     const TfrPreviewServices& services = frPreviewServices(m_engine);
     if (filterIndex > 0 && !services.exportReport)
         return false;
-    givePagesBack();
+    lendPages();
     QString error;
     try {
         if (filterIndex <= 0)
@@ -798,7 +810,7 @@ bool TfrPreviewForm::saveFile(const QString& fileName, int filterIndex) {
     } catch (const std::exception& e) {
         error = QString::fromLocal8Bit(e.what());
     }
-    takePages();
+    endLending();
     m_box->update();
     if (!error.isEmpty())
         showError(error);
@@ -809,15 +821,13 @@ void TfrPreviewForm::printPages() {
     const TfrPreviewServices& services = frPreviewServices(m_engine);
     if (!services.print)
         return;
-    givePagesBack();
-    bool rebuilt = false;
+    lendPages();
     // Another printer: the report is built anew for it when it may be (its
-    // data is there, and RebuildPrinter asks for it).
-    const auto printerChanged = [this, &rebuilt] {
-        const TfrEMFPages* held = dynamic_cast<TfrEMFPages*>(m_report.preparedPages());
-        if (!m_report.rebuildPrinter || !m_engine.prepareReportHook || (held && held->loadedFromFile))
+    // data is there, and RebuildPrinter asks for it); the new pages replace
+    // the ones shown.
+    const auto printerChanged = [this] {
+        if (!m_report.rebuildPrinter || !m_engine.prepareReportHook || m_pages->loadedFromFile)
             return true;
-        rebuilt = true;
         return m_report.prepareReport();
     };
     QString error;
@@ -828,11 +838,7 @@ void TfrPreviewForm::printPages() {
     } catch (const std::exception& e) {
         error = QString::fromLocal8Bit(e.what());
     }
-    takePages();
-    if (rebuilt) {
-        m_search = TfrTextSearch();
-        m_current = 0;
-    }
+    endLending();
     relayout();
     if (!error.isEmpty())
         showError(error);
@@ -907,7 +913,12 @@ void TfrPreviewForm::addPage() {
         // Pages read from a file have no template: the new page takes the
         // paper of the current one.
         const TfrPreparedPage& rec = (*m_pages)[at];
-        TfrPage paper(m_report, rec.paperSize, rec.paperWidth, rec.paperHeight, rec.bin, rec.orientation);
+        TfrPage paper(m_engine, rec.prnInfo);
+        paper.pSize = rec.paperSize;
+        paper.pWidth = rec.paperWidth;
+        paper.pHeight = rec.paperHeight;
+        paper.orientation = rec.orientation;
+        paper.bin = rec.bin;
         paper.margins = rec.margins;
         paper.useMargins = rec.usesMargins();
         m_pages->insert(at, paper);
@@ -957,17 +968,13 @@ void TfrPreviewForm::pageSetup() {
     // Pages read from a file cannot be built again.
     if (m_pages->loadedFromFile || !m_engine.prepareReportHook)
         return;
-    givePagesBack();
+    // The new pages replace the ones shown.
     QString error;
     try {
         m_report.prepareReport();
     } catch (const Exception& e) {
         error = e.message();
     }
-    takePages();
-    m_search = TfrTextSearch();
-    m_current = 0;
-    relayout();
     if (!error.isEmpty())
         showError(error);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "report/model/report.h"
 #include "report/preview/previewlayout.h"
 #include "report/preview/previewsearch.h"
 
@@ -98,8 +99,10 @@ private:
     void findDialog();
     void pageSetup();
     void showHelp();
+    void showPages(std::shared_ptr<TfrEMFPages> pages);
     void takePages();
-    void givePagesBack();
+    void lendPages();
+    void endLending();
     void paintPages(QPainter& painter, const QRect& region);
     int pageAt(QPoint boxPoint) const;
     void mousePressed(QMouseEvent* event);
@@ -114,8 +117,13 @@ private:
 
     TfrReport& m_report;
     TfrEngine& m_engine;
-    std::unique_ptr<TfrPreparedPages> m_held;
-    TfrEMFPages* m_pages = nullptr; // m_held, as prepared pages
+    // The pages shown, taken over from the report (which holds an empty list
+    // meanwhile): its list when the window opened, then every list with pages
+    // it is given while the window is open (a rebuild, a file opened). They
+    // are lent back to the report while it prints or exports them.
+    std::shared_ptr<TfrEMFPages> m_pages;
+    std::shared_ptr<TfrPagesWatcher> m_watcher;
+    bool m_lent = false;
     std::function<bool(const QUrl&)> m_openLink;
 
     int m_current = 0;

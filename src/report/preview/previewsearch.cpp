@@ -56,7 +56,7 @@ std::vector<TfrDrawnText> frDrawnTexts(TfrEMFPages& pages, int index) {
         const TfrPage& page = pages.loadPage(index);
         const QRect rect = frPageDrawRect(rec, QRect(0, 0, rec.prnInfo.pgw, rec.prnInfo.pgh), 1.0);
         if (rec.prnInfo.pgw > 0 && rec.prnInfo.pgh > 0 && !rect.isEmpty()) {
-            TfrEngine& engine = pages.report().engine();
+            TfrEngine& engine = pages.engine();
             const TfrTextRecorder recorder(frTextMeasurer(engine), texts);
             QImage canvas(1, 1, QImage::Format_ARGB32_Premultiplied);
             QPainter painter(&canvas);
@@ -69,9 +69,8 @@ std::vector<TfrDrawnText> frDrawnTexts(TfrEMFPages& pages, int index) {
             c.transform.oy = rect.top();
             // The canvas only stands in for the page: everything on it counts.
             c.visibleArea = QRect(0, 0, rec.prnInfo.pgw, rec.prnInfo.pgh);
-            const TfrPainterRegistry& painters = frPainters(engine);
             for (const auto& v : page.objects())
-                painters.draw(*v, c);
+                frDrawObject(*v, c);
         }
     } catch (...) {
         if (!shown)

@@ -63,7 +63,7 @@ bool printToPdf(TfrReport& report, TfrEMFPages& pages, const TfrPrintRequest& re
 } // namespace
 
 bool frPrintReport(TfrReport& report, int currentPage, QWidget* parent, const std::function<bool()>& printerChanged) {
-    auto* pages = dynamic_cast<TfrEMFPages*>(report.preparedPages());
+    TfrEMFPages* pages = frFindPreparedPages(report);
     if (!pages || pages->count() == 0)
         return false;
     TfrPrinter& printer = report.engine().printer();

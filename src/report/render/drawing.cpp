@@ -337,7 +337,7 @@ void showText(const TfrMemoView& memo, const TfrDrawGeometry& g, const TfrTextLa
                 std::uint16_t bits = memo.frameTyp;
                 if (count > 1)
                     bits &= i == 0 ? ~frftBottom : (i == count - 1 ? ~frftTop : ~(frftTop | frftBottom));
-                c.exportHook(TfrExportLine{dr, sat(xpos), sat(cursor), &memo, bits, text});
+                c.exportHook(TfrExportLine{dr, sat(xpos), sat(cursor), &memo, bits, text, &memo.font, memo.alignment});
             } else if (drawing && cursor + pitch >= area.top()) {
                 // Descenders reach about a fifth of the font size below it.
                 if (xpos < clip.left || xpos + line.width > clip.right || cursor < clip.top ||
@@ -385,7 +385,7 @@ void showText(const TfrMemoView& memo, const TfrDrawGeometry& g, const TfrTextLa
                     line = placeLine(m, memo.font, text, t.sy, spacing, extra, rtl);
             }
             if (exporting) {
-                c.exportHook(TfrExportLine{dr, sat(cursor), sat(ypos), &memo, 0, text});
+                c.exportHook(TfrExportLine{dr, sat(cursor), sat(ypos), &memo, 0, text, &memo.font, memo.alignment});
             } else if (drawing && cursor + pitch >= area.left()) {
                 // Read bottom to top: the line's start is at (cursor, ypos), its
                 // characters' cells extend up from there and right from cursor.
@@ -424,8 +424,10 @@ void showUnderlines(const TfrMemoView& memo, const TfrDrawGeometry& g, TfrDrawCo
     }
 }
 
-QStringList storedText(const TfrMemoView& memo, bool designer) {
-    QStringList text = designer ? memo.memo : memo.memo1;
+// A memo's lines as drawn: a prepared memo's end with the line-end marker of
+// laid-out text, which a last line of its own does not need.
+QStringList storedText(const TfrMemoView& memo) {
+    QStringList text = memo.memo;
     if (!text.isEmpty() && text.last() == QString(frLineEnd))
         text.removeLast();
     return text;
@@ -518,7 +520,7 @@ void frShowFrame(const TfrView& view, const TfrDrawGeometry& g, std::uint16_t fr
 
 TfrBox frAutoWidthBox(const TfrTextMeasurer& measurer, const TfrMemoView& memo) {
     TfrBox box = frBoxOf(memo);
-    const QStringList text = storedText(memo, false);
+    const QStringList text = storedText(memo);
     if (text.isEmpty())
         return box;
     const std::int32_t w = frAutoWidth(measurer, memo, text);
@@ -533,12 +535,12 @@ TfrBox frAutoWidthBox(const TfrTextMeasurer& measurer, const TfrMemoView& memo) 
 }
 
 void frDrawMemo(const TfrView& view, TfrDrawContext& c) {
-    const auto* memo = dynamic_cast<const TfrMemoView*>(&view);
+    const auto* memo = frCast<TfrMemoView>(&view);
     if (!memo || !c.measurer)
         return;
     const TfrTextMeasurer& m = *c.measurer;
     const bool autoWidth = memo->flag(frflags::AutoWidth) && !c.designer;
-    const QStringList text = storedText(*memo, c.designer);
+    const QStringList text = storedText(*memo);
     const TfrBox box = autoWidth ? frAutoWidthBox(m, *memo) : frBoxOf(*memo);
     TfrBox layoutBox = box;
     if (autoWidth) { // never wrapped
@@ -587,7 +589,7 @@ void frDrawLine(const TfrView& view, TfrDrawContext& c) {
 }
 
 void frDrawPicture(const TfrView& view, TfrDrawContext& c) {
-    const auto* pv = dynamic_cast<const TfrPictureView*>(&view);
+    const auto* pv = frCast<TfrPictureView>(&view);
     if (!pv || !c.painter)
         return;
     QPainter& p = *c.painter;
@@ -671,40 +673,27 @@ void frDrawOutline(const TfrView& view, TfrDrawContext& c) {
     frameLine(*c.painter, true, g.y, g.x, g.right, 1, dashPattern(psDot), 1, grey, area);
 }
 
-// ---------------------------------------------------------------- registry
+// ---------------------------------------------------------------- painters of classes
 
-TfrPainterRegistry::TfrPainterRegistry() {
-    add(QStringLiteral("TfrMemoView"), frDrawMemo);
-    add(QStringLiteral("TfrLineView"), frDrawLine);
-    add(QStringLiteral("TfrPictureView"), frDrawPicture);
-    add(QStringLiteral("TfrBandView"), frDrawOutline);
-    add(QStringLiteral("TfrSubReportView"), frDrawOutline);
+const TfrObjectPainter* frPainterOf(const TfrObjectClass& objectClass) {
+    static const TfrObjectPainter memo = frDrawMemo, line = frDrawLine, picture = frDrawPicture,
+                                  outline = frDrawOutline;
+    for (const TfrObjectClass* c = &objectClass; c; c = c->base) {
+        if (c->paint)
+            return &c->paint;
+        switch (c->kind) {
+        case gtMemo: return &memo;
+        case gtLine: return &line;
+        case gtPicture: return &picture;
+        case gtBand:
+        case gtSubReport: return &outline;
+        default: break;
+        }
+    }
+    return nullptr;
 }
 
-void TfrPainterRegistry::add(const QString& className, TfrObjectPainter painter) {
-    m_painters.insert(className, std::move(painter));
-}
-
-const TfrObjectPainter* TfrPainterRegistry::find(const TfrView& view) const {
-    auto it = m_painters.constFind(view.className());
-    if (it != m_painters.constEnd())
-        return &*it;
-    const char16_t* base = nullptr;
-    if (dynamic_cast<const TfrMemoView*>(&view))
-        base = u"TfrMemoView";
-    else if (dynamic_cast<const TfrPictureView*>(&view))
-        base = u"TfrPictureView";
-    else if (dynamic_cast<const TfrLineView*>(&view))
-        base = u"TfrLineView";
-    if (!base)
-        return nullptr;
-    it = m_painters.constFind(QString::fromUtf16(base));
-    return it == m_painters.constEnd() ? nullptr : &*it;
-}
-
-void TfrPainterRegistry::draw(const TfrView& view, TfrDrawContext& context) const {
-    if (const TfrObjectPainter* painter = find(view))
+void frDrawObject(const TfrView& view, TfrDrawContext& context) {
+    if (const TfrObjectPainter* painter = frPainterOf(view.objectClass()))
         (*painter)(view, context);
 }
-
-TfrPainterRegistry& frPainters(TfrEngine& engine) { return engine.state<TfrPainterRegistry>(); }

@@ -3,7 +3,6 @@
 #include "report/render/geometry.h"
 #include "report/model/objects.h"
 
-#include <QHash>
 #include <QRect>
 #include <QString>
 #include <functional>
@@ -13,15 +12,18 @@ class QPainter;
 class TfrEngine;
 class TfrTextMeasurer;
 
-// One text line of a memo as export filters receive it instead of its
+// One text line of an object as export filters receive it instead of its
 // drawing: the draw rectangle, where the line starts, the object, the frame
-// sides that belong to this line and the line's text (without marker).
+// sides that belong to this line, the line's text (without marker), and the
+// font and alignment it is written in (none for lines of no font).
 struct TfrExportLine {
     TfrEdges drawRect;
     std::int32_t x = 0, y = 0;
     const TfrView* view = nullptr;
     std::uint16_t frameTyp = 0;
     QString text;
+    const TfrFont* font = nullptr;
+    std::uint32_t alignment = frtaLeft;
 };
 using TfrExportHook = std::function<void(const TfrExportLine&)>;
 
@@ -43,28 +45,14 @@ struct TfrDrawContext {
     int linesDrawn = 0;
 };
 
-// How one class of objects is drawn. The build library registers the
-// built-in classes; add-in objects register theirs under their class name.
+// How an object is drawn: the painter of its class (TfrObjectClass::paint),
+// else that of the nearest base class with one, the built-in classes having
+// the painters below; null when no class of the chain has one.
 using TfrObjectPainter = std::function<void(const TfrView& view, TfrDrawContext& context)>;
+const TfrObjectPainter* frPainterOf(const TfrObjectClass& objectClass);
 
-class TfrPainterRegistry {
-public:
-    // Registers the built-in classes.
-    TfrPainterRegistry();
-    void add(const QString& className, TfrObjectPainter painter);
-    // The painter of the object's class; for an add-in class registered
-    // without one, the painter of the built-in class it derives from; nothing
-    // when neither is known.
-    const TfrObjectPainter* find(const TfrView& view) const;
-    // Draws an object with its painter; an object nobody paints is left out.
-    void draw(const TfrView& view, TfrDrawContext& context) const;
-
-private:
-    QHash<QString, TfrObjectPainter> m_painters;
-};
-
-// The engine's painter registry.
-TfrPainterRegistry& frPainters(TfrEngine& engine);
+// Draws an object with its painter; an object nobody paints is left out.
+void frDrawObject(const TfrView& view, TfrDrawContext& context);
 
 // Drawing steps shared by every kind of object.
 // The object's background: nothing for the fill colour 0x1FFFFFFF.

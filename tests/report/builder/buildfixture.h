@@ -111,7 +111,7 @@ public:
 
     static QString textOf(const TfrView& v) {
         QStringList lines;
-        for (const QString& line : v.workingText())
+        for (const QString& line : v.memo)
             lines << frStripLineEnd(line);
         return lines.join(u'/');
     }

@@ -24,7 +24,12 @@ const QString E = QString(frLineEnd);
 class TfrTestAddIn : public TfrMemoView {
 public:
     TfrTestAddIn() { objectType = gtAddIn; }
-    QString className() const override { return QStringLiteral("TfrTestAddIn"); }
+    const TfrObjectClass& objectClass() const override { return classInfo(); }
+    static const TfrObjectClass& classInfo() {
+        static const TfrObjectClass c =
+            frAddInClass<TfrTestAddIn>(QStringLiteral("TfrTestAddIn"), QStringLiteral("Memo"), TfrMemoView::classInfo());
+        return c;
+    }
 };
 
 QByteArray bmpBytes() {
@@ -51,7 +56,7 @@ class Prepared : public ::testing::Test {
 protected:
     Prepared() {
         frSetTextMeasurer(engine, measurer);
-        engine.registerAddIn({QStringLiteral("TfrTestAddIn"), [] { return std::make_unique<TfrTestAddIn>(); }, {}, {}, false});
+        engine.registerClass(TfrTestAddIn::classInfo());
         report.pages().add();
         report.pages().add();
         TfrPage& second = *report.pages().page(1);
@@ -76,7 +81,7 @@ protected:
     void fill(TfrEMFPages& pages) {
         pages.add(templatePage(0));
         auto memo = make<TfrMemoView>(gtMemo, "Memo1", 20, 30, 200, 40);
-        memo->memo1 = QStringList{QStringLiteral("Подстанция Северная") + E, "220" + E};
+        memo->memo = QStringList{QStringLiteral("Подстанция Северная") + E, "220" + E};
         memo->frameTyp = 15;
         memo->font.style = fsBold;
         pages.appendObject(0, *memo);
@@ -90,11 +95,11 @@ protected:
         auto sub = make<TfrSubReportView>(gtSubReport, "SubReport1", 0, 100, 100, 20);
         pages.appendObject(0, *sub);
         auto addIn = make<TfrTestAddIn>(gtAddIn, "Custom1", 20, 120, 80, 20, "TfrTestAddIn");
-        addIn->memo1 = QStringList{"add-in" + E};
+        addIn->memo = QStringList{"add-in" + E};
         pages.appendObject(0, *addIn);
         pages.add(templatePage(1));
         auto second = make<TfrMemoView>(gtMemo, "Memo2", 10, 10, 100, 20);
-        second->memo1 = QStringList{QStringLiteral("Стр. 2") + E};
+        second->memo = QStringList{QStringLiteral("Стр. 2") + E};
         pages.appendObject(1, *second);
     }
 
@@ -159,7 +164,7 @@ QByteArray memoStream(const QString& text) {
     TfrMemoView m;
     m.setName("Memo1");
     m.setBounds(10, 10, 100, 20);
-    m.memo1 = QStringList{text + E};
+    m.memo = QStringList{text + E};
     out.writeU8(gtMemo);
     m.saveToStream(out, TfrStreamContext{25, TfrSaveMode::Prepared});
     return s;
@@ -168,11 +173,8 @@ QByteArray memoStream(const QString& text) {
 } // namespace
 
 TEST_F(Prepared, FileWrittenAndReadBackIsByteIdentical) {
-    TfrEMFPages pages(report);
-    int begun = 0;
-    report.onBeginPage = [&](TfrPage&) { ++begun; };
+    TfrEMFPages pages(engine);
     fill(pages);
-    EXPECT_EQ(begun, 2);
     const QByteArray first = pages.saveToStream();
     ASSERT_GT(first.size(), 100);
     EXPECT_EQ(std::uint8_t(first[0]), 25);
@@ -180,7 +182,7 @@ TEST_F(Prepared, FileWrittenAndReadBackIsByteIdentical) {
     EXPECT_EQ(std::uint8_t(first[first.size() - 1]), 88); // the generator byte
 
     TfrReport other(engine);
-    TfrEMFPages loaded(other);
+    TfrEMFPages loaded(other.engine());
     const TfrLoadResult result = loaded.loadFromStream(first);
     ASSERT_TRUE(result.ok()) << result.messages.join("; ").toStdString();
     EXPECT_TRUE(result.messages.isEmpty());
@@ -211,12 +213,11 @@ TEST_F(Prepared, FileWrittenAndReadBackIsByteIdentical) {
         EXPECT_EQ(page.object(i)->className(), kinds[i]);
     const auto& memo = static_cast<const TfrMemoView&>(*page.object(0));
     EXPECT_EQ(memo.name(), "Memo1");
-    EXPECT_EQ(memo.memo1, (QStringList{QStringLiteral("Подстанция Северная") + E, "220" + E}));
-    EXPECT_EQ(memo.memo, memo.memo1); // editable as the memo
+    EXPECT_EQ(memo.memo, (QStringList{QStringLiteral("Подстанция Северная") + E, "220" + E}));
     EXPECT_EQ(memo.font.style, fsBold);
     EXPECT_EQ(memo.frameTyp, 15);
     EXPECT_EQ(static_cast<const TfrPictureView&>(*page.object(2)).picture.image.size(), QSize(3, 2));
-    EXPECT_EQ(static_cast<const TfrMemoView&>(*page.object(5)).memo1, QStringList{"add-in" + E});
+    EXPECT_EQ(page.object(5)->memo, QStringList{"add-in" + E});
     EXPECT_NE(loaded[0].page, nullptr);
     EXPECT_EQ(loaded[1].page, nullptr);
 }
@@ -225,22 +226,22 @@ TEST_F(Prepared, OlderVersionsLoadWithTheirDefaults) {
     // Version 24 keeps bin and margins.
     FilePage p;
     p.stream = memoStream("v24");
-    TfrEMFPages v24(report);
+    TfrEMFPages v24(report.engine());
     ASSERT_TRUE(v24.loadFromStream(handMade(24, {p})).ok());
     ASSERT_EQ(v24.count(), 1);
     EXPECT_EQ(v24[0].bin, 3);
     EXPECT_EQ(v24[0].margins, (TfrMargins{5, 6, 7, 8}));
-    EXPECT_EQ(report.info.generatorByte, 77);
+    EXPECT_EQ(v24.generatorByte, 77);
 
     // A file without version byte: no bin, no margins.
-    TfrEMFPages v0(report);
+    TfrEMFPages v0(report.engine());
     const TfrLoadResult r = v0.loadFromStream(handMade(0, {p, p}));
     ASSERT_TRUE(r.ok()) << r.messages.join("; ").toStdString();
     EXPECT_EQ(r.version, 0);
     ASSERT_EQ(v0.count(), 2);
     EXPECT_EQ(v0[1].bin, -1);
     EXPECT_EQ(v0[1].margins, TfrMargins());
-    EXPECT_EQ(v0.loadPage(1).object(0)->workingText(), QStringList{"v24" + E});
+    EXPECT_EQ(v0.loadPage(1).object(0)->memo, QStringList{"v24" + E});
 }
 
 TEST_F(Prepared, OldestFilesKeepEachPageAsAPicture) {
@@ -258,7 +259,7 @@ TEST_F(Prepared, OldestFilesKeepEachPageAsAPicture) {
     out.writeU8(1);
     out.writeBytes(emfBytes());
     out.patchU32(at, std::uint32_t(out.pos()));
-    TfrEMFPages pages(report);
+    TfrEMFPages pages(engine);
     const TfrLoadResult r = pages.loadFromStream(data);
     ASSERT_TRUE(r.ok()) << r.messages.join("; ").toStdString();
     ASSERT_EQ(pages.count(), 1);
@@ -270,7 +271,7 @@ TEST_F(Prepared, OldestFilesKeepEachPageAsAPicture) {
     EXPECT_EQ(picture.picture.data, emfBytes());
     EXPECT_EQ(frBoxOf(picture), (TfrBox{0, 0, pages[0].prnInfo.pgw, pages[0].prnInfo.pgh}));
     // Saved again, it is a current file with the picture kept.
-    TfrEMFPages again(report);
+    TfrEMFPages again(report.engine());
     ASSERT_TRUE(again.loadFromStream(pages.saveToStream()).ok());
     EXPECT_EQ(again[0].stream(), pages[0].stream());
 }
@@ -278,7 +279,7 @@ TEST_F(Prepared, OldestFilesKeepEachPageAsAPicture) {
 TEST_F(Prepared, CompressedPagesLoadEmptyAndSaySo) {
     FilePage p;
     p.stream = QByteArray("\x78\x9c compressed bytes");
-    TfrEMFPages pages(report);
+    TfrEMFPages pages(engine);
     const TfrLoadResult r = pages.loadFromStream(handMade(25, {p}, 1));
     ASSERT_TRUE(r.ok());
     ASSERT_EQ(r.messages.size(), 1);
@@ -288,11 +289,11 @@ TEST_F(Prepared, CompressedPagesLoadEmptyAndSaySo) {
 }
 
 TEST_F(Prepared, DamagedFilesEndInAClearError) {
-    TfrEMFPages good(report);
+    TfrEMFPages good(report.engine());
     fill(good);
     const QByteArray file = good.saveToStream();
     auto tryAll = [&](const QByteArray& data) {
-        TfrEMFPages pages(report);
+        TfrEMFPages pages(engine);
         const TfrLoadResult r = pages.loadFromStream(data);
         if (!r.ok()) {
             EXPECT_EQ(pages.count(), 0);
@@ -348,7 +349,7 @@ TEST_F(Prepared, HostileFieldsAreRefused) {
         {"good", handMade(25, {p}), true},
     };
     for (const Case& c : cases) {
-        TfrEMFPages pages(report);
+        TfrEMFPages pages(engine);
         const TfrLoadResult r = pages.loadFromStream(c.data);
         EXPECT_EQ(r.ok(), c.loads) << c.what;
         if (!c.loads) {
@@ -384,7 +385,7 @@ TEST_F(Prepared, DamagedPageStreamsFailWhenRebuilt) {
     for (const Case& c : cases) {
         FilePage p;
         p.stream = c.stream;
-        TfrEMFPages pages(report);
+        TfrEMFPages pages(engine);
         ASSERT_TRUE(pages.loadFromStream(handMade(25, {p})).ok()) << c.what;
         try {
             pages.loadPage(0);
@@ -401,7 +402,7 @@ TEST_F(Prepared, DamagedPageStreamsFailWhenRebuilt) {
 }
 
 TEST_F(Prepared, EditedPageKeepsItsEdits) {
-    TfrEMFPages pages(report);
+    TfrEMFPages pages(engine);
     fill(pages);
     TfrPage& page = pages.loadPage(0);
     auto& memo = static_cast<TfrMemoView&>(*page.object(0));
@@ -410,11 +411,11 @@ TEST_F(Prepared, EditedPageKeepsItsEdits) {
     page.deleteObject(1);
     pages.savePage(0);
     pages.releasePage(0);
-    TfrEMFPages reread(report);
+    TfrEMFPages reread(report.engine());
     ASSERT_TRUE(reread.loadFromStream(pages.saveToStream()).ok());
     const TfrPage& again = reread.loadPage(0);
     ASSERT_EQ(again.count(), 5);
-    EXPECT_EQ(again.object(0)->workingText(), QStringList{QStringLiteral("Исправлено") + E});
+    EXPECT_EQ(again.object(0)->memo, QStringList{QStringLiteral("Исправлено") + E});
     EXPECT_EQ(again.object(0)->left, 33);
     EXPECT_EQ(again.object(1)->className(), "TfrPictureView");
 
@@ -427,7 +428,7 @@ TEST_F(Prepared, EditedPageKeepsItsEdits) {
 TEST_F(Prepared, DrawingIntoTwiceThePageSizeDoublesCoordinates) {
     TfrPage& small = templatePage(0);
     small.changePaper(frPaperCustom, 500, 500, -1, poPortrait); // 5 cm square
-    TfrEMFPages pages(report);
+    TfrEMFPages pages(engine);
     pages.add(small);
     const int w = pages[0].prnInfo.pgw, h = pages[0].prnInfo.pgh;
     ASSERT_GT(w, 100);
@@ -450,7 +451,7 @@ TEST_F(Prepared, DrawingIntoTwiceThePageSizeDoublesCoordinates) {
 }
 
 TEST_F(Prepared, LinksFollowPagesOpenWebAddressesAndRefuseTheRest) {
-    TfrEMFPages pages(report);
+    TfrEMFPages pages(engine);
     pages.add(templatePage(0));
     const std::pair<const char*, const char*> objects[] = {
         {"URL1", "@3"}, {"URL2", "https://example.org/a?b=1"}, {"url3", "file:///etc/passwd"},
@@ -471,19 +472,19 @@ TEST_F(Prepared, LinksFollowPagesOpenWebAddressesAndRefuseTheRest) {
     int clicks = 0;
     report.onObjectClick = [&](TfrView&) { ++clicks; };
 
-    TfrHitResult r = pages.objectAt(0, {20, 20}, true);
+    TfrHitResult r = pages.objectAt(0, {20, 20}, true, &report);
     EXPECT_TRUE(r.handled);
     EXPECT_EQ(r.text, "@3");
     EXPECT_TRUE(opened.empty());
 
-    r = pages.objectAt(0, {70, 20}, true);
+    r = pages.objectAt(0, {70, 20}, true, &report);
     EXPECT_TRUE(r.text.isEmpty());
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0], QUrl("https://example.org/a?b=1"));
     EXPECT_EQ(r.opened, opened[0]);
 
     for (int at : {120, 170, 220}) {
-        r = pages.objectAt(0, {at, 20}, true);
+        r = pages.objectAt(0, {at, 20}, true, &report);
         EXPECT_TRUE(r.handled);
         EXPECT_FALSE(r.refusal.isEmpty()) << at;
     }
@@ -493,18 +494,18 @@ TEST_F(Prepared, LinksFollowPagesOpenWebAddressesAndRefuseTheRest) {
     EXPECT_TRUE(ui.messages[1].text.contains(QStringLiteral("открываются только адреса http, https и mailto")));
 
     // Not a link: only the click event.
-    r = pages.objectAt(0, {270, 20}, true);
+    r = pages.objectAt(0, {270, 20}, true, &report);
     EXPECT_EQ(r.object->name(), "Memo1");
     EXPECT_TRUE(r.text.isEmpty());
     EXPECT_EQ(opened.size(), 1u);
     EXPECT_EQ(clicks, 6);
 
     // Hovering over a link: the hand and the tag.
-    r = pages.objectAt(0, {70, 25}, false);
+    r = pages.objectAt(0, {70, 25}, false, &report);
     EXPECT_TRUE(r.handCursor);
     EXPECT_EQ(r.text, "https://example.org/a?b=1");
     EXPECT_EQ(opened.size(), 1u);
-    r = pages.objectAt(0, {5, 5}, false);
+    r = pages.objectAt(0, {5, 5}, false, &report);
     EXPECT_EQ(r.object, nullptr);
     EXPECT_FALSE(r.handled);
 }
@@ -548,7 +549,7 @@ TEST_F(Prepared, BandAlignedObjectsTakeTheirPlaceOnThePage) {
         {baTop, {7, 70, 8, 9}, {7, 70, 8, 9}},
         {baNone, {7, 80, 8, 9}, {7, 80, 8, 9}},
     };
-    TfrEMFPages pages(report);
+    TfrEMFPages pages(engine);
     pages.add(page);
     // The baRest object stands between the two baLeft ones and the baRight one.
     const int order[] = {0, 1, 2, 3, 4, 6, 7, 5};
@@ -564,12 +565,12 @@ TEST_F(Prepared, BandAlignedObjectsTakeTheirPlaceOnThePage) {
 }
 
 TEST_F(Prepared, AutoWidthMemosTakeTheirWidthWhenRebuilt) {
-    TfrEMFPages pages(report);
+    TfrEMFPages pages(engine);
     pages.add(templatePage(0));
     auto m = make<TfrMemoView>(gtMemo, "Memo1", 100, 10, 300, 20);
     m->setFlag(frflags::AutoWidth, true);
     m->alignment = frtaRight;
-    m->memo1 = QStringList{"abcde" + E};
+    m->memo = QStringList{"abcde" + E};
     pages.appendObject(0, *m);
     const TfrView& placed = *pages.loadPage(0).object(0);
     EXPECT_EQ(placed.width, 30 + 1 + 4 + 1);
@@ -577,7 +578,7 @@ TEST_F(Prepared, AutoWidthMemosTakeTheirWidthWhenRebuilt) {
 }
 
 TEST_F(Prepared, ExportGivesObjectsInStreamOrderAndReleases) {
-    TfrEMFPages pages(report);
+    TfrEMFPages pages(engine);
     fill(pages);
     QStringList names;
     pages.exportPage(0, [&](TfrView& v) { names << v.name(); });
@@ -612,7 +613,7 @@ TEST_F(Prepared, FuzzerFindingsLoadHarmlessly) {
     for (const QString& name : files) {
         const auto data = textfile::readBytes(dir.filePath(name));
         ASSERT_TRUE(data) << name.toStdString();
-        TfrEMFPages pages(report);
+        TfrEMFPages pages(engine);
         if (!pages.loadFromStream(*data).ok())
             continue;
         QImage image(100, 140, QImage::Format_RGB32);
@@ -631,7 +632,7 @@ TEST_F(Prepared, MarginsAtTheEndsOfTheirRangeGiveEdgesWithinRange) {
     FilePage p;
     p.margins = {INT32_MIN, INT32_MAX, INT32_MIN, INT32_MIN};
     p.stream = memoStream("x");
-    TfrEMFPages pages(report);
+    TfrEMFPages pages(engine);
     ASSERT_TRUE(pages.loadFromStream(handMade(25, {p})).ok());
     const TfrPage& page = pages.loadPage(0);
     EXPECT_EQ(page.printableLeft(), INT32_MIN);
@@ -647,7 +648,7 @@ TEST_F(Prepared, CustomPapersAtTheEndsOfTheRangeAreTakenEach) {
     a.size = b.size = frPaperCustom;
     a.width = INT32_MIN;
     b.width = INT32_MAX;
-    TfrEMFPages pages(report);
+    TfrEMFPages pages(engine);
     ASSERT_TRUE(pages.loadFromStream(handMade(25, {a, b})).ok());
     EXPECT_LT(pages[0].prnInfo.pgw, 0);
     EXPECT_GT(pages[1].prnInfo.pgw, 0);

@@ -37,7 +37,7 @@ public:
         m->gapY = 0;
         m->frameTyp = frame;
         for (const QString& line : lines)
-            m->memo1 << line + frLineEnd;
+            m->memo << line + frLineEnd;
         return m;
     }
 

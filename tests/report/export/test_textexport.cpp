@@ -24,7 +24,7 @@ protected:
     }
     // A text line of `view` as drawing gives it.
     void text(int x, int y, const QString& s, TfrEdges rect = {}, std::uint16_t frame = 0) {
-        filter.onText(TfrExportLine{rect, x, y, view.get(), frame, s});
+        filter.onText(TfrExportLine{rect, x, y, view.get(), frame, s, &view->font, view->alignment});
     }
     // The page's lines with frame cells as plain characters (or box bytes).
     QStringList lines() {

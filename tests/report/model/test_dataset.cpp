@@ -348,7 +348,7 @@ TEST(ReportDatasets, BlobFieldsFillMemosAndPictures) {
                 {QStringLiteral("None"), K::Graphic, TVariant::null()}};
     TfrMemoView memo;
     memo.getBlob(t, 0);
-    EXPECT_EQ(memo.memo1, QStringList({"one", "two"}));
+    EXPECT_EQ(memo.memo, QStringList({"one", "two"}));
 
     TfrPictureView pic;
     pic.getBlob(t, 1);

@@ -4,14 +4,19 @@
 #include "report/model/page.h"
 #include "report/model/report.h"
 
+#include <deque>
 #include <gtest/gtest.h>
 
 namespace {
 
 class TfrCustomView : public TfrView {
 public:
-    TfrCustomView() { baseName = QStringLiteral("Custom"); }
-    QString className() const override { return QStringLiteral("TfrCustomView"); }
+    const TfrObjectClass& objectClass() const override { return classInfo(); }
+    static const TfrObjectClass& classInfo() {
+        static const TfrObjectClass c =
+            frAddInClass<TfrCustomView>(QStringLiteral("TfrCustomView"), QStringLiteral("Custom"), TfrView::classInfo());
+        return c;
+    }
 };
 
 std::vector<TVariant> args(std::initializer_list<TVariant> list) { return list; }
@@ -22,7 +27,7 @@ TEST(ReportObjects, NewMemoHasTheDocumentedDefaults) {
     TfrEngine engine;
     TfrMemoView m;
     EXPECT_EQ(m.objectType, gtMemo);
-    EXPECT_EQ(m.baseName, "Memo");
+    EXPECT_EQ(m.baseName(), "Memo");
     EXPECT_EQ(m.flags, 3);
     EXPECT_EQ(m.font.name, "Arial");
     EXPECT_EQ(m.font.size, 10);
@@ -55,7 +60,7 @@ TEST(ReportObjects, OtherKindsHaveTheirDefaults) {
     TfrEngine engine;
     TfrBandView b;
     EXPECT_EQ(b.objectType, gtBand);
-    EXPECT_EQ(b.baseName, "Band");
+    EXPECT_EQ(b.baseName(), "Band");
     EXPECT_EQ(b.columns, 1);
     EXPECT_EQ(b.columnWidth, 200);
     EXPECT_EQ(b.columnGap, 20);
@@ -65,21 +70,21 @@ TEST(ReportObjects, OtherKindsHaveTheirDefaults) {
 
     TfrPictureView p;
     EXPECT_EQ(p.objectType, gtPicture);
-    EXPECT_EQ(p.baseName, "Picture");
+    EXPECT_EQ(p.baseName(), "Picture");
     EXPECT_EQ(p.flags, 5);
     EXPECT_EQ(p.blobType, btBMP);
     EXPECT_TRUE(p.picture.isEmpty());
 
     TfrLineView l;
     EXPECT_EQ(l.objectType, gtLine);
-    EXPECT_EQ(l.baseName, "Line");
+    EXPECT_EQ(l.baseName(), "Line");
     EXPECT_EQ(l.frameTyp, 4);
     EXPECT_EQ(l.fillColor, 0xFFFFFFu);
     EXPECT_EQ(l.flags, 1);
 
     TfrSubReportView s;
     EXPECT_EQ(s.objectType, gtSubReport);
-    EXPECT_EQ(s.baseName, "SubReport");
+    EXPECT_EQ(s.baseName(), "SubReport");
     EXPECT_EQ(s.subPage, 0);
 
     TfrCustomView v;
@@ -132,20 +137,32 @@ TEST(ReportObjects, CreationByKindCode) {
     EXPECT_NE(dynamic_cast<TfrBandView*>(e.createObject(2).get()), nullptr);
     EXPECT_NE(dynamic_cast<TfrSubReportView*>(e.createObject(3).get()), nullptr);
     EXPECT_NE(dynamic_cast<TfrLineView*>(e.createObject(4).get()), nullptr);
+    // Each object names its class: kind, names and what the class derives from.
+    for (int kind = 0; kind <= 4; ++kind) {
+        const std::unique_ptr<TfrView> v = e.createObject(kind);
+        EXPECT_EQ(&v->objectClass(), frBuiltInClass(kind));
+        EXPECT_EQ(v->objectClass().kind, kind);
+        EXPECT_EQ(v->objectClass().builtIn(), &v->objectClass());
+    }
+    EXPECT_TRUE(TfrMemoView::classInfo().isA(TfrStretcheable::classInfo()));
+    EXPECT_FALSE(TfrBandView::classInfo().isA(TfrStretcheable::classInfo()));
+    EXPECT_EQ(frCast<TfrMemoView>(e.createObject(2).get()), nullptr);
     EXPECT_EQ(e.createObject(5), nullptr);
     EXPECT_EQ(e.createObject(11), nullptr);
 
-    e.registerAddIn({QStringLiteral("TfrCustomView"), [] { return std::make_unique<TfrCustomView>(); }, {}, {}, false});
+    e.registerClass(TfrCustomView::classInfo());
     auto v = e.createObject(10, QStringLiteral("TfrCustomView"));
     ASSERT_NE(v, nullptr);
     EXPECT_EQ(v->objectType, gtAddIn);
     EXPECT_EQ(v->className(), "TfrCustomView");
+    EXPECT_EQ(v->baseName(), "Custom");
+    EXPECT_EQ(v->objectClass().builtIn(), nullptr);
 }
 
 TEST(ReportObjects, MissingAddInClassesAccumulateInTheMessage) {
     TfrEngine scoped;
     TfrEngine& e = scoped;
-    e.registerAddIn({QStringLiteral("TfrCustomView"), [] { return std::make_unique<TfrCustomView>(); }, {}, {}, false});
+    e.registerClass(TfrCustomView::classInfo());
     // Class names are matched exactly.
     try {
         e.createObject(10, QStringLiteral("TFRCUSTOMVIEW"));
@@ -168,13 +185,21 @@ TEST(ReportObjects, MissingAddInClassesAccumulateInTheMessage) {
 TEST(ReportObjects, AddInRegistryRefusesAFullTable) {
     TfrEngine scoped;
     TfrEngine& e = scoped;
-    auto make = [] { return std::make_unique<TfrCustomView>(); };
+    static std::deque<TfrObjectClass> classes;
+    auto make = [](const QString& name) -> const TfrObjectClass& {
+        return classes.emplace_back(frAddInClass<TfrCustomView>(name, "Custom", TfrView::classInfo()));
+    };
     for (int i = 0; i < TfrEngine::maxAddIns; ++i)
-        e.registerAddIn({QStringLiteral("TfrView%1").arg(i), make, {}, {}, false});
+        e.registerClass(make(QStringLiteral("TfrView%1").arg(i)));
     EXPECT_EQ(e.addIns().size(), 64u);
     // A class already present is accepted silently even when full.
-    EXPECT_NO_THROW(e.registerAddIn({QStringLiteral("TfrView3"), make, {}, {}, false}));
-    EXPECT_THROW(e.registerAddIn({QStringLiteral("TfrOneTooMany"), make, {}, {}, false}), Exception);
+    EXPECT_NO_THROW(e.registerClass(make(QStringLiteral("TfrView3"))));
+    EXPECT_THROW(e.registerClass(make(QStringLiteral("TfrOneTooMany"))), Exception);
+    // A class that cannot make objects is refused.
+    TfrEngine other;
+    TfrObjectClass noFactory = make(QStringLiteral("TfrNoFactory"));
+    noFactory.create = nullptr;
+    EXPECT_THROW(other.registerClass(noFactory), Exception);
     EXPECT_EQ(e.addIns().size(), 64u);
     EXPECT_EQ(e.findAddIn(QStringLiteral("TfrOneTooMany")), nullptr);
 }

@@ -292,8 +292,11 @@ TEST(ReportPage, MarginPropertiesGiveEffectiveEdgesWhileBuilding) {
     p->margins.right = 0;
     EXPECT_EQ(p->getPropValue(QStringLiteral("LeftMargin"))->toInt(), 0);
     {
+        // The build says which edges it uses for the page.
         TfrBuildState state;
         TfrBuildScope building(report, state);
+        EXPECT_EQ(p->getPropValue(QStringLiteral("LeftMargin"))->toInt(), 0);
+        state.setPrintableEdges(*p, {p->printableLeft(), p->printableTop(), p->printableRight(), p->printableBottom()});
         EXPECT_EQ(p->getPropValue(QStringLiteral("LeftMargin"))->toInt(), 18);
         EXPECT_EQ(p->getPropValue(QStringLiteral("RightMargin"))->toInt(), 740);
     }

@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
+#include <map>
 #include <gtest/gtest.h>
 
 namespace {
@@ -81,7 +82,12 @@ Bytes basePayload(const QString& name, int minor, std::uint16_t flags, std::uint
 class TfrTestAddIn : public TfrMemoView {
 public:
     TfrTestAddIn() { objectType = gtAddIn; }
-    QString className() const override { return QStringLiteral("TfrTestAddIn"); }
+    const TfrObjectClass& objectClass() const override { return classInfo(); }
+    static const TfrObjectClass& classInfo() {
+        static const TfrObjectClass c =
+            frAddInClass<TfrTestAddIn>(QStringLiteral("TfrTestAddIn"), QStringLiteral("Memo"), TfrMemoView::classInfo());
+        return c;
+    }
     std::int32_t extra = 0;
     void loadFromStream(TBinaryReader& in, const TfrStreamContext& context) override {
         TfrMemoView::loadFromStream(in, context);
@@ -99,9 +105,15 @@ protected:
     TRecordingInteraction ui;
     TScopedInteraction uiScope{ui};
 
+    // The test add-in, registered under `name` (its objects keep their own class).
     void registerAddIn(const QString& name = QStringLiteral("TfrTestAddIn")) {
-        engine.registerAddIn(
-            {name, [] { return std::make_unique<TfrTestAddIn>(); }, QImage(), QString(), false});
+        if (name == TfrTestAddIn::classInfo().className) {
+            engine.registerClass(TfrTestAddIn::classInfo());
+            return;
+        }
+        static std::map<QString, TfrObjectClass> others;
+        const auto it = others.try_emplace(name, frAddInClass<TfrTestAddIn>(name, "Memo", TfrMemoView::classInfo())).first;
+        engine.registerClass(it->second);
     }
 
     // Shows what a load reports, as the program does.
@@ -999,8 +1011,8 @@ TEST_F(Template, GeneratedNamesOfLargeOldFiles) {
 TEST_F(Template, PreparedModeWritesTheWorkingText) {
     TfrMemoView m;
     m.setName("M");
-    m.memo = {"[design]"};
-    m.memo1 = {"expanded"};
+    m.memo = {"expanded"};
+    m.script = {"design only"};
     m.formatStr = "fmt";
     m.highlightStr = "cond";
     const TfrStreamContext prepared{25, TfrSaveMode::Prepared};
@@ -1017,8 +1029,8 @@ TEST_F(Template, PreparedModeWritesTheWorkingText) {
     TBinaryReader in(out);
     back.loadFromStream(in, prepared);
     EXPECT_TRUE(in.atEnd());
-    EXPECT_EQ(back.memo1, QStringList({"expanded"}));
-    EXPECT_TRUE(back.memo.isEmpty());
+    EXPECT_EQ(back.memo, QStringList({"expanded"}));
+    EXPECT_TRUE(back.script.isEmpty());
     EXPECT_EQ(back.name(), "M");
 }
 

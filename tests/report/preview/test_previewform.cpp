@@ -46,7 +46,7 @@ protected:
         v->setName(name);
         v->setBounds(left, top, 200, 20);
         v->tag = tag;
-        static_cast<TfrMemoView&>(*v).memo1 = QStringList{text + E};
+        static_cast<TfrMemoView&>(*v).memo = QStringList{text + E};
         pages().appendObject(page, *v);
     }
 

@@ -34,20 +34,19 @@ struct Canvas {
     }
 };
 
-void draw(Canvas& canvas, const TfrView& view, TfrDrawTransform t = {}, const TfrPainterRegistry* registry = nullptr) {
-    static const TfrPainterRegistry builtIns;
+void draw(Canvas& canvas, const TfrView& view, TfrDrawTransform t = {}) {
     QPainter p(&canvas.image);
     TfrDrawContext c;
     c.painter = &p;
     c.measurer = &kMeasurer;
     c.transform = t;
-    (registry ? *registry : builtIns).draw(view, c);
+    frDrawObject(view, c);
 }
 
 std::unique_ptr<TfrMemoView> memo(int l, int t, int w, int h, QStringList text = {}) {
     auto m = std::make_unique<TfrMemoView>();
     m->setBounds(l, t, w, h);
-    m->memo1 = std::move(text);
+    m->memo = std::move(text);
     return m;
 }
 
@@ -339,7 +338,7 @@ TEST(Drawing, ExportHookReceivesLinesWithTheirFrameSides) {
     EXPECT_EQ(got[2].view, m.get());
 
     got.clear();
-    m->memo1 = QStringList{"only" + E};
+    m->memo = QStringList{"only" + E};
     frDrawMemo(*m, c);
     ASSERT_EQ(got.size(), 1u);
     EXPECT_EQ(got[0].frameTyp, m->frameTyp);
@@ -365,39 +364,58 @@ TEST(Drawing, RightToLeftOrder) {
     EXPECT_EQ(visual(QString()), QString());
 }
 
-TEST(Drawing, PainterRegistryFindsClassesAndBases) {
-    class TfrTestView : public TfrView {
-    public:
-        QString className() const override { return QStringLiteral("TfrTestView"); }
-    };
-    class TfrFramedMemo : public TfrMemoView {
-    public:
-        QString className() const override { return QStringLiteral("TfrFramedMemo"); }
-    };
-    TfrPainterRegistry registry;
-    int calls = 0;
-    registry.add(QStringLiteral("TfrTestView"), [&](const TfrView&, TfrDrawContext&) { ++calls; });
+// Painters come with the classes: an add-in paints itself, one derived from a
+// built-in class that brings no painter draws as that class, and a class with
+// neither draws nothing.
+int g_customPaints = 0;
+
+class TfrTestView : public TfrView {
+public:
+    const TfrObjectClass& objectClass() const override { return classInfo(); }
+    static const TfrObjectClass& classInfo() {
+        static const TfrObjectClass c = [] {
+            TfrObjectClass c = frAddInClass<TfrTestView>("TfrTestView", "Test", TfrView::classInfo());
+            c.paint = [](const TfrView&, TfrDrawContext&) { ++g_customPaints; };
+            return c;
+        }();
+        return c;
+    }
+};
+
+class TfrFramedMemo : public TfrMemoView {
+public:
+    const TfrObjectClass& objectClass() const override { return classInfo(); }
+    static const TfrObjectClass& classInfo() {
+        static const TfrObjectClass c = frAddInClass<TfrFramedMemo>("TfrFramedMemo", "Framed", TfrMemoView::classInfo());
+        return c;
+    }
+};
+
+class TfrUnknownView : public TfrView {
+public:
+    const TfrObjectClass& objectClass() const override { return classInfo(); }
+    static const TfrObjectClass& classInfo() {
+        static const TfrObjectClass c = frAddInClass<TfrUnknownView>("TfrUnknownView", "Unknown", TfrView::classInfo());
+        return c;
+    }
+};
+
+TEST(Drawing, PaintersComeWithTheClassesAndTheirBases) {
     Canvas c;
     TfrTestView custom;
-    draw(c, custom, {}, &registry);
-    EXPECT_EQ(calls, 1);
+    g_customPaints = 0;
+    draw(c, custom);
+    EXPECT_EQ(g_customPaints, 1);
 
-    // An add-in derived from the memo is drawn as a memo until it registers.
     TfrFramedMemo framed;
     framed.setBounds(10, 10, 20, 20);
     framed.frameTyp = frftTop;
-    draw(c, framed, {}, &registry);
+    draw(c, framed);
     EXPECT_TRUE(c.dark(15, 10));
+    EXPECT_EQ(frPainterOf(framed.objectClass()), frPainterOf(TfrMemoView::classInfo()));
 
-    class TfrUnknownView : public TfrView {
-    public:
-        QString className() const override { return QStringLiteral("TfrUnknownView"); }
-    };
-    TfrUnknownView unknown;
-    EXPECT_EQ(registry.find(unknown), nullptr);
-
-    TfrEngine engine;
-    EXPECT_NE(frPainters(engine).find(framed), nullptr);
+    EXPECT_EQ(frPainterOf(TfrUnknownView::classInfo()), nullptr);
+    EXPECT_NE(frPainterOf(TfrBandView::classInfo()), nullptr);
 }
 
 TEST(Drawing, DamagedGeometryStaysBounded) {

@@ -52,7 +52,7 @@ TEST(FontMeasurer, LineBreaksDoNotDependOnTheScaleDrawn) {
     TfrFontMeasurer measurer;
     TfrMemoView memo;
     memo.setBounds(0, 0, 120, 100);
-    memo.memo1 = QStringList{QStringLiteral("Широкая электрификация южных губерний даст мощный толчок")};
+    memo.memo = QStringList{QStringLiteral("Широкая электрификация южных губерний даст мощный толчок")};
     std::vector<std::vector<QString>> seen;
     for (double scale : {0.5, 1.0, 1.37, 6.5}) {
         std::vector<QString> lines;
@@ -74,7 +74,7 @@ TEST(FontMeasurer, TextInkStaysInsideItsObject) {
     image.fill(Qt::white);
     TfrMemoView memo;
     memo.setBounds(20, 10, 100, 30);
-    memo.memo1 = QStringList{QStringLiteral("Ёжик в тумане, очень длинная строка") + QChar(frLineEnd)};
+    memo.memo = QStringList{QStringLiteral("Ёжик в тумане, очень длинная строка") + QChar(frLineEnd)};
     {
         QPainter p(&image);
         TfrDrawContext c;

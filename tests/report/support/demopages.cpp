@@ -1,6 +1,7 @@
 #include "demopages.h"
 
 #include "report/builder/memoprint.h"
+#include "report/model/buildstate.h"
 #include "report/builder/preparedpages.h"
 #include "report/render/textmeasure.h"
 #include "report/model/engine.h"
@@ -10,11 +11,13 @@ namespace {
 struct Printer {
     TfrReport& report;
     TfrEMFPages& pages;
-    TfrMemoPrinter memos;
+    TfrBuildState state;
+    TfrPrintContext memos;
     int page = 0;
 
-    Printer(TfrReport& r, TfrEMFPages& p)
-        : report(r), pages(p), memos(r.engine(), frTextMeasurer(r.engine())) {}
+    Printer(TfrReport& r, TfrEMFPages& p) : report(r), pages(p), memos(state, frTextMeasurer(r.engine())) {
+        memos.output = [this](const TfrView& image) { pages.appendObject(page, image); };
+    }
 
     TfrPage& templatePage() {
         if (report.pages().count() == 0)
@@ -32,7 +35,7 @@ struct Printer {
         m->memo = text;
         return m;
     }
-    void print(TfrMemoView& m) { memos.print(m, pages, page); }
+    void print(TfrMemoView& m) { TfrMemoBuilder().print(m, {}, false, memos); }
     void print(const TfrView& v) { pages.appendObject(page, v); }
 };
 

@@ -1,7 +1,7 @@
 #pragma once
 
 // Hand-made prepared reports for tests and benchmarks, printed the way the
-// builder prints: memos through TfrMemoPrinter (laid out with the engine's
+// builder prints: memos through TfrMemoBuilder (laid out with the engine's
 // measurer), other objects straight into the page streams.
 
 #include <QByteArray>
