@@ -68,6 +68,18 @@ QString cliValue(const QStringList& args, int& i) {
     return args[++i];
 }
 
+int runCliCommand(QTextStream& err, const std::function<int()>& body) {
+    try {
+        return body();
+    } catch (const ECliArguments& e) {
+        err << e.message() << Qt::endl << QStringLiteral("Справка: ostrand-cli --help") << Qt::endl;
+        return 2;
+    } catch (const Exception& e) {
+        err << e.message() << Qt::endl;
+        return 1;
+    }
+}
+
 bool TCliSelectionOptions::take(const QStringList& args, int& i, bool masksAllowed) {
     const QString& a = args[i];
     if (a == u"--server")

@@ -5,6 +5,7 @@
 #include "selection/selectionengine.h"
 
 #include <QString>
+#include <functional>
 
 class QTextStream;
 class TMemTable;
@@ -21,6 +22,10 @@ public:
 // The value after the option at args[i] (i moves to it); ECliArguments when
 // there is none.
 QString cliValue(const QStringList& args, int& i);
+
+// Runs a command's body and turns its errors into exit statuses: bad
+// arguments (with the pointer to --help) 2, other errors 1, each message on err.
+int runCliCommand(QTextStream& err, const std::function<int()>& body);
 
 // Nobody is there to answer: messages go to err prefixed with their title,
 // questions get the first button offered, input boxes are cancelled or, for

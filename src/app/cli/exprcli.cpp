@@ -52,7 +52,7 @@ bool isExpressionCommand(const QStringList& arguments) {
 int runExpressionCli(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     TStreamInteraction interaction(err, TStreamInteraction::Input::Preset);
     TScopedInteraction installed(interaction); // the selection reports through it
-    try {
+    return runCliCommand(err, [&] {
         const ExprOptions options = parseOptions(arguments);
         TfrEngine engine(&interaction);
         installExpressionEvaluator(engine);
@@ -75,11 +75,5 @@ int runExpressionCli(const QStringList& arguments, QTextStream& out, QTextStream
         else
             out << frmemo::expandText(context, options.expand, nullptr) << Qt::endl;
         return 0;
-    } catch (const ECliArguments& e) {
-        err << e.message() << Qt::endl << QStringLiteral("Справка: ostrand-cli --help") << Qt::endl;
-        return 2;
-    } catch (const Exception& e) {
-        err << e.message() << Qt::endl;
-        return 1;
-    }
+    });
 }

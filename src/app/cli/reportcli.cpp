@@ -97,7 +97,7 @@ int runReportCli(const QStringList& arguments, QTextStream& out, QTextStream& er
     (void)out;
     TStreamInteraction interaction(err, TStreamInteraction::Input::Preset);
     TScopedInteraction installed(interaction);
-    try {
+    return runCliCommand(err, [&] {
         const ReportOptions options = parseOptions(arguments);
         TfrEngine engine(&interaction);
         installExpressionEvaluator(engine);
@@ -136,11 +136,5 @@ int runReportCli(const QStringList& arguments, QTextStream& out, QTextStream& er
         if (options.exportTo)
             return frCliExportReport(report, *options.exportTo, err);
         return 0;
-    } catch (const ECliArguments& e) {
-        err << e.message() << Qt::endl << QStringLiteral("Справка: ostrand-cli --help") << Qt::endl;
-        return 2;
-    } catch (const Exception& e) {
-        err << e.message() << Qt::endl;
-        return 1;
-    }
+    });
 }

@@ -79,7 +79,7 @@ bool isScriptCommand(const QStringList& arguments) { return arguments.contains(Q
 
 int runScriptCli(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     TStreamInteraction interaction(err, TStreamInteraction::Input::Preset);
-    try {
+    return runCliCommand(err, [&] {
         const ScriptOptions options = parseOptions(arguments);
         const QStringList source = scriptLines(options.script);
         TfrEngine engine(&interaction);
@@ -105,11 +105,5 @@ int runScriptCli(const QStringList& arguments, QTextStream& out, QTextStream& er
         }
         printGlobals(engine, out);
         return 0;
-    } catch (const ECliArguments& e) {
-        err << e.message() << Qt::endl << QStringLiteral("Справка: ostrand-cli --help") << Qt::endl;
-        return 2;
-    } catch (const Exception& e) {
-        err << e.message() << Qt::endl;
-        return 1;
-    }
+    });
 }

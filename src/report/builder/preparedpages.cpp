@@ -56,6 +56,28 @@ qsizetype readEnd(TBinaryReader& in) {
     return static_cast<qsizetype>(end);
 }
 
+// The head of a page entry of a file: its end offset and paper; entries of
+// version 24 and later also hold the bin and the margins.
+std::unique_ptr<TfrPreparedPage> readPageHead(TBinaryReader& in, int index, bool binAndMargins, qsizetype& end) {
+    end = readEnd(in);
+    auto p = std::make_unique<TfrPreparedPage>();
+    p->paperSize = in.readU16();
+    p->paperWidth = in.readI32();
+    p->paperHeight = in.readI32();
+    p->orientation = in.readU8();
+    p->bin = binAndMargins ? in.readI32() : -1;
+    p->marginUse = in.readU8();
+    if (binAndMargins) {
+        p->margins.left = in.readI32();
+        p->margins.top = in.readI32();
+        p->margins.right = in.readI32();
+        p->margins.bottom = in.readI32();
+    }
+    if (in.pos() > end)
+        throw EFormatError(pageText(index, QStringLiteral("запись короче своих полей")));
+    return p;
+}
+
 void writeObject(TBinaryWriter& out, const TfrView& view) {
     const std::uint8_t type = view.objectType;
     if (!isStoredKind(type))
@@ -587,22 +609,8 @@ TfrLoadResult TfrEMFPages::loadFromStream(QByteArrayView data) {
         // The count is not trusted: every page takes bytes, so a count larger
         // than the file ends in a format error.
         for (std::uint32_t i = 0; i < pageCount; ++i) {
-            const qsizetype end = readEnd(in);
-            auto p = std::make_unique<TfrPreparedPage>();
-            p->paperSize = in.readU16();
-            p->paperWidth = in.readI32();
-            p->paperHeight = in.readI32();
-            p->orientation = in.readU8();
-            p->bin = version >= 24 ? in.readI32() : -1;
-            p->marginUse = in.readU8();
-            if (version >= 24) {
-                p->margins.left = in.readI32();
-                p->margins.top = in.readI32();
-                p->margins.right = in.readI32();
-                p->margins.bottom = in.readI32();
-            }
-            if (in.pos() > end)
-                throw EFormatError(pageText(int(i), QStringLiteral("запись короче своих полей")));
+            qsizetype end = 0;
+            std::unique_ptr<TfrPreparedPage> p = readPageHead(in, int(i), version >= 24, end);
             const QByteArray bytes = in.readBytes(end - in.pos());
             if (compressed == 0) {
                 p->setStream(bytes);
@@ -637,15 +645,8 @@ void TfrEMFPages::readOldestKind(QByteArrayView data, TfrLoadResult& result) {
     printerName = head.value(0);
     const std::uint32_t pageCount = in.readU32();
     for (std::uint32_t i = 0; i < pageCount; ++i) {
-        const qsizetype end = readEnd(in);
-        auto p = std::make_unique<TfrPreparedPage>();
-        p->paperSize = in.readU16();
-        p->paperWidth = in.readI32();
-        p->paperHeight = in.readI32();
-        p->orientation = in.readU8();
-        p->marginUse = in.readU8();
-        if (in.pos() > end)
-            throw EFormatError(pageText(int(i), QStringLiteral("запись короче своих полей")));
+        qsizetype end = 0;
+        std::unique_ptr<TfrPreparedPage> p = readPageHead(in, int(i), false, end);
         const QByteArray picture = in.readBytes(end - in.pos());
         setPrinterFor(*p);
         TfrPictureView view;

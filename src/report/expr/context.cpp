@@ -316,7 +316,7 @@ bool TfrExprContext::lookupSystem(const QString& name, TVariant& value) {
         TfrView* object = currentObject();
         if (!object)
             value = TVariant(std::int32_t(0));
-        else if (dynamic_cast<TfrMemoView*>(object) && s.calcWidth)
+        else if (s.calcWidth)
             value = TVariant(s.calcWidth(*object));
         else
             value = TVariant(object->width);
@@ -353,12 +353,8 @@ bool TfrExprContext::lookupProperty(const QString& name, TVariant& value) {
     } else {
         const QString objectPart = name.left(dot);
         property = name.mid(dot + 1);
-        if (objectPart.size() > 4 && objectPart.startsWith(QStringLiteral("PAGE"), Qt::CaseInsensitive) &&
-            objectPart[4].isDigit()) {
-            bool ok = false;
-            const int n = objectPart.mid(4).toInt(&ok);
-            if (ok && n >= 1 && n <= m_report.pages().count())
-                object = m_report.pages()[n - 1];
+        if (const std::optional<TfrPage*> page = m_report.pageByNumberName(objectPart)) {
+            object = *page;
         } else {
             object = m_report.findObject(objectPart);
             if (!object) {

@@ -738,12 +738,8 @@ TfrObject* TInterpretator::propertyOwner(const QString& name, QString& property)
     }
     const QString objectPart = name.left(dot);
     property = name.mid(dot + 1);
-    if (objectPart.size() > 4 && objectPart.startsWith(QStringLiteral("PAGE"), Qt::CaseInsensitive) &&
-        objectPart[4].isDigit()) {
-        bool ok = false;
-        const int n = objectPart.mid(4).toInt(&ok);
-        return ok && n >= 1 && n <= report.pages().count() ? report.pages()[n - 1] : nullptr;
-    }
+    if (const std::optional<TfrPage*> page = report.pageByNumberName(objectPart))
+        return *page;
     if (TfrView* object = report.findObject(objectPart))
         return object;
     if (current && current->hasProperty(name)) {

@@ -413,8 +413,9 @@ const T* frCast(const TfrView* view) {
 }
 
 // The class of an add-in T deriving from the class `base`: its names, a
-// factory and T's property table; painter, build behaviour and export come
-// from `base` unless the caller sets them.
+// factory and T's property table; painter and build behaviour come from
+// `base` unless the caller sets them. It is exported as text when `base` is,
+// else as a picture.
 template <class T>
 TfrObjectClass frAddInClass(const QString& className, const QString& baseName, const TfrObjectClass& base) {
     TfrObjectClass c;
@@ -423,7 +424,7 @@ TfrObjectClass frAddInClass(const QString& className, const QString& baseName, c
     c.base = &base;
     c.create = [] { return std::make_unique<T>(); };
     c.properties = &T::classProperties;
-    c.exportKind = base.exportKind;
+    c.exportKind = base.exportKind == TfrExportKind::Text ? TfrExportKind::Text : TfrExportKind::Picture;
     c.heldPicture = base.heldPicture;
     return c;
 }

@@ -105,6 +105,14 @@ QString TfrReport::uniquePageName() const {
     return QString();
 }
 
+std::optional<TfrPage*> TfrReport::pageByNumberName(const QString& name) const {
+    if (name.size() <= 4 || !name.startsWith(QStringLiteral("PAGE"), Qt::CaseInsensitive) || !name[4].isDigit())
+        return std::nullopt;
+    bool ok = false;
+    const int n = name.mid(4).toInt(&ok);
+    return ok && n >= 1 && n <= m_pages.count() ? m_pages.page(n - 1) : nullptr;
+}
+
 void TfrReport::changePrinter(const QString& name) {
     TfrPrinter& prn = m_engine.printer();
     if (!keepDefaultPrinter) {

@@ -190,6 +190,10 @@ public:
     std::vector<TfrView*> allObjects() const;
     // First free "Page" + n.
     QString uniquePageName() const;
+    // The page expressions and scripts name "Page" + its number (1-based,
+    // case ignored): nothing when `name` has another form, else the page, or
+    // null when the report has no page of that number.
+    std::optional<TfrPage*> pageByNumberName(const QString& name) const;
     // True when some object of the report is named so (case ignored).
     bool objectNameExists(const QString& name) const;
 

@@ -340,15 +340,50 @@ TEST_F(BuildTest, CancelEndsTheBuildAndKeepsThePagesBuilt) {
     EXPECT_EQ(frPreparedPages(report).count(), r.pages);
 }
 
-TEST_F(BuildTest, BuildLeavesTheTemplateAsItWas) {
+TEST_F(BuildTest, BuildLeavesTheTemplatesObjectsAsTheyWere) {
     addRecord("A", "x", 1);
+    addRecord("B", "y", 2);
     band(btMasterData, 0, 20, "Data", "frDS");
     TfrMemoView& m = memo(0, "[Name]");
     m.script = QStringList{"Memo1.Visible := False; Data.Height := 300"};
     band(btPageFooter, 200, 20, "Footer");
-    const QByteArray before = report.saveToStream();
+    struct Seen {
+        const TfrView* address;
+        std::int32_t id;
+        std::int32_t top;
+    };
+    auto objects = [this] {
+        std::vector<Seen> out;
+        for (TfrView* v : report.allObjects())
+            out.push_back({v, v->objectId, v->top});
+        return out;
+    };
+    auto same = [](const std::vector<Seen>& a, const std::vector<Seen>& b) {
+        return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](const Seen& x, const Seen& y) {
+                   return x.address == y.address && x.id == y.id && x.top == y.top;
+               });
+    };
+    const std::vector<Seen> before = objects();
+    const QByteArray bytes = report.saveToStream();
+    // During the build the script's changes and the band-local places belong
+    // to the build's copy, never to the template.
+    std::vector<Seen> during;
+    report.onBeginBand = [&](TfrBandView& b) {
+        if (during.empty())
+            during = objects();
+        EXPECT_NE(b.parentPage()->report(), &report);
+    };
     ASSERT_TRUE(build().ok());
-    EXPECT_EQ(report.saveToStream(), before);
+    EXPECT_TRUE(same(objects(), before));
+    EXPECT_TRUE(same(during, before));
+    EXPECT_TRUE(m.visible);
+    const TfrPreparedPages* first = report.preparedPages();
+    ASSERT_TRUE(build().ok());
+    EXPECT_TRUE(same(objects(), before));
+    EXPECT_EQ(report.saveToStream(), bytes);
+    // Every build gives the report a new list of pages.
+    EXPECT_NE(report.preparedPages(), first);
+    EXPECT_EQ(listing(), (std::vector<QStringList>{{}}));
 }
 
 TEST_F(BuildTest, ExpressionErrorFailsWithTheOneMessageBox) {

@@ -172,6 +172,27 @@ QByteArray memoStream(const QString& text) {
 
 } // namespace
 
+TEST_F(Prepared, PagesRebuiltForDrawingKeepTheirPaperAndLeaveThePrinterAlone) {
+    TfrEMFPages pages(engine);
+    fill(pages);
+    TfrPrinter& printer = engine.printer();
+    printer.setPrinterInfo(frPaperA4, 0, 0, poPortrait, frPageDefaultBin, false);
+    const TfrPrnInfo portrait = printer.fillPrnInfo();
+    // The second page is landscape without margins: rebuilding it for drawing
+    // takes what its record holds, never what the printer holds now.
+    const TfrPage& page = pages.loadPage(1);
+    EXPECT_EQ(page.orientation, poLandscape);
+    EXPECT_EQ(page.prnInfo.pgw, pages[1].prnInfo.pgw);
+    EXPECT_GT(page.prnInfo.pgw, page.prnInfo.pgh);
+    EXPECT_EQ(page.report(), nullptr);
+    EXPECT_EQ(printer.orientation(), poPortrait);
+    EXPECT_EQ(printer.fillPrnInfo().pgw, portrait.pgw);
+    QImage canvas(200, 200, QImage::Format_RGB32);
+    QPainter painter(&canvas);
+    pages.draw(1, painter, QRect(0, 0, 200, 140));
+    EXPECT_EQ(printer.orientation(), poPortrait);
+}
+
 TEST_F(Prepared, FileWrittenAndReadBackIsByteIdentical) {
     TfrEMFPages pages(engine);
     fill(pages);

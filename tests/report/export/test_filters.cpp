@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QPainter>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -216,6 +217,53 @@ TEST_F(Formats, PicturesBesideTheHtmlPageAndInsideTheRtfDocument) {
     const QByteArray bytes = readers::fileBytes(path("p.rtf"));
     EXPECT_EQ(bytes.count("{\\pict\\wmetafile8"), 3);
     EXPECT_TRUE(readers::run("rtf_text.py", {path("p.rtf")}).toString().contains("page two; end"));
+}
+
+namespace {
+
+// An add-in that holds no text and paints a red square: what barcodes and
+// charts are to the exports.
+class TfrSquareView : public TfrView {
+public:
+    TfrSquareView() { objectType = gtAddIn; }
+    const TfrObjectClass& objectClass() const override { return classInfo(); }
+    static const TfrObjectClass& classInfo() {
+        static const TfrObjectClass c = [] {
+            TfrObjectClass c = frAddInClass<TfrSquareView>("TfrSquareView", "Square", TfrView::classInfo());
+            c.paint = [](const TfrView& v, TfrDrawContext& d) {
+                if (!d.painter)
+                    return;
+                const TfrDrawTransform& t = d.transform;
+                d.painter->fillRect(QRectF(t.ox + v.left * t.sx, t.oy + v.top * t.sy, v.width * t.sx, v.height * t.sy),
+                                    Qt::red);
+            };
+            return c;
+        }();
+        return c;
+    }
+};
+
+} // namespace
+
+TEST_F(Formats, ObjectsWithoutTextGoIntoHtmlAndRtfAsTheirDrawing) {
+    engine.registerClass(TfrSquareView::classInfo());
+    addPage();
+    std::unique_ptr<TfrView> square = engine.createObject(gtAddIn, "TfrSquareView");
+    square->setName("Square1");
+    square->setBounds(40, 60, 30, 20);
+    put(0, *square);
+    TfrHTMExport htm;
+    htm.exportPictures = true;
+    ASSERT_EQ(run(htm, "square.htm"), TfrExportResult::Written);
+    const QJsonObject page = readers::run("html_cells.py", {path("square.htm")}).toObject();
+    EXPECT_EQ(page["images"].toArray(), (QJsonArray{"htm0.bmp"}));
+    const QImage drawn(path("htm0.bmp"));
+    ASSERT_EQ(drawn.size(), QSize(60, 40)); // twice the report's resolution
+    EXPECT_EQ(drawn.pixelColor(30, 20), QColor(Qt::red));
+    TfrRTFExport rtf;
+    rtf.exportBitmaps = true;
+    run(rtf, "square.rtf");
+    EXPECT_EQ(readers::fileBytes(path("square.rtf")).count("{\\pict\\wmetafile8"), 1);
 }
 
 TEST(FormatRegistry, TheProgramsFiltersInOrderWithRtfPreselected) {

@@ -122,6 +122,29 @@ TEST_F(Preview, TakesThePagesOverAndKeysStayWithinThem) {
     EXPECT_EQ(report.preparedPages()->count(), 0); // closed: the pages are gone with the window
 }
 
+TEST_F(Preview, PagesTheReportIsGivenWhileOpenReplaceTheOnesShown) {
+    addPage();
+    addText(0, "Old", 10, 10, "old page");
+    auto form = open();
+    form->setCurrentPage(0);
+    // A rebuild while the window is open (the designer's preview, another
+    // printer) gives the report a new list: the window shows it and the
+    // report holds an empty list again.
+    auto rebuilt = std::make_shared<TfrEMFPages>(engine);
+    for (int i = 0; i < 4; ++i)
+        rebuilt->add(*report.pages().page(0));
+    report.setPreparedPages(rebuilt);
+    EXPECT_EQ(form->pageCount(), 4);
+    EXPECT_EQ(&form->pages(), rebuilt.get());
+    EXPECT_EQ(report.preparedPages()->count(), 0);
+    // A list without pages (a failed build) leaves the pages shown.
+    report.setPreparedPages(std::make_shared<TfrEMFPages>(engine));
+    EXPECT_EQ(form->pageCount(), 4);
+    // Closed, the window no longer follows the report.
+    form.reset();
+    report.setPreparedPages(std::make_shared<TfrEMFPages>(engine));
+}
+
 TEST_F(Preview, ZoomChosenLastStartsTheNextPreview) {
     addPage();
     {
