@@ -4,7 +4,6 @@
 #include "common/rounding.h"
 
 #include <QPainter>
-#include <QPolygon>
 #include <QtMath>
 #include <algorithm>
 #include <limits>
@@ -20,12 +19,14 @@ struct TypeInfo {
     bool numeric;
 };
 constexpr TypeInfo kTypes[frBarcodeTypeCount] = {
-    {"2_5_interleaved", true}, {"2_5_industrial", true}, {"2_5_matrix", true}, {"Code39", false},
-    {"Code39 Extended", false}, {"Code128A", false},     {"Code128B", false},  {"Code128C", true},
-    {"Code93", false},          {"Code93 Extended", false}, {"MSI", true},     {"PostNet", true},
-    {"Codebar", false},         {"EAN8", true},          {"EAN13", true},      {"UPC_A", true},
-    {"UPC_E0", true},           {"UPC_E1", true},        {"UPC Supp2", true},  {"UPC Supp5", true},
-    {"EAN128A", false},         {"EAN128B", false},      {"EAN128C", true},
+    {"2_5_interleaved", true}, {"2_5_industrial", true}, {"2_5_matrix", true},
+    {"Code39", false}, {"Code39 Extended", false},
+    {"Code128A", false}, {"Code128B", false}, {"Code128C", true},
+    {"Code93", false}, {"Code93 Extended", false},
+    {"MSI", true}, {"PostNet", true}, {"Codebar", false},
+    {"EAN8", true}, {"EAN13", true}, {"UPC_A", true}, {"UPC_E0", true}, {"UPC_E1", true},
+    {"UPC Supp2", true}, {"UPC Supp5", true},
+    {"EAN128A", false}, {"EAN128B", false}, {"EAN128C", true},
 };
 
 // ---- Element codes ---------------------------------------------------------
@@ -718,21 +719,23 @@ void TfrBarcode::drawOn(QPainter& painter) {
     const double w = double(totalWidth(elements));
     const double h = m_height;
 
-    // The origin moved so that the turned rectangle lies right of and below it.
-    double ox = 0, oy = 0;
+    // The origin moved so that the turned rectangle lies right of and below
+    // it, every product rounded on its own.
+    auto r = [](double v) { return std::int64_t(roundHalfEven(v)); };
+    std::int64_t ox = 0, oy = 0;
     if (s >= 0 && c >= 0) {
-        oy = s * w;
+        oy = r(s * w);
     } else if (s >= 0) {
-        ox = -c * w;
-        oy = s * w - c * h;
+        ox = r(-c * w);
+        oy = r(s * w) - r(c * h);
     } else if (c >= 0) {
-        ox = -s * h;
+        ox = r(-s * h);
     } else {
-        ox = -c * w - s * h;
-        oy = -c * h;
+        ox = r(-c * w) - r(s * h);
+        oy = r(-c * h);
     }
-    const std::int64_t originX = std::int64_t(m_left) + roundHalfEven(ox);
-    const std::int64_t originY = std::int64_t(m_top) + roundHalfEven(oy);
+    const std::int64_t originX = m_left + ox;
+    const std::int64_t originY = m_top + oy;
     auto turned = [&](std::int64_t px, std::int64_t py) {
         return QPoint(clampToInt(originX + roundHalfEven(c * double(px) + s * double(py))),
                       clampToInt(originY + roundHalfEven(-s * double(px) + c * double(py))));
@@ -745,9 +748,9 @@ void TfrBarcode::drawOn(QPainter& painter) {
     std::int64_t x = 0;
     for (const Element& e : elements) {
         const QColor& colour = e.bar ? colorBar : color;
-        const std::int64_t top = e.shortBar ? std::int64_t(m_height) * 2 / 5 : m_height;
+        const std::int64_t length = e.shortBar ? std::int64_t(m_height) * 2 / 5 : m_height;
         const std::int64_t right = x + e.width - 1;
-        const QPoint corners[4] = {turned(x, 0), turned(x, top), turned(right, top), turned(right, 0)};
+        const QPoint corners[4] = {turned(x, 0), turned(x, length), turned(right, length), turned(right, 0)};
         pen.setColor(colour);
         painter.setPen(pen);
         painter.setBrush(colour);

@@ -7,9 +7,12 @@
 #include "common/exception.h"
 #include "report/addins/barcode.h"
 
-#include <QDir>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <array>
+#include <cmath>
+#include <functional>
+#include <limits>
 #include <gtest/gtest.h>
 
 namespace {
