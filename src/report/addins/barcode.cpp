@@ -29,7 +29,7 @@ constexpr TypeInfo kTypes[frBarcodeTypeCount] = {
     {"EAN128A", false}, {"EAN128B", false}, {"EAN128C", true},
 };
 
-// ---- Element codes ---------------------------------------------------------
+// ---------------------------------------------------------------- element codes
 
 char spaceCode(int width) { return char('0' + width); }
 char barCode(int width) { return char('5' + width); }
@@ -74,7 +74,7 @@ QChar modulo10(QStringView text) {
     return QChar(u'0' + (10 - sum) % 10);
 }
 
-// ---- 2 of 5 ------------------------------------------------------------------
+// ---------------------------------------------------------------- 2 of 5
 
 // The five elements of each digit; two of them wide. Code 39 uses the same
 // table for its bars.
@@ -121,7 +121,7 @@ QByteArray matrix2of5(const QString& text) {
     return out + "70505";
 }
 
-// ---- Code 39 and Code 93 -------------------------------------------------------
+// ---------------------------------------------------------------- Code 39 and Code 93
 
 // The characters of Code 39 and Code 93 in the order of their values 0..42.
 const QString kCode39Set = QStringLiteral("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ-. $/+%");
@@ -270,7 +270,7 @@ QByteArray code93Extended(const QString& text) {
     return code93(std::move(values));
 }
 
-// ---- Code 128 and GS1-128 ------------------------------------------------------
+// ---------------------------------------------------------------- Code 128 and GS1-128
 
 // Width digits of the Code 128 values 0..105 (102 is FNC1, 103..105 the starts
 // of code sets A, B and C); then the stop.
@@ -340,7 +340,7 @@ QByteArray code128(const QString& text, CodeSet set, bool gs1) {
     return out;
 }
 
-// ---- MSI, POSTNET, Codabar -------------------------------------------------------
+// ---------------------------------------------------------------- MSI, POSTNET, Codabar
 
 QByteArray msi(const QString& text) {
     // The check digit doubles every other digit from the rightmost one and adds
@@ -396,7 +396,7 @@ QByteArray codabar(const QString& text) {
     return out;
 }
 
-// ---- EAN and UPC -------------------------------------------------------------------
+// ---------------------------------------------------------------- EAN and UPC
 
 // Width digits of the odd-parity (L) digit codes, space first. Even parity
 // (G) is the same read backwards; the right-hand (R) codes are L with a bar
@@ -480,7 +480,7 @@ QByteArray addOn(QStringView digits, const char* parities) {
     return out;
 }
 
-// ---- Encoding --------------------------------------------------------------------
+// ---------------------------------------------------------------- encoding
 
 // One encoding: the text to encode and the settings it depends on; `newText`
 // is what the generator's Text becomes, if anything.
