@@ -5,8 +5,8 @@
 
 #include "fuzzsupport.h"
 #include "common/interaction.h"
-#include "report/build/builder.h"
-#include "report/build/textmeasure.h"
+#include "report/builder/builder.h"
+#include "report/render/textmeasure.h"
 #include "report/expr/context.h"
 #include "report/memdata/memtablesource.h"
 #include "report/model/engine.h"

@@ -12,7 +12,7 @@
 #include "common/cp1251.h"
 #include "common/exception.h"
 #include "common/interaction.h"
-#include "report/build/preparedpages.h"
+#include "report/builder/preparedpages.h"
 #include "report/export/formatfilters.h"
 #include "report/export/pagelist.h"
 #include "report/export/printing.h"

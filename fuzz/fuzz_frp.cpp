@@ -7,7 +7,7 @@
 #include "fuzzsupport.h"
 #include "common/exception.h"
 #include "common/interaction.h"
-#include "report/build/preparedpages.h"
+#include "report/builder/preparedpages.h"
 #include "report/model/engine.h"
 
 #include <QGuiApplication>

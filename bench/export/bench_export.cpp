@@ -2,12 +2,12 @@
 // characters) and PDF, written to a temporary folder through the export
 // framework.
 //
-// Pages come from tests/report/build/demopages.cpp (251 objects a page, 40
+// Pages come from tests/report/support/demopages.cpp (251 objects a page, 40
 // table rows of six framed memos), printed with the program's font measurer.
 
 #include "benchsupport.h"
 #include "demopages.h"
-#include "report/build/preparedpages.h"
+#include "report/builder/preparedpages.h"
 #include "report/export/pdfexport.h"
 #include "report/export/textexport.h"
 #include "report/model/engine.h"

@@ -3,11 +3,11 @@
 // handed to the filter, the line table, the format writer, the file through
 // a temporary file) and the bytes a page gives.
 //
-// Pages come from tests/report/build/demopages.cpp (251 objects a page).
+// Pages come from tests/report/support/demopages.cpp (251 objects a page).
 
 #include "benchsupport.h"
 #include "demopages.h"
-#include "report/build/preparedpages.h"
+#include "report/builder/preparedpages.h"
 #include "report/export/exportfilter.h"
 #include "report/export/formatfilters.h"
 #include "report/model/engine.h"

@@ -5,7 +5,7 @@
 #include "benchsupport.h"
 #include "demopages.h"
 
-#include "report/build/preparedpages.h"
+#include "report/builder/preparedpages.h"
 #include "report/model/engine.h"
 #include "report/preview/previewform.h"
 

@@ -6,7 +6,7 @@
 #include "app/widgetinteraction.h"
 #include "common/exception.h"
 #include "common/numformat.h"
-#include "report/build/preparedpages.h"
+#include "report/builder/preparedpages.h"
 #include "report/export/exportfilter.h"
 #include "report/export/programfilters.h"
 #include "report/expr/context.h"

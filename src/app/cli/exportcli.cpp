@@ -1,7 +1,7 @@
 #include "app/cli/exportcli.h"
 
 #include "common/exception.h"
-#include "report/build/preparedpages.h"
+#include "report/builder/preparedpages.h"
 #include "report/export/exportfilter.h"
 #include "report/export/pagelist.h"
 #include "report/export/programfilters.h"

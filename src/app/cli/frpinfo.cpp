@@ -4,8 +4,8 @@
 #include "common/exception.h"
 #include "common/rounding.h"
 #include "common/textfile.h"
-#include "report/build/preparedpages.h"
-#include "report/build/textlayout.h"
+#include "report/builder/preparedpages.h"
+#include "report/render/textlayout.h"
 #include "report/model/engine.h"
 
 #include <QBuffer>

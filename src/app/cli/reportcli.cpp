@@ -5,8 +5,8 @@
 
 #include "common/exception.h"
 #include "common/interaction.h"
-#include "report/build/builder.h"
-#include "report/build/preparedpages.h"
+#include "report/builder/builder.h"
+#include "report/builder/preparedpages.h"
 #include "report/export/pdfwriter.h"
 #include "report/expr/context.h"
 #include "report/memdata/mainreport.h"

@@ -3,8 +3,8 @@
 #include "common/exception.h"
 #include "common/numformat.h"
 #include "common/textfile.h"
-#include "report/build/preparedpages.h"
-#include "report/build/textmeasure.h"
+#include "report/builder/preparedpages.h"
+#include "report/render/textmeasure.h"
 #include "report/model/engine.h"
 #include "report/model/report.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "report/build/drawing.h"
+#include "report/render/drawing.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,7 +1,7 @@
 #include "report/export/pdfexport.h"
 
 #include "common/exception.h"
-#include "report/build/preparedpages.h"
+#include "report/builder/preparedpages.h"
 #include "report/export/pdfwriter.h"
 #include "report/model/report.h"
 

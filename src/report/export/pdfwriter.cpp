@@ -2,7 +2,7 @@
 
 #include "common/exception.h"
 #include "common/textfile.h"
-#include "report/build/preparedpages.h"
+#include "report/builder/preparedpages.h"
 #include "report/model/constants.h"
 
 #include <QGuiApplication>

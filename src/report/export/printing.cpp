@@ -1,7 +1,7 @@
 #include "report/export/printing.h"
 
 #include "common/rounding.h"
-#include "report/build/preparedpages.h"
+#include "report/builder/preparedpages.h"
 #include "report/model/printer.h"
 #include "report/model/report.h"
 

@@ -3,7 +3,7 @@
 #include "common/cp1251.h"
 #include "common/exception.h"
 #include "common/rounding.h"
-#include "report/build/geometry.h"
+#include "report/render/geometry.h"
 #include "report/model/objects.h"
 
 #include <QIODevice>

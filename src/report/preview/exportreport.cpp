@@ -2,7 +2,7 @@
 
 #include "common/exception.h"
 #include "common/interaction.h"
-#include "report/build/preparedpages.h"
+#include "report/builder/preparedpages.h"
 #include "report/export/exportfilter.h"
 #include "report/model/engine.h"
 

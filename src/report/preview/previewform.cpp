@@ -2,7 +2,7 @@
 
 #include "common/registry.h"
 #include "common/rounding.h"
-#include "report/build/preparedpages.h"
+#include "report/builder/preparedpages.h"
 #include "report/export/exportfilter.h"
 #include "report/model/engine.h"
 #include "report/model/printer.h"

@@ -1,9 +1,9 @@
 #include "report/preview/previewsearch.h"
 
 #include "common/rounding.h"
-#include "report/build/drawing.h"
-#include "report/build/preparedpages.h"
-#include "report/build/textmeasure.h"
+#include "report/render/drawing.h"
+#include "report/builder/preparedpages.h"
+#include "report/render/textmeasure.h"
 #include "report/model/engine.h"
 
 #include <QImage>

@@ -4,7 +4,7 @@
 #include "common/rounding.h"
 #include "report/model/constants.h"
 
-#include "report/build/preparedpages.h"
+#include "report/builder/preparedpages.h"
 
 #include <QPageLayout>
 #include <QPainter>

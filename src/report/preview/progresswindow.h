@@ -1,6 +1,6 @@
 #pragma once
 
-#include "report/build/builder.h"
+#include "report/builder/builder.h"
 
 #include <QDialog>
 #include <QElapsedTimer>

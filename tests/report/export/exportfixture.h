@@ -3,9 +3,9 @@
 // A report with hand-made prepared pages for the export and printing tests:
 // memos laid out with a fixed-width measurer, so that nothing depends on fonts.
 
-#include "report/build/preparedpages.h"
-#include "report/build/textlayout.h"
-#include "report/build/textmeasure.h"
+#include "report/builder/preparedpages.h"
+#include "report/render/textlayout.h"
+#include "report/render/textmeasure.h"
 #include "report/model/engine.h"
 
 #include <QStringList>

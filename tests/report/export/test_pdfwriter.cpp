@@ -5,7 +5,7 @@
 #include "common/exception.h"
 #include "common/textfile.h"
 #include "demopages.h"
-#include "report/build/preparedpages.h"
+#include "report/builder/preparedpages.h"
 #include "report/export/pdfwriter.h"
 #include "report/model/engine.h"
 

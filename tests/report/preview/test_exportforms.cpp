@@ -2,7 +2,7 @@
 // OK takes back and what cancelling leaves.
 
 #include "common/interaction.h"
-#include "report/build/preparedpages.h"
+#include "report/builder/preparedpages.h"
 #include "report/export/exportfilter.h"
 #include "report/export/formatfilters.h"
 #include "report/export/programfilters.h"

@@ -3,7 +3,7 @@
 
 #include "common/interaction.h"
 #include "common/textfile.h"
-#include "report/build/preparedpages.h"
+#include "report/builder/preparedpages.h"
 #include "report/export/exportfilter.h"
 #include "report/export/programfilters.h"
 #include "report/model/engine.h"

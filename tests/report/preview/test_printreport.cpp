@@ -2,7 +2,7 @@
 // print, no printer installed.
 
 #include "common/interaction.h"
-#include "report/build/preparedpages.h"
+#include "report/builder/preparedpages.h"
 #include "report/model/engine.h"
 #include "report/preview/printreport.h"
 

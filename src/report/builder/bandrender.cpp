@@ -1,0 +1,690 @@
+// Band rendering: one band instance printed at the cursor of the current
+// prepared page (stretching, splitting, band columns, child bands, cross
+// rows, sub-reports, object printing).
+
+#include "report/builder/builderimpl.h"
+
+#include "report/builder/preparedpages.h"
+#include "report/render/textlayout.h"
+#include "report/expr/aggregates.h"
+#include "report/expr/memotext.h"
+
+#include <QRect>
+
+namespace frbuild {
+
+void TBuilder::setCounters(TBand& band) {
+    if (!band.dataset && !isPositioned(band.type) && m_page) {
+        const TBand* first = m_page->band(band.type);
+        if (first && first != &band && band.type != btChild) {
+            band.expr.lineNo = first->expr.lineNo;
+            band.expr.lineThrough = first->expr.lineThrough;
+        }
+    }
+    band.expr.visible = band.visible();
+    m_state.currentBand = &band.expr;
+}
+
+void TBuilder::accumulate(TBand& band) {
+    TRestore<TfrExprBand*> current(m_state.currentBand, &band.expr);
+    band.expr.visible = band.visible();
+    fraggregates::accumulate(m_context, band.expr);
+}
+
+void TBuilder::resetAggregates(TBand& band) {
+    fraggregates::reset(band.expr);
+    if (band.type == btGroupHeader) {
+        for (TBand* g = &band; g; g = g->next)
+            g->lastGroupValue = groupValue(*g);
+    }
+}
+
+bool TBuilder::render(TBand& band) {
+    TRenderMark mark(m_rendering, band);
+    if (m_options.maxBandPrints > 0 && ++m_bandPrints > m_options.maxBandPrints)
+        throw EBuildError(text::bandLimit(m_options.maxBandPrints));
+    // Bands rendered inside this one (headers of a new page, child bands,
+    // SHOWBAND) leave the current band and object as they found them.
+    TRestore<TfrExprBand*> outerBand(m_state.currentBand, m_state.currentBand);
+    TRestore<TfrView*> outerObject(m_state.currentObject, m_state.currentObject);
+    TPageRun& run = *m_page;
+    m_state.currentObject = band.view;
+    setCounters(band);
+    band.calcHeight = -1;
+    band.expr.pendingPageBreaks = band.expr.pendingColumnBreaks = 0;
+    band.expr.cursorYAfterBreaks = false;
+    if (m_report.onBeginBand && band.view)
+        m_report.onBeginBand(*band.view);
+    if (TBand* last = run.lastPrinted; last && last != &band && last->exists() && last->bandColumn > 1) {
+        run.columnOffset = last->savedOffset;
+        curY() += last->height;
+        last->bandColumn = 1;
+    }
+    if (!band.skipScriptOnce)
+        runScript(band.script, band.view);
+    band.skipScriptOnce = false;
+    m_state.currentObject = band.view;
+    m_state.currentBand = &band.expr;
+    const std::int32_t scriptY = curY();
+    if (terminated())
+        return false;
+    const bool hadBreaks = band.expr.pendingPageBreaks > 0 || band.expr.pendingColumnBreaks > 0;
+    for (; band.expr.pendingPageBreaks > 0; --band.expr.pendingPageBreaks) {
+        run.pageColumn = run.columnCount - 1;
+        startNewColumn(band);
+    }
+    for (; band.expr.pendingColumnBreaks > 0; --band.expr.pendingColumnBreaks)
+        startNewColumn(band);
+    if (hadBreaks && band.expr.cursorYAfterBreaks)
+        curY() = scriptY;
+    setCounters(band);
+
+    TRestore<bool> maySplit(band.maySplit, band.maySplit);
+    bool result = false;
+    if (band.visible()) {
+        if (band.type == btColumnHeader)
+            run.columnsRestartY = curY();
+        if (band.type == btPageFooter)
+            band.y = bottom();
+        if (band.exists()) {
+            band.calcHeight = std::max(band.calcHeight, band.height);
+            if (band.type != btPageFooter && band.type != btOverlay && band.type != btColumnFooter &&
+                band.type != btNone) {
+                const std::int32_t h = measureHeight(band);
+                if (curY() + h > bottom() && !band.maySplit) {
+                    if (bottom() - run.topLimit >= h || curY() != run.topLimit) {
+                        // The parent of a sub-report continues on its next page
+                        // and plays this band again.
+                        if (run.skip)
+                            return true;
+                        breakIfNoRoom(band, 0, 10000, false);
+                        result = true;
+                        // Headers repeated on the new page may leave too little
+                        // room for it ever to fit whole: split it there.
+                        if (curY() + h > bottom())
+                            band.maySplit = true;
+                    } else {
+                        band.maySplit = true;
+                    }
+                }
+            }
+            if (isDataType(band.type) && band.dataset && band.next && !band.next->dataset) {
+                renderBody(band);
+                for (TBand* b = band.next; b && !b->dataset; b = b->next)
+                    if (b->visible()) {
+                        setCounters(*b);
+                        renderBody(*b);
+                    }
+                setCounters(band);
+            } else {
+                renderBody(band);
+                if (band.child)
+                    render(*band.child);
+                if (!isDataType(band.type) && band.type != btGroupHeader && band.newPageAfter && band.visible())
+                    startNewPage();
+            }
+        }
+    } else {
+        if (band.child && band.printChildIfInvisible)
+            render(*band.child);
+        if (isDataType(band.type))
+            accumulate(band);
+    }
+    if (!band.suppressReset) {
+        if (band.type != btPageFooter || m_pageIndex >= m_pages.count() - 1)
+            resetAggregates(band);
+    }
+    if (m_report.onEndBand && band.view)
+        m_report.onEndBand(*band.view);
+    pollCancel();
+    return result;
+}
+
+std::int32_t TBuilder::measureOne(TBand& band) {
+    std::int32_t h = band.height;
+    if (band.stretched) {
+        for (TfrView* o : band.objects) {
+            if (!dynamic_cast<TfrStretcheable*>(o))
+                continue;
+            m_state.currentBand = &band.expr;
+            m_state.currentObject = o;
+            try {
+                h = std::max(h, o->top + m_printer.calcHeight(*o));
+            } catch (...) {
+                noteFailure(o);
+                throw;
+            }
+        }
+        m_state.currentObject = band.view;
+    }
+    band.calcHeight = std::max(band.calcHeight, h);
+    return h;
+}
+
+std::int32_t TBuilder::measureHeight(TBand& band) {
+    if (isDataType(band.type) && band.dataset && band.next && !band.next->dataset) {
+        std::int64_t sum = measureOne(band);
+        for (TBand* b = band.next; b && !b->dataset; b = b->next)
+            if (b->visible())
+                sum += measureOne(*b);
+        return static_cast<std::int32_t>(std::min<std::int64_t>(sum, INT32_MAX / 4));
+    }
+    return measureOne(band);
+}
+
+void TBuilder::renderBody(TBand& band) {
+    if (!band.exists())
+        return;
+    TPageRun& run = *m_page;
+    const std::int32_t designY = band.y;
+    const bool positioned = isPositioned(band.type);
+    if (!positioned)
+        band.y = curY();
+    if (band.stretched) {
+        const std::int32_t h = std::max(band.calcHeight, band.height);
+        std::vector<std::pair<TfrView*, std::int32_t>> heights;
+        for (TfrView* o : band.objects)
+            if (o->stretched() && o->height > 0) {
+                heights.emplace_back(o, o->height);
+                o->height = h - o->top;
+            }
+        band.splitHeight = h;
+        if (!band.maySplit && !positioned) {
+            breakIfNoRoom(band, band.y, h, false);
+            band.y = curY();
+        }
+        if (band.maySplit) {
+            renderSplit(band);
+        } else {
+            const bool moved = renderObjects(band);
+            if (band.crossed && band.type != btPageFooter)
+                renderCrossRow(band);
+            if (!moved && !positioned)
+                curY() += h;
+        }
+        for (auto& [o, height] : heights)
+            o->height = height;
+    } else {
+        if (!positioned && !band.maySplit) {
+            breakIfNoRoom(band, curY(), band.height, false);
+            band.y = curY();
+        }
+        if (band.maySplit) {
+            band.splitHeight = std::max(band.calcHeight, band.height);
+            renderSplit(band);
+        } else {
+            const bool moved = renderObjects(band);
+            if (band.crossed && band.type != btPageFooter)
+                renderCrossRow(band);
+            if (!moved && !positioned)
+                curY() += band.height;
+        }
+    }
+    if (run.lastPrinted != &band)
+        band.bandColumn = 1;
+    run.lastPrinted = &band;
+    if (band.view && band.view->columns > 1 && band.view->newColumnAfter == 1) {
+        if (band.bandColumn == 1)
+            band.savedOffset = run.columnOffset;
+        ++band.bandColumn;
+        if (band.bandColumn > band.view->columns) {
+            run.columnOffset = band.savedOffset;
+            band.bandColumn = 1;
+        } else {
+            run.columnOffset = (band.view->columnWidth + band.view->columnGap) * (band.bandColumn - 1) + band.savedOffset;
+            curY() -= std::max(band.calcHeight, band.height);
+        }
+    }
+    band.y = designY;
+    if (isDataType(band.type))
+        accumulate(band);
+}
+
+bool TBuilder::renderObjects(TBand& band) {
+    for (std::size_t i = 0; i < band.objects.size(); ++i) {
+        if (terminated())
+            break;
+        TfrView& o = *band.objects[i];
+        if (o.objectType == gtSubReport) {
+            if (o.visible)
+                return runSubReports(band, i);
+            continue;
+        }
+        if (band.crossed && m_crossCell.count(&o))
+            continue; // printed with its cross band's columns
+        renderObject(band, o);
+    }
+    return false;
+}
+
+bool TBuilder::runSubReports(TBand& band, std::size_t from) {
+    TPageRun& parent = *m_page;
+    // Recording runs the sub-report pages' data loops inside the parent's.
+    TRestore<int> deepest(m_deepest, m_deepest);
+    TRestore<std::vector<TBand*>> stack(m_stack, {});
+    band.subPages.clear();
+    band.subFinished.clear();
+    for (std::size_t i = from; i < band.objects.size(); ++i) {
+        const auto* sub = dynamic_cast<const TfrSubReportView*>(band.objects[i]);
+        if (!sub || !sub->visible || sub->subPage < 0 || sub->subPage >= static_cast<int>(m_runs.size()))
+            continue;
+        TPageRun& page = *m_runs[static_cast<std::size_t>(sub->subPage)];
+        page.records.clear();
+        page.playPos = 0;
+        page.continueBand = nullptr;
+        page.recordMode = true;
+        setPage(&page);
+        try {
+            layoutPage();
+        } catch (...) {
+            page.recordMode = false;
+            setPage(&parent);
+            throw;
+        }
+        page.recordMode = false;
+        setPage(&parent);
+        page.cursorY = sub->top + band.y;
+        page.bottom = bottom();
+        page.columnOffset = parent.columnOffset + sub->left;
+        page.leftLimit = parent.leftLimit;
+        page.topLimit = parent.topLimit;
+        page.rightLimit = parent.rightLimit;
+        page.columnCount = 1;
+        page.pageColumn = 0;
+        band.subPages.push_back(&page);
+        band.subFinished.push_back(false);
+    }
+    parent.continueBand = nullptr;
+    const std::int32_t startY = curY();
+    const int pagesBefore = m_pages.count();
+    const bool finished = playSubReports(band);
+    if (!finished)
+        return true; // the grandparent continues this band on its next page
+    for (TPageRun* page : band.subPages)
+        page->records.clear();
+    band.subPages.clear();
+    band.subFinished.clear();
+    if (m_pages.count() == pagesBefore)
+        curY() = std::max(curY(), startY + band.height);
+    return true;
+}
+
+// Plays the band's sub-reports until all finished; false when the band is the
+// body of a sub-report itself and has to continue on the grandparent's next page.
+bool TBuilder::playSubReports(TBand& band) {
+    TPageRun& parent = *m_page;
+    bool firstCycle = true;
+    for (;;) {
+        if (!firstCycle)
+            for (TPageRun* page : band.subPages) {
+                page->cursorY = curY();
+                page->bottom = bottom();
+            }
+        firstCycle = false;
+        bool all = true;
+        std::int32_t lowest = curY();
+        for (std::size_t i = 0; i < band.subPages.size(); ++i) {
+            if (band.subFinished[i])
+                continue;
+            TPageRun& page = *band.subPages[i];
+            if (play(page)) {
+                all = false;
+            } else {
+                band.subFinished[i] = true;
+            }
+            lowest = std::max(lowest, page.cursorY);
+        }
+        if (all) {
+            curY() += std::max(std::max(band.calcHeight, band.height), lowest - curY());
+            parent.continueBand = nullptr;
+            return true;
+        }
+        if (parent.skip) {
+            parent.continueBand = &band;
+            return false;
+        }
+        band.skipScriptOnce = true;
+        const int pagesBefore = m_pages.count();
+        startNewPage();
+        if (terminated())
+            return true;
+        if (m_pages.count() == pagesBefore)
+            throw EBuildError(text::neverFits(band.name()));
+    }
+}
+
+bool TBuilder::play(TPageRun& sub) {
+    TPageRun* parent = m_page;
+    setPage(&sub);
+    bool stopped = false;
+    try {
+        while (sub.playPos < sub.records.size() && !terminated()) {
+            const TPageRun::Entry& e = sub.records[sub.playPos];
+            switch (e.action) {
+            case TPageRun::Action::Show:
+                if (sub.continueBand) {
+                    if (!playSubReports(*sub.continueBand))
+                        stopped = true;
+                } else if (render(*e.band)) {
+                    stopped = true;
+                }
+                break;
+            case TPageRun::Action::First:
+                e.band->dataset->first();
+                resetLineNo(*e.band, 1);
+                break;
+            case TPageRun::Action::Next:
+                e.band->dataset->next();
+                ++e.band->expr.lineNo;
+                ++e.band->expr.lineThrough;
+                ++m_state.currentNo;
+                break;
+            }
+            if (stopped)
+                break;
+            ++sub.playPos;
+        }
+    } catch (...) {
+        setPage(parent);
+        throw;
+    }
+    setPage(parent);
+    return stopped;
+}
+
+void TBuilder::renderObject(TBand& band, TfrView& view) {
+    printObjectAt(band, view, m_page->columnOffset - m_page->leftLimit, band.y);
+}
+
+void TBuilder::printObjectAt(TBand& band, TfrView& view, std::int32_t dx, std::int32_t dy) {
+    m_state.currentBand = &band.expr;
+    m_state.currentObject = &view;
+    if (!m_drawingDisabled || band.maySplit) {
+        const std::int32_t left = view.left, top = view.top;
+        view.left += dx;
+        view.top += dy;
+        if (view.bandAlign == baBottom)
+            view.top = band.y + std::max(band.calcHeight, band.height) - view.height;
+        else if (view.bandAlign == baTop)
+            view.top = band.y;
+        try {
+            printObject(view);
+        } catch (...) {
+            noteFailure(&view);
+            view.left = left;
+            view.top = top;
+            throw;
+        }
+        view.left = left;
+        view.top = top;
+        if (auto* memo = dynamic_cast<TfrMemoView*>(&view))
+            for (TfrView* listener : m_notified)
+                listener->memoPrinted(*memo);
+    } else {
+        auto* memo = dynamic_cast<TfrMemoView*>(&view);
+        if (memo && m_printer.drawMode(view) != TfrDrawMode::Whole)
+            m_printer.setDrawMode(view, TfrDrawMode::Whole);
+        else
+            runObjectScript(view);
+    }
+}
+
+void TBuilder::printCells(TBand& cross, TBand& band, std::int32_t x) {
+    cross.expr.lineNo = band.expr.lineNo;
+    cross.expr.lineThrough = band.expr.lineThrough;
+    if (cross.type == btCrossData)
+        cross.expr.aggregateBand = &band.expr;
+    for (TfrView* o : band.objects) {
+        if (terminated())
+            break;
+        const auto it = m_crossCell.find(o);
+        if (it == m_crossCell.end() || it->second != &cross)
+            continue;
+        // Cross cells stand at the column's x and the horizontal band's y.
+        printObjectAt(cross, *o, x, band.y);
+    }
+}
+
+void TBuilder::makeColumnRoom(TBand& band, std::int32_t& x, std::int32_t width, int rowPage) {
+    TPageRun& run = *m_page;
+    if (std::int64_t(x) + width <= run.rightLimit || x <= run.leftLimit)
+        return;
+    // The row goes on on the next prepared page at the same height.
+    x = run.leftLimit;
+    setPageIndex(m_pageIndex + 1);
+    if (m_pageIndex >= m_pages.count()) {
+        addPage();
+        emitBand(run.band(btOverlay));
+        TBand* header = run.band(btPageHeader);
+        if (exists(header) && (rowPage > 0 || header->hasFlag(frflags::OnFirstPage))) {
+            TRestore<std::int32_t> top(curY(), run.topLimit);
+            emitBand(header);
+        }
+        progress(m_pageIndex + 1);
+    }
+    if (TBand* crossHeader = run.band(btCrossHeader); exists(crossHeader) && crossHeader->hasFlag(frflags::RepeatHeader)) {
+        printCells(*crossHeader, band, x);
+        x += crossHeader->width;
+    }
+}
+
+void TBuilder::renderCrossRow(TBand& band) {
+    TPageRun& run = *m_page;
+    const int rowPage = m_pageIndex;
+    m_state.columnNo = 1;
+    std::int32_t x = 0;
+    if (m_report.onBeginColumn && band.view)
+        m_report.onBeginColumn(*band.view);
+    if (TBand* header = run.band(btCrossHeader); exists(header)) {
+        runScript(header->script, header->view);
+        printCells(*header, band, header->x);
+        x = header->x + header->width;
+    }
+    if (TBand* data = run.band(btCrossData); exists(data)) {
+        if (x == 0)
+            x = data->x;
+        TfrDataset* ds = data->dataset ? data->dataset : band.crossDataset;
+        std::unique_ptr<TfrDataset> padding;
+        if (ds) {
+            ds->first();
+            if (band.type == btMasterFooter && ds->eof()) {
+                padding = std::make_unique<TfrVirtualDataset>(run.maxCrossColumns);
+                ds = padding.get();
+                ds->first();
+            }
+        }
+        int columns = 0;
+        while (ds && !ds->eof() && !terminated()) {
+            m_state.currentObject = data->view;
+            std::int32_t width = data->width;
+            if (m_report.onPrintColumn)
+                m_report.onPrintColumn(m_state.columnNo, width);
+            runScript(data->script, data->view);
+            makeColumnRoom(band, x, width, rowPage);
+            printCells(*data, band, x);
+            accumulate(*data);
+            if (isDataType(band.type))
+                accumulate(band);
+            x += width;
+            ++m_state.columnNo;
+            ++columns;
+            ds->next();
+        }
+        run.maxCrossColumns = std::max(run.maxCrossColumns, columns);
+    }
+    if (TBand* footer = run.band(btCrossFooter); exists(footer)) {
+        if (x == 0)
+            x = footer->x;
+        runScript(footer->script, footer->view);
+        makeColumnRoom(band, x, footer->width, rowPage);
+        printCells(*footer, band, x);
+        resetAggregates(*footer);
+    }
+    setPageIndex(rowPage);
+}
+
+void TBuilder::printObject(TfrView& view) {
+    if (auto* memo = dynamic_cast<TfrMemoView*>(&view)) {
+        m_printer.print(*memo, m_pages, m_pageIndex);
+        return;
+    }
+    m_printer.setDrawMode(view, TfrDrawMode::Whole);
+    if (const auto it = m_bindings.find(&view); it != m_bindings.end()) {
+        if (TfrTableSource* table = it->second.table.get()) {
+            const int field = table->fieldIndex(it->second.field);
+            if (field >= 0)
+                view.getBlob(*table, field);
+        }
+    }
+    if (m_report.onBeforePrint)
+        m_report.onBeforePrint(view);
+    runObjectScript(view);
+    m_state.currentObject = &view;
+    if (!view.visible)
+        return;
+    const QString tag = view.tag;
+    if (tag.contains(u'['))
+        view.tag = frmemo::expandText(m_context, tag, nullptr);
+    try {
+        m_pages.appendObject(m_pageIndex, view);
+    } catch (...) {
+        view.tag = tag;
+        throw;
+    }
+    view.tag = tag;
+}
+
+void TBuilder::renderSplit(TBand& band) {
+    struct Item {
+        TfrView* view;
+        QRect design;
+        bool toPrint = true;
+        bool fullLater = false;
+    };
+    std::vector<Item> items;
+    for (TfrView* o : band.objects) {
+        if (o->objectType == gtSubReport)
+            continue;
+        items.push_back({o, QRect(o->left, o->top, o->width, o->height)});
+        if (auto* memo = dynamic_cast<TfrMemoView*>(o); memo && !frIsLaidOut(memo->memo1))
+            m_printer.requestExpansion(*o);
+        if (o->bandAlign == baBottom)
+            o->top = band.splitHeight - o->height;
+    }
+    auto moveBelow = [&](const TfrView& o, std::int32_t by) {
+        if (by == 0)
+            return;
+        for (Item& it : items)
+            if (it.toPrint && it.view != &o && it.view->top >= o.top + o.height && it.view->left >= o.left &&
+                it.view->left <= o.left + o.width)
+                it.view->top += by;
+    };
+    const TBand* columnFooter = m_page->band(btColumnFooter);
+    if (breakIfNoRoom(band, band.y, band.splitHeight, true)) {
+        std::int32_t lastBottom = 0;
+        std::int64_t lastRemaining = INT64_MAX;
+        int stalled = 0;
+        while (!terminated()) {
+            const std::int32_t avail =
+                bottom() - (exists(columnFooter) ? columnFooter->height : 0) - band.y - 2;
+            if (avail <= 0) {
+                if (band.y <= m_page->topLimit)
+                    throw EBuildError(text::neverFits(band.name()));
+                breakIfNoRoom(band, band.y, 10000, false);
+                band.y = curY();
+                if (++stalled > kMaxStalledPortions)
+                    throw EBuildError(text::neverFits(band.name()));
+                continue;
+            }
+            lastBottom = 0;
+            for (Item& it : items) {
+                if (!it.toPrint)
+                    continue;
+                TfrView& o = *it.view;
+                const bool stretchable = dynamic_cast<TfrStretcheable*>(&o) != nullptr;
+                if (o.top >= 0 && o.top < avail) {
+                    if (o.top + o.height < avail) {
+                        renderObject(band, o);
+                        it.toPrint = false;
+                        lastBottom = std::max(lastBottom, o.top + o.height);
+                    } else if (stretchable) {
+                        const std::int32_t saved = o.height;
+                        o.height = avail - o.top + 1;
+                        const std::int32_t r = m_printer.remainHeight(o, o.height);
+                        if (o.height >= m_printer.minHeight(o)) {
+                            m_printer.setDrawMode(o, TfrDrawMode::Part);
+                            renderObject(band, o);
+                        }
+                        o.height = saved;
+                        moveBelow(o, r);
+                        o.height += r;
+                    } else {
+                        o.top = avail;
+                    }
+                } else if (o.top + o.height < 0) {
+                    it.toPrint = false; // wholly above the portion (no height): nothing to print
+                } else if (o.top < 0) {
+                    if (o.top + o.height < avail) {
+                        if (o.stretched()) {
+                            it.fullLater = true;
+                        } else {
+                            o.height = o.top + o.height;
+                            o.top = 0;
+                            m_printer.setDrawMode(o, TfrDrawMode::Part);
+                            renderObject(band, o);
+                        }
+                        it.toPrint = false;
+                        lastBottom = std::max(lastBottom, std::max(0, o.top + o.height));
+                    } else {
+                        const std::int32_t top = o.top, height = o.height;
+                        o.top = 0;
+                        o.height = avail;
+                        const std::int32_t r = m_printer.remainHeight(o, avail);
+                        m_printer.setDrawMode(o, TfrDrawMode::Part);
+                        renderObject(band, o);
+                        o.top = top;
+                        o.height = height;
+                        moveBelow(o, r);
+                        o.height += r;
+                    }
+                }
+            }
+            std::int64_t remaining = 0;
+            bool left = false;
+            for (Item& it : items)
+                if (it.toPrint) {
+                    it.view->top -= avail;
+                    remaining = std::max<std::int64_t>(remaining, std::int64_t(it.view->top) + it.view->height);
+                    left = true;
+                }
+            if (!left)
+                break;
+            // Each portion must move something up; one that cannot stops here.
+            stalled = remaining >= lastRemaining ? stalled + 1 : 0;
+            if (stalled > kMaxStalledPortions)
+                throw EBuildError(text::neverFits(band.name()));
+            lastRemaining = remaining;
+            breakIfNoRoom(band, band.y, 10000, false);
+            band.y = curY();
+        }
+        band.splitHeight = lastBottom;
+    } else {
+        renderObjects(band);
+    }
+    for (Item& it : items)
+        if (it.fullLater) {
+            it.view->top = 0;
+            it.view->height = band.splitHeight;
+            m_printer.setDrawMode(*it.view, TfrDrawMode::Part);
+            renderObject(band, *it.view);
+        }
+    for (Item& it : items) {
+        it.view->left = it.design.x();
+        it.view->top = it.design.y();
+        it.view->width = it.design.width();
+        it.view->height = it.design.height();
+    }
+    curY() += band.splitHeight;
+}
+
+} // namespace frbuild
