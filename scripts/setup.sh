@@ -13,7 +13,7 @@ packages=(
   xvfb xauth
   xdotool imagemagick openbox x11-utils
   python3 python3-xlrd python3-openpyxl
-  poppler-utils qpdf unrtf
+  poppler-utils qpdf unrtf zbar-tools
 )
 
 missing=()

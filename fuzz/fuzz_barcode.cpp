@@ -1,0 +1,22 @@
+// libFuzzer target of the barcode generator: see barcode_input.h for what one
+// input goes through. Anything but an Exception (a crash, a sanitizer report,
+// a hang) is a finding.
+
+#include "barcode_input.h"
+#include "fuzzsupport.h"
+
+#include <QGuiApplication>
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    qInstallMessageHandler(frfuzz::quietQtMessages);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QGuiApplication app(*argc, *argv); // the painter's default font
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    frfuzz::runBarcodeInput(QByteArrayView(data, qsizetype(size)));
+    return 0;
+}
