@@ -81,8 +81,10 @@ TValueScale valueScale(double lo, double hi, bool withZero, int wantedIntervals)
     const double magnitude = std::max(std::fabs(lo), std::fabs(hi));
     if (hi - lo <= std::max(magnitude * 1e-9, 1e-200)) { // one value, or values too close to tell apart
         const double half = magnitude > 1e-200 ? magnitude / 2 : 1;
-        lo = withZero && lo >= 0 ? lo : lo - half;
-        hi = withZero && hi <= 0 ? hi : hi + half;
+        if (!withZero || hi > 0 || lo == 0)
+            hi += half; // a range from zero grows away from it
+        if (!withZero || lo < 0)
+            lo -= half;
     }
     const double raw = (hi - lo) / wantedIntervals;
     const double exponent = std::floor(std::log10(raw));

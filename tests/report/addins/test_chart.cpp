@@ -724,3 +724,37 @@ TEST(ChartDraw, OddInputsDrawWithoutFailing) {
     p.end();
     EXPECT_EQ(image, before);
 }
+
+TEST(ChartDraw, AxesOfEqualValuesStillHaveARange) {
+    // Value labels left of the plot show that the scale has ticks.
+    const QList<double> equal[] = {{0, 0}, {5, 5}, {-3, -3}, {1e-250, 1e-250}, {-1e-250, 0}};
+    for (const TfrChartKind kind : {TfrChartKind::Bars, TfrChartKind::Line})
+        for (const QList<double>& values : equal) {
+            TfrChartSettings s = plain(kind);
+            s.axes = true;
+            const QImage image = render(s, single(values));
+            int dark = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < 20; ++x)
+                    dark += qGray(image.pixel(x, y)) < 100;
+            EXPECT_GT(dark, 20) << int(kind) << " " << values[0];
+        }
+}
+
+#include "chart_input.h"
+
+#include <QDir>
+#include <QFile>
+
+// Every input the fuzzer found harmful goes through the fuzzer's steps again
+// (undefined behaviour shows under the sanitizer build of the suite).
+TEST(ChartFuzzFindings, ReplayHarmlessly) {
+    const QDir dir(QStringLiteral(OSTRAND_TEST_DATA_DIR "/fuzz"));
+    const QStringList files = dir.entryList(QDir::Files);
+    ASSERT_FALSE(files.isEmpty());
+    for (const QString& name : files) {
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << name.toStdString();
+        frfuzz::runChartInput(f.readAll());
+    }
+}
