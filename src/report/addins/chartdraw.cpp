@@ -328,8 +328,7 @@ void TChart::drawCartesian(const QRectF& area) {
             valueLabelWidth = std::max(valueLabelWidth, m_metrics.horizontalAdvance(valueLabels.last()));
         }
         for (qsizetype i = 0; i < n; ++i) {
-            const QString name = m_settings.singleSeries ? m_series[0].captions.value(i) : QString::number(i + 1);
-            categoryLabels.append(m_metrics.elidedText(name, Qt::ElideRight, labelCap));
+            categoryLabels.append(m_metrics.elidedText(pointName(0, i), Qt::ElideRight, labelCap));
             categoryLabelWidth = std::max(categoryLabelWidth, m_metrics.horizontalAdvance(categoryLabels.last()));
         }
     }
