@@ -25,7 +25,9 @@ constexpr double kMaxWidth = 31680 * 32;
 constexpr double kMinPoints = 1;
 constexpr double kMaxPoints = 1638;
 constexpr int kMaxDefaultStops = 256;
-// Characters of a paragraph laid out at a time (see layBlock).
+// Characters of a paragraph laid out at a time (see layBlock): the first
+// window, and the largest one the windows grow to unless a line needs more.
+constexpr qsizetype kFirstWindow = 128;
 constexpr qsizetype kLayoutWindow = 1024;
 // A line fits when it passes the height by less than this (rounding).
 constexpr double kFitTolerance = 0.01;
@@ -130,7 +132,7 @@ private:
         bool ownLine = indent != 0 && text.contains(u'\t');
         bool firstLine = true;
         int done = 0; // characters of text laid out
-        qsizetype window = kLayoutWindow;
+        qsizetype window = kFirstWindow;
         for (;;) {
             const int take = int(std::min<qsizetype>(text.size() - done, window));
             const bool toEnd = done + take == text.size();
@@ -169,6 +171,8 @@ private:
             if (laid == 0)
                 window *= 2; // a line longer than the window: again in a larger one
             else
+                window = std::max(window, std::min(window * 2, kLayoutWindow));
+            if (laid > 0)
                 ownLine = false;
         }
     }

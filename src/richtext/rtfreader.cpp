@@ -626,7 +626,7 @@ private:
         if (m_font < 0)
             return;
         if (std::ssize(m_fonts) < kMaxFonts || m_fonts.count(m_font)) {
-            m_fontEntry.name = m_fontEntry.name.trimmed();
+            m_fontEntry.name = cleanText(m_fontEntry.name, false).trimmed();
             m_fonts[m_font] = m_fontEntry;
         }
         m_font = -1;

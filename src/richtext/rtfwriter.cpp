@@ -30,13 +30,23 @@ public:
     QByteArray write() {
         QByteArray body;
         for (QTextBlock block = m_doc.begin(); block.isValid(); block = block.next()) {
-            body += "\\pard" + paragraphWords(block.blockFormat()) + "\\plain" + charWords(block.charFormat()) + ' ';
+            body += "\\pard" + paragraphWords(block.blockFormat());
+            QByteArray words; // of the characters written last
+            auto format = [&](const QTextCharFormat& f) {
+                const QByteArray w = "\\plain" + charWords(f);
+                if (w != words)
+                    body += w + ' ';
+                words = w;
+            };
             for (auto it = block.begin(); !it.atEnd(); ++it) {
                 const QTextFragment f = it.fragment();
                 const QByteArray text = textBytes(f.text());
-                if (!text.isEmpty())
-                    body += "{\\plain" + charWords(f.charFormat()) + ' ' + text + '}';
+                if (!text.isEmpty()) {
+                    format(f.charFormat());
+                    body += text;
+                }
             }
+            format(block.charFormat()); // the paragraph end's
             body += "\\par";
             body += crlf;
         }

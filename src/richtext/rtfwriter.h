@@ -21,7 +21,7 @@ QByteArray escape(QStringView text);
 // Cyrillic character set 204): the font table (the document's default font
 // first), the colour table, then one paragraph per block with its alignment,
 // indents, spacing, line spacing and tab stops, and every run of text in one
-// format as a group with its font, size, bold, italic, underline,
+// format after \plain and its font, size, bold, italic, underline,
 // strike-out, super- or subscript, text colour and background. Tabs, line
 // breaks, non-breaking spaces and hyphens and soft hyphens are written as
 // their control words; control characters are left out.

@@ -4,6 +4,7 @@
 #include "richtext/rtfreader.h"
 
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextItem>
 
@@ -102,6 +103,33 @@ QTextCharFormat format(const TextRun& r) {
         f.setBackground(QColor(r.background));
     f.setVerticalAlignment(QTextCharFormat::VerticalAlignment(r.valign));
     return f;
+}
+
+void build(QTextDocument& doc, const std::vector<Paragraph>& paragraphs) {
+    QTextCursor cursor(&doc);
+    for (std::size_t i = 0; i < paragraphs.size(); ++i) {
+        const Paragraph& p = paragraphs[i];
+        QTextBlockFormat f;
+        f.setAlignment(Qt::Alignment(p.align));
+        f.setLeftMargin(p.left);
+        f.setRightMargin(p.right);
+        f.setTextIndent(p.first);
+        f.setTopMargin(p.before);
+        f.setBottomMargin(p.after);
+        f.setLineHeight(p.lineHeight, p.lineHeightType);
+        QList<QTextOption::Tab> tabs;
+        for (const auto& [pos, type] : p.tabs)
+            tabs.append(QTextOption::Tab(pos, QTextOption::TabType(type), type == QTextOption::DelimiterTab ? u'.' : QChar()));
+        f.setTabPositions(tabs);
+        if (i == 0) {
+            cursor.setBlockFormat(f);
+            cursor.setBlockCharFormat(format(p.mark));
+        } else {
+            cursor.insertBlock(f, format(p.mark));
+        }
+        for (const TextRun& r : p.runs)
+            cursor.insertText(r.text, format(r));
+    }
 }
 
 class TRecordingDevice::Engine : public QPaintEngine {

@@ -54,6 +54,9 @@ std::vector<Paragraph> read(const QByteArray& rtf);
 // The QTextCharFormat of a run, for building documents.
 QTextCharFormat format(const TextRun& r);
 
+// Fills an empty document with paragraphs.
+void build(QTextDocument& document, const std::vector<Paragraph>& paragraphs);
+
 // Text drawn on the device, one entry per text item, in the painter's
 // coordinates (device coordinates: the painter is not transformed).
 struct Drawn {

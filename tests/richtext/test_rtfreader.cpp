@@ -181,6 +181,28 @@ TEST(RtfReader, ReadsAWordProcessorDocument) {
     EXPECT_EQ(p[4].tabs.size(), 1u);
 }
 
+// The same in the form another word processor writes: every letter as \uN
+// with a '?' for readers without Unicode, fonts switched by \loch and
+// \hich, page styles in a table of their own.
+TEST(RtfReader, ReadsAnotherWordProcessorsDocument) {
+    QFile file(QStringLiteral(OSTRAND_TEST_DATA_DIR "/libreoffice.rtf"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QTextDocument doc;
+    richtext::readRtf(file.readAll(), doc);
+    EXPECT_EQ(richtext::plainText(doc), u"Сводка по точкам\nОбычный текст и курсив.\nТочка\t12,5"_qs);
+    const std::vector<Paragraph> p = paragraphs(doc);
+    ASSERT_EQ(p.size(), 3u);
+    EXPECT_EQ(p[0].align, int(Qt::AlignHCenter));
+    EXPECT_EQ(p[0].before, 240);
+    EXPECT_EQ(p[0].runs.at(0), (TextRun{u"Сводка по точкам"_qs, "Liberation Sans", 14, true}));
+    ASSERT_EQ(p[1].runs.size(), 3u);
+    EXPECT_EQ(p[1].runs[1], (TextRun{u"курсив"_qs, "Liberation Serif", 12, false, true}));
+    EXPECT_EQ(p[1].lineHeight, 115);
+    EXPECT_EQ(p[2].tabs, (std::vector<std::pair<double, int>>{{2268, QTextOption::LeftTab}}));
+    EXPECT_EQ(p[2].runs.at(1).foreground, "#000080");
+    EXPECT_EQ(doc.defaultTextOption().tabStopDistance(), 709);
+}
+
 // Hostile input ends in an error with a message, and the document is left
 // empty; input at the bounds is read.
 TEST(RtfReader, RefusesWhatPassesItsBounds) {
