@@ -571,8 +571,6 @@ private:
             if (pap.nextTab == QTextOption::DelimiterTab)
                 tab.delimiter = u'.';
             pap.tabs.append(tab);
-            std::stable_sort(pap.tabs.begin(), pap.tabs.end(),
-                             [](const auto& a, const auto& b) { return a.position < b.position; });
         }
         pap.nextTab = QTextOption::LeftTab;
     }
@@ -797,6 +795,7 @@ private:
         if (row && tabs.isEmpty())
             for (std::size_t i = 0; i + 1 < m_cells.size(); ++i)
                 tabs.append(QTextOption::Tab(m_cells[i], QTextOption::LeftTab));
+        std::stable_sort(tabs.begin(), tabs.end(), [](const auto& a, const auto& b) { return a.position < b.position; });
         if (!tabs.isEmpty())
             f.setTabPositions(tabs);
         m_cursor.setBlockFormat(f);

@@ -4,8 +4,12 @@
 #include "common/exception.h"
 #include "richtext/richedit.h"
 #include "richtext/rtfreader.h"
+#include "rtf_input.h"
 
+#include <QDir>
 #include <QFile>
+#include <QImage>
+#include <QPainter>
 #include <QTextDocument>
 #include <gtest/gtest.h>
 
@@ -252,6 +256,23 @@ TEST(RtfReader, RefusesWhatPassesItsBounds) {
             EXPECT_TRUE(e.message().contains(QString::fromUtf8(c.says))) << c.name << ": " << e.what();
             EXPECT_EQ(richtext::textLength(doc), 0) << c.name;
         }
+    }
+}
+
+// Inputs the fuzzer found harmful once go through its steps again (read,
+// written and read back, laid out and drawn) without a fault.
+TEST(RtfReader, FuzzerFindingsGoThroughHarmlessly) {
+    const QDir dir(QStringLiteral(OSTRAND_TEST_DATA_DIR "/fuzz"));
+    const QStringList files = dir.entryList(QDir::Files);
+    ASSERT_FALSE(files.isEmpty());
+    for (const QString& name : files) {
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << name.toStdString();
+        QImage image(64, 64, QImage::Format_RGB32);
+        QPainter painter(&image);
+        painter.scale(96 / 1440.0, 96 / 1440.0);
+        const char* fault = frfuzz::runRtfInput(f.readAll(), &painter);
+        EXPECT_EQ(fault, nullptr) << name.toStdString() << ": " << fault;
     }
 }
 
