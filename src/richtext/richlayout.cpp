@@ -12,16 +12,16 @@
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
 #include <mutex>
 
 namespace richtext {
 
 namespace {
 
-// Bounds of what a document can ask of the layout.
+// Bounds of what a document can ask of the layout: widths and line heights
+// up to 32 of the largest page sides (22 inches), font sizes in points.
 constexpr double kMinWidth = 1;
-constexpr double kMaxWidth = 31680 * 32;
+constexpr double kMaxExtent = 31680 * 32;
 constexpr double kMinPoints = 1;
 constexpr double kMaxPoints = 1638;
 constexpr int kMaxDefaultStops = 256;
@@ -72,7 +72,7 @@ struct Line {
 // to a visitor until the visitor says stop.
 class Layouter {
 public:
-    Layouter(const QTextDocument& doc, double width) : m_doc(doc), m_width(std::clamp(finite(width, 0), kMinWidth, kMaxWidth)) {
+    Layouter(const QTextDocument& doc, double width) : m_doc(doc), m_width(std::clamp(finite(width, 0), kMinWidth, kMaxExtent)) {
         installSubstitutions();
         m_defaultTab = finite(doc.defaultTextOption().tabStopDistance(), 0);
         if (m_defaultTab < 1)
@@ -194,7 +194,7 @@ private:
     }
 
     static double lineHeight(const QTextBlockFormat& pf, double natural) {
-        const double h = std::clamp(finite(pf.lineHeight(), 0), 0.0, kMaxWidth);
+        const double h = std::clamp(finite(pf.lineHeight(), 0), 0.0, kMaxExtent);
         switch (pf.lineHeightType()) {
         case QTextBlockFormat::ProportionalHeight:
             return h > 0 ? natural * h / 100 : natural;
@@ -245,18 +245,21 @@ int formatRange(const QTextDocument& document, int from, const QRectF& rect, QPa
     if (from >= length)
         return length;
     from = std::max(from, 0);
-    const double height = finite(rect.height(), 0);
+    // An endless height holds everything; no number, nothing.
+    const double height = std::isnan(rect.height()) ? 0.0 : rect.height();
+    const QRectF area(finite(rect.left(), 0), finite(rect.top(), 0), std::clamp(finite(rect.width(), 0), 0.0, kMaxExtent),
+                      std::clamp(height, 0.0, kMaxExtent));
     int fitted = from;
     if (painter) {
         painter->save();
-        painter->setClipRect(rect, painter->hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
+        painter->setClipRect(area, painter->hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
     }
     Layouter(document, rect.width()).run(from, [&](const Line& l) {
         const bool fits = l.top + l.height <= height + kFitTolerance;
         if (!fits && fitted > from)
             return false;
         if (painter)
-            l.line.draw(painter, QPointF(rect.left(), rect.top() + l.textTop));
+            l.line.draw(painter, QPointF(area.left(), area.top() + l.textTop));
         fitted = l.end;
         return fits;
     });

@@ -192,6 +192,8 @@ TEST(RichLayout, EveryRangeMakesProgress) {
             << c.name;
         EXPECT_EQ(drawnText(device.drawn), visible(richtext::plainText(*c.doc))) << c.name;
     }
+    EXPECT_EQ(richtext::formatRange(huge, 0, QRectF(nan, -inf, 100, inf)), richtext::textLength(huge))
+        << "an endless rectangle holds everything";
     EXPECT_EQ(richtext::formatRange(empty, 0, QRectF(0, 0, 100, 100)), 0);
     EXPECT_EQ(richtext::rangeHeight(empty, 0, 100), 0);
 }
