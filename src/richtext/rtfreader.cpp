@@ -394,6 +394,7 @@ private:
         case Kw::ColorTable:
             g.dest = Dest::ColorTable;
             m_colors.clear();
+            m_formatCached = false;
             m_color = {};
             break;
         case Kw::Object:
@@ -626,6 +627,7 @@ private:
         if (std::ssize(m_fonts) < kMaxFonts || m_fonts.count(m_font)) {
             m_fontEntry.name = cleanText(m_fontEntry.name, false).trimmed();
             m_fonts[m_font] = m_fontEntry;
+            m_formatCached = false;
         }
         m_font = -1;
         m_fontEntry = {};
@@ -654,6 +656,7 @@ private:
             return;
         if (std::ssize(m_colors) < kMaxColors)
             m_colors.push_back(m_colorSet ? m_color : QColor());
+        m_formatCached = false;
         m_color = QColor(0, 0, 0);
         m_colorSet = false;
     }

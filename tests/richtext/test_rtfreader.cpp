@@ -125,6 +125,11 @@ TEST(RtfReader, ReadsCharacterFormatting) {
     const std::vector<Paragraph> p = read(doc);
     ASSERT_EQ(p.size(), 1u);
     EXPECT_EQ(p[0].runs, expected);
+
+    const std::vector<Paragraph> late = read("{\\rtf1\\cf1 a\\par{\\colortbl;\\red255\\green0\\blue0;}b}");
+    ASSERT_EQ(late.size(), 2u);
+    EXPECT_EQ(late[0].runs.at(0).foreground, "") << "no colour table yet";
+    EXPECT_EQ(late[1].runs.at(0).foreground, "#ff0000") << "a colour table read after text counts from there";
 }
 
 TEST(RtfReader, ReadsParagraphFormatting) {
