@@ -1,7 +1,7 @@
 #include "report/export/rtfwriter.h"
 
-#include "common/cp1251.h"
 #include "common/rounding.h"
+#include "richtext/rtfwriter.h"
 
 #include <QtEndian>
 
@@ -50,26 +50,6 @@ QByteArray wrappedTable(const QByteArray& opening, const std::vector<QByteArray>
 }
 
 } // namespace
-
-QByteArray escape(QStringView text) {
-    static constexpr char digits[] = "0123456789abcdef";
-    QByteArray s;
-    s.reserve(text.size());
-    for (QChar ch : text) {
-        const unsigned char c = cp1251::toByte(ch);
-        if (c == '\\' || c == '{' || c == '}') {
-            s += '\\';
-            s += char(c);
-        } else if (c >= 0x80) {
-            s += "\\'";
-            s += digits[c >> 4];
-            s += digits[c & 15];
-        } else {
-            s += char(c);
-        }
-    }
-    return s;
-}
 
 bool isBitmapFile(const QByteArray& bytes) {
     if (bytes.size() < bitmapFileHeader + bitmapInfoHeader || !bytes.startsWith("BM"))
@@ -181,7 +161,7 @@ QByteArray TfrRtfDocument::rowBytes(const TfrTextExport::Row& row) {
         lastSize = c.fontSize;
         lastStyle = c.fontStyle;
         lastColor = color;
-        const QByteArray text = escape(c.text);
+        const QByteArray text = richtext::escape(c.text);
         if (table)
             body += "{" + format + " " + text + "}\\cell ";
         else
@@ -211,7 +191,7 @@ void TfrRtfDocument::addPage(const std::vector<TfrTextExport::Row>& rows, const 
 QByteArray TfrRtfDocument::finish() {
     std::vector<QByteArray> fonts;
     for (qsizetype i = 0; i < m_fonts.size(); ++i)
-        fonts.push_back("{\\f" + num(i) + "\\fcharset204 " + escape(m_fonts[i]) + "}");
+        fonts.push_back("{\\f" + num(i) + "\\fcharset204 " + richtext::escape(m_fonts[i]) + "}");
     std::vector<QByteArray> colors;
     for (TfrColor c : m_colors)
         colors.push_back("\\red" + num(c & 0xFF) + "\\green" + num((c >> 8) & 0xFF) + "\\blue" +

@@ -5,7 +5,6 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
-#include <QStringView>
 #include <vector>
 
 // A Rich Text document of report pages. Each row becomes a paragraph whose
@@ -29,12 +28,6 @@ struct TfrRtfPicture {
     std::int32_t pictureWidth = 0, pictureHeight = 0;
     QByteArray bitmap;
 };
-
-// The bytes of a text in the document: backslashes and braces get a
-// backslash in front, and the code page 1251 bytes from 0x80 up (Russian
-// letters) are written as \'hh, the same byte under the code page the header
-// declares in the seven-bit form every reader takes.
-QByteArray escape(QStringView text);
 
 // Whether bytes are a bitmap file the picture group can carry: the "BM"
 // signature, a header whose file size is the real size, room for the

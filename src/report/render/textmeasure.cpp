@@ -1,5 +1,6 @@
 #include "report/render/textmeasure.h"
 
+#include "common/fontnames.h"
 #include "common/rounding.h"
 #include "report/model/engine.h"
 
@@ -62,21 +63,6 @@ void TfrFixedMeasurer::drawText(QPainter& painter, const TfrFont& font, int pixe
 
 namespace {
 
-// Report fonts and the metric-compatible fonts that stand in for them.
-constexpr std::pair<const char16_t*, const char16_t*> kSubstitutions[] = {
-    {u"Arial", u"Liberation Sans"},
-    {u"Arial Cyr", u"Liberation Sans"},
-    {u"Arial Narrow", u"Liberation Sans Narrow"},
-    {u"Helvetica", u"Liberation Sans"},
-    {u"MS Sans Serif", u"Liberation Sans"},
-    {u"Tahoma", u"Liberation Sans"},
-    {u"Verdana", u"Liberation Sans"},
-    {u"Times New Roman", u"Liberation Serif"},
-    {u"Times New Roman Cyr", u"Liberation Serif"},
-    {u"Courier New", u"Liberation Mono"},
-    {u"Courier New Cyr", u"Liberation Mono"},
-};
-
 QFont qtFont(const TfrFont& f, int pixelSize) {
     QFont font(f.name);
     font.setPixelSize(std::max(1, pixelSize));
@@ -121,7 +107,7 @@ TfrFontMeasurer::TfrFontMeasurer() : m_cache(std::make_unique<Cache>()) { instal
 TfrFontMeasurer::~TfrFontMeasurer() = default;
 
 void TfrFontMeasurer::installSubstitutions() {
-    for (const auto& [from, to] : kSubstitutions) {
+    for (const auto& [from, to] : fontnames::Substitutes) {
         const QString name = QString::fromUtf16(from);
         if (QFont::substitutes(name).isEmpty())
             QFont::insertSubstitution(name, QString::fromUtf16(to));

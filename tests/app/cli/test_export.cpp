@@ -7,7 +7,7 @@
 #include "common/textfile.h"
 #include "demopages.h"
 #include "report/builder/preparedpages.h"
-#include "report/export/rtfwriter.h"
+#include "richtext/rtfwriter.h"
 #include "report/model/engine.h"
 
 #include "clirun.h"
@@ -65,7 +65,7 @@ TEST_F(CliExport, WritesCsvHtmlAndRtfWithTheProgramsOptions) {
     } cases[] = {
         {"csv", "", cp1251::encode(last)},
         {"htm", "<HTML>", cp1251::encode(last)},
-        {"RTF", "{\\rtf1\\ansi\\ansicpg1251", frrtf::escape(last)},
+        {"RTF", "{\\rtf1\\ansi\\ansicpg1251", richtext::escape(last)},
     };
     for (const auto& c : cases) {
         const QString out = path("r.") + QString::fromLatin1(c.type).toLower();

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QRectF>
+
+class QPainter;
+class QTextDocument;
+
+// Layout of a rich-text document into rectangles given in twips, so that a
+// document can be measured and printed in parts over pages.
+//
+// The layout is the same on every device: it never asks a paint device for
+// its metrics. Fonts are taken at their size in twips (20 per point) as
+// pixel sizes, unhinted, kerning off, with fractional (design) advances, so
+// lines break alike on the screen, a printer and in a PDF; the fonts report
+// and document texts name are found as their metric-compatible Liberation
+// fonts. The document's paragraph indents, spacing, line heights and tab
+// stops are in twips (see richtext/rtfreader.h); tab stops count from the
+// text's left edge, default stops follow the last one at the document's
+// default tab distance, and a paragraph with a hanging first line has a stop
+// at its left indent. Needs a QGuiApplication (the font database).
+namespace richtext {
+
+inline constexpr double TwipsPerInch = 1440;
+inline constexpr double TwipsPerPoint = 20;
+
+// Lays the document out from character `from` (a position as richedit.h
+// counts them) into `rect`, whose size and place are in twips: line after
+// line at the rectangle's width while the lines' bottoms stay inside its
+// height. Returns the position of the first character that did not fit, the
+// text length when everything from `from` fit. A range whose first line does
+// not fit at all still takes that line, so every call with `from` below the
+// text length returns more than `from`.
+//
+// With a painter, the lines taken are drawn as vector text into `rect`,
+// clipped to it: the painter's coordinates are twips (scale a pixel painter
+// by pixels per inch / 1440). Without one, nothing is drawn. Starting in the
+// middle of a paragraph, the rest of it is laid out as if a line started
+// there (no first-line indent, no space before).
+int formatRange(const QTextDocument& document, int from, const QRectF& rect, QPainter* painter = nullptr);
+
+// The height in twips that the text from `from` to the end needs at a width
+// in twips: formatRange into a rectangle of that width and height fits it
+// all, into any lower one not.
+double rangeHeight(const QTextDocument& document, int from, double width);
+
+} // namespace richtext
