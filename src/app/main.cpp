@@ -6,6 +6,7 @@
 #include "app/widgetinteraction.h"
 #include "common/exception.h"
 #include "common/numformat.h"
+#include "report/addins/programaddins.h"
 #include "report/builder/preparedpages.h"
 #include "report/export/exportfilter.h"
 #include "report/export/programfilters.h"
@@ -65,6 +66,7 @@ int main(int argc, char* argv[]) {
         // The report engine lives inside the application object's lifetime:
         // its printer devices are gone before the application is.
         TfrEngine reportEngine(&interaction);
+        frRegisterProgramAddIns(reportEngine);
         // Reports see the installed printers (without any, the virtual printer).
         frAttachPlatformPrinters(reportEngine.printer());
         // Dictionary variables holding expressions, and building in the progress window.

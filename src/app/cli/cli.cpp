@@ -13,6 +13,7 @@
 #include "common/interaction.h"
 #include "grid/gridexport.h"
 #include "grid/gridrows.h"
+#include "report/addins/programaddins.h"
 #include "report/model/engine.h"
 #include "selection/configaccess/configapi.h"
 #include "selection/configaccess/localconfig.h"
@@ -206,6 +207,7 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     TStreamInteraction interaction(err);
     TScopedInteraction installed(interaction);
     TfrEngine reportEngine(&interaction);
+    frRegisterProgramAddIns(reportEngine);
     const TfrPasswordPrompt password = frPasswordDialog(interaction);
     if (!arguments.isEmpty() && arguments[0] == u"--template-info") {
         if (arguments.size() != 2) {

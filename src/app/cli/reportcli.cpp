@@ -5,6 +5,7 @@
 
 #include "common/exception.h"
 #include "common/interaction.h"
+#include "report/addins/programaddins.h"
 #include "report/builder/builder.h"
 #include "report/builder/preparedpages.h"
 #include "report/export/pdfwriter.h"
@@ -100,6 +101,7 @@ int runReportCli(const QStringList& arguments, QTextStream& out, QTextStream& er
     return runCliCommand(err, [&] {
         const ReportOptions options = parseOptions(arguments);
         TfrEngine engine(&interaction);
+        frRegisterProgramAddIns(engine);
         installExpressionEvaluator(engine);
         TfrDataRegistry registry(QStringLiteral("frmMain"));
 
