@@ -45,8 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const QByteArray first = pages.saveToStream();
     {
-        TfrReport again(engine);
-        TfrEMFPages reread(again);
+        TfrEMFPages reread(engine);
         if (!reread.loadFromStream(first).ok() || reread.saveToStream() != first)
             std::abort(); // writer and reader disagree
     }
