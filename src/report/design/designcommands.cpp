@@ -197,12 +197,13 @@ const std::vector<NamedSyntax>& syntaxTable() {
         add("text-align", 1, 1, "text-align left|right|center|justify", keyword(0, kTextAlignNames));
         add("text-layout", 1, 1, "text-layout top|middle|bottom", keyword(0, kLayoutNames));
         add("vertical-text", 1, 1, "vertical-text on|off", keyword(0, kOnOff));
-        add("set", 1, 1, "set ОБЪЕКТ.СВОЙСТВО=ЗНАЧЕНИЕ", [](const QString&, const QStringList& args) {
-            const qsizetype eq = args[0].indexOf(u'=');
-            const qsizetype dot = args[0].left(eq).indexOf(u'.');
-            if (eq < 0 || dot <= 0 || dot + 1 >= eq)
-                bad(QStringLiteral("set: ожидается ОБЪЕКТ.СВОЙСТВО=ЗНАЧЕНИЕ"));
-        });
+        add("set", 1, 1, "set [ОБЪЕКТ.]СВОЙСТВО=ЗНАЧЕНИЕ   (без объекта - выделенным объектам)",
+            [](const QString&, const QStringList& args) {
+                const qsizetype eq = args[0].indexOf(u'=');
+                const qsizetype dot = args[0].left(eq).indexOf(u'.');
+                if (eq <= 0 || dot == 0 || dot + 1 >= eq)
+                    bad(QStringLiteral("set: ожидается [ОБЪЕКТ.]СВОЙСТВО=ЗНАЧЕНИЕ"));
+            });
         add("edit", 0, 0, "edit   (вложенный отчёт: показать его страницу)");
         add("list", 0, 0, "list   (объекты текущей страницы; * - выделенные)");
         add("new", 0, 0, "new");
@@ -481,10 +482,14 @@ bool run(TfrDesignDocument& doc, const TfrDesignCommand& c, QString& output) {
         const qsizetype eq = a[0].indexOf(u'=');
         const QString target = a[0].left(eq);
         const qsizetype dot = target.indexOf(u'.');
-        TfrView* view = doc.page().findObject(target.left(dot));
-        if (!view)
-            throw Exception(QStringLiteral("На странице нет объекта %1").arg(target.left(dot)));
-        return doc.setProperty(*view, target.mid(dot + 1), TVariant(a[0].mid(eq + 1)));
+        std::vector<TfrView*> views = doc.selection();
+        if (dot > 0) {
+            TfrView* view = doc.page().findObject(target.left(dot));
+            if (!view)
+                throw Exception(QStringLiteral("На странице нет объекта %1").arg(target.left(dot)));
+            views = {view};
+        }
+        return doc.setProperty(views, target.mid(dot + 1), TVariant(a[0].mid(eq + 1)));
     }
     if (n == u"edit") {
         const int before = doc.pageIndex();

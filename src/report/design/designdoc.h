@@ -217,8 +217,9 @@ public:
     bool setTextAlignment(std::uint32_t horizontal);
     bool setTextLayout(std::uint32_t vertical);
     bool setVerticalText(bool on);
-    // A named property of an object through its property table (one undo entry).
-    bool setProperty(TfrView& view, const QString& property, const TVariant& value);
+    // A named property of objects of the current page through their property
+    // tables (one undo entry); nothing changes when one of them refuses.
+    bool setProperty(const std::vector<TfrView*>& views, const QString& property, const TVariant& value);
     // Records an undo entry of kind change for `views` and marks the report
     // modified, for whoever changes them next (the editors and dialogs).
     void recordChange(const std::vector<TfrView*>& views);

@@ -1113,47 +1113,53 @@ bool TfrDesignDocument::setVerticalText(bool on) {
     return changeTexts([&](TfrMemoView& m) { m.alignment = on ? (m.alignment | frtaVertical) : (m.alignment & ~frtaVertical); });
 }
 
-bool TfrDesignDocument::setProperty(TfrView& view, const QString& property, const TVariant& value) {
-    if (view.parentPage() != &page())
-        return refuse(QStringLiteral("Объект %1 не на показанной странице").arg(view.name()));
-    const TfrPropRec* rec = view.findProperty(property);
-    if (!rec)
-        return refuse(QStringLiteral("У объекта %1 нет свойства %2").arg(view.name(), property));
-    if (!rec->set)
-        return refuse(QStringLiteral("Свойство %1 только для чтения").arg(rec->name));
-    if (view.restrictions & frrfDontModify)
-        return refuse(QStringLiteral("Свойства объекта %1 менять запрещено").arg(view.name()));
-    const QString name = rec->name.toUpper();
-    if ((name == u"LEFT" || name == u"TOP") && !mayMove(view))
-        return refuse(QStringLiteral("Объект %1 перемещать запрещено").arg(view.name()));
-    if ((name == u"WIDTH" || name == u"HEIGHT") && !maySize(view))
-        return refuse(QStringLiteral("Размер объекта %1 менять запрещено").arg(view.name()));
+bool TfrDesignDocument::setProperty(const std::vector<TfrView*>& views, const QString& property, const TVariant& value) {
+    if (views.empty())
+        return refuse(QStringLiteral("Нет выделенных объектов"));
+    const QString name = property.toUpper();
+    for (const TfrView* view : views) {
+        if (view->parentPage() != &page())
+            return refuse(QStringLiteral("Объект %1 не на показанной странице").arg(view->name()));
+        const TfrPropRec* rec = view->findProperty(property);
+        if (!rec)
+            return refuse(QStringLiteral("У объекта %1 нет свойства %2").arg(view->name(), property));
+        if (!rec->set)
+            return refuse(QStringLiteral("Свойство %1 только для чтения").arg(rec->name));
+        if (view->restrictions & frrfDontModify)
+            return refuse(QStringLiteral("Свойства объекта %1 менять запрещено").arg(view->name()));
+        if ((name == u"LEFT" || name == u"TOP") && !mayMove(*view))
+            return refuse(QStringLiteral("Объект %1 перемещать запрещено").arg(view->name()));
+        if ((name == u"WIDTH" || name == u"HEIGHT") && !maySize(*view))
+            return refuse(QStringLiteral("Размер объекта %1 менять запрещено").arg(view->name()));
+    }
     if (name == u"NAME") {
         const QString newName = value.toString();
+        if (views.size() != 1)
+            return refuse(QStringLiteral("Имя задаётся одному объекту"));
         if (newName.isEmpty())
             return refuse(QStringLiteral("Имя объекта не может быть пустым"));
         const TfrView* other = m_report.findObject(newName);
-        if (other && other != &view)
+        if (other && other != views.front())
             return refuse(QStringLiteral("Объект с именем %1 уже есть").arg(newName));
     }
     cancelDrag();
-    TfrUndoEntry entry = changeEntry({&view});
+    TfrUndoEntry entry = changeEntry(views);
     try {
-        view.setPropValue(rec->name, value);
+        for (TfrView* view : views) {
+            view->setPropValue(property, value);
+            // A value the template could not hold (a text too long) is not taken.
+            frdesign::objectRecord(*view);
+        }
     } catch (const Exception& e) {
-        // A value that cannot be converted may have changed a part already.
+        // A value that cannot be taken may have changed some objects already.
         frdesign::applyUndoEntry(engine(), page(), entry);
         return refuse(e.message());
     }
-    QByteArray changed;
-    try {
-        changed = frdesign::objectRecord(view);
-    } catch (const Exception& e) {
-        // A value the template could not hold (a text too long) is not taken.
-        frdesign::applyUndoEntry(engine(), page(), entry);
-        return refuse(e.message());
-    }
-    if (changed == entry.items.front().copy)
+    std::erase_if(entry.items, [this](const TfrUndoItem& item) {
+        const TfrView* v = findId(item.objectId);
+        return v && frdesign::sameRecord(*v, item.copy);
+    });
+    if (entry.items.empty())
         return refuse(QStringLiteral("Ничего не изменилось"));
     record(std::move(entry));
     touch();

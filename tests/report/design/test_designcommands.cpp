@@ -43,7 +43,7 @@ TEST_F(Commands, BuildAColumnAsTheWindowWould) {
     const char* const script[] = {
         "grid 8",
         "insert text 40 96 96 24",
-        "set Memo1.Memo=Коэфф.",
+        "set Memo=Коэфф.",
         "insert text 40 136 96 20",
         "set Memo2.Memo=[DS.\"Factor\"]",
         "select Memo1 Memo2",
@@ -58,6 +58,7 @@ TEST_F(Commands, BuildAColumnAsTheWindowWould) {
     }
     EXPECT_EQ(box(find("Memo1")), (TfrBox{48, 112, 96, 24}));
     EXPECT_EQ(box(find("Memo2")), (TfrBox{48, 152, 96, 20}));
+    EXPECT_EQ(find("Memo1")->memo, QStringList{QStringLiteral("Коэфф.")});
     EXPECT_EQ(find("Memo2")->memo, QStringList{QStringLiteral("[DS.\"Factor\"]")});
     EXPECT_EQ(find("Memo1")->frameTyp, frftLeft | frftTop | frftRight | frftBottom);
     EXPECT_NE(find("MasterFooter1"), nullptr);
@@ -85,6 +86,7 @@ TEST_F(Commands, ThoseThatCannotApplySayWhy) {
         {"page 3", "В отчёте нет страницы 3"},
         {"drag 4 4", "Нет выделенных объектов"},
         {"fill clChartreuse", "Неизвестный цвет «clChartreuse»"},
+        {"set Width=5", "Нет выделенных объектов"},
     };
     for (const Case& c : cases) {
         const TfrDesignCommandResult r = frRunDesignCommand(*doc, QString::fromUtf8(c.line));

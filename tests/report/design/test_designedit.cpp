@@ -478,14 +478,14 @@ TEST_F(Edit, ToolBarCommandsChangeTheSelectionAndTheStyle) {
 TEST_F(Edit, PropertiesAreSetByNameWithinTheRestrictions) {
     TfrView& m = memo("M", 0, 0, 10, 10);
     memo("Other", 0, 0, 10, 10);
-    ASSERT_TRUE(doc->setProperty(m, QStringLiteral("left"), TVariant(QStringLiteral("25"))));
+    ASSERT_TRUE(doc->setProperty({&m}, QStringLiteral("left"), TVariant(QStringLiteral("25"))));
     EXPECT_EQ(find("M")->left, 25);
-    EXPECT_FALSE(doc->setProperty(*find("M"), QStringLiteral("Name"), TVariant(QStringLiteral("other"))));
-    EXPECT_FALSE(doc->setProperty(*find("M"), QStringLiteral("NoSuch"), TVariant(1)));
-    EXPECT_FALSE(doc->setProperty(*find("M"), QStringLiteral("Left"), TVariant(QStringLiteral("x"))));
+    EXPECT_FALSE(doc->setProperty({find("M")}, QStringLiteral("Name"), TVariant(QStringLiteral("other"))));
+    EXPECT_FALSE(doc->setProperty({find("M")}, QStringLiteral("NoSuch"), TVariant(1)));
+    EXPECT_FALSE(doc->setProperty({find("M")}, QStringLiteral("Left"), TVariant(QStringLiteral("x"))));
     EXPECT_EQ(find("M")->left, 25);
     find("M")->restrictions = frrfDontMove;
-    EXPECT_FALSE(doc->setProperty(*find("M"), QStringLiteral("Top"), TVariant(5)));
+    EXPECT_FALSE(doc->setProperty({find("M")}, QStringLiteral("Top"), TVariant(5)));
     EXPECT_EQ(doc->undoStack().count(), 1);
 }
 

@@ -88,7 +88,7 @@ TEST_F(Files, AFailedSaveKeepsTheOldFileAndTheModifiedFlag) {
     ASSERT_TRUE(doc->saveAs(path("kept.frf"), TfrDesignFileKind::Report));
     const QByteArray saved = textfile::readFile(path("kept.frf"), 1 << 20);
     // A text the template cannot hold is not taken.
-    EXPECT_FALSE(doc->setProperty(*find("M"), QStringLiteral("Memo"), TVariant(QString(70000, u'x'))));
+    EXPECT_FALSE(doc->setProperty({find("M")}, QStringLiteral("Memo"), TVariant(QString(70000, u'x'))));
     EXPECT_EQ(find("M")->memo, QStringList{QStringLiteral("M")});
     EXPECT_FALSE(doc->modified());
     select({"M"});

@@ -87,7 +87,7 @@ INSTANTIATE_TEST_SUITE_P(
                  [](TfrDesignDocument& d) { return named(d, {"Title", "Note"}) && d.setFontSize(14); }},
         UndoCase{"Property", TfrUndoKind::Change,
                  [](TfrDesignDocument& d) {
-                     return d.setProperty(*d.page().findObject(QStringLiteral("Note")), QStringLiteral("Memo"),
+                     return d.setProperty({d.page().findObject(QStringLiteral("Note"))}, QStringLiteral("Memo"),
                                           TVariant(QStringLiteral("Итого: [COUNT(MasterData1)]")));
                  }},
         UndoCase{"Front", TfrUndoKind::Order, [](TfrDesignDocument& d) { return named(d, {"Title"}) && d.bringToFront(); }},
