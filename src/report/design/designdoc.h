@@ -190,6 +190,8 @@ public:
     // Object records as copy makes them; throws Exception beyond the bounds.
     void setClipboard(std::vector<QByteArray> records);
     static constexpr int maxClipboardObjects = 100000;
+    // The most objects the designer puts on a page (inserting and pasting).
+    static constexpr int maxObjectsPerPage = 100000;
     static constexpr qsizetype maxClipboardBytes = qsizetype(256) << 20;
 
     bool bringToFront();

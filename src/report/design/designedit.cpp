@@ -166,6 +166,10 @@ TfrView* TfrDesignDocument::insertObject(const TfrObjectClass& cls, const TfrBox
         refuse(QStringLiteral("Элементы управления помещаются только на форму диалога"));
         return nullptr;
     }
+    if (p.count() >= maxObjectsPerPage) {
+        refuse(QStringLiteral("На странице может быть не более %1 объектов").arg(maxObjectsPerPage));
+        return nullptr;
+    }
     const bool band = cls.isA(TfrBandView::classInfo());
     if (band) {
         const std::vector<int> offered = offeredBandTypes();
@@ -817,6 +821,8 @@ bool TfrDesignDocument::paste(QPoint at) {
     std::vector<TfrView*> pasted;
     bool bands = false;
     for (auto& view : views) {
+        if (p.count() >= maxObjectsPerPage)
+            break;
         const bool control = view->objectClass().has(TfrObjectClass::DialogControl);
         if (control != (p.pageType == ptDialog))
             continue;

@@ -7,6 +7,7 @@
 
 #include <QPainter>
 #include <QImage>
+#include <algorithm>
 
 namespace {
 
@@ -25,12 +26,18 @@ QBrush gridBrush(int size) {
 
 QRect rectOf(const TfrView& v) { return QRect(v.left, v.top, v.width, v.height).normalized(); }
 
+// A band's title hangs left of the paper at the band's top (a cross band's
+// stands inside it, at its top), so that it never hides the band's objects.
 void drawBandTitle(QPainter& p, const TfrBandView& band, const QFont& font) {
-    const QString title = frBandTitle(band);
     const QFontMetrics metrics(font);
-    const QRect box(band.left + 1, band.top + 1, metrics.horizontalAdvance(title) + 8, metrics.height() + 2);
+    const QString title = metrics.elidedText(frBandTitle(band), Qt::ElideRight, frBandTitleWidth - 8);
+    const int width = metrics.horizontalAdvance(title) + 8;
+    const int height = std::min(metrics.height() + 2, std::max(band.height, 4));
+    const bool cross = band.bandType() >= btCrossHeader && band.bandType() <= btCrossFooter;
+    const QRect box = cross ? QRect(band.left + 1, band.top + 1, width, height) : QRect(-width - 2, band.top, width, height);
     p.fillRect(box, kTitle);
     p.setPen(kTitleText);
+    p.drawLine(box.topRight() + QPoint(1, 0), box.bottomRight() + QPoint(1, 0));
     p.setFont(font);
     p.drawText(box.adjusted(4, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, title);
 }

@@ -2,6 +2,7 @@
 
 #include <QPoint>
 #include <QRect>
+#include <QString>
 
 class QPainter;
 class TfrDesignDocument;
@@ -18,3 +19,7 @@ void frPaintDesignPage(QPainter& painter, const TfrDesignDocument& document, QPo
 // The text of a band's title: its type name and its name.
 class TfrBandView;
 QString frBandTitle(const TfrBandView& band);
+
+// Band titles stand left of the paper, in at most this many canvas pixels:
+// the canvas keeps that much room left of the page while they are shown.
+inline constexpr int frBandTitleWidth = 150;

@@ -76,18 +76,20 @@ public:
         setAttribute(Qt::WA_OpaquePaintEvent);
     }
 
+    // Room left of the page: the band titles stand there.
+    int leftMargin() const { return kPageMargin + (m_doc.settings().bandTitles ? frBandTitleWidth : 0); }
     QPoint origin() const {
         const int w = m_doc.pageSize().width();
-        int x = kPageMargin;
+        int x = leftMargin();
         if (m_doc.settings().pagePosition == 5)
-            x = std::max(kPageMargin, (width() - w) / 2);
+            x = std::max(x, (width() - w) / 2);
         else if (m_doc.settings().pagePosition == 4)
-            x = std::max(kPageMargin, width() - w - kPageMargin);
+            x = std::max(x, width() - w - kPageMargin);
         return QPoint(x, kPageMargin);
     }
     QPoint toPage(QPoint p) const { return p - origin(); }
     void fitPage() {
-        const QSize size = m_doc.pageSize() + QSize(2 * kPageMargin, 2 * kPageMargin);
+        const QSize size = m_doc.pageSize() + QSize(leftMargin() + kPageMargin, 2 * kPageMargin);
         setMinimumSize(size.boundedTo(QSize(100000, 100000)));
     }
 

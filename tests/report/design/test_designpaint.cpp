@@ -12,7 +12,7 @@ namespace {
 using Paint = DesignTest;
 
 QImage paint(const TfrDesignDocument& doc, QPoint origin = QPoint(10, 10)) {
-    QImage image(doc.pageSize() + QSize(20, 20), QImage::Format_RGB32);
+    QImage image(doc.pageSize() + QSize(origin.x() + 10, 20), QImage::Format_RGB32);
     image.fill(Qt::darkGray);
     QPainter p(&image);
     frPaintDesignPage(p, doc, origin, image.rect());
@@ -39,14 +39,16 @@ TEST_F(Paint, ThePaperGridObjectsAndHandles) {
     EXPECT_EQ(paint(*doc).pixelColor(10 + 400, 10 + 400), QColor(Qt::white));
 }
 
-TEST_F(Paint, BandsWithTitlesUnderTheirObjects) {
+TEST_F(Paint, BandTitlesStandLeftOfThePaper) {
     band("MasterData1", btMasterData, 200, 40);
-    memo("Over", 0, 200, 30, 20).fillColor = 0xFF0000; // blue, over the title's corner
-    const QImage image = paint(*doc);
-    EXPECT_EQ(image.pixelColor(10 + 28, 10 + 217), QColor(Qt::blue));
-    EXPECT_EQ(image.pixelColor(10 + 34, 10 + 203), QColor(0xE8, 0xE8, 0xF0)); // the title's background
+    memo("Over", 0, 200, 30, 20).fillColor = 0xFF0000; // blue, at the band's corner
+    const QPoint origin(frBandTitleWidth + 10, 10);
+    const QImage image = paint(*doc, origin);
+    EXPECT_EQ(image.pixelColor(origin + QPoint(28, 217)), QColor(Qt::blue));
+    EXPECT_EQ(image.pixelColor(origin + QPoint(-6, 203)), QColor(0xE8, 0xE8, 0xF0)); // the title's background
+    EXPECT_EQ(image.pixelColor(origin + QPoint(-6, 230)), QColor(Qt::darkGray));     // below it
     doc->settings().bandTitles = false;
-    EXPECT_NE(paint(*doc).pixelColor(10 + 34, 10 + 203), QColor(0xE8, 0xE8, 0xF0));
+    EXPECT_EQ(paint(*doc, origin).pixelColor(origin + QPoint(-6, 203)), QColor(Qt::darkGray));
     EXPECT_EQ(frBandTitle(static_cast<const TfrBandView&>(*find("MasterData1"))), QStringLiteral("Master data: MasterData1"));
 }
 
