@@ -16,6 +16,7 @@
 #include "report/model/page.h"
 #include "report/model/report.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 
@@ -52,7 +53,7 @@ void pasteRecords(TfrEngine& engine, QByteArrayView input) {
     while (at + 2 <= input.size() && int(records.size()) < kMaxObjects) {
         const qsizetype n = qsizetype(std::uint8_t(input[at])) | (qsizetype(std::uint8_t(input[at + 1])) << 8);
         at += 2;
-        records.emplace_back(input.mid(at, n).toByteArray());
+        records.emplace_back(input.sliced(at, std::min(n, input.size() - at)).toByteArray());
         at += n;
     }
     doc.setClipboard(std::move(records));

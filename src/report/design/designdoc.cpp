@@ -476,7 +476,13 @@ bool TfrDesignDocument::open(const QString& fileName, const TfrPasswordPrompt& p
         user.showError(text);
         return refuse(text);
     }
-    const TfrLoadResult copied = m_report.loadFromStream(scratch.saveToStream());
+    TfrLoadResult copied;
+    try {
+        copied = m_report.loadFromStream(scratch.saveToStream());
+    } catch (const Exception& e) {
+        copied.status = TfrLoadResult::Status::Failed;
+        copied.messages << e.message();
+    }
     if (!copied.ok()) {
         const QString text = copied.messages.join(u'\n');
         user.showError(text);

@@ -186,6 +186,10 @@ TfrView* TfrDesignDocument::insertObject(const TfrObjectClass& cls, const TfrBox
         refuse(text);
         return nullptr;
     }
+    if (cls.isA(TfrSubReportView::classInfo()) && m_preparedPage) {
+        refuse(QStringLiteral("На подготовленную страницу нельзя добавить вложенный отчёт"));
+        return nullptr;
+    }
     if (cls.isA(TfrSubReportView::classInfo()) && pageCount() >= 256) {
         refuse(QStringLiteral("В отчёте может быть не более 256 страниц"));
         return nullptr;

@@ -11,13 +11,10 @@
 
 #include <QPointer>
 
-bool frDesignReport(TfrReport& report, QWidget* parent, bool passwordGiven) {
+void frDesignReport(TfrReport& report, QWidget* parent, bool passwordGiven) {
     report.changePrinter(report.printerName);
     TfrDesignerForm form(report, parent, passwordGiven);
-    bool saved = false;
-    QObject::connect(&form, &QDialog::finished, &form, [&] { saved = !form.document().modified(); });
     form.exec();
-    return saved && !form.document().isUntitled();
 }
 
 bool frEditPreparedPage(TfrReport& report, int index, QWidget* parent) {

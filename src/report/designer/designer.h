@@ -6,10 +6,9 @@ class TfrReport;
 
 // Opens the designer on a report, modally over `parent`, as the report's
 // design operation does: the template's printer is chosen, a report without
-// pages gets one, page 1 is shown. The report is edited in place. Returns
-// whether the report was saved since the designer opened.
+// pages gets one, page 1 is shown. The report is edited in place.
 // `passwordGiven`: whoever loaded a protected report asked for its password.
-bool frDesignReport(TfrReport& report, QWidget* parent = nullptr, bool passwordGiven = false);
+void frDesignReport(TfrReport& report, QWidget* parent = nullptr, bool passwordGiven = false);
 
 // Edits page `index` (0-based) of the report's prepared pages in the
 // designer: the template is kept in memory, the rebuilt page becomes the

@@ -103,14 +103,14 @@ protected:
         setFocus();
         if (event->button() != Qt::LeftButton)
             return;
-        m_doc.press(toPage(event->position().toPoint()), event->modifiers());
+        m_form.guarded([&] { m_doc.press(toPage(event->position().toPoint()), event->modifiers()); });
         update();
         m_form.updateStatus();
     }
     void mouseMoveEvent(QMouseEvent* event) override {
         const QPoint p = toPage(event->position().toPoint());
         if (event->buttons() & Qt::LeftButton) {
-            m_doc.dragTo(p, event->modifiers() & Qt::AltModifier);
+            m_form.guarded([&] { m_doc.dragTo(p, event->modifiers() & Qt::AltModifier); });
             update();
             m_form.updateStatus();
             return;
@@ -120,7 +120,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override {
         if (event->button() != Qt::LeftButton)
             return;
-        const auto released = m_doc.release(toPage(event->position().toPoint()), event->modifiers());
+        auto released = TfrDesignDocument::Released::Nothing;
+        m_form.guarded([&] { released = m_doc.release(toPage(event->position().toPoint()), event->modifiers()); });
         if (released == TfrDesignDocument::Released::Nothing && !m_doc.refusal().isEmpty() && m_doc.tool())
             m_form.m_main->statusBar()->showMessage(m_doc.refusal(), 5000);
         m_form.refresh();
@@ -592,6 +593,16 @@ void TfrDesignerForm::buildStatusBar() {
 
 // ---------------------------------------------------------------- commands
 
+void TfrDesignerForm::guarded(const std::function<void()>& body) {
+    // What cannot be done is told; the designer stays open on what it has.
+    try {
+        body();
+    } catch (const Exception& e) {
+        m_doc.cancelDrag();
+        m_doc.engine().interaction().showError(e.message());
+    }
+}
+
 bool TfrDesignerForm::runCommand(const QString& line) {
     TfrDesignCommandResult result;
     try {
@@ -884,7 +895,9 @@ void TfrDesignerForm::keyPressEvent(QKeyEvent* event) {
     using frdesign::TfrDirection;
     const Qt::KeyboardModifiers mods = event->modifiers();
     auto arrow = [&](TfrDirection d) {
-        if (!m_doc.arrowKey(d, mods) && !m_doc.refusal().isEmpty())
+        bool moved = false;
+        guarded([&] { moved = m_doc.arrowKey(d, mods); });
+        if (!moved && !m_doc.refusal().isEmpty())
             m_main->statusBar()->showMessage(m_doc.refusal(), 3000);
         refresh();
     };
@@ -949,7 +962,8 @@ void TfrDesignerForm::readSettings() {
     } else {
         resize(1000, 750);
     }
-    if (registry.readBool(form, QStringLiteral("Maximized"), false))
+    // Maximised unless it was closed in normal state.
+    if (registry.readBool(form, QStringLiteral("Maximized"), true))
         setWindowState(windowState() | Qt::WindowMaximized);
     const std::pair<QString, Qt::ToolBarArea> docks[] = {{QStringLiteral("Top"), Qt::TopToolBarArea},
                                                          {QStringLiteral("Bottom"), Qt::BottomToolBarArea},

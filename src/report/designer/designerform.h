@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QPoint>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -73,6 +74,8 @@ private:
     void buildObjectTools();
     void buildStatusBar();
     void chooseTool(const TfrObjectClass* tool);
+    // Runs a step of the mouse or keys; an error is shown instead of leaving the window.
+    void guarded(const std::function<void()>& body);
     void pickColor(const QString& command, bool fill);
     void editSelected();
     void newReport();
