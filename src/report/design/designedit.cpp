@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 using frdesign::TfrAlign;
 using frdesign::TfrDirection;
@@ -25,7 +26,11 @@ bool isCrossBand(const TfrView& v) {
 }
 
 // Band types a page holds once at most.
-bool oncePerPage(int type) { return !((type >= btMasterHeader && type <= btSubDetailFooter) || type == btGroupHeader || type == btGroupFooter || type == btChild); }
+bool oncePerPage(int type) {
+    const bool repeated = (type >= btMasterHeader && type <= btSubDetailFooter) || type == btGroupHeader ||
+                          type == btGroupFooter || type == btChild;
+    return !repeated;
+}
 
 // A box with positive width and height (its corner moved accordingly).
 TfrBox normalized(TfrBox b) {
@@ -609,19 +614,20 @@ void TfrDesignDocument::dragTo(QPoint point, bool alt) {
 TfrDesignDocument::Released TfrDesignDocument::release(QPoint point, Qt::KeyboardModifiers modifiers) {
     const bool alt = modifiers & Qt::AltModifier;
     dragTo(point, alt);
-    Drag drag = m_drag;
-    switch (drag.mode) {
+    switch (m_drag.mode) {
     case TfrDragMode::None: return Released::Nothing;
-    case TfrDragMode::Rubber:
+    case TfrDragMode::Rubber: {
+        const QRect rect(m_drag.from, m_drag.to);
         m_drag = Drag();
-        selectInRect(QRect(drag.from, drag.to), modifiers & Qt::ShiftModifier);
+        selectInRect(rect, modifiers & Qt::ShiftModifier);
         return Released::Nothing;
+    }
     case TfrDragMode::Insert: {
+        QPoint a = snapped(m_drag.from, alt), b = snapped(m_drag.to, alt);
         m_drag = Drag();
         const TfrObjectClass* cls = m_tool;
         if (!cls)
             return Released::Nothing;
-        QPoint a = snapped(drag.from, alt), b = snapped(drag.to, alt);
         if (cls->isA(TfrLineView::classInfo())) {
             std::vector<TfrBox> boxes;
             for (const auto& v : page().objects())
@@ -650,12 +656,11 @@ TfrDesignDocument::Released TfrDesignDocument::release(QPoint point, Qt::Keyboar
     default: break;
     }
     applyDrag();
-    drag = std::move(m_drag);
-    m_drag = Drag();
+    const Drag drag = std::exchange(m_drag, Drag());
     if (!drag.entry)
         return Released::Nothing;
     // One change entry for the objects that ended elsewhere.
-    TfrUndoEntry entry = std::move(*drag.entry);
+    TfrUndoEntry entry = *drag.entry;
     std::erase_if(entry.items, [&](const TfrUndoItem& item) {
         const auto it = std::find(drag.ids.begin(), drag.ids.end(), item.objectId);
         const TfrView* v = findId(item.objectId);
