@@ -128,7 +128,6 @@ public:
     // stays after an insertion.
     const TfrObjectClass* tool() const { return m_tool; }
     void setTool(const TfrObjectClass* tool, bool keep = false);
-    bool keepsTool() const { return m_keepTool; }
 
     // ---- inserting
     // The band types the band tool offers on the current page, in type order.
@@ -186,7 +185,6 @@ public:
     // the visible part of the page).
     bool paste(QPoint at = QPoint());
     bool hasClipboard() const { return !m_clipboard.empty(); }
-    const std::vector<QByteArray>& clipboard() const { return m_clipboard; }
     // Object records as copy makes them; throws Exception beyond the bounds.
     void setClipboard(std::vector<QByteArray> records);
     static constexpr int maxClipboardObjects = 100000;

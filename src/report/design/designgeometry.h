@@ -3,7 +3,6 @@
 #include "report/render/geometry.h"
 
 #include <QPoint>
-#include <QRect>
 #include <QSize>
 #include <cstdint>
 #include <vector>
@@ -14,7 +13,6 @@
 // document applies what these compute to the objects.
 namespace frdesign {
 
-inline QRect rectOf(const TfrBox& b) { return QRect(b.left, b.top, b.width, b.height); }
 inline std::int64_t rightOf(const TfrBox& b) { return std::int64_t(b.left) + b.width; }
 inline std::int64_t bottomOf(const TfrBox& b) { return std::int64_t(b.top) + b.height; }
 

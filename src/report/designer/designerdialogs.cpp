@@ -257,7 +257,6 @@ QString TfrTemplateListForm::chosen() const {
     return row >= 0 && row < int(m_files.size()) ? m_files[row] : QString();
 }
 
-int TfrTemplateListForm::count() const { return int(m_files.size()); }
 
 TfrNewTemplateForm::TfrNewTemplateForm(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("TfrTemplNewForm"));

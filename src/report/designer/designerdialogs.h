@@ -58,7 +58,6 @@ public:
     TfrTemplateListForm(const QString& folder, QWidget* parent = nullptr);
     // The chosen file, or empty.
     QString chosen() const;
-    int count() const;
 
 private:
     void showCurrent();

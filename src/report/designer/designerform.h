@@ -37,7 +37,6 @@ public:
     // The page area and where the page's corner lies on it.
     QWidget* pageArea() const;
     QPoint pageOrigin() const;
-    QTabBar* pageTabs() const { return m_tabs; }
     QAction* action(const QString& name) const;
     QToolBar* toolBar(const QString& name) const;
     QLabel* statusLabel(int index) const;
