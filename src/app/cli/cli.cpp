@@ -1,6 +1,7 @@
 #include "app/cli/cli.h"
 
 #include "app/cli/clisupport.h"
+#include "app/cli/editcli.h"
 #include "app/cli/exportcli.h"
 #include "app/cli/exprcli.h"
 #include "app/cli/reportcli.h"
@@ -14,6 +15,7 @@
 #include "grid/gridexport.h"
 #include "grid/gridrows.h"
 #include "report/addins/programaddins.h"
+#include "report/design/designcommands.h"
 #include "report/model/engine.h"
 #include "selection/configaccess/configapi.h"
 #include "selection/configaccess/localconfig.h"
@@ -177,6 +179,14 @@ QString cliUsage() {
         "      и (или) экспорт; построение останавливается с ошибкой после N страниц\n"
         "      (по умолчанию 10000); код 1 при ошибке\n"
         "\n"
+        "Изменение шаблонов без окон:\n"
+        "  ostrand-cli --edit IN.frf [--do \"КОМАНДА АРГУМЕНТЫ\"]... [--save OUT.frf|OUT.frt|OUT.frd]\n"
+        "      открывает шаблон, как дизайнер отчётов, выполняет команды дизайнера по порядку на\n"
+        "      текущей странице (координаты в точках отчёта, 18 точек = 5 мм) и записывает результат;\n"
+        "      команда, которую нельзя выполнить, ничего не меняет и сообщает причину, остальные\n"
+        "      выполняются; неверно записанная команда - код 2, ничего не записывается. Команды:\n"
+        "%1"
+        "\n"
         "Проверка выражений отчётов (результат в UTF-8 в стандартный вывод, ошибка - код 1):\n"
         "  ostrand-cli --eval ВЫРАЖЕНИЕ [--template FILE.frf] [--server NT --tm TM ... --settings FILE.cfg]\n"
         "      значение выражения, например --eval \"FORMATFLOAT('#,##0.00', 1234.5)\"\n"
@@ -190,7 +200,8 @@ QString cliUsage() {
         "\n"
         "Сообщения выводятся в стандартный поток ошибок. Код завершения: 0 - выборка записана,\n"
         "1 - ошибка файла настроек, конфигурации или записи, 2 - неверные параметры.\n"
-        "Корневая папка конфигураций: переменная OSTRAND_CONFIG_ROOT.\n");
+        "Корневая папка конфигураций: переменная OSTRAND_CONFIG_ROOT.\n")
+        .arg(frDesignCommandHelp());
 }
 
 int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err) {
@@ -204,6 +215,8 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         return runScriptCli(arguments, out, err);
     if (isReportCommand(arguments))
         return runReportCli(arguments, out, err);
+    if (isEditCommand(arguments))
+        return runEditCli(arguments, out, err);
     TStreamInteraction interaction(err);
     TScopedInteraction installed(interaction);
     TfrEngine reportEngine(&interaction);
