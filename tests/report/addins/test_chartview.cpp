@@ -276,6 +276,38 @@ TEST(ChartView, PictureTheProgramCannotShowIsReportedOnceWhenATemplateLoads) {
     EXPECT_TRUE(frCast<TfrChartView>(loaded.findObject("Metafile"))->pictureImage().isNull());
 }
 
+// A template written when the stored form was made (a data chart of each
+// kind with reserved bytes set, one of collected lines, picture charts of a
+// metafile, a bitmap and none): it reads as written and writes back unchanged.
+TEST(ChartView, StoredTemplateReadsAndWritesBackUnchanged) {
+    TfrEngine engine;
+    frRegisterProgramAddIns(engine);
+    TfrReport report(engine);
+    QFile file(QStringLiteral(OSTRAND_TEST_DATA_DIR "/charts.frf"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray stored = file.readAll();
+    const TfrLoadResult result = report.loadFromStream(stored);
+    ASSERT_TRUE(result.whole());
+    EXPECT_EQ(result.messages.size(), 1); // the metafile
+    for (int kind = 0; kind < 6; ++kind) {
+        const auto* c = frCast<TfrChartView>(report.findObject(QString("Data%1").arg(kind)));
+        ASSERT_NE(c, nullptr) << kind;
+        EXPECT_EQ(int(c->settings.kind), kind);
+        EXPECT_EQ(c->settings.view3d, kind % 2 == 1);
+        EXPECT_EQ(c->settings.singleSeries, kind != 2);
+        EXPECT_EQ(int(c->settings.markStyle), kind % 5);
+        EXPECT_EQ(c->settings.reserved[std::size_t(kind)], 0x40 + kind);
+        EXPECT_EQ(c->settings.valueObject, "Sum");
+        EXPECT_TRUE(c->flag(frflags::WantHook));
+    }
+    EXPECT_EQ(frCast<TfrChartView>(report.findObject("Data3"))->settings.restCaption, "Прочие");
+    EXPECT_EQ(report.findObject("Collected")->memo, (QStringList{"А;Б;В;", "1 234.5;-2;3 руб.;"}));
+    EXPECT_EQ(frCast<TfrChartView>(report.findObject("Metafile"))->pictureBytes(), enhancedMetafile());
+    EXPECT_EQ(frCast<TfrChartView>(report.findObject("Bitmap"))->pictureImage().pixelColor(3, 3), QColor(0, 128, 255));
+    EXPECT_TRUE(frCast<TfrChartView>(report.findObject("Empty"))->pictureBytes().isEmpty());
+    EXPECT_EQ(report.saveToStream(), stored);
+}
+
 // ---------------------------------------------------------------------------
 // Building
 
