@@ -69,8 +69,8 @@ public:
     void setPictureBytes(const QByteArray& bytes);
 
     void assign(const TfrView& source) override;
-    // Throws EFormatError for a cut record or a picture count that is
-    // negative or runs past the stream.
+    // Throws EFormatError for a cut record, a kind byte other than 0 and 1,
+    // or a picture count that is negative or runs past the stream.
     void loadFromStream(TBinaryReader& stream, const TfrStreamContext& context) override;
     void saveToStream(TBinaryWriter& stream, const TfrStreamContext& context) const override;
     // Said once per load for a picture chart whose picture cannot be shown.

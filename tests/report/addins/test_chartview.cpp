@@ -107,16 +107,6 @@ TfrChartSettings someSettings() {
 
 } // namespace
 
-TEST(ChartView, CarriesTheNotificationFlagAndTheBaseNameChart) {
-    const TfrChartView chart;
-    EXPECT_TRUE(chart.flag(frflags::WantHook));
-    EXPECT_TRUE(chart.stretched());
-    EXPECT_EQ(chart.className(), "TfrChartView");
-    EXPECT_EQ(chart.baseName(), "Chart");
-    EXPECT_EQ(chart.objectClass().exportKind, TfrExportKind::Picture);
-    EXPECT_EQ(chart.settings, TfrChartSettings{});
-}
-
 TEST(ChartView, DataChartStoresItsSettingsBlockAfterTheCommonData) {
     TfrChartView chart;
     chart.setName("Chart1");
@@ -174,7 +164,7 @@ TEST(ChartView, PictureChartKeepsItsBytesAsRead) {
         EXPECT_EQ(again.pictureBytes(), picture);
         EXPECT_EQ(again.settings, TfrChartSettings{});
         EXPECT_EQ(written(again), bytes);
-        EXPECT_EQ(written(again, TfrSaveMode::Prepared).endsWith(payload), true);
+        EXPECT_TRUE(written(again, TfrSaveMode::Prepared).endsWith(payload));
     }
     // A chart that never held a picture stores none, and reads back so.
     TfrChartView empty;
@@ -250,32 +240,6 @@ TEST(ChartView, PropertiesGiveTheSettingsToTheEditor) {
     }
 }
 
-TEST(ChartView, PictureTheProgramCannotShowIsReportedOnceWhenATemplateLoads) {
-    TfrEngine engine;
-    frRegisterProgramAddIns(engine);
-    TfrReport report(engine);
-    TfrPage& page = *report.pages().page(report.pages().add());
-    page.name = "Page1";
-    const std::pair<const char*, QByteArray> charts[] = {
-        {"Metafile", enhancedMetafile()}, {"Bitmap", bmpOf(Qt::green)}, {"Empty", QByteArray()}};
-    for (const auto& [name, bytes] : charts) {
-        auto* chart = static_cast<TfrChartView*>(page.add(engine.createObject(gtAddIn, "TfrChartView")));
-        chart->setName(name);
-        chart->setPictureBytes(bytes);
-    }
-    const QByteArray saved = report.saveToStream();
-    TfrReport loaded(engine);
-    const TfrLoadResult result = loaded.loadFromStream(saved);
-    ASSERT_TRUE(result.ok());
-    ASSERT_EQ(result.messages.size(), 1);
-    EXPECT_TRUE(result.messages[0].startsWith("Диаграмма Metafile хранит картинку")) << result.messages[0].toStdString();
-    EXPECT_EQ(loaded.saveToStream(), saved);
-    const auto* bitmap = frCast<TfrChartView>(loaded.findObject("Bitmap"));
-    ASSERT_NE(bitmap, nullptr);
-    EXPECT_EQ(bitmap->pictureImage().pixelColor(0, 0), QColor(Qt::green));
-    EXPECT_TRUE(frCast<TfrChartView>(loaded.findObject("Metafile"))->pictureImage().isNull());
-}
-
 // A template written when the stored form was made (a data chart of each
 // kind with reserved bytes set, one of collected lines, picture charts of a
 // metafile, a bitmap and none): it reads as written and writes back unchanged.
@@ -287,8 +251,11 @@ TEST(ChartView, StoredTemplateReadsAndWritesBackUnchanged) {
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray stored = file.readAll();
     const TfrLoadResult result = report.loadFromStream(stored);
+    // Loaded whole; the metafile is reported, once.
     ASSERT_TRUE(result.whole());
-    EXPECT_EQ(result.messages.size(), 1); // the metafile
+    ASSERT_EQ(result.messages.size(), 1);
+    EXPECT_TRUE(result.messages[0].startsWith("Диаграмма Metafile хранит картинку")) << result.messages[0].toStdString();
+    EXPECT_TRUE(frCast<TfrChartView>(report.findObject("Metafile"))->pictureImage().isNull());
     for (int kind = 0; kind < 6; ++kind) {
         const auto* c = frCast<TfrChartView>(report.findObject(QString("Data%1").arg(kind)));
         ASSERT_NE(c, nullptr) << kind;
@@ -355,7 +322,7 @@ public:
         pages.releasePage(index);
         return out;
     }
-    // The settings and the memo of the first chart printed on a page.
+    // The series the first chart printed on a page draws.
     std::optional<TfrChartData> printedData(int index = 0) {
         TfrEMFPages& pages = frPreparedPages(report);
         std::optional<TfrChartData> data;
@@ -744,7 +711,9 @@ TEST_F(ChartBuild, PdfHoldsTheChartAsVectorDrawingWithText) {
     EXPECT_EQ(images.count('\n'), 2) << images.toStdString(); // the list's two heading lines only
     const QString text = QString::fromUtf8(poppler("pdftotext", {pdf, "-"}).value_or(QByteArray()));
     EXPECT_TRUE(text.contains("Север") && text.contains("Юг")) << text.toStdString();
-    ASSERT_TRUE(poppler("pdftoppm", {"-r", "144", "-png", "-singlefile", pdf, dir.filePath("chart")}));
+    // At 96 dots per inch the page's picture stays below the least limit a
+    // decoded picture sets on the image readers of the process (5 MB).
+    ASSERT_TRUE(poppler("pdftoppm", {"-r", "96", "-png", "-singlefile", pdf, dir.filePath("chart")}));
     const QImage page(dir.filePath("chart.png"));
     const QRect a = bounds(page, color(0)), b = bounds(page, color(1));
     ASSERT_FALSE(a.isEmpty() || b.isEmpty());
