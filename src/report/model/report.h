@@ -70,6 +70,9 @@ struct TfrLoadResult {
     int version = 0;
 
     bool ok() const { return status == Status::Loaded; }
+    // Loaded with nothing left out: the messages, if any, only warn of
+    // objects kept as read (a picture this program cannot show ...).
+    bool whole() const { return ok() && damagedObjects.isEmpty(); }
 };
 
 // Asks for the password of a protected template read from a file; nothing when

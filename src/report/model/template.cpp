@@ -519,8 +519,12 @@ void TfrTemplateReader::readPageSection() {
         throw EClassNotFound(m_missing);
     }
     for (int i = 0; i < m_report.m_pages.count(); ++i)
-        for (const auto& view : m_report.m_pages.page(i)->objects())
+        for (const auto& view : m_report.m_pages.page(i)->objects()) {
             view->afterLoad();
+            const QString warning = view->loadWarning();
+            if (!warning.isEmpty())
+                m_result.messages << warning;
+        }
 }
 
 void TfrTemplateReader::readInfo() {
