@@ -29,8 +29,6 @@ constexpr int kMaxDefaultStops = 256;
 // window, and the largest one the windows grow to unless a line needs more.
 constexpr qsizetype kFirstWindow = 128;
 constexpr qsizetype kLayoutWindow = 1024;
-// A line fits when it passes the height by less than this (rounding).
-constexpr double kFitTolerance = 0.01;
 
 void installSubstitutions() {
     static std::once_flag once;
@@ -240,7 +238,8 @@ private:
 
 } // namespace
 
-int formatRange(const QTextDocument& document, int from, const QRectF& rect, QPainter* painter) {
+int formatRange(const QTextDocument& document, int from, const QRectF& rect, QPainter* painter,
+                std::vector<RangeLine>* lines) {
     const int length = textLength(document);
     if (from >= length)
         return length;
@@ -255,11 +254,15 @@ int formatRange(const QTextDocument& document, int from, const QRectF& rect, QPa
         painter->setClipRect(area, painter->hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
     }
     Layouter(document, rect.width()).run(from, [&](const Line& l) {
-        const bool fits = l.top + l.height <= height + kFitTolerance;
+        const bool fits = l.top + l.height <= height + FitTolerance;
         if (!fits && fitted > from)
             return false;
         if (painter)
             l.line.draw(painter, QPointF(area.left(), area.top() + l.textTop));
+        if (lines) {
+            const QRectF text = l.line.naturalTextRect();
+            lines->push_back({l.start, l.end, QRectF(area.left() + text.left(), area.top() + l.top, text.width(), l.height)});
+        }
         fitted = l.end;
         return fits;
     });

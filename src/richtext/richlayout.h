@@ -2,6 +2,8 @@
 
 #include <QRectF>
 
+#include <vector>
+
 class QPainter;
 class QTextDocument;
 
@@ -22,6 +24,18 @@ namespace richtext {
 
 inline constexpr double TwipsPerInch = 1440;
 inline constexpr double TwipsPerPoint = 20;
+// A line fits a rectangle when its bottom passes the rectangle's height by
+// less than this (rounding).
+inline constexpr double FitTolerance = 0.01;
+
+// One line of a range as formatRange lays it out: its characters (start up
+// to end, the paragraph end counted on a paragraph's last line) and its box
+// in the rectangle's coordinates, in twips: the text's left edge and width as
+// the paragraph's alignment and indents place it, the line's top and height.
+struct RangeLine {
+    int start = 0, end = 0;
+    QRectF box;
+};
 
 // Lays the document out from character `from` (a position as richedit.h
 // counts them) into `rect`, whose size and place are in twips: line after
@@ -36,7 +50,10 @@ inline constexpr double TwipsPerPoint = 20;
 // by pixels per inch / 1440). Without one, nothing is drawn. Starting in the
 // middle of a paragraph, the rest of it is laid out as if a line started
 // there (no first-line indent, no space before).
-int formatRange(const QTextDocument& document, int from, const QRectF& rect, QPainter* painter = nullptr);
+//
+// With `lines`, the lines taken are appended to it.
+int formatRange(const QTextDocument& document, int from, const QRectF& rect, QPainter* painter = nullptr,
+                std::vector<RangeLine>* lines = nullptr);
 
 // The height in twips that the text from `from` to the end needs at a width
 // in twips: formatRange into a rectangle of that width and height fits it

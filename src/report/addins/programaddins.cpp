@@ -1,5 +1,6 @@
 #include "report/addins/programaddins.h"
 
+#include "report/addins/richview.h"
 #include "report/model/engine.h"
 #include "report/model/objectclass.h"
 
@@ -7,7 +8,9 @@
 
 void frRegisterProgramAddIns(TfrEngine& engine) {
     // One line per class, in the order the designer offers them.
-    const std::initializer_list<const TfrObjectClass*> classes = {};
+    const std::initializer_list<const TfrObjectClass*> classes = {
+        &TfrRichView::classInfo(),
+    };
     for (const TfrObjectClass* c : classes)
         engine.registerClass(*c);
 }
