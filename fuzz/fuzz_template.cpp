@@ -1,9 +1,11 @@
 // Fuzz target for the report template reader: every input is read as a report
 // file stream and as a dictionary block. A stream that loads cleanly is saved,
-// loaded and saved again, and the two saved streams must agree.
+// loaded and saved again, and the two saved streams must agree. The program's
+// add-in classes are registered, so their records (rich text ...) are read too.
 
 #include "fuzzsupport.h"
 #include "common/binio.h"
+#include "report/addins/programaddins.h"
 #include "report/model/engine.h"
 #include "report/model/report.h"
 
@@ -21,6 +23,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static TfrEngine engine;
+    static const bool registered = (frRegisterProgramAddIns(engine), true);
+    (void)registered;
     const QByteArrayView input(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
 
     TfrReport report(engine);

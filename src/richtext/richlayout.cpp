@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <mutex>
 
 namespace richtext {
@@ -53,7 +54,7 @@ QTextCharFormat layoutFormat(const QTextCharFormat& format, const QTextDocument&
     f.setFontFamilies(QStringList{fontFamily(format, doc)});
     f.setFontKerning(false);
     f.setFontHintingPreference(QFont::PreferNoHinting);
-    f.setFontStyleStrategy(QFont::StyleStrategy(QFont::PreferOutline | QFont::NoSubpixelAntialias));
+    f.setFontStyleStrategy(QFont::StyleStrategy(QFont::PreferOutline | QFont::NoSubpixelAntialias | QFont::PreferNoShaping));
     return f;
 }
 
@@ -70,7 +71,9 @@ struct Line {
 // to a visitor until the visitor says stop.
 class Layouter {
 public:
-    Layouter(const QTextDocument& doc, double width) : m_doc(doc), m_width(std::clamp(finite(width, 0), kMinWidth, kMaxExtent)) {
+    // `firstWindow`: the characters of a paragraph laid out first (see layBlock).
+    Layouter(const QTextDocument& doc, double width, qsizetype firstWindow = kFirstWindow)
+        : m_doc(doc), m_width(std::clamp(finite(width, 0), kMinWidth, kMaxExtent)), m_firstWindow(firstWindow) {
         installSubstitutions();
         m_defaultTab = finite(doc.defaultTextOption().tabStopDistance(), 0);
         if (m_defaultTab < 1)
@@ -130,7 +133,7 @@ private:
         bool ownLine = indent != 0 && text.contains(u'\t');
         bool firstLine = true;
         int done = 0; // characters of text laid out
-        qsizetype window = kFirstWindow;
+        qsizetype window = m_firstWindow;
         for (;;) {
             const int take = int(std::min<qsizetype>(text.size() - done, window));
             const bool toEnd = done + take == text.size();
@@ -233,6 +236,7 @@ private:
 
     const QTextDocument& m_doc;
     double m_width;
+    qsizetype m_firstWindow;
     double m_defaultTab = 720;
 };
 
@@ -253,7 +257,9 @@ int formatRange(const QTextDocument& document, int from, const QRectF& rect, QPa
         painter->save();
         painter->setClipRect(area, painter->hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
     }
-    Layouter(document, rect.width()).run(from, [&](const Line& l) {
+    // What is laid out to its end goes in the largest windows from the start.
+    const qsizetype window = std::isinf(height) && height > 0 ? kLayoutWindow : kFirstWindow;
+    Layouter(document, rect.width(), window).run(from, [&](const Line& l) {
         const bool fits = l.top + l.height <= height + FitTolerance;
         if (!fits && fitted > from)
             return false;
@@ -274,11 +280,54 @@ int formatRange(const QTextDocument& document, int from, const QRectF& rect, QPa
 double rangeHeight(const QTextDocument& document, int from, double width) {
     double bottom = 0;
     if (from < textLength(document))
-        Layouter(document, width).run(std::max(from, 0), [&](const Line& l) {
+        Layouter(document, width, kLayoutWindow).run(std::max(from, 0), [&](const Line& l) {
             bottom = l.top + l.height;
             return true;
         });
     return bottom;
+}
+
+DocumentLayout::DocumentLayout(const QTextDocument& document, double width) : m_document(document), m_width(width) {
+    formatRange(document, 0, QRectF(0, 0, width, std::numeric_limits<double>::infinity()), nullptr, &m_lines);
+}
+
+const RangeLine* DocumentLayout::lineAt(int from, double* top) const {
+    const auto it = std::lower_bound(m_lines.begin(), m_lines.end(), from,
+                                     [](const RangeLine& l, int position) { return l.start < position; });
+    if (it == m_lines.end() || it->start != from)
+        return nullptr;
+    // A range from a paragraph's start has the paragraph's space before above
+    // its first line, as the layout from the document's start has.
+    const QTextBlock block = m_document.findBlock(from);
+    *top = it->box.top() - (block.position() == from ? std::max(0.0, finite(block.blockFormat().topMargin(), 0)) : 0.0);
+    return &*it;
+}
+
+int DocumentLayout::fit(int from, double height, double* bottom) const {
+    double top = 0;
+    const RangeLine* first = from < textLength(m_document) ? lineAt(from, &top) : nullptr;
+    if (!first) {
+        std::vector<RangeLine> lines;
+        const int end = formatRange(m_document, from, QRectF(0, 0, m_width, height), nullptr, &lines);
+        if (bottom)
+            *bottom = lines.empty() ? 0 : lines.back().box.bottom();
+        return end;
+    }
+    // The same test as formatRange's: the first line always, the others while they fit.
+    const RangeLine* last = first;
+    const RangeLine* const end = m_lines.data() + m_lines.size();
+    for (const RangeLine* l = first + 1; l != end && l->box.bottom() - top <= height + FitTolerance; ++l)
+        last = l;
+    if (bottom)
+        *bottom = last->box.bottom() - top;
+    return last->end;
+}
+
+double DocumentLayout::height(int from) const {
+    double top = 0;
+    if (from >= textLength(m_document) || !lineAt(from, &top))
+        return rangeHeight(m_document, from, m_width);
+    return m_lines.back().box.bottom() - top;
 }
 
 } // namespace richtext

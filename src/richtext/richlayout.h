@@ -60,4 +60,30 @@ int formatRange(const QTextDocument& document, int from, const QRectF& rect, QPa
 // all, into any lower one not.
 double rangeHeight(const QTextDocument& document, int from, double width);
 
+// A document laid out once at a width, from its start: what formatRange and
+// rangeHeight say of ranges that start at one of its lines, without laying
+// the text out again, so that one text can be measured and split into parts
+// many times at the cost of one layout. A range from elsewhere is laid out
+// anew. The document must outlive the layout and stay unchanged.
+class DocumentLayout {
+public:
+    DocumentLayout(const QTextDocument& document, double width);
+
+    // The document's lines, from its start.
+    const std::vector<RangeLine>& lines() const { return m_lines; }
+    // formatRange(document, from, QRectF(0, 0, width, height)); with
+    // `bottom`, the bottom of the last line it takes (0 for none).
+    int fit(int from, double height, double* bottom = nullptr) const;
+    // rangeHeight(document, from, width).
+    double height(int from) const;
+
+private:
+    // The line starting at `from`, and where a range from there has its top.
+    const RangeLine* lineAt(int from, double* top) const;
+
+    const QTextDocument& m_document;
+    double m_width;
+    std::vector<RangeLine> m_lines;
+};
+
 } // namespace richtext

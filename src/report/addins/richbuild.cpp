@@ -53,9 +53,18 @@ void frExpandRich(QTextDocument& document, const std::function<QString(const QSt
     batch.endEditBlock();
 }
 
-std::int32_t frMeasureRichHeight(const QTextDocument& document, int from, double widthTwips) {
-    const std::int32_t h = frRichPixels(richtext::rangeHeight(document, from, widthTwips));
+namespace {
+
+// A content height of `twips` in report pixels, 8 for (almost) none.
+std::int32_t contentPixels(double twips) {
+    const std::int32_t h = frRichPixels(twips);
     return h < 2 ? 8 : h;
+}
+
+} // namespace
+
+std::int32_t frMeasureRichHeight(const QTextDocument& document, int from, double widthTwips) {
+    return contentPixels(richtext::rangeHeight(document, from, widthTwips));
 }
 
 std::shared_ptr<const QTextDocument> frRichRange(const std::shared_ptr<const QTextDocument>& document, int from,
@@ -120,7 +129,7 @@ void prepare(TfrRichView& rich, TfrRichPrintState& s, TfrPrintContext& c) {
         c.runScript(rich);
     s.prepared = true;
     s.printedUpTo = s.fittedUpTo = 0;
-    s.fittedHeight = -1;
+    s.layout.reset();
     s.document = rich.sharedDocument();
     if (!rich.visible || rich.flag(frflags::TextOnly) || !c.expandBracket ||
         !richtext::plainText(*s.document).contains(u'['))
@@ -130,17 +139,18 @@ void prepare(TfrRichView& rich, TfrRichPrintState& s, TfrPrintContext& c) {
     s.document = std::move(expanded);
 }
 
-// Measures the part of `height` pixels that follows what has been printed,
-// unless it is measured already.
-void fitPart(const TfrView& view, TfrRichPrintState& s, std::int32_t height) {
-    const double twips = frRichTwips(height - 2 * view.gapY);
-    if (s.fittedHeight == twips)
-        return;
-    std::vector<richtext::RangeLine> lines;
-    s.fittedUpTo = richtext::formatRange(*s.document, s.printedUpTo, QRectF(0, 0, frRichTextWidth(view), twips),
-                                         nullptr, &lines);
-    s.fittedBottom = lines.empty() ? 0 : lines.back().box.bottom();
-    s.fittedHeight = twips;
+const richtext::DocumentLayout& layoutOf(const TfrView& view, TfrRichPrintState& s) {
+    if (!s.layout)
+        s.layout = std::make_unique<richtext::DocumentLayout>(*s.document, frRichTextWidth(view));
+    return *s.layout;
+}
+
+// Fits the part of `height` pixels that follows what has been printed:
+// fittedUpTo is where it ends; returns the bottom of its last line in twips.
+double fitPart(const TfrView& view, TfrRichPrintState& s, std::int32_t height) {
+    double bottom = 0;
+    s.fittedUpTo = layoutOf(view, s).fit(s.printedUpTo, frRichTwips(height - 2 * view.gapY), &bottom);
+    return bottom;
 }
 
 // The state of an object whose band splits, ready for its parts.
@@ -170,27 +180,25 @@ std::int32_t TfrRichBuilder::contentHeight(TfrView& view, TfrPrintContext& c) co
     s.measured = true;
     if (!rich.visible)
         return 0;
-    return frMeasureRichHeight(*s.document, 0, frRichTextWidth(rich)) + 2 * rich.gapY;
+    return contentPixels(layoutOf(rich, s).height(0)) + 2 * rich.gapY;
 }
 
 std::int32_t TfrRichBuilder::minimumHeight(const TfrView& view, TfrPrintContext& c) const {
     constexpr std::int32_t least = 8;
-    const TfrRichPrintState& s = partState(view, c);
-    if (!s.document || s.printedUpTo >= richtext::textLength(*s.document))
+    TfrRichPrintState& s = partState(view, c);
+    if (s.printedUpTo >= richtext::textLength(*s.document))
         return least;
-    std::vector<richtext::RangeLine> first;
-    richtext::formatRange(*s.document, s.printedUpTo, QRectF(0, 0, frRichTextWidth(view), 0), nullptr, &first);
-    const double line = first.empty() ? 0 : first.front().box.bottom();
+    double line = 0;
+    layoutOf(view, s).fit(s.printedUpTo, 0, &line); // the first line alone
     return std::max(least, frRichPixels(line) + 2 * view.gapY);
 }
 
 std::int32_t TfrRichBuilder::remainingHeight(const TfrView& view, std::int32_t height, TfrPrintContext& c) const {
     TfrRichPrintState& s = partState(view, c);
-    if (!s.document || s.printedUpTo >= richtext::textLength(*s.document))
+    if (s.printedUpTo >= richtext::textLength(*s.document))
         return 0;
-    fitPart(view, s, height);
     const std::int32_t room = height - 2 * view.gapY;
-    const std::int32_t used = frRichPixels(s.fittedBottom);
+    const std::int32_t used = frRichPixels(fitPart(view, s, height));
     if (used > room) // not even the first line fits: the part is all left over
         return height;
     return roundHalfEven(2 * double(view.frameWidth)) + 2 * view.gapY + (room - used);
@@ -219,7 +227,6 @@ void TfrRichBuilder::print(TfrView& view, const TfrPrintPlace& place, bool part,
         fitPart(rich, s, rich.height);
         image.setDocument(frRichRange(s.document, s.printedUpTo, s.fittedUpTo));
         s.printedUpTo = s.fittedUpTo;
-        s.fittedHeight = -1;
     } else {
         image.setDocument(s.document);
     }

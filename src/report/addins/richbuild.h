@@ -1,6 +1,7 @@
 #pragma once
 
 #include "report/builder/objectbuild.h"
+#include "richtext/richlayout.h"
 
 #include <QString>
 #include <functional>
@@ -35,21 +36,19 @@ struct TfrRichPrintState {
     // The document of this printing: the object's own, or a copy with its
     // brackets expanded.
     std::shared_ptr<const QTextDocument> document;
+    // Its lines at the object's text width, laid out once per printing when
+    // first needed: measuring and every part take their heights from it.
+    std::unique_ptr<richtext::DocumentLayout> layout;
     // Whether the object was made ready for a printing once in this build.
     bool prepared = false;
     // Measured since it last printed: printing takes the measured document.
     bool measured = false;
     // The band splits: the next part prints a fresh document.
     bool expand = false;
-    // The first character not yet printed.
+    // The first character not yet printed, and the first that did not fit
+    // the part measured last.
     int printedUpTo = 0;
-    // The first character that did not fit the part measured last, the
-    // bottom (twips) of the last line that did, and the part's text height in
-    // twips; fittedHeight is negative when no part from printedUpTo has been
-    // measured.
     int fittedUpTo = 0;
-    double fittedBottom = 0;
-    double fittedHeight = -1;
 };
 
 // The build behaviour of rich-text objects: expanded once per printing,

@@ -10,6 +10,7 @@
 #include "report/addins/richview.h"
 #include "report/export/exportfilter.h"
 #include "report/export/programfilters.h"
+#include "report/model/buildstate.h"
 #include "richtext/richedit.h"
 #include "richtext/richlayout.h"
 #include "richtext/rtfreader.h"
@@ -326,4 +327,64 @@ TEST_F(RichBuild, ExportsReceiveThePrintedLines) {
             EXPECT_TRUE(text.contains(u"Вторая строка")) << text.toStdString();
         }
     }
+}
+
+// One printing of a split object is prepared once: its script, OnBeforePrint
+// and expansion run before the first part (measured with the band, or when
+// the band splits without measuring it), not again for the parts after it.
+// An invisible object measures 0 and prints nothing, and a skipped one (the
+// first of two passes) runs its script unless it was measured.
+TEST(RichPrinting, PreparesEachPrintingOnce) {
+    TfrEngine engine;
+    TfrReport report{engine};
+    report.pages().add();
+    TfrEMFPages pages{engine};
+    pages.add(*report.pages().page(0));
+    TfrBuildState state;
+    TfrFixedMeasurer measurer(6);
+    TfrPrintContext c{state, measurer};
+    int scripts = 0, brackets = 0;
+    std::vector<QString> printed;
+    c.runScript = [&](TfrView&) { ++scripts; };
+    c.expandBracket = [&](const QString&, TfrView&) { return QString::number(++brackets); };
+    c.output = [&](const TfrView& image) { printed.push_back(richtext::plainText(frCast<TfrRichView>(&image)->document())); };
+    TfrRichView r;
+    r.setBounds(0, 0, 200, 40);
+    r.setDocumentBytes(prose(3000));
+    TfrRichBuilder builder;
+    const int n = int(richtext::plainText(r.document()).count(u"[Name]"));
+    // Measured with a stretching band, then split into parts of 40 pixels.
+    const std::int32_t height = builder.contentHeight(r, c);
+    EXPECT_GT(height, 200);
+    builder.splitStarts(r, c);
+    auto printParts = [&] {
+        for (int guard = 0; guard < 100 && builder.remainingHeight(r, r.height, c) > 0; ++guard)
+            builder.print(r, {}, true, c);
+    };
+    printParts();
+    EXPECT_EQ(scripts, 1);
+    EXPECT_EQ(brackets, n);
+    EXPECT_GT(printed.size(), 5u);
+    // A band that splits without measuring: prepared at its first part.
+    printed.clear();
+    builder.splitStarts(r, c);
+    printParts();
+    EXPECT_EQ(scripts, 2);
+    EXPECT_EQ(brackets, 2 * n);
+    EXPECT_TRUE(printed.front().startsWith(QStringLiteral("Значение %1 ").arg(n + 1)));
+    // Invisible: measures 0 and prints nothing, the print after measuring
+    // without running the script again; a skip after measuring runs none.
+    r.visible = false;
+    printed.clear();
+    EXPECT_EQ(builder.contentHeight(r, c), 0);
+    builder.print(r, {}, false, c);
+    EXPECT_EQ(scripts, 3);
+    builder.print(r, {}, false, c);
+    EXPECT_EQ(scripts, 4);
+    EXPECT_TRUE(printed.empty());
+    builder.contentHeight(r, c);
+    builder.skip(r, c);
+    EXPECT_EQ(scripts, 5);
+    builder.skip(r, c);
+    EXPECT_EQ(scripts, 6);
 }

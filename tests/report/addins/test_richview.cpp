@@ -302,35 +302,48 @@ TEST_F(RichView, DrawsItsTextAsVectorText) {
     EXPECT_TRUE(out.contains(u"вторая строка")) << out.toStdString();
 }
 
-// What the project's writer stores, independent readers read: unrtf finds
-// the text and the bold run of a prepared object's RTF; LibreOffice, where
-// installed, converts it into RTF of its own with the same text and runs.
-TEST_F(RichView, IndependentReadersReadTheStoredRtf) {
-    if (QStandardPaths::findExecutable(QStringLiteral("unrtf")).isEmpty())
-        GTEST_SKIP() << "unrtf is not installed";
-    TfrRichView& r = rich(rtf(QStringLiteral("Итог: {\\b 1 234,50} шт.")));
+namespace {
+
+// The RTF of a rich-text object as a prepared page stores it, in a file.
+QString storedRtfFile(TfrEngine& engine, TfrReport& report, const TfrRichView& r, const QTemporaryDir& dir) {
     TfrEMFPages pages(engine);
     pages.add(*report.pages().page(0));
     pages.appendObject(0, r);
     const TfrView& stored = *pages.loadPage(0).objects().at(0);
-    const QByteArray written = richtext::writeRtf(frCast<TfrRichView>(&stored)->document());
-    QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("rich.rtf"));
-    {
-        QFile f(file);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(written);
-    }
+    QFile f(file);
+    if (!f.open(QIODevice::WriteOnly) || f.write(richtext::writeRtf(frCast<TfrRichView>(&stored)->document())) <= 0)
+        return {};
+    return file;
+}
+
+} // namespace
+
+// What the project's writer stores, an independent reader reads: unrtf
+// finds the text and the bold run of a prepared object's RTF.
+TEST_F(RichView, UnrtfReadsTheStoredRtf) {
+    if (QStandardPaths::findExecutable(QStringLiteral("unrtf")).isEmpty())
+        GTEST_SKIP() << "unrtf is not installed";
+    QTemporaryDir dir;
+    const QString file = storedRtfFile(engine, report, rich(rtf(QStringLiteral("Итог: {\\b 1 234,50} шт."))), dir);
+    ASSERT_FALSE(file.isEmpty());
     QProcess unrtf;
     unrtf.start(QStringLiteral("unrtf"), {QStringLiteral("--html"), file});
     ASSERT_TRUE(unrtf.waitForFinished(60000));
     const QString html = QString::fromUtf8(unrtf.readAllStandardOutput());
     EXPECT_TRUE(html.contains(u"&#1048;&#1090;&#1086;&#1075;:")) << html.toStdString(); // Итог:
     EXPECT_TRUE(html.contains(u"<b>1 234,50</b>")) << html.toStdString();
+}
 
+// Optional: LibreOffice, where installed, converts the stored RTF into RTF
+// of its own, which reads back with the same text and runs.
+TEST_F(RichView, LibreOfficeReadsTheStoredRtf) {
     const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
     if (soffice.isEmpty())
         GTEST_SKIP() << "LibreOffice is not installed";
+    QTemporaryDir dir;
+    const QString file = storedRtfFile(engine, report, rich(rtf(QStringLiteral("Итог: {\\b 1 234,50} шт."))), dir);
+    ASSERT_FALSE(file.isEmpty());
     QProcess lo;
     lo.start(soffice, {"-env:UserInstallation=file://" + dir.filePath("profile"), "--headless", "--convert-to", "rtf",
                        "--outdir", dir.filePath("out"), file});
