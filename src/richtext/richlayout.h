@@ -12,7 +12,8 @@ class QTextDocument;
 //
 // The layout is the same on every device: it never asks a paint device for
 // its metrics. Fonts are taken at their size in twips (20 per point) as
-// pixel sizes, unhinted, kerning off, with fractional (design) advances, so
+// pixel sizes, unhinted, kerning off, without shaping where the script
+// needs none (Latin, Cyrillic), with fractional (design) advances, so
 // lines break alike on the screen, a printer and in a PDF; the fonts report
 // and document texts name are found as their metric-compatible Liberation
 // fonts. The document's paragraph indents, spacing, line heights and tab

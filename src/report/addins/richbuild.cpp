@@ -218,7 +218,7 @@ void TfrRichBuilder::print(TfrView& view, const TfrPrintPlace& place, bool part,
     else if (!s.measured)
         prepare(rich, s, c);
     s.measured = false;
-    if (!rich.visible || !c.output)
+    if (!rich.visible)
         return;
     auto& image = static_cast<TfrRichView&>(printImage(rich, place, c));
     // The document carries the text; the memo's data field means nothing on a prepared page.
@@ -230,7 +230,8 @@ void TfrRichBuilder::print(TfrView& view, const TfrPrintPlace& place, bool part,
     } else {
         image.setDocument(s.document);
     }
-    c.output(image);
+    if (c.output)
+        c.output(image);
 }
 
 void TfrRichBuilder::skip(TfrView& view, TfrPrintContext& c) const {

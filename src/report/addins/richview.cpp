@@ -69,14 +69,8 @@ void TfrRichView::setDocument(std::shared_ptr<const QTextDocument> document) {
 }
 
 void TfrRichView::setDocumentBytes(QByteArrayView bytes) {
-    std::shared_ptr<QTextDocument> doc = newDocument();
-    try {
-        richtext::readRtf(bytes, *doc);
-    } catch (const EFormatError&) {
-        own(newDocument());
-        throw;
-    }
-    own(std::move(doc));
+    own(newDocument());
+    richtext::readRtf(bytes, *m_own); // a refusal leaves it empty
 }
 
 void TfrRichView::assign(const TfrView& source) {
@@ -96,12 +90,20 @@ void TfrRichView::loadFromStream(TBinaryReader& in, const TfrStreamContext& cont
                                .arg(in.size()));
     own(newDocument());
     if (content == 1) {
-        const QByteArray rtf = in.readBytes(static_cast<qsizetype>(end) - in.pos());
-        try {
-            setDocumentBytes(rtf);
-        } catch (const EFormatError& e) {
+        // The text is left out, the object kept (it prints empty), and the load says so.
+        auto unreadable = [&](const QString& reason) {
             if (context.messages)
-                *context.messages << unreadableText(name().isEmpty() ? baseName() : name(), e.message());
+                *context.messages << unreadableText(name().isEmpty() ? baseName() : name(), reason);
+        };
+        const qsizetype size = static_cast<qsizetype>(end) - in.pos();
+        if (size > richtext::MaxRtfSize) { // refused before it is copied
+            unreadable(QStringLiteral("больше %1 байт").arg(richtext::MaxRtfSize));
+        } else {
+            try {
+                setDocumentBytes(in.readBytes(size));
+            } catch (const EFormatError& e) {
+                unreadable(e.message());
+            }
         }
     }
     in.seek(end);
@@ -210,8 +212,6 @@ std::int32_t frRichPixels(double twips) {
 
 namespace {
 
-std::int32_t sat(double v) { return roundHalfEven(v); }
-
 // The font an export writes a line in: that of its first character.
 TfrFont lineFont(const QTextDocument& doc, int position) {
     const QTextCharFormat f = richtext::charFormatAt(doc, position);
@@ -255,8 +255,9 @@ void exportLines(const TfrRichView& rich, const TfrDrawGeometry& g, const QRectF
         if (count > 1)
             bits &= i == 0 ? ~frftBottom : (i == count - 1 ? ~frftTop : ~(frftTop | frftBottom));
         const TfrFont font = lineFont(doc, l.start);
-        c.exportHook(TfrExportLine{g.drawRect, sat(g.x + g.gapX + l.box.left() * kx), sat(g.y + g.gapY + l.box.top() * ky),
-                                   &rich, bits, text, &font, lineAlignment(doc, l.start)});
+        c.exportHook(TfrExportLine{g.drawRect, roundHalfEven(g.x + g.gapX + l.box.left() * kx),
+                                   roundHalfEven(g.y + g.gapY + l.box.top() * ky), &rich, bits, text, &font,
+                                   lineAlignment(doc, l.start)});
     }
 }
 

@@ -23,7 +23,10 @@ class QTextDocument;
 //
 // Flags bit TextOnly (16): bracketed expressions are printed as they stand.
 // The memo's first line names the data field (a blob field read as RTF or
-// as plain text) whose content replaces the document at printing.
+// as plain text) whose content replaces the document at printing. Listed
+// properties beyond those of every object: GapX, GapY, Stretched, TextOnly,
+// DataField and Lines (the plain text to scripts; RTF or plain text when
+// set; the designer's rich-text editor edits it).
 class TfrRichView : public TfrStretcheable {
 public:
     TfrRichView();
