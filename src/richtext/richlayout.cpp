@@ -71,9 +71,7 @@ struct Line {
 // to a visitor until the visitor says stop.
 class Layouter {
 public:
-    // `firstWindow`: the characters of a paragraph laid out first (see layBlock).
-    Layouter(const QTextDocument& doc, double width, qsizetype firstWindow = kFirstWindow)
-        : m_doc(doc), m_width(std::clamp(finite(width, 0), kMinWidth, kMaxExtent)), m_firstWindow(firstWindow) {
+    Layouter(const QTextDocument& doc, double width) : m_doc(doc), m_width(std::clamp(finite(width, 0), kMinWidth, kMaxExtent)) {
         installSubstitutions();
         m_defaultTab = finite(doc.defaultTextOption().tabStopDistance(), 0);
         if (m_defaultTab < 1)
@@ -133,7 +131,7 @@ private:
         bool ownLine = indent != 0 && text.contains(u'\t');
         bool firstLine = true;
         int done = 0; // characters of text laid out
-        qsizetype window = m_firstWindow;
+        qsizetype window = kFirstWindow;
         for (;;) {
             const int take = int(std::min<qsizetype>(text.size() - done, window));
             const bool toEnd = done + take == text.size();
@@ -236,7 +234,6 @@ private:
 
     const QTextDocument& m_doc;
     double m_width;
-    qsizetype m_firstWindow;
     double m_defaultTab = 720;
 };
 
@@ -257,9 +254,7 @@ int formatRange(const QTextDocument& document, int from, const QRectF& rect, QPa
         painter->save();
         painter->setClipRect(area, painter->hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
     }
-    // What is laid out to its end goes in the largest windows from the start.
-    const qsizetype window = std::isinf(height) && height > 0 ? kLayoutWindow : kFirstWindow;
-    Layouter(document, rect.width(), window).run(from, [&](const Line& l) {
+    Layouter(document, rect.width()).run(from, [&](const Line& l) {
         const bool fits = l.top + l.height <= height + FitTolerance;
         if (!fits && fitted > from)
             return false;
@@ -280,7 +275,7 @@ int formatRange(const QTextDocument& document, int from, const QRectF& rect, QPa
 double rangeHeight(const QTextDocument& document, int from, double width) {
     double bottom = 0;
     if (from < textLength(document))
-        Layouter(document, width, kLayoutWindow).run(std::max(from, 0), [&](const Line& l) {
+        Layouter(document, width).run(std::max(from, 0), [&](const Line& l) {
             bottom = l.top + l.height;
             return true;
         });

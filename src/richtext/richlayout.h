@@ -66,6 +66,12 @@ double rangeHeight(const QTextDocument& document, int from, double width);
 // the text out again, so that one text can be measured and split into parts
 // many times at the cost of one layout. A range from elsewhere is laid out
 // anew. The document must outlive the layout and stay unchanged.
+//
+// From the document's start it says exactly what they say. From a later
+// line it says what a layout from that line says wherever Qt's line
+// breaking does not look back past the line's start, which is all ordinary
+// text; contrived text can break otherwise there (an unbreakable run longer
+// than a line that starts with a number after a tab).
 class DocumentLayout {
 public:
     DocumentLayout(const QTextDocument& document, double width);
