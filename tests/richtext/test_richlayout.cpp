@@ -1,5 +1,7 @@
 #include "richtest.h"
 
+#include "common/cp1251.h"
+
 #include "richtext/richedit.h"
 #include "richtext/richlayout.h"
 #include "richtext/rtfreader.h"
@@ -239,9 +241,23 @@ TEST(RichLayout, ReportsTheLinesItTakes) {
 // layout of that range says: where it ends in a height, the bottom of its
 // last line, the height it needs; ranges from elsewhere are laid out anew.
 TEST(RichLayout, ALayoutOfTheWholeDocumentFitsRangesAsTheirOwnLayouts) {
+    // Prose with numbers, dates, codes, a URL, tabs and a word longer than a line.
+    const QStringList words = {u"Значение"_qs, u"1 234,50"_qs, u"12.05.2026"_qs, u"(см. п. 3.1)"_qs,
+                               u"«Северная»"_qs, u"ПС-110/35/10"_qs, u"25%"_qs, u"http://example.com/a?c=1,2"_qs,
+                               u"\\tab"_qs, u"x=1,5;"_qs, u"{\\b ТМ-1234:}"_qs, u"—"_qs, u"{\\i курсив,}"_qs,
+                               u"Ширококолейнейшийтекстбезпробеловоченьдлинныйидлинный"_qs, u"№ 7"_qs, u"и"_qs,
+                               u"подстанции"_qs, u"превысило"_qs, u"уставку."_qs};
+    QString body;
+    for (int p = 0, k = 0; p < 6; ++p) {
+        body += p % 2 ? u"\\pard\\qj\\fi360 "_qs : u"\\pard\\li200 "_qs;
+        for (int w = 0; w < 60; ++w, k = (k + 7) % int(words.size()))
+            body += words[k] + u' ';
+        body += u"\\par "_qs;
+    }
     QTextDocument doc;
-    prose(doc, 3000);
+    richtext::readRtf("{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 " + cp1251::encode(body) + "}", doc);
     const int length = richtext::textLength(doc);
+    ASSERT_TRUE(richtext::plainText(doc).contains(u'\t'));
     for (const double width : {1500.0, 4535.0}) {
         const richtext::DocumentLayout layout(doc, width);
         std::vector<int> starts{0, 5, doc.findBlockByNumber(3).position() - 1};
