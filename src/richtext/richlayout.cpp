@@ -54,7 +54,8 @@ QTextCharFormat layoutFormat(const QTextCharFormat& format, const QTextDocument&
     f.setFontFamilies(QStringList{fontFamily(format, doc)});
     f.setFontKerning(false);
     f.setFontHintingPreference(QFont::PreferNoHinting);
-    f.setFontStyleStrategy(QFont::StyleStrategy(QFont::PreferOutline | QFont::NoSubpixelAntialias | QFont::PreferNoShaping));
+    f.setFontStyleStrategy(
+        QFont::StyleStrategy(QFont::PreferOutline | QFont::NoSubpixelAntialias | QFont::PreferNoShaping));
     return f;
 }
 
@@ -262,7 +263,8 @@ int formatRange(const QTextDocument& document, int from, const QRectF& rect, QPa
             l.line.draw(painter, QPointF(area.left(), area.top() + l.textTop));
         if (lines) {
             const QRectF text = l.line.naturalTextRect();
-            lines->push_back({l.start, l.end, QRectF(area.left() + text.left(), area.top() + l.top, text.width(), l.height)});
+            lines->push_back(
+                {l.start, l.end, QRectF(area.left() + text.left(), area.top() + l.top, text.width(), l.height)});
         }
         fitted = l.end;
         return fits;

@@ -162,8 +162,9 @@ const TfrPropTable& TfrRichView::classProperties() {
                      return TVariant(text.replace(u'\n', QStringLiteral("\r\n")));
                  },
                  setLines);
-        t.add<R>(QStringLiteral("TextOnly"), frdtBoolean, [](const R& o) { return boolValue(o.flag(frflags::TextOnly)); },
-                 [](R& o, const TVariant& v) { o.setFlag(frflags::TextOnly, v.toBool()); });
+        t.add<R>(
+            QStringLiteral("TextOnly"), frdtBoolean, [](const R& o) { return boolValue(o.flag(frflags::TextOnly)); },
+            [](R& o, const TVariant& v) { o.setFlag(frflags::TextOnly, v.toBool()); });
         TfrPropRec field = *t.find(u"DataField");
         field.kind = frdtOneObject | frdtHasEditor | frdtString;
         field.listed = true;
@@ -271,7 +272,8 @@ void frDrawRich(const TfrView& view, TfrDrawContext& c) {
     // The document is laid out at design size and scaled onto the canvas.
     const QRectF rect(0, 0, frRichTextWidth(view), frRichTwips(view.height - 2 * view.gapY));
     const double kx = c.transform.sx / kTwipsPerPixel, ky = c.transform.sy / kTwipsPerPixel;
-    const bool text = rect.width() > 0 && rect.height() > 0 && std::isfinite(kx) && std::isfinite(ky) && kx > 0 && ky > 0;
+    const bool text =
+        rect.width() > 0 && rect.height() > 0 && std::isfinite(kx) && std::isfinite(ky) && kx > 0 && ky > 0;
     if (c.exportHook) {
         if (text)
             exportLines(*rich, g, rect, kx, ky, c);

@@ -346,7 +346,9 @@ TEST(RichPrinting, PreparesEachPrintingOnce) {
     std::vector<QString> printed;
     c.runScript = [&](TfrView&) { ++scripts; };
     c.expandBracket = [&](const QString&, TfrView&) { return QString::number(++brackets); };
-    c.output = [&](const TfrView& image) { printed.push_back(richtext::plainText(frCast<TfrRichView>(&image)->document())); };
+    c.output = [&](const TfrView& image) {
+        printed.push_back(richtext::plainText(frCast<TfrRichView>(&image)->document()));
+    };
     TfrRichView r;
     r.setBounds(0, 0, 200, 40);
     r.setDocumentBytes(prose(3000));
