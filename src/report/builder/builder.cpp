@@ -40,6 +40,10 @@ void TBuilder::setUpPrintContext() {
     c.expandLine = [this](const QString& line, TfrView& view) {
         return frmemo::expandText(m_context, line, frCast<TfrMemoView>(&view));
     };
+    c.expandBracket = [this](const QString& bracket, TfrView& view) {
+        m_state.currentObject = &view;
+        return frmemo::evaluateBracket(m_context, bracket, &view);
+    };
     c.expandTag = [this](const QString& tag, TfrView&) { return frmemo::expandText(m_context, tag, nullptr); };
     c.evaluate = [this](const QString& expression, TfrView& view) {
         m_state.currentObject = &view;
@@ -630,7 +634,7 @@ void TBuilder::scanBand(TBand& band, TBand& target) {
             if (cross == &band)
                 objects.push_back(const_cast<TfrView*>(view));
     for (TfrView* o : objects) {
-        calls << fraggregates::callsInLines(o->memo, variables);
+        calls << fraggregates::callsInLines(frObjectBuilder(*o).expressionLines(*o), variables);
         TfrInterpretator::splitCode(m_scripts[o], fraggregates::names(), variables, calls);
     }
     if (!calls.isEmpty())

@@ -23,6 +23,10 @@ struct TfrPrintContext {
     // One design line with its bracketed expressions replaced by their
     // formatted values (display formats and HideZeros applied).
     std::function<QString(const QString& line, TfrView& view)> expandLine;
+    // One bracket's content ("expression" or "expression #format") evaluated
+    // with the object as the current object and formatted in its display
+    // format (inline formats and HideZeros applied).
+    std::function<QString(const QString& bracket, TfrView& view)> expandBracket;
     // A Tag with its bracketed expressions expanded (display format off).
     std::function<QString(const QString& tag, TfrView& view)> expandTag;
     // The value of an expression ("[...]" brackets may enclose it); throws on errors.
@@ -64,6 +68,11 @@ public:
     // Once per build when the object's page is set up: what the object will
     // evaluate is checked here (a faulty condition fails the build early).
     virtual void setUp(TfrView& view, TfrPrintContext& context) const {}
+
+    // The lines whose bracketed expressions the object evaluates when it
+    // prints (the aggregate calls in them are registered before the build):
+    // its memo.
+    virtual QStringList expressionLines(const TfrView& view) const { return view.memo; }
 
     // Whether the object grows with its content on a stretching band, and
     // can be printed in parts when its band splits.

@@ -444,7 +444,7 @@ bool TfrTemplateReader::readObjectRecord(std::uint8_t code) {
         view = m_report.m_pages.page(pageIndex)->add(std::move(created));
         const bool nameStored = ver >= 24 || ver == 23;
         try {
-            view->loadFromStream(in, TfrStreamContext{ver, TfrSaveMode::Design});
+            view->loadFromStream(in, TfrStreamContext{ver, TfrSaveMode::Design, &m_result.messages});
         } catch (const Exception&) {
             view->setName(view->name());
             throw;
