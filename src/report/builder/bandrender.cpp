@@ -94,9 +94,11 @@ bool TBuilder::render(TBand& band) {
                 if (curY() + h > bottom() && !band.maySplit) {
                     if (bottom() - run.topLimit >= h || curY() != run.topLimit) {
                         // The parent of a sub-report continues on its next page
-                        // and plays this band again.
-                        if (run.skip)
+                        // and plays this band again; its script has run.
+                        if (run.skip) {
+                            band.skipScriptOnce = true;
                             return true;
+                        }
                         breakIfNoRoom(band, 0, 10000, false);
                         result = true;
                         // Headers repeated on the new page may leave too little
@@ -108,16 +110,22 @@ bool TBuilder::render(TBand& band) {
                     }
                 }
             }
+            // A band whose sub-reports go on on the next page is not done yet.
+            auto body = [&](TBand& b) {
+                renderBody(b);
+                if (!b.subPages.empty())
+                    result = true;
+            };
             if (isDataType(band.type) && band.dataset && band.next && !band.next->dataset) {
-                renderBody(band);
+                body(band);
                 for (TBand* b = band.next; b && !b->dataset; b = b->next)
                     if (b->visible()) {
                         setCounters(*b);
-                        renderBody(*b);
+                        body(*b);
                     }
                 setCounters(band);
             } else {
-                renderBody(band);
+                body(band);
                 if (band.child)
                     render(*band.child);
                 if (!isDataType(band.type) && band.type != btGroupHeader && band.newPageAfter && band.visible())
@@ -298,53 +306,48 @@ bool TBuilder::runSubReports(TBand& band, std::size_t from) {
     parent.continueBand = nullptr;
     const std::int32_t startY = curY();
     const int pagesBefore = m_pages.count();
-    const bool finished = playSubReports(band);
-    if (!finished)
-        return true; // the grandparent continues this band on its next page
-    for (TPageRun* page : band.subPages)
-        page->records.clear();
-    band.subPages.clear();
-    band.subFinished.clear();
-    if (m_pages.count() == pagesBefore)
+    if (playSubReports(band, false) && m_pages.count() == pagesBefore)
         curY() = std::max(curY(), startY + band.height);
     return true;
 }
 
-// Plays the band's sub-reports until all finished; false when the band is the
-// body of a sub-report itself and has to continue on the grandparent's next page.
-bool TBuilder::playSubReports(TBand& band) {
+// Plays the band's sub-reports until all finished (`continuing`: they went on
+// from an earlier page and first take the parent's cursor). False when the
+// band is the body of a sub-report itself and has to continue on the
+// grandparent's next page.
+bool TBuilder::playSubReports(TBand& band, bool continuing) {
     TPageRun& parent = *m_page;
-    bool firstCycle = true;
-    for (;;) {
-        if (!firstCycle)
+    for (bool handOver = continuing;; handOver = true) {
+        if (handOver)
             for (TPageRun* page : band.subPages) {
                 page->cursorY = curY();
                 page->bottom = bottom();
             }
-        firstCycle = false;
         bool all = true;
         std::int32_t lowest = curY();
         for (std::size_t i = 0; i < band.subPages.size(); ++i) {
             if (band.subFinished[i])
                 continue;
             TPageRun& page = *band.subPages[i];
-            if (play(page)) {
+            if (play(page))
                 all = false;
-            } else {
+            else
                 band.subFinished[i] = true;
-            }
             lowest = std::max(lowest, page.cursorY);
         }
         if (all) {
             curY() += std::max(std::max(band.calcHeight, band.height), lowest - curY());
             parent.continueBand = nullptr;
+            for (TPageRun* page : band.subPages)
+                page->records.clear();
+            band.subPages.clear();
+            band.subFinished.clear();
             return true;
         }
         if (parent.skip) {
             parent.continueBand = &band;
             return false;
         }
-        band.skipScriptOnce = true;
         const int pagesBefore = m_pages.count();
         startNewPage();
         if (terminated())
@@ -363,12 +366,10 @@ bool TBuilder::play(TPageRun& sub) {
             const TPageRun::Entry& e = sub.records[sub.playPos];
             switch (e.action) {
             case TPageRun::Action::Show:
-                if (sub.continueBand) {
-                    if (!playSubReports(*sub.continueBand))
-                        stopped = true;
-                } else if (render(*e.band)) {
-                    stopped = true;
-                }
+                if (sub.continueBand)
+                    stopped = !playSubReports(*sub.continueBand, true);
+                else
+                    stopped = render(*e.band);
                 break;
             case TPageRun::Action::First:
                 e.band->dataset->first();

@@ -512,9 +512,10 @@ void TBuilder::setUpBands(TPageRun& run) {
     freeBand->page = &run;
     freeBand->expr.type = btNone;
     freeBand->stretched = false;
-    for (const auto& o : page.objects())
-        if (!placed.count(o.get()) && o->objectType != gtSubReport)
-            freeBand->objects.push_back(o.get());
+    for (bool subReports : {false, true})
+        for (const auto& o : page.objects())
+            if (!placed.count(o.get()) && (o->objectType == gtSubReport) == subReports)
+                freeBand->objects.push_back(o.get());
     run.first[btNone] = freeBand.get();
     run.bands.push_back(std::move(freeBand));
     linkBands(run);

@@ -237,7 +237,7 @@ private:
     void makeColumnRoom(TBand& band, std::int32_t& x, std::int32_t width, int rowPage);
     void printObjectAt(TBand& band, TfrView& view, std::int32_t dx, std::int32_t dy, bool part = false);
     bool runSubReports(TBand& band, std::size_t from);
-    bool playSubReports(TBand& band);
+    bool playSubReports(TBand& band, bool continuing);
     bool play(TPageRun& sub);
     void renderObject(TBand& band, TfrView& view, bool part = false);
     void output(const TfrView& image);
