@@ -23,13 +23,12 @@
 
 namespace {
 
-constexpr int kDefaultMaxPages = 10000;
 constexpr int kMostPages = 1000000;
 
 struct ReportOptions {
     QString templateFile, prepared, pdf;
     std::optional<TfrCliExport> exportTo;
-    int maxPages = kDefaultMaxPages;
+    int maxPages = frDefaultMaxPages;
     TCliSelectionOptions selection;
 };
 
@@ -118,7 +117,7 @@ int runReportCli(const QStringList& arguments, QTextStream& out, QTextStream& er
         TerminalProgress terminal(err);
         TfrBuildOptions build;
         build.maxPages = options.maxPages;
-        build.maxBandPrints = std::int64_t(options.maxPages) * 2000;
+        build.maxBandPrints = options.maxPages * frBandPrintsPerPage;
         build.showError = false;
         if (isatty(fileno(stderr)))
             build.progress = &terminal;

@@ -139,7 +139,7 @@ bool TBuilder::render(TBand& band) {
             accumulate(band);
     }
     if (!band.suppressReset) {
-        if (band.type != btPageFooter || m_pageIndex >= m_pages.count() - 1)
+        if (band.type != btPageFooter || m_flow.pageIndex >= m_pages.count() - 1)
             resetAggregates(band);
     }
     if (m_report.onEndBand && band.view)
@@ -441,8 +441,8 @@ void TBuilder::makeColumnRoom(TBand& band, std::int32_t& x, std::int32_t width, 
         return;
     // The row goes on on the next prepared page at the same height.
     x = run.leftLimit;
-    setPageIndex(m_pageIndex + 1);
-    if (m_pageIndex >= m_pages.count()) {
+    setPageIndex(m_flow.pageIndex + 1);
+    if (m_flow.pageIndex >= m_pages.count()) {
         addPage();
         emitBand(run.band(btOverlay));
         TBand* header = run.band(btPageHeader);
@@ -450,7 +450,7 @@ void TBuilder::makeColumnRoom(TBand& band, std::int32_t& x, std::int32_t width, 
             TRestore<std::int32_t> top(curY(), run.topLimit);
             emitBand(header);
         }
-        progress(m_pageIndex + 1);
+        progress(m_flow.pageIndex + 1);
     }
     if (TBand* crossHeader = run.band(btCrossHeader); exists(crossHeader) && crossHeader->hasFlag(frflags::RepeatHeader)) {
         printCells(*crossHeader, band, x);
@@ -460,7 +460,7 @@ void TBuilder::makeColumnRoom(TBand& band, std::int32_t& x, std::int32_t width, 
 
 void TBuilder::renderCrossRow(TBand& band) {
     TPageRun& run = *m_page;
-    const int rowPage = m_pageIndex;
+    const int rowPage = m_flow.pageIndex;
     m_state.columnNo = 1;
     std::int32_t x = 0;
     if (m_report.onBeginColumn && band.view)
