@@ -92,9 +92,10 @@ public:
 
     // The texts printed on each prepared page, in print order ("a/b" for a
     // memo of two lines).
-    std::vector<QStringList> listing() {
+    std::vector<QStringList> listing() { return listing(report); }
+    static std::vector<QStringList> listing(TfrReport& built) {
         std::vector<QStringList> out;
-        TfrEMFPages& pages = frPreparedPages(report);
+        TfrEMFPages& pages = frPreparedPages(built);
         for (int i = 0; i < pages.count(); ++i) {
             QStringList texts;
             for (const auto& v : pages.loadPage(i).objects())
@@ -117,9 +118,10 @@ public:
         QString text;
         int left, top, width, height;
     };
-    std::vector<Placed> placed(int index) {
+    std::vector<Placed> placed(int index) { return placed(report, index); }
+    static std::vector<Placed> placed(TfrReport& built, int index) {
         std::vector<Placed> out;
-        TfrEMFPages& pages = frPreparedPages(report);
+        TfrEMFPages& pages = frPreparedPages(built);
         for (const auto& v : pages.loadPage(index).objects())
             out.push_back({textOf(*v), v->left, v->top, v->width, v->height});
         pages.releasePage(index);
