@@ -151,22 +151,63 @@ bool TBuilder::render(TBand& band) {
 std::int32_t TBuilder::measureOne(TBand& band) {
     std::int32_t h = band.height;
     if (band.stretched) {
-        for (TfrView* o : band.objects) {
-            const TfrObjectBuilder& builder = frObjectBuilder(*o);
-            if (!builder.stretches())
-                continue;
-            m_state.currentBand = &band.expr;
-            m_state.currentObject = o;
-            try {
-                h = std::max(h, o->top + builder.contentHeight(*o, m_print));
-            } catch (...) {
-                noteFailure(o);
-                throw;
+        for (TfrView* o : band.objects)
+            if (!(band.crossed && m_crossCell.count(o))) {
+                m_state.currentBand = &band.expr;
+                h = std::max(h, measureObject(*o));
             }
-        }
+        if (band.crossed && band.type != btPageFooter)
+            h = std::max(h, measureCrossColumns(band));
+        m_state.currentBand = &band.expr;
         m_state.currentObject = band.view;
     }
     band.calcHeight = std::max(band.calcHeight, h);
+    return h;
+}
+
+// The bottom of a stretching object's content on its band (its design
+// bottom for others is the band's height, measured already).
+std::int32_t TBuilder::measureObject(TfrView& view) {
+    const TfrObjectBuilder& builder = frObjectBuilder(view);
+    if (!builder.stretches())
+        return 0;
+    m_state.currentObject = &view;
+    try {
+        return view.top + builder.contentHeight(view, m_print);
+    } catch (...) {
+        noteFailure(&view);
+        throw;
+    }
+}
+
+// The cells of a crossed band measured in every cross column, as they will
+// print there: the deepest bottom. The texts measured are not kept for
+// printing, which expands every column again.
+std::int32_t TBuilder::measureCrossColumns(TBand& band) {
+    TPageRun& run = *m_page;
+    if (m_report.onBeginColumn && band.view)
+        m_report.onBeginColumn(*band.view);
+    TBand* data = run.band(btCrossData);
+    if (!exists(data))
+        return 0;
+    std::int32_t h = 0;
+    std::unique_ptr<TfrDataset> padding;
+    TfrDataset* ds = crossColumns(band, *data, padding);
+    for (m_state.columnNo = 1; ds && !ds->eof() && !terminated(); ++m_state.columnNo, ds->next()) {
+        m_state.currentObject = data->view;
+        std::int32_t width = data->width;
+        if (m_report.onPrintColumn)
+            m_report.onPrintColumn(m_state.columnNo, width);
+        for (TfrView* o : band.objects) {
+            const auto it = m_crossCell.find(o);
+            if (it == m_crossCell.end())
+                continue;
+            enterCross(*it->second, band);
+            h = std::max(h, measureObject(*o));
+            frObjectBuilder(*o).measureDiscarded(*o, m_print);
+        }
+    }
+    m_state.columnNo = 1;
     return h;
 }
 
@@ -208,7 +249,10 @@ void TBuilder::renderBody(TBand& band) {
             const bool moved = renderObjects(band);
             if (band.crossed && band.type != btPageFooter)
                 renderCrossRow(band);
-            if (!moved && !positioned)
+            // A stretched overlay moves the cursor too; a page footer stands
+            // below the bottom limit, and moving the cursor past it would
+            // break the page from within the footer again and again.
+            if (!moved && band.type != btPageFooter)
                 curY() += h;
         }
         for (auto& [o, height] : heights)
@@ -404,12 +448,7 @@ void TBuilder::printObjectAt(TBand& band, TfrView& view, std::int32_t dx, std::i
     const TfrObjectBuilder& builder = frObjectBuilder(view);
     try {
         if (!m_drawingDisabled || band.maySplit) {
-            TfrPrintPlace place{dx, dy, std::nullopt};
-            if (view.bandAlign == baBottom)
-                place.top = band.y + std::max(band.calcHeight, band.height) - view.height;
-            else if (view.bandAlign == baTop)
-                place.top = band.y;
-            builder.print(view, place, part, m_print);
+            builder.print(view, placeOf(band, view, dx, dy), part, m_print);
         } else {
             builder.skip(view, m_print);
         }
@@ -419,11 +458,85 @@ void TBuilder::printObjectAt(TBand& band, TfrView& view, std::int32_t dx, std::i
     }
 }
 
-void TBuilder::printCells(TBand& cross, TBand& band, std::int32_t x) {
+TfrPrintPlace TBuilder::placeOf(const TBand& band, const TfrView& view, std::int32_t dx, std::int32_t dy) const {
+    TfrPrintPlace place;
+    place.dx = dx;
+    place.dy = dy;
+    switch (view.bandAlign) {
+    case baNone:
+        break;
+    case baTop:
+        place.top = band.y;
+        break;
+    case baBottom:
+        place.top = band.y + std::max(band.calcHeight, band.height) - view.height;
+        place.bandAlign = baNone;
+        break;
+    default: {
+        const TfrBox box = alignedBox(band, view);
+        place.width = box.width;
+        if (view.bandAlign == baWidth && isCrossType(band.type))
+            place.bandAlign = baNone; // the cell spans its column, not the page
+        else
+            place.left = box.left;
+        break;
+    }
+    }
+    return place;
+}
+
+TfrBox TBuilder::alignedBox(const TBand& band, const TfrView& view) const {
+    TfrBox box = frBoxOf(view);
+    if (!frAlignsHorizontally(view.bandAlign))
+        return box;
+    if (view.bandAlign == baWidth && isCrossType(band.type)) {
+        box.width = band.width;
+        return box;
+    }
+    // Among the objects of its row on the band (cross cells stand in their
+    // own bands' coordinates), between the page's edges.
+    std::vector<const TfrView*> row;
+    std::size_t at = 0;
+    for (const TfrView* o : band.objects) {
+        if (o->top != view.top || (band.crossed && m_crossCell.count(o)))
+            continue;
+        if (o == &view)
+            at = row.size();
+        row.push_back(o);
+    }
+    if (at == row.size() || row[at] != &view) {
+        at = row.size();
+        row.push_back(&view);
+    }
+    const TfrBox aligned = frBandAlignedBoxes(row, m_page->leftLimit, m_page->rightLimit)[at];
+    box.left = aligned.left;
+    box.width = aligned.width;
+    return box;
+}
+
+void TBuilder::enterCross(TBand& cross, TBand& band) {
     cross.expr.lineNo = band.expr.lineNo;
     cross.expr.lineThrough = band.expr.lineThrough;
     if (cross.type == btCrossData)
         cross.expr.aggregateBand = &band.expr;
+    m_state.currentBand = &cross.expr;
+}
+
+TfrDataset* TBuilder::crossColumns(TBand& band, TBand& data, std::unique_ptr<TfrDataset>& padding) {
+    TfrDataset* ds = data.dataset ? data.dataset : band.crossDataset;
+    if (!ds)
+        return nullptr;
+    ds->first();
+    if (band.type == btMasterFooter && ds->eof()) {
+        padding = std::make_unique<TfrVirtualDataset>(m_page->maxCrossColumns);
+        ds = padding.get();
+        ds->first();
+    }
+    return ds;
+}
+
+void TBuilder::printCells(TBand& cross, TBand& band, std::int32_t x) {
+    enterCross(cross, band);
     for (TfrView* o : band.objects) {
         if (terminated())
             break;
@@ -473,16 +586,8 @@ void TBuilder::renderCrossRow(TBand& band) {
     if (TBand* data = run.band(btCrossData); exists(data)) {
         if (x == 0)
             x = data->x;
-        TfrDataset* ds = data->dataset ? data->dataset : band.crossDataset;
         std::unique_ptr<TfrDataset> padding;
-        if (ds) {
-            ds->first();
-            if (band.type == btMasterFooter && ds->eof()) {
-                padding = std::make_unique<TfrVirtualDataset>(run.maxCrossColumns);
-                ds = padding.get();
-                ds->first();
-            }
-        }
+        TfrDataset* ds = crossColumns(band, *data, padding);
         int columns = 0;
         while (ds && !ds->eof() && !terminated()) {
             m_state.currentObject = data->view;
@@ -521,8 +626,9 @@ void TBuilder::renderSplit(TBand& band) {
         bool fullLater = false;
     };
     std::vector<Item> items;
+    // Cross cells print with their columns, and only where the band fits whole.
     for (TfrView* o : band.objects) {
-        if (o->objectType == gtSubReport)
+        if (o->objectType == gtSubReport || (band.crossed && m_crossCell.count(o)))
             continue;
         items.push_back({o, QRect(o->left, o->top, o->width, o->height)});
         frObjectBuilder(*o).splitStarts(*o, m_print);
@@ -624,6 +730,8 @@ void TBuilder::renderSplit(TBand& band) {
         band.splitHeight = lastBottom;
     } else {
         renderObjects(band);
+        if (band.crossed)
+            renderCrossRow(band);
     }
     for (Item& it : items)
         if (it.fullLater) {

@@ -62,6 +62,10 @@ void TBuilder::setUpPrintContext() {
         if (m_report.onBeforePrint)
             m_report.onBeforePrint(view);
     };
+    c.alignedBox = [this](const TfrView& view) {
+        const auto it = m_bandOf.find(m_state.currentBand);
+        return it == m_bandOf.end() ? frBoxOf(view) : alignedBox(*it->second, view);
+    };
     c.loadDataField = [this](TfrView& view) { loadDataField(view); };
     c.output = [this](const TfrView& image) { output(image); };
 }
@@ -436,17 +440,24 @@ std::unique_ptr<TBand> TBuilder::newBand(TPageRun& run, TfrBandView& view, int t
     auto band = std::make_unique<TBand>();
     band->type = type;
     band->page = &run;
-    band->view = &view;
-    band->flags = view.flags;
-    band->script = m_scripts[&view];
     band->expr.type = type;
-    band->expr.name = view.name();
+    fillBand(*band, view);
     return band;
+}
+
+void TBuilder::fillBand(TBand& band, TfrBandView& view) {
+    band.view = &view;
+    band.flags = view.flags;
+    band.script = m_scripts[&view];
+    band.expr.name = view.name();
 }
 
 void TBuilder::setUpBands(TPageRun& run) {
     TfrPage& page = *run.page;
     boundGeometry(page);
+    // Band-aligned objects take their places between the page's edges first:
+    // the width a baWidth object takes decides whether it is a cross cell.
+    frAlignObjectsOnPage(page);
     run.script = compile(page.script, page.name);
     std::unordered_set<TfrView*> placed;
     for (const auto& v : page.objects()) {
@@ -458,31 +469,41 @@ void TBuilder::setUpBands(TPageRun& run) {
         m_scripts[v.get()] = compile(v->script, v->name());
     }
     // Cross bands first: the objects lying across their width are their
-    // cells and join the horizontal band they lie in as well.
+    // cells and join the horizontal band they lie in as well. Every band
+    // object of a cross type fills the one band of the type (the last one
+    // gives it its settings) and brings its cells.
     std::unordered_set<TfrView*> cells;
     for (int type : {btCrossHeader, btCrossData, btCrossFooter}) {
+        TBand* b = nullptr;
         for (const auto& v : page.objects()) {
             auto* bv = frCast<TfrBandView>(v.get());
-            if (!bv || bv->bandType() != type || run.first[static_cast<std::size_t>(type)])
+            if (!bv || bv->bandType() != type)
                 continue;
-            auto band = newBand(run, *bv, type);
-            TBand& b = *band;
-            b.x = bv->left;
-            b.width = bv->width;
+            if (!b) {
+                run.bands.push_back(newBand(run, *bv, type));
+                b = run.bands.back().get();
+                run.first[static_cast<std::size_t>(type)] = b;
+            } else {
+                m_buildState.setDataset(*b->view, nullptr);
+                b->dataset = nullptr;
+                b->ownedDataset.reset();
+                fillBand(*b, *bv);
+            }
+            b->x = bv->left;
+            b->width = bv->width;
             if (!bv->dataSourceName().contains(u';'))
-                setDataset(b, bv->dataSourceName());
+                setDataset(*b, bv->dataSourceName());
             for (const auto& o : page.objects()) {
                 TfrView* obj = o.get();
                 if (placed.count(obj) || cells.count(obj) || obj->objectType == gtSubReport)
                     continue;
-                if (obj->left >= b.x && obj->left + obj->width <= b.x + b.width) {
-                    obj->left -= b.x;
-                    m_crossCell[obj] = &b;
+                if (obj->left >= b->x && obj->left + obj->width <= b->x + b->width) {
+                    obj->left -= b->x;
+                    m_crossCell[obj] = b;
                     cells.insert(obj);
+                    b->objects.push_back(obj);
                 }
             }
-            run.first[static_cast<std::size_t>(type)] = &b;
-            run.bands.push_back(std::move(band));
         }
     }
     // Horizontal bands in type order, template order within a type.
@@ -659,12 +680,7 @@ void TBuilder::scanBand(TBand& band, TBand& target) {
     QStringList calls;
     const TfrVariables* variables = &m_report.dictionary().variables;
     TfrInterpretator::splitCode(band.script, fraggregates::names(), variables, calls);
-    std::vector<TfrView*> objects = band.objects;
-    if (band.type == btCrossHeader || band.type == btCrossData || band.type == btCrossFooter)
-        for (const auto& [view, cross] : m_crossCell)
-            if (cross == &band)
-                objects.push_back(const_cast<TfrView*>(view));
-    for (TfrView* o : objects) {
+    for (TfrView* o : band.objects) {
         calls << fraggregates::callsInLines(o->memo, variables);
         TfrInterpretator::splitCode(m_scripts[o], fraggregates::names(), variables, calls);
     }

@@ -81,6 +81,7 @@ public:
 
 inline bool isDataType(int type) { return type == btMasterData || type == btDetailData || type == btSubDetailData; }
 inline bool isPositioned(int type) { return type == btPageFooter || type == btOverlay || type == btNone; }
+inline bool isCrossType(int type) { return type == btCrossHeader || type == btCrossData || type == btCrossFooter; }
 
 struct TPageRun;
 
@@ -104,7 +105,7 @@ struct TBand {
     TfrDataset* crossDataset = nullptr;
     bool stretched = false, newPageAfter = false, printIfSubsetEmpty = false, maySplit = false,
          printChildIfInvisible = false;
-    std::vector<TfrView*> objects; // band-local coordinates
+    std::vector<TfrView*> objects; // band-local coordinates; a cross band's: its cells
     QStringList script;            // compiled
     TfrDataset* dataset = nullptr;
     std::unique_ptr<TfrDataset> ownedDataset;
@@ -255,6 +256,7 @@ private:
     // A runtime band of a template band: its type, page, object, flags, script
     // and the name expressions see.
     std::unique_ptr<TBand> newBand(TPageRun& run, TfrBandView& view, int type);
+    void fillBand(TBand& band, TfrBandView& view);
 
     // Page sequencing.
     void setPage(TPageRun* run);
@@ -282,6 +284,8 @@ private:
     void printCells(TBand& cross, TBand& band, std::int32_t x);
     void makeColumnRoom(TBand& band, std::int32_t& x, std::int32_t width, int rowPage);
     void printObjectAt(TBand& band, TfrView& view, std::int32_t dx, std::int32_t dy, bool part = false);
+    TfrPrintPlace placeOf(const TBand& band, const TfrView& view, std::int32_t dx, std::int32_t dy) const;
+    TfrBox alignedBox(const TBand& band, const TfrView& view) const;
     bool runSubReports(TBand& band, std::size_t from);
     bool playSubReports(TBand& band, bool continuing);
     bool play(TPageRun& sub);
@@ -290,6 +294,12 @@ private:
     void renderSplit(TBand& band);
     std::int32_t measureHeight(TBand& band);
     std::int32_t measureOne(TBand& band);
+    std::int32_t measureObject(TfrView& view);
+    std::int32_t measureCrossColumns(TBand& band);
+    void enterCross(TBand& cross, TBand& band);
+    // The cross columns of a row (`padding` holds a dataset made for them), at
+    // its first record.
+    TfrDataset* crossColumns(TBand& band, TBand& data, std::unique_ptr<TfrDataset>& padding);
     void accumulate(TBand& band);
     void resetAggregates(TBand& band);
     void setCounters(TBand& band);
