@@ -1,8 +1,8 @@
 #pragma once
 
 // The report builder's inner parts, shared by the page sequencing
-// (builder.cpp) and the band rendering (bandrender.cpp). Nothing outside
-// these two files uses them.
+// (builder.cpp), the band rendering (bandrender.cpp) and composite reports
+// (composite.cpp). Nothing outside these files uses them.
 
 #include "report/builder/builder.h"
 #include "report/builder/objectbuild.h"
