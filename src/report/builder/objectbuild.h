@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/variant.h"
+#include "report/render/geometry.h"
 #include "report/model/objects.h"
 
 #include <QString>
@@ -39,6 +40,9 @@ struct TfrPrintContext {
     std::function<void(TfrView& view)> runScript;
     // The report's OnBeforePrint; it may change the text to print.
     std::function<void(TfrView& view, QStringList& text)> beforePrint;
+    // Where band alignment puts an object on the band being built (its
+    // left edge and width; its own box when unset): text is laid out there.
+    std::function<TfrBox(const TfrView& view)> alignedBox;
     // Loads the content of the data field the object shows, if any.
     std::function<void(TfrView& view)> loadDataField;
     // Writes an object in prepared form into the page being printed.
@@ -48,10 +52,14 @@ struct TfrPrintContext {
 };
 
 // Where a printed object stands on its page: its own place moved by (dx, dy),
-// unless band alignment (baTop, baBottom) fixes its top.
+// unless band alignment fixes its top (baTop, baBottom), its left edge or its
+// width; and the band alignment its written copy keeps (an object placed by
+// its band is written without one).
 struct TfrPrintPlace {
     std::int32_t dx = 0, dy = 0;
     std::optional<std::int32_t> top;
+    std::optional<std::int32_t> left, width;
+    std::optional<std::uint8_t> bandAlign;
 };
 
 // How the objects of a class take part in a build: measuring for band
@@ -89,6 +97,10 @@ public:
     virtual std::int32_t contentWidth(TfrView& view, TfrPrintContext& context) const { return view.width; }
     // The band is split over pages: what the object measured is measured afresh.
     virtual void splitStarts(TfrView& view, TfrPrintContext& context) const {}
+    // What was just measured is not what prints next (a cross cell is
+    // measured in every column before its columns print): the next print
+    // starts afresh.
+    virtual void measureDiscarded(const TfrView& view, TfrPrintContext& context) const {}
 
     // Prints the object at `place`: writes its prepared record(s) through
     // context.output, never changing the object itself. With `part` only what

@@ -121,8 +121,8 @@ struct TfrReportSettings {
 // The events of a report (raised by the builder, preview and printing).
 struct TfrReportEvents {
     std::function<void()> onBeginDoc, onEndDoc;
-    std::function<void(TfrPage&)> onBeginPage;
-    std::function<void(int pageNo)> onEndPage;
+    // Page numbers are 0-based prepared-page indexes.
+    std::function<void(int pageNo)> onBeginPage, onEndPage;
     std::function<void(TfrBandView&)> onBeginBand, onEndBand;
     std::function<void(const QString& name, TVariant& value)> onGetValue;
     std::function<void(TfrView&)> onBeforePrint;
@@ -131,6 +131,8 @@ struct TfrReportEvents {
     std::function<void(TfrBandView&)> onBeginColumn;
     std::function<void(int columnNo, std::int32_t& width)> onPrintColumn;
     std::function<void(TfrPage&)> onManualBuild;
+    // Before the bands are set up in the first pass of a build.
+    std::function<void()> onCrossBeginDoc;
     std::function<void(TfrView&)> onObjectClick;
     std::function<void(TfrView&)> onMouseOverObject;
     std::function<void()> onPrintReport;
