@@ -64,8 +64,10 @@ struct TfrLoadResult {
     QStringList messages;
     // Add-in classes not provided, once per occurrence.
     QStringList missingClasses;
-    // Objects skipped because their records were damaged (their names).
+    // Objects skipped because their records were damaged (their names), and
+    // why each was (the error its record ended in).
     QStringList damagedObjects;
+    QStringList damageReasons;
     // The format version read (21 for files without a version byte).
     int version = 0;
 
