@@ -1,9 +1,14 @@
 #include "report/addins/widgets/addineditors.h"
 
 #include "report/addins/barcodeview.h"
+#include "report/addins/shapes.h"
 #include "report/addins/widgets/barcodeeditor.h"
+#include "report/addins/widgets/checkboxeditor.h"
+#include "report/addins/widgets/shapeeditor.h"
 
 void frRegisterProgramAddInEditors() {
     // One line per add-in class with an editor.
     frRegisterDesignerClass(TfrBarCodeView::classInfo(), frBarcodeDesignerInfo());
+    frRegisterDesignerClass(TfrShapeView::classInfo(), frShapeDesignerInfo());
+    frRegisterDesignerClass(TfrCheckBoxView::classInfo(), frCheckBoxDesignerInfo());
 }

@@ -100,10 +100,15 @@ protected:
     static void cancel(QDialog& d) { d.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click(); }
 
     TfrEditorPickers saved;
+
+public:
+    // What the fake questions answer (cases set them while they drive).
     std::optional<QString> expression;
     std::optional<QString> field;
     std::optional<TfrColor> color;
     QString openFile, saveFile;
+
+protected:
 
     TRecordingInteraction ui;
     TfrEngine engine{&ui};
