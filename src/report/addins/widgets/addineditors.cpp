@@ -1,9 +1,11 @@
 #include "report/addins/widgets/addineditors.h"
 
 #include "report/addins/barcodeview.h"
+#include "report/addins/roundrect.h"
 #include "report/addins/shapes.h"
 #include "report/addins/widgets/barcodeeditor.h"
 #include "report/addins/widgets/checkboxeditor.h"
+#include "report/addins/widgets/roundrecteditor.h"
 #include "report/addins/widgets/shapeeditor.h"
 
 void frRegisterProgramAddInEditors() {
@@ -11,4 +13,5 @@ void frRegisterProgramAddInEditors() {
     frRegisterDesignerClass(TfrBarCodeView::classInfo(), frBarcodeDesignerInfo());
     frRegisterDesignerClass(TfrShapeView::classInfo(), frShapeDesignerInfo());
     frRegisterDesignerClass(TfrCheckBoxView::classInfo(), frCheckBoxDesignerInfo());
+    frRegisterDesignerClass(TfrRoundRectView::classInfo(), frRoundRectDesignerInfo());
 }

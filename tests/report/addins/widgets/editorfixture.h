@@ -26,7 +26,7 @@
 #include <memory>
 
 class EditorTest : public ::testing::Test {
-protected:
+public:
     EditorTest() : saved(frEditorPickers()) {
         frSetTextMeasurer(engine, std::make_shared<TfrFixedMeasurer>());
         frRegisterProgramAddIns(engine);
@@ -100,15 +100,11 @@ protected:
     static void cancel(QDialog& d) { d.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click(); }
 
     TfrEditorPickers saved;
-
-public:
     // What the fake questions answer (cases set them while they drive).
     std::optional<QString> expression;
     std::optional<QString> field;
     std::optional<TfrColor> color;
     QString openFile, saveFile;
-
-protected:
 
     TRecordingInteraction ui;
     TfrEngine engine{&ui};
