@@ -1,10 +1,12 @@
 #include "report/addins/widgets/addineditors.h"
 
 #include "report/addins/barcodeview.h"
+#include "report/addins/oleview.h"
 #include "report/addins/roundrect.h"
 #include "report/addins/shapes.h"
 #include "report/addins/widgets/barcodeeditor.h"
 #include "report/addins/widgets/checkboxeditor.h"
+#include "report/addins/widgets/oleeditor.h"
 #include "report/addins/widgets/roundrecteditor.h"
 #include "report/addins/widgets/shapeeditor.h"
 
@@ -14,4 +16,5 @@ void frRegisterProgramAddInEditors() {
     frRegisterDesignerClass(TfrShapeView::classInfo(), frShapeDesignerInfo());
     frRegisterDesignerClass(TfrCheckBoxView::classInfo(), frCheckBoxDesignerInfo());
     frRegisterDesignerClass(TfrRoundRectView::classInfo(), frRoundRectDesignerInfo());
+    frRegisterDesignerClass(TfrOLEView::classInfo(), frOleDesignerInfo());
 }
