@@ -71,9 +71,8 @@ TfrBarcodeEditorForm::TfrBarcodeEditorForm(TfrDesignDocument& document, const Tf
     minus->setObjectName(QStringLiteral("ZoomOut"));
     for (QPushButton* b : {plus, minus})
         b->setFixedWidth(28);
-    connect(plus, &QPushButton::clicked, this, [this] {
-        m_zoomEdit->setText(numfmt::formatFloat(zoomOf(m_zoomEdit->text()).value_or(m_zoom) + 1));
-    });
+    connect(plus, &QPushButton::clicked, this,
+            [this] { m_zoomEdit->setText(numfmt::formatFloat(zoomOf(m_zoomEdit->text()).value_or(m_zoom) + 1)); });
     connect(minus, &QPushButton::clicked, this, [this] {
         m_zoomEdit->setText(numfmt::formatFloat(std::max(1.0, zoomOf(m_zoomEdit->text()).value_or(m_zoom) - 1)));
     });

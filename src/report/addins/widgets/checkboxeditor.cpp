@@ -14,8 +14,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-TfrCheckBoxEditorForm::TfrCheckBoxEditorForm(TfrDesignDocument& document, const TfrCheckBoxView& view,
-                                             QWidget* parent)
+TfrCheckBoxEditorForm::TfrCheckBoxEditorForm(TfrDesignDocument& document, const TfrCheckBoxView& view, QWidget* parent)
     : QDialog(parent) {
     setWindowTitle(QStringLiteral("CheckBox объект"));
     TfrReport& report = document.report();

@@ -73,8 +73,7 @@ private:
 // object, and only when that copy differs from the object one undo entry of
 // kind change is recorded and the object takes the copy's values (true).
 // `Form` is made as Form(document, view, parent) and has apply(View&) const.
-template <class View, class Form>
-bool frRunAddInEditor(TfrDesignDocument& document, TfrView& object, QWidget* parent) {
+template <class View, class Form> bool frRunAddInEditor(TfrDesignDocument& document, TfrView& object, QWidget* parent) {
     auto* view = frCast<View>(&object);
     if (!view || (object.restrictions & frrfDontEditContents))
         return false;

@@ -40,7 +40,8 @@ TfrOleEditorForm::TfrOleEditorForm(TfrDesignDocument& document, const TfrOLEView
     });
 
     auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("&Закрыть"), QDialogButtonBox::AcceptRole)->setObjectName(QStringLiteral("Close"));
+    buttons->addButton(QStringLiteral("&Закрыть"), QDialogButtonBox::AcceptRole)
+        ->setObjectName(QStringLiteral("Close"));
     buttons->addButton(QStringLiteral("Отмена"), QDialogButtonBox::RejectRole)->setObjectName(QStringLiteral("Cancel"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -101,7 +101,7 @@ TfrRoundRectEditorForm::TfrRoundRectEditorForm(TfrDesignDocument& document, cons
         m_styleList->addItem(QString(s).replace(u'_', u' '));
     // Drawing takes a negative style as the first; one past the list shows
     // none chosen.
-    m_styleList->setCurrentIndex(!view.gradient() || view.roundSize < 0 ? 0
+    m_styleList->setCurrentIndex(!view.gradient() || view.roundSize < 0  ? 0
                                  : view.roundSize < m_styleList->count() ? view.roundSize
                                                                          : -1);
     auto* styleLabel = new QLabel(QStringLiteral("&Стиль"), gradient);

@@ -42,8 +42,7 @@ public:
     }
     ~EditorTest() override { frEditorPickers() = saved; }
 
-    template <class T>
-    T& add(const QString& name, int l, int t, int w, int h) {
+    template <class T> T& add(const QString& name, int l, int t, int w, int h) {
         auto v = engine.createObject(gtAddIn, T::classInfo().className);
         v->setName(name);
         v->setBounds(l, t, w, h);
@@ -90,8 +89,7 @@ public:
         return run;
     }
 
-    template <class W>
-    static W* child(QWidget& w, const QString& name) {
+    template <class W> static W* child(QWidget& w, const QString& name) {
         W* c = w.findChild<W*>(name);
         EXPECT_NE(c, nullptr) << name.toStdString();
         return c;

@@ -88,7 +88,8 @@ TEST_F(BarcodeEditor, OkStoresTheControlsAndTheSizeOfTheCodeInOneUndoEntry) {
         // The code's own size along the bars, zoomed; the other side stays.
         const std::int32_t along = frBarcodeGenerator(bar, frBarcodeText(bar)).width();
         const bool upright = c.expected.angle == 90.0;
-        EXPECT_EQ(upright ? bar.height : bar.width, std::int32_t(std::nearbyint(along * c.expected.zoom))); // halves to even
+        EXPECT_EQ(upright ? bar.height : bar.width,
+                  std::int32_t(std::nearbyint(along * c.expected.zoom))); // halves to even
         EXPECT_EQ(upright ? bar.width : bar.height, upright ? 50 : 60);
         EXPECT_EQ(bar.left, 10);
         ASSERT_EQ(doc->undoStack().count(), 1);

@@ -42,43 +42,38 @@ TEST_F(OleEditor, CloseTakesWhatTheButtonsLeftAndCancelNothing) {
         const char* name;
         bool startHeld;
         std::function<void(QDialog&, OleEditor&)> drive;
-        bool closed; // with "&Закрыть", else "Отмена"
+        bool closed;  // with "&Закрыть", else "Отмена"
         int expected; // 0 nothing held, 1 the file, 2 as before
         int errors;
     };
     const Case cases[] = {
-        {"a compound file inserted",
-         false,
+        {"a compound file inserted", false,
          [](QDialog& d, OleEditor& t) {
              t.openFile = t.path("doc.ole");
              click(d, "Insert");
              EXPECT_TRUE(child<QLabel>(d, "State")->text().contains(QStringLiteral("102400 байт")));
          },
          true, 1, 0},
-        {"a compound file replaces the one held",
-         true,
+        {"a compound file replaces the one held", true,
          [](QDialog& d, OleEditor& t) {
              t.openFile = t.path("doc.ole");
              click(d, "Insert");
          },
          true, 1, 0},
-        {"the held document removed",
-         true,
+        {"the held document removed", true,
          [](QDialog& d, OleEditor&) {
              click(d, "Remove");
              EXPECT_EQ(child<QLabel>(d, "State")->text(), QStringLiteral("Документ не вставлен"));
              EXPECT_FALSE(child<QPushButton>(d, "Save")->isEnabled());
          },
          true, 0, 0},
-        {"a file that is no compound file",
-         true,
+        {"a file that is no compound file", true,
          [](QDialog& d, OleEditor& t) {
              t.openFile = t.path("plain.txt");
              click(d, "Insert");
          },
          true, 2, 1},
-        {"a folder and a missing file",
-         true,
+        {"a folder and a missing file", true,
          [](QDialog& d, OleEditor& t) {
              t.openFile = t.dir.path();
              click(d, "Insert");
@@ -86,15 +81,13 @@ TEST_F(OleEditor, CloseTakesWhatTheButtonsLeftAndCancelNothing) {
              click(d, "Insert");
          },
          true, 2, 2},
-        {"the file question cancelled",
-         false,
+        {"the file question cancelled", false,
          [](QDialog& d, OleEditor& t) {
              t.openFile.clear();
              click(d, "Insert");
          },
          true, 0, 0},
-        {"an insert cancelled with the window",
-         true,
+        {"an insert cancelled with the window", true,
          [](QDialog& d, OleEditor& t) {
              t.openFile = t.path("doc.ole");
              click(d, "Insert");

@@ -26,7 +26,8 @@ TEST_F(ShapeEditor, EachKindChosenIsStoredWithOneUndoEntry) {
         EXPECT_EQ(shape.shape, kind);
         EXPECT_EQ(doc->undoStack().count(), 1);
         ASSERT_TRUE(doc->undo());
-        EXPECT_EQ(frCast<TfrShapeView>(report.findObject(QStringLiteral("Shape1")))->shape, shape.shape == skRectangle ? skEllipse : skRectangle);
+        EXPECT_EQ(frCast<TfrShapeView>(report.findObject(QStringLiteral("Shape1")))->shape,
+                  shape.shape == skRectangle ? skEllipse : skRectangle);
         report.pages().page(0)->clear();
         doc = std::make_unique<TfrDesignDocument>(report, true);
     }
