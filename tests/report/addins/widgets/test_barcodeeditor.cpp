@@ -172,7 +172,7 @@ TEST_F(BarcodeEditor, AZoomThatIsNoPositiveNumberKeepsTheDialogOpen) {
     }
 }
 
-TEST_F(BarcodeEditor, OpensOnTheObjectsValuesAndNotAtAllWhenItsContentsMayNotBeEdited) {
+TEST_F(BarcodeEditor, OpensOnTheObjectsValues) {
     auto& bar = add<TfrBarCodeView>(QStringLiteral("Bar1"), 0, 0, 40, 40);
     bar.memo = QStringList{"[Data.\"Number\"]", "second"};
     bar.barType = bcCodeUPC_A;
@@ -189,17 +189,6 @@ TEST_F(BarcodeEditor, OpensOnTheObjectsValuesAndNotAtAllWhenItsContentsMayNotBeE
         EXPECT_EQ(child<QComboBox>(d, "Type")->count(), frBarcodeTypeCount);
         cancel(d);
     });
-    bar.restrictions = frrfDontEditContents;
-    const Run run = edit(bar, [](QDialog& d) { ok(d); });
-    EXPECT_FALSE(run.opened);
-    EXPECT_FALSE(run.changed);
-}
-
-TEST_F(BarcodeEditor, TheToolBarShowsThePictureAndHint) {
-    const TfrDesignerClassInfo* info = frDesignerClass(TfrBarCodeView::classInfo());
-    ASSERT_NE(info, nullptr);
-    EXPECT_EQ(info->hint, QStringLiteral("Вставить штрихкод"));
-    EXPECT_FALSE(info->icon.pixmap(16, 16).isNull());
 }
 
 } // namespace
