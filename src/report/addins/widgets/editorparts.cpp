@@ -34,7 +34,9 @@ std::optional<QString> pickField(TfrReport& report, QWidget* parent) {
     QDialog dialog(parent);
     dialog.setWindowTitle(QStringLiteral("Выбор поля БД"));
     auto* datasets = new QListWidget(&dialog);
+    datasets->setObjectName(QStringLiteral("Datasets"));
     auto* fields = new QListWidget(&dialog);
+    fields->setObjectName(QStringLiteral("Fields"));
     datasets->addItems(report.dictionary().datasetList());
     QObject::connect(datasets, &QListWidget::currentTextChanged, &dialog, [&report, fields](const QString& name) {
         fields->clear();
@@ -65,8 +67,10 @@ std::optional<QString> askExpression(TfrReport& report, QWidget* parent) {
     QDialog dialog(parent);
     dialog.setWindowTitle(QStringLiteral("Вставка выражения"));
     auto* line = new QLineEdit(&dialog);
+    line->setObjectName(QStringLiteral("Expression"));
     line->setMinimumWidth(360);
     auto* field = new QPushButton(QStringLiteral("&Поле БД..."), &dialog);
+    field->setObjectName(QStringLiteral("InsertField"));
     QObject::connect(field, &QPushButton::clicked, &dialog, [&report, &dialog, line] {
         if (const auto picked = frEditorPickers().field(report, &dialog))
             line->insert(asOperand(*picked));

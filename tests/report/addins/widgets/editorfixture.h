@@ -62,31 +62,38 @@ public:
         if (!editor)
             return {};
         Run run;
+        QTimer* timer = whenModal([&run, drive](QDialog& d) {
+            run.opened = true;
+            drive(d);
+        });
+        run.changed = (*editor)(*doc, view, nullptr);
+        // Nothing opened: the timer is not needed any more.
+        if (!run.opened)
+            delete timer;
+        return run;
+    }
+
+    // Runs `drive` on the next modal window once it is shown (given up after
+    // ten seconds); a drive that leaves the window open gives up on it. The
+    // timer deletes itself once it has found the window or given up.
+    static QTimer* whenModal(std::function<void(QDialog&)> drive) {
         auto* timer = new QTimer;
         timer->setInterval(10);
         auto ticks = std::make_shared<int>(0);
-        QObject::connect(timer, &QTimer::timeout, [timer, drive, ticks, &run] {
+        QObject::connect(timer, &QTimer::timeout, [timer, drive, ticks] {
             auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget());
             if (modal || ++*ticks > 1000) {
                 timer->stop();
                 timer->deleteLater();
                 if (modal) {
-                    run.opened = true;
                     drive(*modal);
-                    // A drive that left the window open gives up on it.
                     if (modal->isVisible())
                         modal->reject();
                 }
             }
         });
         timer->start();
-        run.changed = (*editor)(*doc, view, nullptr);
-        if (!run.opened) {
-            // Nothing opened: the timer is not needed any more.
-            timer->stop();
-            timer->deleteLater();
-        }
-        return run;
+        return timer;
     }
 
     template <class W> static W* child(QWidget& w, const QString& name) {
