@@ -6,8 +6,11 @@
 #include "report/addins/oleview.h"
 #include "report/addins/roundrect.h"
 #include "report/addins/shapes.h"
+#include "report/designer/designerform.h"
 
+#include <QAction>
 #include <QImage>
+#include <QLineEdit>
 
 namespace {
 
@@ -61,6 +64,31 @@ TEST_F(AddInEditors, NothingOpensForAnObjectWhoseContentsMayNotBeEdited) {
         EXPECT_TRUE(edit(view, [](QDialog& d) { d.reject(); }).opened);
         report.pages().page(0)->clear();
     }
+}
+
+TEST_F(AddInEditors, TheDesignerWindowOffersTheClassesAndOpensTheirEditors) {
+    auto& bar = add<TfrBarCodeView>(QStringLiteral("Bar1"), 10, 10, 40, 40);
+    TfrDesignerForm form(report);
+    form.setWindowState(Qt::WindowNoState);
+    form.show();
+    QApplication::processEvents();
+    for (const ClassCase& c : kClasses)
+        EXPECT_EQ(form.action(QStringLiteral("tool ") + c.cls.className)->text(), QString::fromUtf16(c.hint));
+    form.document().selectObjects({&bar});
+    form.refresh();
+    bool opened = false;
+    QTimer* timer = whenModal([&opened](QDialog& d) {
+        opened = true;
+        child<QLineEdit>(d, "Code")->setText("ABC");
+        ok(d);
+    });
+    form.action(QStringLiteral("edit"))->trigger();
+    if (!opened)
+        delete timer;
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(bar.memo, QStringList{"ABC"});
+    EXPECT_EQ(form.document().undoStack().count(), 1);
+    EXPECT_TRUE(form.document().modified());
 }
 
 } // namespace
