@@ -16,7 +16,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace {
 
@@ -93,8 +95,9 @@ TfrBarcodeEditorForm::TfrBarcodeEditorForm(TfrDesignDocument& document, const Tf
         m_angle->addButton(b, a);
         orientationLayout->addWidget(b);
     }
-    const int angle = int(view.angle);
-    m_angle->button(angle == view.angle && m_angle->button(angle) ? angle : 0)->setChecked(true);
+    // An angle that is none of the four (drawn as 0) shows 0.
+    const auto* stored = std::find_if(std::begin(kAngles), std::end(kAngles), [&](int a) { return a == view.angle; });
+    m_angle->button(stored != std::end(kAngles) ? *stored : 0)->setChecked(true);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

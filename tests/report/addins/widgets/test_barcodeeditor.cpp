@@ -191,4 +191,22 @@ TEST_F(BarcodeEditor, OpensOnTheObjectsValues) {
     });
 }
 
+TEST_F(BarcodeEditor, StoredValuesItCannotShowOpenAsTheNearestChoiceOrNone) {
+    auto& bar = add<TfrBarCodeView>(QStringLiteral("Bar1"), 0, 0, 40, 40);
+    for (const double angle : {450.0, 45.0, std::nan(""), -90.0}) {
+        SCOPED_TRACE(angle);
+        bar.angle = angle;
+        bar.barType = 40;
+        edit(bar, [](QDialog& d) {
+            EXPECT_TRUE(child<QRadioButton>(d, "Angle0")->isChecked());
+            EXPECT_EQ(child<QComboBox>(d, "Type")->currentIndex(), -1);
+            // The type is kept, and a code it cannot encode is refused.
+            ok(d);
+            EXPECT_TRUE(d.isVisible());
+            cancel(d);
+        });
+        EXPECT_EQ(bar.barType, 40);
+    }
+}
+
 } // namespace
