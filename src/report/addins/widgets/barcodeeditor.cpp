@@ -99,9 +99,7 @@ TfrBarcodeEditorForm::TfrBarcodeEditorForm(TfrDesignDocument& document, const Tf
     const auto* stored = std::find_if(std::begin(kAngles), std::end(kAngles), [&](int a) { return a == view.angle; });
     m_angle->button(stored != std::end(kAngles) ? *stored : 0)->setChecked(true);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = frOkCancelButtons(*this);
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(codeLabel, 0, 0, 1, 2);

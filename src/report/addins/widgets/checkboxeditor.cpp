@@ -50,9 +50,7 @@ TfrCheckBoxEditorForm::TfrCheckBoxEditorForm(TfrDesignDocument& document, const 
     lookLayout->addWidget(colorLabel, 0, 1);
     lookLayout->addWidget(m_color, 1, 1);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = frOkCancelButtons(*this);
 
     auto* insert = new QHBoxLayout;
     insert->addWidget(expression);

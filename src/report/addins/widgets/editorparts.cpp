@@ -45,9 +45,7 @@ std::optional<QString> pickField(TfrReport& report, QWidget* parent) {
     });
     const auto found = datasets->findItems(lastDataset, Qt::MatchExactly);
     datasets->setCurrentRow(found.isEmpty() ? 0 : datasets->row(found.first()));
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    QDialogButtonBox* buttons = frOkCancelButtons(dialog);
     QObject::connect(fields, &QListWidget::itemDoubleClicked, &dialog, &QDialog::accept);
     auto* layout = new QGridLayout(&dialog);
     layout->addWidget(new QLabel(QStringLiteral("Наборы данных"), &dialog), 0, 0);
@@ -75,9 +73,7 @@ std::optional<QString> askExpression(TfrReport& report, QWidget* parent) {
         if (const auto picked = frEditorPickers().field(report, &dialog))
             line->insert(asOperand(*picked));
     });
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    QDialogButtonBox* buttons = frOkCancelButtons(dialog);
     auto* layout = new QVBoxLayout(&dialog);
     layout->addWidget(new QLabel(QStringLiteral("Выражение:"), &dialog));
     layout->addWidget(line);
@@ -105,6 +101,13 @@ QIcon frAddInIcon(const QString& name) {
     }();
     (void)registered;
     return frReportIcon(name);
+}
+
+QDialogButtonBox* frOkCancelButtons(QDialog& dialog) {
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    return buttons;
 }
 
 TfrEditorPickers& frEditorPickers() {

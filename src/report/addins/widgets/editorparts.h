@@ -16,6 +16,7 @@
 #include <memory>
 #include <optional>
 
+class QDialogButtonBox;
 class QLineEdit;
 class QPlainTextEdit;
 
@@ -38,6 +39,9 @@ TfrEditorPickers& frEditorPickers();
 // A tool-bar picture of the add-in classes ("addin-barcode" ...): drawn like
 // the designer's own (frReportIcon).
 QIcon frAddInIcon(const QString& name);
+
+// OK and Cancel buttons that accept and reject `dialog`.
+QDialogButtonBox* frOkCancelButtons(QDialog& dialog);
 
 // An expression as a text takes it: enclosed in square brackets unless it
 // already is one bracketed expression (starts with "[", ends with "]" and

@@ -124,9 +124,7 @@ TfrRoundRectEditorForm::TfrRoundRectEditorForm(TfrDesignDocument& document, cons
     m_sampleView->setObjectName(QStringLiteral("Sample"));
     m_sampleView->setFixedSize(kSampleWidth, kSampleHeight);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = frOkCancelButtons(*this);
 
     auto* insert = new QHBoxLayout;
     insert->addWidget(expression);

@@ -34,9 +34,7 @@ TfrShapeEditorForm::TfrShapeEditorForm(TfrDesignDocument&, const TfrShapeView& v
     }
     if (QAbstractButton* b = m_kinds->button(view.shape))
         b->setChecked(true);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = frOkCancelButtons(*this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);
     layout->addWidget(buttons);
