@@ -7,6 +7,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev qt6-translations-l10n
+  qt6-svg-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libjpeg62-turbo-dev libxlsxwriter-dev zlib1g-dev
   fonts-liberation

@@ -356,7 +356,7 @@ TEST_F(Preview, ButtonsFollowTheReportAndPrintAndExportGetThePages) {
 
     int printedPage = 0, pagesWhilePrinting = 0, exportedIndex = -1, pagesWhileExporting = 0;
     TfrPreviewServices& services = frPreviewServices(engine);
-    services.print = [&](TfrReport& r, int currentPage, QWidget*, const std::function<bool()>&) {
+    services.print = [&](TfrReport& r, int currentPage, QWidget*, const std::function<bool(int, int)>&) {
         printedPage = currentPage + 1;
         pagesWhilePrinting = r.preparedPages()->count();
         return true;
