@@ -5,14 +5,11 @@
 #include "barcode_input.h"
 #include "fuzzsupport.h"
 
-#include <QGuiApplication>
 #include <cstddef>
 #include <cstdint>
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    qInstallMessageHandler(frfuzz::quietQtMessages);
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QGuiApplication app(*argc, *argv); // the painter's default font
+    frfuzz::startGuiApplication(argc, argv); // fonts
     return 0;
 }
 

@@ -1,7 +1,8 @@
 // Fuzz target for the report builder: every input is read as a report
 // template and, when it loads, built over a small selection with bounded
-// pages, band printings and script steps. Any outcome but a crash, a hang or
-// a template changed by the build is fine.
+// pages, band printings and script steps, on its own and twice after itself
+// as a composite report. Any outcome but a crash, a hang or a template
+// changed by the build is fine.
 
 #include "fuzzsupport.h"
 #include "common/interaction.h"
@@ -74,6 +75,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     frBuildReport(report, options);
     if (report.saveToStream() != before)
         std::abort(); // the build changed the template
+    // The template twice after itself, as a composite report (the second
+    // goes on on the first's last page when its first page asks for it).
+    TfrCompositeReport composite(f.engine);
+    composite.reports = {TfrLink<TfrReport>(&report), TfrLink<TfrReport>(&report)};
+    composite.doublePassReport = report.doublePassReport;
+    frBuildCompositeReport(composite, options);
+    if (report.saveToStream() != before)
+        std::abort();
     f.engine.globalVariables().clear();
     return 0;
 }

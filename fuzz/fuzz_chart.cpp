@@ -5,22 +5,17 @@
 #include "chart_input.h"
 #include "fuzzsupport.h"
 
-#include <QGuiApplication>
 #include <QtGlobal>
 
 #include <cstdint>
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    qInstallMessageHandler(frfuzz::quietQtMessages);
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QGuiApplication app(*argc, *argv); // fonts
+    frfuzz::startGuiApplication(argc, argv); // fonts
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static int runs = 0;
-    if (++runs % 500 == 0)
-        QCoreApplication::processEvents(); // lets Qt drop unused font engines
+    frfuzz::countRun();
     frfuzz::runChartInput(QByteArrayView(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
     return 0;
 }

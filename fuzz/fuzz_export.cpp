@@ -19,7 +19,6 @@
 #include "report/export/textexport.h"
 #include "report/model/engine.h"
 
-#include <QGuiApplication>
 #include <QTemporaryDir>
 #include <QtGlobal>
 
@@ -43,18 +42,14 @@ public:
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    qInstallMessageHandler(frfuzz::quietQtMessages);
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QGuiApplication app(*argc, *argv); // fonts
+    frfuzz::startGuiApplication(argc, argv); // fonts
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static frfuzz::TSilentInteraction silent;
     static TfrEngine engine(&silent);
-    static int runs = 0;
-    if (++runs % 500 == 0)
-        QCoreApplication::processEvents();
+    frfuzz::countRun();
     const QByteArrayView input(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     const qsizetype eol = input.indexOf('\n');
     const QString list = cp1251::decode(eol < 0 ? input : input.first(eol));

@@ -10,7 +10,6 @@
 #include "report/builder/preparedpages.h"
 #include "report/model/engine.h"
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QtGlobal>
@@ -19,20 +18,14 @@
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    // Damaged pictures make the image readers warn; that is expected here.
-    qInstallMessageHandler(frfuzz::quietQtMessages);
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QGuiApplication app(*argc, *argv); // fonts
+    frfuzz::startGuiApplication(argc, argv); // fonts
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static frfuzz::TSilentInteraction silent;
     static TfrEngine engine(&silent);
-    // Qt drops unused font engines from a timer: let it run now and then.
-    static int runs = 0;
-    if (++runs % 500 == 0)
-        QCoreApplication::processEvents();
+    frfuzz::countRun();
     const QByteArrayView input(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
 
     TfrReport report(engine);
@@ -45,8 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const QByteArray first = pages.saveToStream();
     {
-        TfrReport again(engine);
-        TfrEMFPages reread(again);
+        TfrEMFPages reread(engine);
         if (!reread.loadFromStream(first).ok() || reread.saveToStream() != first)
             std::abort(); // writer and reader disagree
     }

@@ -6,7 +6,6 @@
 #include "rtf_input.h"
 #include "richtext/richlayout.h"
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
@@ -15,16 +14,12 @@
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    qInstallMessageHandler(frfuzz::quietQtMessages);
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QGuiApplication app(*argc, *argv); // fonts
+    frfuzz::startGuiApplication(argc, argv); // fonts
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static int runs = 0;
-    if (++runs % 500 == 0)
-        QCoreApplication::processEvents();
+    const int runs = frfuzz::countRun();
     const QByteArrayView input(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     const char* fault = nullptr;
     if (runs % 16 == 0) {

@@ -7,9 +7,10 @@
 // and leave the document empty. A document that reads is written as RTF,
 // which must read again to the same text and write again to the same bytes.
 // Then it is laid out range after range into a narrow rectangle (every range
-// must make progress and stay in the text), the height of the rest is
-// measured (a rectangle that high must hold it), and with a painter the
-// ranges are drawn.
+// must make progress and stay in the text; one layout of the whole document
+// must fit the first range exactly so and every later one with progress
+// inside the text), the height of the rest is measured (a rectangle that high
+// must hold it), and with a painter the ranges are drawn.
 
 #include "common/exception.h"
 #include "richtext/richedit.h"
@@ -48,11 +49,15 @@ inline const char* runRtfInput(QByteArrayView input, QPainter* painter) {
     constexpr int maxRanges = 64;
     const int length = richtext::textLength(doc);
     const double width = 720 + double(input.size() % 7) * 720;
+    const richtext::DocumentLayout layout(doc, width);
     int from = 0;
     for (int ranges = 0; from < length && ranges < maxRanges; ++ranges) {
         const int next = richtext::formatRange(doc, from, QRectF(0, 0, width, 720), painter);
         if (next <= from || next > length)
             return "a range made no progress or left the text";
+        const int fitted = layout.fit(from, 720);
+        if (fitted <= from || fitted > length || (from == 0 && fitted != next))
+            return "the whole document's layout fits a range wrongly";
         from = next;
     }
     const double height = richtext::rangeHeight(doc, from, width);

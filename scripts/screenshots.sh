@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Drives the program under Xvfb along the whole road on the demo data (log on,
 # load the settings file, confirm the filter, group by a column, build the
-# demo report and show it in the preview at page width and as whole page) and
-# takes the screenshots of docs/screenshots. Needs a build (first
-# argument: the program, default build/src/app/ostrand) and the packages
-# xvfb, xdotool, imagemagick and openbox (window frames).
+# demo report and show it in the preview at page width and as whole page,
+# then, on a screen tall enough for a whole page, open the report designer on
+# the demo template and select an object) and takes the screenshots of
+# docs/screenshots. Needs a build (first argument: the program, default
+# build/src/app/ostrand) and the packages xvfb, xdotool, imagemagick and
+# openbox (window frames).
 #
 # With "--preview FILE.frp [program]" it opens a prepared report in the preview
 # window instead and takes preview-width.png (page width) and preview-whole.png
@@ -20,19 +22,29 @@ program=${1:-build/src/app/ostrand}
 out=docs/screenshots
 work=$(mktemp -d)
 export DISPLAY=:97
-Xvfb "$DISPLAY" -screen 0 1280x800x24 >/dev/null 2>&1 &
-xvfb=$!
-sleep 1
-openbox >/dev/null 2>&1 &
-wm=$!
-trap 'kill $wm $xvfb 2>/dev/null; rm -rf "$work"' EXIT
-sleep 1
+xvfb= wm= app=
+startScreen() { # a screen of the given size with window frames
+  Xvfb "$DISPLAY" -screen 0 "$1"x24 >/dev/null 2>&1 &
+  xvfb=$!
+  sleep 1
+  openbox >/dev/null 2>&1 &
+  wm=$!
+  sleep 1
+}
+stopScreen() {
+  kill $app $wm $xvfb 2>/dev/null || true
+  wait $app $wm $xvfb 2>/dev/null || true
+  app= wm= xvfb=
+}
+trap 'stopScreen; rm -rf "$work"' EXIT
+startScreen 1280x800
 
 if [ -z "$preview" ]; then
   OSTRAND_REGISTRY="$work/registry.ini" "$program" -PNTM1 -UNengineer -UPdemo >"$work/log" 2>&1 &
 else
   OSTRAND_REGISTRY="$work/registry.ini" "$program" --preview "$preview" >"$work/log" 2>&1 &
 fi
+app=$!
 sleep 3
 client() { # absolute position and size of the active window's client area: X Y W H
   xwininfo -id "$(xdotool getactivewindow)" |
@@ -64,20 +76,26 @@ if [ -n "$preview" ]; then
   exit 0
 fi
 
-xdotool type --delay 30 "DEMO-NT"
-window "$out/login.png"
-xdotool key Return
-sleep 2
-window "$out/main-empty.png"
-
-xdotool key ctrl+o
-sleep 2
-xdotool type --delay 10 "$PWD/examples/settings/points.cfg"
-xdotool key Return
-sleep 2
-window "$out/filter.png"
-xdotool key Return
-sleep 2
+shot() { # a window shot, unless the road is only walked ("quiet": a pause instead)
+  if [ "$quiet" = yes ]; then sleep 1; else window "$1"; fi
+}
+logOnAndLoad() { # the demo log-on and points.cfg
+  xdotool type --delay 30 "DEMO-NT"
+  shot "$out/login.png"
+  xdotool key Return
+  sleep 2
+  shot "$out/main-empty.png"
+  xdotool key ctrl+o
+  sleep 2
+  xdotool type --delay 10 "$PWD/examples/settings/points.cfg"
+  xdotool key Return
+  sleep 2
+  shot "$out/filter.png"
+  xdotool key Return
+  sleep 2
+}
+quiet=no
+logOnAndLoad
 
 # Drag the header of the second data column into the group panel.
 read -r X Y W H < <(client)
@@ -95,4 +113,30 @@ window "$out/main-grouped.png"
 xdotool mousemove $((X + 90)) $((Y + 32)) click 1
 sleep 6
 previewShots
+stopScreen
+
+# The designer (it opens maximised) on a screen as tall as a page at its
+# size; it saves nothing, so the demo template stays as it is.
+startScreen 1280x1290
+OSTRAND_REGISTRY="$work/designer.ini" "$program" -PNTM1 -UNengineer -UPdemo >"$work/log" 2>&1 &
+app=$!
+sleep 3
+quiet=yes
+logOnAndLoad
+# "Изменить дизайн отчёта", the fifth tool button.
+read -r X Y W H < <(client)
+xdotool mousemove $((X + 118)) $((Y + 32)) click 1
+sleep 4
+window "$out/designer-page.png"
+# The paper's top-left corner: the first white pixel left to right along a
+# line through the page, then top to bottom along a column inside it.
+import -window root "$work/root.png"
+convert "$work/root.png" -crop 1280x1+0+600 "txt:$work/row.txt"
+px=$(grep -m1 '#FFFFFF' "$work/row.txt" | sed 's/^\([0-9]*\),.*/\1/')
+convert "$work/root.png" -crop 1x1290+$((px + 3))+0 "txt:$work/column.txt"
+py=$(grep -m1 '#FFFFFF' "$work/column.txt" | sed 's/^0,\([0-9]*\):.*/\1/')
+# The caption "Точка" of the column header (page pixels 108..438, 122..146).
+xdotool mousemove $((px + 200)) $((py + 134)) click 1
+sleep 1
+window "$out/designer-selection.png"
 echo "screenshots written to $out"

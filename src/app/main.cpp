@@ -8,6 +8,7 @@
 #include "common/numformat.h"
 #include "report/addins/programaddins.h"
 #include "report/builder/preparedpages.h"
+#include "report/designer/designer.h"
 #include "report/export/exportfilter.h"
 #include "report/export/programfilters.h"
 #include "report/expr/context.h"
@@ -31,6 +32,7 @@ int previewFile(const QString& fileName, TfrEngine& engine, TUserInteraction& in
     frRegisterProgramFilters(filters);
     frInstallExportDialogs(filters);
     frInstallPreview(engine);
+    frInstallDesigner(engine);
     TfrReport report(engine);
     report.previewButtons |= pbPageSetup;
     const TfrLoadResult result = frLoadPreparedReport(report, fileName);
@@ -75,8 +77,10 @@ int main(int argc, char* argv[]) {
         if (previewMode)
             return previewFile(QString::fromLocal8Bit(argv[2]), reportEngine, interaction);
         TApplicationShell shell(reportEngine);
-        // The report actions show built reports in the preview window.
+        // The report actions show built reports in the preview window, whose
+        // pages the designer edits.
         frInstallPreview(reportEngine, &shell.mainWindow());
+        frInstallDesigner(reportEngine, &shell.mainWindow());
         return shell.run(app, commandLine);
     } catch (const Exception& e) {
         QMessageBox::critical(nullptr, TUserInteraction::errorTitle(), e.message());

@@ -3,6 +3,7 @@
 #include "app/filterdlg.h"
 #include "app/logindlg.h"
 #include "app/mainform.h"
+#include "common/exception.h"
 #include "grid/gridexport.h"
 #include "grid/view/selectiongrid.h"
 #include "report/export/exportfilter.h"
@@ -47,6 +48,7 @@ TMainController::TMainController(TfrmMain& main, TLoginDlg& login, TfrmFilter& f
     hooks.writeSelection = [this](const QString& fileName, int typeIndex) { writeSelection(fileName, typeIndex); };
     hooks.moveSelection = [this] { m_engine.MoveSelectionToLookup(); };
     hooks.showReport = [this] { showReport(); };
+    hooks.designReport = [this] { designReport(); };
     m_main.enableReportActions(true);
 }
 
@@ -80,11 +82,43 @@ bool TMainController::showReport() {
 
 bool TMainController::showReportOf(const QString& settingsFile) {
     const QString templateFile = frTemplatePath(settingsFile);
-    if (!QFileInfo(templateFile).isFile()) {
-        m_main.setStatusText(QStringLiteral("Нет шаблона отчёта %1; конструктор отчётов в программу пока не входит")
-                                 .arg(QDir::toNativeSeparators(templateFile)));
+    if (!QFileInfo(templateFile).isFile())
+        return designReportOf(settingsFile);
+    if (!loadTemplate(templateFile))
         return false;
+    m_report->report().showReport();
+    return true;
+}
+
+bool TMainController::designReport() {
+    if (!m_engine.hasSettingsFile() && !m_engine.LoadSettingsFile(QString(), true))
+        return false;
+    if (!m_engine.hasSettingsFile())
+        return false;
+    return designReportOf(m_engine.fileName());
+}
+
+bool TMainController::designReportOf(const QString& settingsFile) {
+    const QString templateFile = frTemplatePath(settingsFile);
+    TfrReport& report = m_report->report();
+    if (!QFileInfo::exists(templateFile)) {
+        // The first design of a report for a settings file starts from an
+        // empty template written under the template path.
+        report.clear();
+        try {
+            report.saveToFile(templateFile);
+        } catch (const Exception& e) {
+            report.engine().interaction().showError(e.message());
+            return false;
+        }
     }
+    if (!loadTemplate(templateFile))
+        return false;
+    report.designReport();
+    return true;
+}
+
+bool TMainController::loadTemplate(const QString& templateFile) {
     TfrReport& report = m_report->report();
     TUserInteraction& user = report.engine().interaction();
     const TfrLoadResult loaded = report.loadFromFile(templateFile, frPasswordDialog(user));
@@ -97,7 +131,6 @@ bool TMainController::showReportOf(const QString& settingsFile) {
     if (!loaded.messages.isEmpty())
         user.messageBox(loaded.messages.join(u'\n'), QString(), TUserInteraction::WarningIcon, TUserInteraction::Ok);
     SetReportVariables(report, ntServerName(), tmServerName(), m_engine.fileTime());
-    report.showReport();
     return true;
 }
 

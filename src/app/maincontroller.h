@@ -39,12 +39,17 @@ public:
 
     // "Сформировать и напечатать отчёт": loads a settings file first when
     // none is loaded, then the template beside it (frTemplatePath), sets the
-    // report variables, builds the report and shows it in the preview. Without
-    // a template the status bar says so (the report designer is not part of
-    // the program yet). False when no report was shown.
+    // report variables, builds the report and shows it in the preview; without
+    // a template it designs one. False when no report was shown.
     bool showReport();
     // The steps after the settings file is there.
     bool showReportOf(const QString& settingsFile);
+    // "Изменить дизайн отчёта": loads a settings file first when none is
+    // loaded; without a template beside it an empty one is written there
+    // first; then the template is loaded, the report variables set and the
+    // designer opened on it. False when the designer did not open.
+    bool designReport();
+    bool designReportOf(const QString& settingsFile);
 
     // TSelectionHost
     std::optional<QString> chooseSettingsFile() override;
@@ -61,6 +66,10 @@ public:
     void progress(std::int64_t nodes, int records) override;
 
 private:
+    // Loads the template into the report and sets the report variables;
+    // false (after the messages) when it cannot be used.
+    bool loadTemplate(const QString& templateFile);
+
     TfrmMain& m_main;
     TLoginDlg& m_login;
     TfrmFilter& m_filter;

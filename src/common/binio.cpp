@@ -12,6 +12,14 @@ qsizetype TBinaryReader::need(qsizetype count) const {
     return count;
 }
 
+TBinaryReader TBinaryReader::upTo(qsizetype end) const {
+    if (end < m_pos || end > m_data.size())
+        overrun();
+    TBinaryReader part(m_data.first(end));
+    part.m_pos = m_pos;
+    return part;
+}
+
 void TBinaryReader::seek(qsizetype pos) {
     if (pos < 0 || pos > m_data.size())
         overrun();

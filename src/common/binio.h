@@ -32,6 +32,11 @@ public:
     // Throws unless count bytes remain; returns count.
     qsizetype need(qsizetype count) const;
 
+    // A reader of the first `end` bytes of the block at the same position
+    // (offsets stay those of the block), for a record that says where it
+    // ends; throws unless end lies between the position and the block's end.
+    TBinaryReader upTo(qsizetype end) const;
+
 private:
     QByteArrayView m_data;
     qsizetype m_pos = 0;

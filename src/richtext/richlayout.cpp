@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <mutex>
 
 namespace richtext {
@@ -29,8 +30,6 @@ constexpr int kMaxDefaultStops = 256;
 // window, and the largest one the windows grow to unless a line needs more.
 constexpr qsizetype kFirstWindow = 128;
 constexpr qsizetype kLayoutWindow = 1024;
-// A line fits when it passes the height by less than this (rounding).
-constexpr double kFitTolerance = 0.01;
 
 void installSubstitutions() {
     static std::once_flag once;
@@ -55,7 +54,8 @@ QTextCharFormat layoutFormat(const QTextCharFormat& format, const QTextDocument&
     f.setFontFamilies(QStringList{fontFamily(format, doc)});
     f.setFontKerning(false);
     f.setFontHintingPreference(QFont::PreferNoHinting);
-    f.setFontStyleStrategy(QFont::StyleStrategy(QFont::PreferOutline | QFont::NoSubpixelAntialias));
+    f.setFontStyleStrategy(
+        QFont::StyleStrategy(QFont::PreferOutline | QFont::NoSubpixelAntialias | QFont::PreferNoShaping));
     return f;
 }
 
@@ -240,7 +240,8 @@ private:
 
 } // namespace
 
-int formatRange(const QTextDocument& document, int from, const QRectF& rect, QPainter* painter) {
+int formatRange(const QTextDocument& document, int from, const QRectF& rect, QPainter* painter,
+                std::vector<RangeLine>* lines) {
     const int length = textLength(document);
     if (from >= length)
         return length;
@@ -255,11 +256,16 @@ int formatRange(const QTextDocument& document, int from, const QRectF& rect, QPa
         painter->setClipRect(area, painter->hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
     }
     Layouter(document, rect.width()).run(from, [&](const Line& l) {
-        const bool fits = l.top + l.height <= height + kFitTolerance;
+        const bool fits = l.top + l.height <= height + FitTolerance;
         if (!fits && fitted > from)
             return false;
         if (painter)
             l.line.draw(painter, QPointF(area.left(), area.top() + l.textTop));
+        if (lines) {
+            const QRectF text = l.line.naturalTextRect();
+            lines->push_back(
+                {l.start, l.end, QRectF(area.left() + text.left(), area.top() + l.top, text.width(), l.height)});
+        }
         fitted = l.end;
         return fits;
     });
@@ -276,6 +282,49 @@ double rangeHeight(const QTextDocument& document, int from, double width) {
             return true;
         });
     return bottom;
+}
+
+DocumentLayout::DocumentLayout(const QTextDocument& document, double width) : m_document(document), m_width(width) {
+    formatRange(document, 0, QRectF(0, 0, width, std::numeric_limits<double>::infinity()), nullptr, &m_lines);
+}
+
+const RangeLine* DocumentLayout::lineAt(int from, double* top) const {
+    const auto it = std::lower_bound(m_lines.begin(), m_lines.end(), from,
+                                     [](const RangeLine& l, int position) { return l.start < position; });
+    if (it == m_lines.end() || it->start != from)
+        return nullptr;
+    // A range from a paragraph's start has the paragraph's space before above
+    // its first line, as the layout from the document's start has.
+    const QTextBlock block = m_document.findBlock(from);
+    *top = it->box.top() - (block.position() == from ? std::max(0.0, finite(block.blockFormat().topMargin(), 0)) : 0.0);
+    return &*it;
+}
+
+int DocumentLayout::fit(int from, double height, double* bottom) const {
+    double top = 0;
+    const RangeLine* first = from < textLength(m_document) ? lineAt(from, &top) : nullptr;
+    if (!first) {
+        std::vector<RangeLine> lines;
+        const int end = formatRange(m_document, from, QRectF(0, 0, m_width, height), nullptr, &lines);
+        if (bottom)
+            *bottom = lines.empty() ? 0 : lines.back().box.bottom();
+        return end;
+    }
+    // The same test as formatRange's: the first line always, the others while they fit.
+    const RangeLine* last = first;
+    const RangeLine* const end = m_lines.data() + m_lines.size();
+    for (const RangeLine* l = first + 1; l != end && l->box.bottom() - top <= height + FitTolerance; ++l)
+        last = l;
+    if (bottom)
+        *bottom = last->box.bottom() - top;
+    return last->end;
+}
+
+double DocumentLayout::height(int from) const {
+    double top = 0;
+    if (from >= textLength(m_document) || !lineAt(from, &top))
+        return rangeHeight(m_document, from, m_width);
+    return m_lines.back().box.bottom() - top;
 }
 
 } // namespace richtext

@@ -205,24 +205,34 @@ private:
 
 QByteArray escape(QStringView text) {
     static constexpr char digits[] = "0123456789abcdef";
-    QByteArray s;
-    s.reserve(text.size());
+    QByteArray s(text.size() * 4, Qt::Uninitialized); // \'hh: the longest but for \uN
+    qsizetype n = 0;
     for (QChar ch : text) {
         const char16_t u = ch.unicode();
+        if (s.size() - n < 16)
+            s.resize(s.size() * 2 + 16);
+        char* out = s.data() + n;
         if (u == u'\\' || u == u'{' || u == u'}') {
-            s += '\\';
-            s += char(u);
+            out[0] = '\\';
+            out[1] = char(u);
+            n += 2;
         } else if (u < 0x80) {
-            s += char(u);
+            out[0] = char(u);
+            n += 1;
         } else if (cp1251::isRepresentable(ch)) {
             const unsigned char c = cp1251::toByte(ch);
-            s += "\\'";
-            s += digits[c >> 4];
-            s += digits[c & 15];
+            out[0] = '\\';
+            out[1] = '\'';
+            out[2] = digits[c >> 4];
+            out[3] = digits[c & 15];
+            n += 4;
         } else {
-            s += "\\u" + num(std::int16_t(u)) + '?';
+            const QByteArray word = "\\u" + num(std::int16_t(u)) + '?';
+            std::copy(word.begin(), word.end(), out);
+            n += word.size();
         }
     }
+    s.truncate(n);
     return s;
 }
 

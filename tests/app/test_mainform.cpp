@@ -16,6 +16,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -245,10 +246,9 @@ TEST_F(MainFormTest, ShowReportTakesTheTemplateBesideTheSettingsFile) {
     TfrEngine reportEngine(&interaction);
     TApplicationShell shell(reportEngine);
     TfrmMain& w = shell.mainWindow();
-    // Showing needs no settings file beforehand (it asks for one); designing
-    // waits for the designer.
+    // Neither action needs a settings file beforehand: they ask for one.
     EXPECT_TRUE(w.actShowReport->isEnabled());
-    EXPECT_FALSE(w.actDesignReport->isEnabled());
+    EXPECT_TRUE(w.actDesignReport->isEnabled());
     EXPECT_EQ(frTemplatePath(QStringLiteral("/a/b.d/points.cfg")), u"/a/b.d/points.frf");
     EXPECT_EQ(frTemplatePath(QStringLiteral("/a/b.d/points")), u"/a/b.d/points.frf");
 
@@ -259,14 +259,30 @@ TEST_F(MainFormTest, ShowReportTakesTheTemplateBesideTheSettingsFile) {
         return true;
     };
     reportEngine.showPreparedReportHook = [&](TfrReport&) { ++shown; };
+    int designed = 0;
+    reportEngine.designReportHook = [&](TfrReport& report) {
+        variables = report.dictionary().variables.names();
+        ++designed;
+    };
     QTemporaryDir dir;
     const QString cfg = dir.filePath(QStringLiteral("points.cfg"));
     const QString frf = dir.filePath(QStringLiteral("points.frf"));
 
-    EXPECT_FALSE(shell.controller().showReportOf(cfg));
-    EXPECT_TRUE(w.StatusPanel->text().contains(QDir::toNativeSeparators(frf))) << w.StatusPanel->text().toStdString();
+    // Without a template, showing designs one, first written empty.
+    EXPECT_TRUE(shell.controller().showReportOf(cfg));
+    EXPECT_EQ(designed, 1);
     EXPECT_EQ(shown, 0);
+    EXPECT_TRUE(QFileInfo(frf).isFile());
+    EXPECT_TRUE(variables.contains(QStringLiteral("Машина")));
+    // The designer closed without saving: the empty template is what is there.
+    TfrReport empty(reportEngine);
+    ASSERT_TRUE(empty.loadFromFile(frf).ok());
+    EXPECT_EQ(empty.pages().count(), 0);
+    EXPECT_TRUE(shell.controller().designReportOf(cfg));
+    EXPECT_EQ(designed, 2);
+    EXPECT_TRUE(interaction.messages.empty());
 
+    ASSERT_TRUE(QFile::remove(frf));
     ASSERT_TRUE(QFile::copy(QStringLiteral(OSTRAND_EXAMPLES_DIR "/settings/points.frf"), frf));
     EXPECT_TRUE(shell.controller().showReportOf(cfg));
     EXPECT_EQ(shown, 1);
@@ -282,4 +298,11 @@ TEST_F(MainFormTest, ShowReportTakesTheTemplateBesideTheSettingsFile) {
     EXPECT_TRUE(variables.isEmpty());
     ASSERT_EQ(interaction.messages.size(), 1u);
     EXPECT_EQ(interaction.messages[0].title, u"Ошибка");
+    EXPECT_FALSE(shell.controller().designReportOf(cfg));
+    EXPECT_EQ(designed, 2);
+
+    // A template that cannot be written where it belongs is told about too.
+    EXPECT_FALSE(shell.controller().designReportOf(dir.filePath(QStringLiteral("no/such/folder/a.cfg"))));
+    EXPECT_EQ(designed, 2);
+    EXPECT_EQ(interaction.messages.size(), 3u);
 }

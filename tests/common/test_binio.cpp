@@ -41,3 +41,18 @@ TEST(BinaryIo, ReadsAndSeeksOutsideTheBlockFail) {
     w.writeU16(1);
     EXPECT_THROW(w.patchU32(0, 5), EFormatError);
 }
+
+TEST(BinaryIo, AReaderUpToARecordEndStopsThere) {
+    const QByteArray buf("\x01\x02\x03\x04\x05\x06", 6);
+    TBinaryReader r(buf);
+    r.seek(1);
+    TBinaryReader record = r.upTo(4);
+    EXPECT_EQ(record.pos(), 1); // offsets stay the block's
+    EXPECT_EQ(record.remaining(), 3);
+    EXPECT_THROW(record.readU32(), EFormatError);
+    EXPECT_THROW(record.readBytes(4), EFormatError);
+    EXPECT_EQ(record.readBytes(3), QByteArray("\x02\x03\x04", 3));
+    EXPECT_THROW(record.seek(5), EFormatError);
+    EXPECT_THROW(r.upTo(0), EFormatError); // before the position
+    EXPECT_THROW(r.upTo(7), EFormatError); // past the block
+}

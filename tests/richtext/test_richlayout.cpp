@@ -1,5 +1,7 @@
 #include "richtest.h"
 
+#include "common/cp1251.h"
+
 #include "richtext/richedit.h"
 #include "richtext/richlayout.h"
 #include "richtext/rtfreader.h"
@@ -196,6 +198,84 @@ TEST(RichLayout, EveryRangeMakesProgress) {
         << "an endless rectangle holds everything";
     EXPECT_EQ(richtext::formatRange(empty, 0, QRectF(0, 0, 100, 100)), 0);
     EXPECT_EQ(richtext::rangeHeight(empty, 0, 100), 0);
+}
+
+// The lines a range reports are the ones it takes and draws: they follow
+// one another from the range's start to the position it returns, stacked
+// from the rectangle's top, each box where its text is drawn.
+TEST(RichLayout, ReportsTheLinesItTakes) {
+    QTextDocument doc;
+    prose(doc, 3000);
+    const QRectF rect(500, 300, 4000, 3000);
+    for (const int from : {0, 37, doc.findBlockByNumber(2).position()}) {
+        std::vector<richtext::RangeLine> lines;
+        TRecordingDevice device;
+        QPainter painter(&device);
+        const int end = richtext::formatRange(doc, from, rect, &painter, &lines);
+        ASSERT_GT(lines.size(), 3u) << from;
+        EXPECT_EQ(lines.front().start, from);
+        EXPECT_EQ(lines.back().end, end);
+        EXPECT_NEAR(lines.front().box.top(), rect.top(), 0.01);
+        EXPECT_LE(lines.back().box.bottom(), rect.bottom() + richtext::FitTolerance);
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            const richtext::RangeLine& l = lines[i];
+            EXPECT_LE(l.box.bottom(), i + 1 < lines.size() ? lines[i + 1].box.top() + 0.01 : rect.bottom() + 0.01);
+            if (i + 1 < lines.size())
+                EXPECT_EQ(l.end, lines[i + 1].start) << from;
+            EXPECT_GE(l.box.left(), rect.left() - 0.01);
+            EXPECT_LE(l.box.right(), rect.right() + 0.01);
+        }
+        // Every drawn piece of text lies inside the box of the line it belongs to.
+        for (const Drawn& d : device.drawn) {
+            const auto in = std::find_if(lines.begin(), lines.end(), [&](const richtext::RangeLine& l) {
+                return d.position.y() > l.box.top() && d.position.y() <= l.box.bottom();
+            });
+            ASSERT_NE(in, lines.end()) << d.text.toStdString();
+            EXPECT_GE(d.position.x(), in->box.left() - 0.5) << d.text.toStdString();
+            EXPECT_LE(d.position.x() + d.width, in->box.right() + 0.5) << d.text.toStdString();
+        }
+    }
+}
+
+// A document laid out once says of every range from a line start what a
+// layout of that range says: where it ends in a height, the bottom of its
+// last line, the height it needs; ranges from elsewhere are laid out anew.
+TEST(RichLayout, ALayoutOfTheWholeDocumentFitsRangesAsTheirOwnLayouts) {
+    // Prose with numbers, dates, codes, a URL, tabs and a word longer than a line.
+    const QStringList words = {u"Значение"_qs, u"1 234,50"_qs, u"12.05.2026"_qs, u"(см. п. 3.1)"_qs,
+                               u"«Северная»"_qs, u"ПС-110/35/10"_qs, u"25%"_qs, u"http://example.com/a?c=1,2"_qs,
+                               u"\\tab"_qs, u"x=1,5;"_qs, u"{\\b ТМ-1234:}"_qs, u"—"_qs, u"{\\i курсив,}"_qs,
+                               u"Ширококолейнейшийтекстбезпробеловоченьдлинныйидлинный"_qs, u"№ 7"_qs, u"и"_qs,
+                               u"подстанции"_qs, u"превысило"_qs, u"уставку."_qs};
+    QString body;
+    for (int p = 0, k = 0; p < 6; ++p) {
+        body += p % 2 ? u"\\pard\\qj\\fi360 "_qs : u"\\pard\\li200 "_qs;
+        for (int w = 0; w < 60; ++w, k = (k + 7) % int(words.size()))
+            body += words[k] + u' ';
+        body += u"\\par "_qs;
+    }
+    QTextDocument doc;
+    richtext::readRtf("{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 " + cp1251::encode(body) + "}", doc);
+    const int length = richtext::textLength(doc);
+    ASSERT_TRUE(richtext::plainText(doc).contains(u'\t'));
+    for (const double width : {1500.0, 4535.0}) {
+        const richtext::DocumentLayout layout(doc, width);
+        std::vector<int> starts{0, 5, doc.findBlockByNumber(3).position() - 1};
+        for (const richtext::RangeLine& l : layout.lines())
+            starts.push_back(l.start);
+        for (const int from : starts) {
+            EXPECT_NEAR(layout.height(from), richtext::rangeHeight(doc, from, width), 0.01) << width << " " << from;
+            for (const double height : {0.0, 250.0, 1440.0, 5000.0}) {
+                std::vector<richtext::RangeLine> lines;
+                const int expected = richtext::formatRange(doc, from, QRectF(0, 0, width, height), nullptr, &lines);
+                double bottom = -1;
+                EXPECT_EQ(layout.fit(from, height, &bottom), expected) << width << " " << from << " " << height;
+                EXPECT_NEAR(bottom, lines.back().box.bottom(), 0.01) << width << " " << from << " " << height;
+            }
+        }
+        EXPECT_EQ(layout.fit(length, 100), length);
+        EXPECT_EQ(layout.height(length), 0);
+    }
 }
 
 // Lines break alike whatever they are drawn on: no painter, a screen-like

@@ -1,6 +1,7 @@
 #include "app/cli/cli.h"
 
 #include "app/cli/clisupport.h"
+#include "app/cli/editcli.h"
 #include "app/cli/exportcli.h"
 #include "app/cli/exprcli.h"
 #include "app/cli/reportcli.h"
@@ -14,6 +15,7 @@
 #include "grid/gridexport.h"
 #include "grid/gridrows.h"
 #include "report/addins/programaddins.h"
+#include "report/design/designcommands.h"
 #include "report/model/engine.h"
 #include "selection/configaccess/configapi.h"
 #include "selection/configaccess/localconfig.h"
@@ -169,13 +171,24 @@ QString cliUsage() {
         "      диапазоны страниц через запятую, как в окне печати (например, 1,3,5-12 или 5-)\n"
         "\n"
         "Отчёты без окон:\n"
-        "  ostrand-cli --report FILE.frf [--prepared OUT.frp] [--pdf OUT.pdf] [--max-pages N]\n"
+        "  ostrand-cli --report FILE.frf [--report FILE2.frf ...] [--prepared OUT.frp] [--pdf OUT.pdf]\n"
+        "             [--max-pages N]\n"
         "             [--export txt|rtf|csv|htm|pdf OUT [--pages СПИСОК]]\n"
         "             [--server NT --tm TM --user U --password P --settings FILE.cfg --mask К=М ...]\n"
         "      строит отчёт по шаблону над выборкой (без параметров выборки frDS пуст; с ней заданы\n"
         "      переменные Машина, Сервер и Файл_изменён) и записывает подготовленный отчёт, PDF\n"
-        "      и (или) экспорт; построение останавливается с ошибкой после N страниц\n"
+        "      и (или) экспорт; несколько шаблонов строятся друг за другом в один отчёт (шаблон,\n"
+        "      первая страница которого печатается на предыдущей, продолжает её страницу);\n"
+        "      построение останавливается с ошибкой после N страниц\n"
         "      (по умолчанию 10000); код 1 при ошибке\n"
+        "\n"
+        "Изменение шаблонов без окон:\n"
+        "  ostrand-cli --edit IN.frf [--do \"КОМАНДА АРГУМЕНТЫ\"]... [--save OUT.frf|OUT.frt|OUT.frd]\n"
+        "      открывает шаблон, как дизайнер отчётов, выполняет команды дизайнера по порядку на\n"
+        "      текущей странице (координаты в точках отчёта, 18 точек = 5 мм) и записывает результат;\n"
+        "      команда, которую нельзя выполнить, ничего не меняет и сообщает причину, остальные\n"
+        "      выполняются; неверно записанная команда - код 2, ничего не записывается. Команды:\n"
+        "%1"
         "\n"
         "Проверка выражений отчётов (результат в UTF-8 в стандартный вывод, ошибка - код 1):\n"
         "  ostrand-cli --eval ВЫРАЖЕНИЕ [--template FILE.frf] [--server NT --tm TM ... --settings FILE.cfg]\n"
@@ -190,7 +203,8 @@ QString cliUsage() {
         "\n"
         "Сообщения выводятся в стандартный поток ошибок. Код завершения: 0 - выборка записана,\n"
         "1 - ошибка файла настроек, конфигурации или записи, 2 - неверные параметры.\n"
-        "Корневая папка конфигураций: переменная OSTRAND_CONFIG_ROOT.\n");
+        "Корневая папка конфигураций: переменная OSTRAND_CONFIG_ROOT.\n")
+        .arg(frDesignCommandHelp());
 }
 
 int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err) {
@@ -204,6 +218,8 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         return runScriptCli(arguments, out, err);
     if (isReportCommand(arguments))
         return runReportCli(arguments, out, err);
+    if (isEditCommand(arguments))
+        return runEditCli(arguments, out, err);
     TStreamInteraction interaction(err);
     TScopedInteraction installed(interaction);
     TfrEngine reportEngine(&interaction);

@@ -24,13 +24,13 @@
 
 namespace {
 
-constexpr int kDefaultMaxPages = 10000;
 constexpr int kMostPages = 1000000;
 
 struct ReportOptions {
-    QString templateFile, prepared, pdf;
+    QStringList templateFiles;
+    QString prepared, pdf;
     std::optional<TfrCliExport> exportTo;
-    int maxPages = kDefaultMaxPages;
+    int maxPages = frDefaultMaxPages;
     TCliSelectionOptions selection;
 };
 
@@ -39,7 +39,7 @@ ReportOptions parseOptions(const QStringList& args) {
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
         if (a == u"--report")
-            o.templateFile = cliValue(args, i);
+            o.templateFiles << cliValue(args, i);
         else if (a == u"--prepared")
             o.prepared = cliValue(args, i);
         else if (a == u"--pdf")
@@ -61,7 +61,7 @@ ReportOptions parseOptions(const QStringList& args) {
         } else if (!o.selection.take(args, i))
             throw ECliArguments(QStringLiteral("Неизвестный параметр «%1» (см. --help)").arg(a));
     }
-    if (o.templateFile.isEmpty())
+    if (o.templateFiles.isEmpty())
         throw ECliArguments(QStringLiteral("Не указан шаблон отчёта (--report)"));
     if (o.exportTo && o.exportTo->output.isEmpty())
         throw ECliArguments(QStringLiteral("--pages: нужен и --export ТИП ФАЙЛ"));
@@ -110,20 +110,41 @@ int runReportCli(const QStringList& arguments, QTextStream& out, QTextStream& er
         TSelectionEngine selection(host);
         makeCliSelection(selection, host, options.selection);
         TfrMainReport main(engine, selection.DS(), selection.DS2(), &registry);
-        TfrReport& report = main.report();
-        loadTemplateOrThrow(report, options.templateFile);
-        // Where the data came from, as the main window tells its reports.
-        if (selection.hasSettingsFile())
-            SetReportVariables(report, options.selection.server, options.selection.tm, selection.fileTime());
+        // Several templates make one report, built one after another over the
+        // same selection.
+        std::vector<std::unique_ptr<TfrReport>> others;
+        TfrCompositeReport composite(engine);
+        for (qsizetype i = 0; i < options.templateFiles.size(); ++i) {
+            TfrReport* part = &main.report();
+            if (i > 0) {
+                others.push_back(std::make_unique<TfrReport>(engine));
+                part = others.back().get();
+                part->setDataRegistry(&registry);
+                part->setDataset(&main.frDS());
+            }
+            loadTemplateOrThrow(*part, options.templateFiles[i]);
+            // Where the data came from, as the main window tells its reports.
+            if (selection.hasSettingsFile())
+                SetReportVariables(*part, options.selection.server, options.selection.tm, selection.fileTime());
+            composite.reports.emplace_back(part);
+            // Two passes when a report needs them (for TOTALPAGES).
+            composite.doublePassReport = composite.doublePassReport || part->doublePassReport;
+        }
+        const bool joined = options.templateFiles.size() > 1;
+        TfrReport& report = joined ? composite : main.report();
+        if (joined) {
+            composite.title = main.report().title;
+            composite.info = main.report().info;
+        }
 
         TerminalProgress terminal(err);
         TfrBuildOptions build;
         build.maxPages = options.maxPages;
-        build.maxBandPrints = std::int64_t(options.maxPages) * 2000;
+        build.maxBandPrints = options.maxPages * frBandPrintsPerPage;
         build.showError = false;
         if (isatty(fileno(stderr)))
             build.progress = &terminal;
-        const TfrBuildResult result = frBuildReport(report, build);
+        const TfrBuildResult result = joined ? frBuildCompositeReport(composite, build) : frBuildReport(report, build);
         if (result.status == TfrBuildResult::Status::Failed) {
             QString text = result.error;
             text.replace(u'\r', u'\n');

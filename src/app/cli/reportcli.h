@@ -4,7 +4,10 @@
 
 class QTextStream;
 
-// ostrand-cli --report TEMPLATE.frf: builds a report over the selection the
+// ostrand-cli --report TEMPLATE.frf [--report NEXT.frf ...]: builds a report
+// (several templates: one after another into one prepared report, a template
+// whose first page has PrintToPrevPage going on on the page before, in two
+// passes when one of them asks for two) over the selection the
 // selection options make (--server, --tm, --user, --password, --settings,
 // --mask; without them frDS is an empty selection) and writes the prepared
 // report (--prepared OUT.frp), a PDF file of it (--pdf OUT.pdf; needs a

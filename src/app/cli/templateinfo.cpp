@@ -32,7 +32,7 @@ QString frTemplateInfo(TfrEngine& engine, const QString& path, const TfrPassword
     TfrReport report(engine);
     const TfrLoadResult result = report.loadFromFile(path, password);
     const QStringList& messages = result.messages;
-    const bool loaded = result.ok() && messages.isEmpty();
+    const bool loaded = result.whole();
     if (ok)
         *ok = loaded;
     QStringList out;
@@ -74,7 +74,7 @@ QString frResaveTemplate(TfrEngine& engine, const QString& source, const QString
                          const TfrPasswordPrompt& password) {
     TfrReport report(engine);
     const TfrLoadResult result = report.loadFromFile(source, password);
-    if (!result.ok() || !result.messages.isEmpty())
+    if (!result.whole())
         return result.messages.join(u'\n');
     try {
         report.saveToFile(target.isEmpty() ? source : target);

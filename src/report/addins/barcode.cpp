@@ -593,13 +593,6 @@ struct Encoding {
     }
 };
 
-// What an element code stands for.
-struct Element {
-    int width;
-    bool bar;
-    bool shortBar;
-};
-
 } // namespace
 
 QString frBarcodeTypeName(int type) {
@@ -668,8 +661,8 @@ QByteArray TfrBarcode::encode() {
 
 namespace {
 
-std::vector<Element> elementsOf(const QByteArray& pattern, const int (&w)[4]) {
-    std::vector<Element> elements;
+std::vector<TfrBarElement> elementsOf(const QByteArray& pattern, const int (&w)[4]) {
+    std::vector<TfrBarElement> elements;
     elements.reserve(std::size_t(pattern.size()));
     for (const char code : pattern) {
         if (code >= '0' && code <= '3')
@@ -684,9 +677,9 @@ std::vector<Element> elementsOf(const QByteArray& pattern, const int (&w)[4]) {
     return elements;
 }
 
-std::int64_t totalWidth(const std::vector<Element>& elements) {
+std::int64_t totalWidth(const std::vector<TfrBarElement>& elements) {
     std::int64_t total = 0;
-    for (const Element& e : elements)
+    for (const TfrBarElement& e : elements)
         total += e.width;
     return total;
 }
@@ -697,10 +690,12 @@ int clampToInt(std::int64_t v) {
 
 } // namespace
 
-std::int32_t TfrBarcode::width() {
+std::vector<TfrBarElement> TfrBarcode::elements() {
     const QByteArray pattern = encode();
-    return clampToInt(totalWidth(elementsOf(pattern, moduleWidths().w)));
+    return elementsOf(pattern, moduleWidths().w);
 }
+
+std::int32_t TfrBarcode::width() { return clampToInt(totalWidth(elements())); }
 
 void TfrBarcode::setWidth(std::int32_t value) {
     const std::int64_t current = width();
@@ -712,7 +707,7 @@ void TfrBarcode::setWidth(std::int32_t value) {
 }
 
 void TfrBarcode::drawOn(QPainter& painter) {
-    const std::vector<Element> elements = elementsOf(encode(), moduleWidths().w);
+    const std::vector<TfrBarElement> elements = this->elements();
     const double theta = qDegreesToRadians(m_angle);
     const double s = std::sin(theta);
     const double c = std::cos(theta);
@@ -746,7 +741,7 @@ void TfrBarcode::drawOn(QPainter& painter) {
     pen.setWidth(1);
     pen.setJoinStyle(Qt::MiterJoin);
     std::int64_t x = 0;
-    for (const Element& e : elements) {
+    for (const TfrBarElement& e : elements) {
         const QColor& colour = e.bar ? colorBar : color;
         const std::int64_t length = e.shortBar ? std::int64_t(m_height) * 2 / 5 : m_height;
         const std::int64_t right = x + e.width - 1;

@@ -5,6 +5,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 class QPainter;
 
@@ -46,6 +47,14 @@ bool frBarcodeTypeNumeric(int type);
 
 // How the check digit that `Checksum` asks for is computed.
 enum TfrCheckSumMethod : std::uint8_t { csmNone, csmModulo10 };
+
+// One element of a bar pattern: its width in pixels, and whether it is a bar
+// (else a space) and a short one.
+struct TfrBarElement {
+    int width;
+    bool bar;
+    bool shortBar;
+};
 
 // Turns a text into the bar pattern of one symbology and draws it.
 //
@@ -109,6 +118,10 @@ public:
 
     // The bar pattern of the text (see above); may rewrite Text.
     QByteArray encode();
+    // The pattern's elements with their widths; encodes, so it may throw and
+    // rewrite Text. An element code outside the table throws "TfrBarcode:
+    // internal Error".
+    std::vector<TfrBarElement> elements();
     // Sum of the widths of the pattern's elements (saturating at the 32-bit
     // limit); encodes, so it may throw and rewrite Text.
     std::int32_t width();

@@ -94,9 +94,11 @@ bool TBuilder::render(TBand& band) {
                 if (curY() + h > bottom() && !band.maySplit) {
                     if (bottom() - run.topLimit >= h || curY() != run.topLimit) {
                         // The parent of a sub-report continues on its next page
-                        // and plays this band again.
-                        if (run.skip)
+                        // and plays this band again; its script has run.
+                        if (run.skip) {
+                            band.skipScriptOnce = true;
                             return true;
+                        }
                         breakIfNoRoom(band, 0, 10000, false);
                         result = true;
                         // Headers repeated on the new page may leave too little
@@ -108,16 +110,22 @@ bool TBuilder::render(TBand& band) {
                     }
                 }
             }
+            // A band whose sub-reports go on on the next page is not done yet.
+            auto body = [&](TBand& b) {
+                renderBody(b);
+                if (!b.subPages.empty())
+                    result = true;
+            };
             if (isDataType(band.type) && band.dataset && band.next && !band.next->dataset) {
-                renderBody(band);
+                body(band);
                 for (TBand* b = band.next; b && !b->dataset; b = b->next)
                     if (b->visible()) {
                         setCounters(*b);
-                        renderBody(*b);
+                        body(*b);
                     }
                 setCounters(band);
             } else {
-                renderBody(band);
+                body(band);
                 if (band.child)
                     render(*band.child);
                 if (!isDataType(band.type) && band.type != btGroupHeader && band.newPageAfter && band.visible())
@@ -131,7 +139,7 @@ bool TBuilder::render(TBand& band) {
             accumulate(band);
     }
     if (!band.suppressReset) {
-        if (band.type != btPageFooter || m_pageIndex >= m_pages.count() - 1)
+        if (band.type != btPageFooter || m_flow.pageIndex >= m_pages.count() - 1)
             resetAggregates(band);
     }
     if (m_report.onEndBand && band.view)
@@ -143,22 +151,63 @@ bool TBuilder::render(TBand& band) {
 std::int32_t TBuilder::measureOne(TBand& band) {
     std::int32_t h = band.height;
     if (band.stretched) {
-        for (TfrView* o : band.objects) {
-            const TfrObjectBuilder& builder = frObjectBuilder(*o);
-            if (!builder.stretches())
-                continue;
-            m_state.currentBand = &band.expr;
-            m_state.currentObject = o;
-            try {
-                h = std::max(h, o->top + builder.contentHeight(*o, m_print));
-            } catch (...) {
-                noteFailure(o);
-                throw;
+        for (TfrView* o : band.objects)
+            if (!(band.crossed && m_crossCell.count(o))) {
+                m_state.currentBand = &band.expr;
+                h = std::max(h, measureObject(*o));
             }
-        }
+        if (band.crossed && band.type != btPageFooter)
+            h = std::max(h, measureCrossColumns(band));
+        m_state.currentBand = &band.expr;
         m_state.currentObject = band.view;
     }
     band.calcHeight = std::max(band.calcHeight, h);
+    return h;
+}
+
+// The bottom of a stretching object's content on its band (its design
+// bottom for others is the band's height, measured already).
+std::int32_t TBuilder::measureObject(TfrView& view) {
+    const TfrObjectBuilder& builder = frObjectBuilder(view);
+    if (!builder.stretches())
+        return 0;
+    m_state.currentObject = &view;
+    try {
+        return view.top + builder.contentHeight(view, m_print);
+    } catch (...) {
+        noteFailure(&view);
+        throw;
+    }
+}
+
+// The cells of a crossed band measured in every cross column, as they will
+// print there: the deepest bottom. The texts measured are not kept for
+// printing, which expands every column again.
+std::int32_t TBuilder::measureCrossColumns(TBand& band) {
+    TPageRun& run = *m_page;
+    if (m_report.onBeginColumn && band.view)
+        m_report.onBeginColumn(*band.view);
+    TBand* data = run.band(btCrossData);
+    if (!exists(data))
+        return 0;
+    std::int32_t h = 0;
+    std::unique_ptr<TfrDataset> padding;
+    TfrDataset* ds = crossColumns(band, *data, padding);
+    for (m_state.columnNo = 1; ds && !ds->eof() && !terminated(); ++m_state.columnNo, ds->next()) {
+        m_state.currentObject = data->view;
+        std::int32_t width = data->width;
+        if (m_report.onPrintColumn)
+            m_report.onPrintColumn(m_state.columnNo, width);
+        for (TfrView* o : band.objects) {
+            const auto it = m_crossCell.find(o);
+            if (it == m_crossCell.end())
+                continue;
+            enterCross(*it->second, band);
+            h = std::max(h, measureObject(*o));
+            frObjectBuilder(*o).measureDiscarded(*o, m_print);
+        }
+    }
+    m_state.columnNo = 1;
     return h;
 }
 
@@ -200,7 +249,10 @@ void TBuilder::renderBody(TBand& band) {
             const bool moved = renderObjects(band);
             if (band.crossed && band.type != btPageFooter)
                 renderCrossRow(band);
-            if (!moved && !positioned)
+            // A stretched overlay moves the cursor too; a page footer stands
+            // below the bottom limit, and moving the cursor past it would
+            // break the page from within the footer again and again.
+            if (!moved && band.type != btPageFooter)
                 curY() += h;
         }
         for (auto& [o, height] : heights)
@@ -298,53 +350,48 @@ bool TBuilder::runSubReports(TBand& band, std::size_t from) {
     parent.continueBand = nullptr;
     const std::int32_t startY = curY();
     const int pagesBefore = m_pages.count();
-    const bool finished = playSubReports(band);
-    if (!finished)
-        return true; // the grandparent continues this band on its next page
-    for (TPageRun* page : band.subPages)
-        page->records.clear();
-    band.subPages.clear();
-    band.subFinished.clear();
-    if (m_pages.count() == pagesBefore)
+    if (playSubReports(band, false) && m_pages.count() == pagesBefore)
         curY() = std::max(curY(), startY + band.height);
     return true;
 }
 
-// Plays the band's sub-reports until all finished; false when the band is the
-// body of a sub-report itself and has to continue on the grandparent's next page.
-bool TBuilder::playSubReports(TBand& band) {
+// Plays the band's sub-reports until all finished (`continuing`: they went on
+// from an earlier page and first take the parent's cursor). False when the
+// band is the body of a sub-report itself and has to continue on the
+// grandparent's next page.
+bool TBuilder::playSubReports(TBand& band, bool continuing) {
     TPageRun& parent = *m_page;
-    bool firstCycle = true;
-    for (;;) {
-        if (!firstCycle)
+    for (bool handOver = continuing;; handOver = true) {
+        if (handOver)
             for (TPageRun* page : band.subPages) {
                 page->cursorY = curY();
                 page->bottom = bottom();
             }
-        firstCycle = false;
         bool all = true;
         std::int32_t lowest = curY();
         for (std::size_t i = 0; i < band.subPages.size(); ++i) {
             if (band.subFinished[i])
                 continue;
             TPageRun& page = *band.subPages[i];
-            if (play(page)) {
+            if (play(page))
                 all = false;
-            } else {
+            else
                 band.subFinished[i] = true;
-            }
             lowest = std::max(lowest, page.cursorY);
         }
         if (all) {
             curY() += std::max(std::max(band.calcHeight, band.height), lowest - curY());
             parent.continueBand = nullptr;
+            for (TPageRun* page : band.subPages)
+                page->records.clear();
+            band.subPages.clear();
+            band.subFinished.clear();
             return true;
         }
         if (parent.skip) {
             parent.continueBand = &band;
             return false;
         }
-        band.skipScriptOnce = true;
         const int pagesBefore = m_pages.count();
         startNewPage();
         if (terminated())
@@ -363,12 +410,10 @@ bool TBuilder::play(TPageRun& sub) {
             const TPageRun::Entry& e = sub.records[sub.playPos];
             switch (e.action) {
             case TPageRun::Action::Show:
-                if (sub.continueBand) {
-                    if (!playSubReports(*sub.continueBand))
-                        stopped = true;
-                } else if (render(*e.band)) {
-                    stopped = true;
-                }
+                if (sub.continueBand)
+                    stopped = !playSubReports(*sub.continueBand, true);
+                else
+                    stopped = render(*e.band);
                 break;
             case TPageRun::Action::First:
                 e.band->dataset->first();
@@ -403,12 +448,7 @@ void TBuilder::printObjectAt(TBand& band, TfrView& view, std::int32_t dx, std::i
     const TfrObjectBuilder& builder = frObjectBuilder(view);
     try {
         if (!m_drawingDisabled || band.maySplit) {
-            TfrPrintPlace place{dx, dy, std::nullopt};
-            if (view.bandAlign == baBottom)
-                place.top = band.y + std::max(band.calcHeight, band.height) - view.height;
-            else if (view.bandAlign == baTop)
-                place.top = band.y;
-            builder.print(view, place, part, m_print);
+            builder.print(view, placeOf(band, view, dx, dy), part, m_print);
         } else {
             builder.skip(view, m_print);
         }
@@ -418,11 +458,85 @@ void TBuilder::printObjectAt(TBand& band, TfrView& view, std::int32_t dx, std::i
     }
 }
 
-void TBuilder::printCells(TBand& cross, TBand& band, std::int32_t x) {
+TfrPrintPlace TBuilder::placeOf(const TBand& band, const TfrView& view, std::int32_t dx, std::int32_t dy) const {
+    TfrPrintPlace place;
+    place.dx = dx;
+    place.dy = dy;
+    switch (view.bandAlign) {
+    case baNone:
+        break;
+    case baTop:
+        place.top = band.y;
+        break;
+    case baBottom:
+        place.top = band.y + std::max(band.calcHeight, band.height) - view.height;
+        place.bandAlign = baNone;
+        break;
+    default: {
+        const TfrBox box = alignedBox(band, view);
+        place.width = box.width;
+        if (view.bandAlign == baWidth && isCrossType(band.type))
+            place.bandAlign = baNone; // the cell spans its column, not the page
+        else
+            place.left = box.left;
+        break;
+    }
+    }
+    return place;
+}
+
+TfrBox TBuilder::alignedBox(const TBand& band, const TfrView& view) const {
+    TfrBox box = frBoxOf(view);
+    if (!frAlignsHorizontally(view.bandAlign))
+        return box;
+    if (view.bandAlign == baWidth && isCrossType(band.type)) {
+        box.width = band.width;
+        return box;
+    }
+    // Among the objects of its row on the band (cross cells stand in their
+    // own bands' coordinates), between the page's edges.
+    std::vector<const TfrView*> row;
+    std::size_t at = 0;
+    for (const TfrView* o : band.objects) {
+        if (o->top != view.top || (band.crossed && m_crossCell.count(o)))
+            continue;
+        if (o == &view)
+            at = row.size();
+        row.push_back(o);
+    }
+    if (at == row.size() || row[at] != &view) {
+        at = row.size();
+        row.push_back(&view);
+    }
+    const TfrBox aligned = frBandAlignedBoxes(row, m_page->leftLimit, m_page->rightLimit)[at];
+    box.left = aligned.left;
+    box.width = aligned.width;
+    return box;
+}
+
+void TBuilder::enterCross(TBand& cross, TBand& band) {
     cross.expr.lineNo = band.expr.lineNo;
     cross.expr.lineThrough = band.expr.lineThrough;
     if (cross.type == btCrossData)
         cross.expr.aggregateBand = &band.expr;
+    m_state.currentBand = &cross.expr;
+}
+
+TfrDataset* TBuilder::crossColumns(TBand& band, TBand& data, std::unique_ptr<TfrDataset>& padding) {
+    TfrDataset* ds = data.dataset ? data.dataset : band.crossDataset;
+    if (!ds)
+        return nullptr;
+    ds->first();
+    if (band.type == btMasterFooter && ds->eof()) {
+        padding = std::make_unique<TfrVirtualDataset>(m_page->maxCrossColumns);
+        ds = padding.get();
+        ds->first();
+    }
+    return ds;
+}
+
+void TBuilder::printCells(TBand& cross, TBand& band, std::int32_t x) {
+    enterCross(cross, band);
     for (TfrView* o : band.objects) {
         if (terminated())
             break;
@@ -440,8 +554,8 @@ void TBuilder::makeColumnRoom(TBand& band, std::int32_t& x, std::int32_t width, 
         return;
     // The row goes on on the next prepared page at the same height.
     x = run.leftLimit;
-    setPageIndex(m_pageIndex + 1);
-    if (m_pageIndex >= m_pages.count()) {
+    setPageIndex(m_flow.pageIndex + 1);
+    if (m_flow.pageIndex >= m_pages.count()) {
         addPage();
         emitBand(run.band(btOverlay));
         TBand* header = run.band(btPageHeader);
@@ -449,7 +563,7 @@ void TBuilder::makeColumnRoom(TBand& band, std::int32_t& x, std::int32_t width, 
             TRestore<std::int32_t> top(curY(), run.topLimit);
             emitBand(header);
         }
-        progress(m_pageIndex + 1);
+        progress(m_flow.pageIndex + 1);
     }
     if (TBand* crossHeader = run.band(btCrossHeader); exists(crossHeader) && crossHeader->hasFlag(frflags::RepeatHeader)) {
         printCells(*crossHeader, band, x);
@@ -459,7 +573,7 @@ void TBuilder::makeColumnRoom(TBand& band, std::int32_t& x, std::int32_t width, 
 
 void TBuilder::renderCrossRow(TBand& band) {
     TPageRun& run = *m_page;
-    const int rowPage = m_pageIndex;
+    const int rowPage = m_flow.pageIndex;
     m_state.columnNo = 1;
     std::int32_t x = 0;
     if (m_report.onBeginColumn && band.view)
@@ -472,16 +586,8 @@ void TBuilder::renderCrossRow(TBand& band) {
     if (TBand* data = run.band(btCrossData); exists(data)) {
         if (x == 0)
             x = data->x;
-        TfrDataset* ds = data->dataset ? data->dataset : band.crossDataset;
         std::unique_ptr<TfrDataset> padding;
-        if (ds) {
-            ds->first();
-            if (band.type == btMasterFooter && ds->eof()) {
-                padding = std::make_unique<TfrVirtualDataset>(run.maxCrossColumns);
-                ds = padding.get();
-                ds->first();
-            }
-        }
+        TfrDataset* ds = crossColumns(band, *data, padding);
         int columns = 0;
         while (ds && !ds->eof() && !terminated()) {
             m_state.currentObject = data->view;
@@ -520,8 +626,9 @@ void TBuilder::renderSplit(TBand& band) {
         bool fullLater = false;
     };
     std::vector<Item> items;
+    // Cross cells print with their columns, and only where the band fits whole.
     for (TfrView* o : band.objects) {
-        if (o->objectType == gtSubReport)
+        if (o->objectType == gtSubReport || (band.crossed && m_crossCell.count(o)))
             continue;
         items.push_back({o, QRect(o->left, o->top, o->width, o->height)});
         frObjectBuilder(*o).splitStarts(*o, m_print);
@@ -623,6 +730,8 @@ void TBuilder::renderSplit(TBand& band) {
         band.splitHeight = lastBottom;
     } else {
         renderObjects(band);
+        if (band.crossed)
+            renderCrossRow(band);
     }
     for (Item& it : items)
         if (it.fullLater) {

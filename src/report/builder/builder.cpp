@@ -13,11 +13,12 @@
 
 namespace frbuild {
 
-TBuilder::TBuilder(TfrReport& report, TfrEMFPages& pages, const TfrBuildOptions& options)
+TBuilder::TBuilder(TfrReport& report, TfrEMFPages& pages, const TfrBuildOptions& options,
+                   const TfrReportEvents* master)
     : m_report(report), m_options(options), m_pages(pages), m_scope(report, m_buildState),
       m_context(report, &m_state), m_interpreter(m_context),
       m_measurer(options.measurer ? *options.measurer : frTextMeasurer(report.engine())),
-      m_print(m_buildState, m_measurer) {
+      m_print(m_buildState, m_measurer), m_master(master) {
     setUpPrintContext();
     const QDateTime now = QDateTime::currentDateTime();
     const double days = QDate(1899, 12, 30).daysTo(now.date());
@@ -40,6 +41,10 @@ void TBuilder::setUpPrintContext() {
     c.expandLine = [this](const QString& line, TfrView& view) {
         return frmemo::expandText(m_context, line, frCast<TfrMemoView>(&view));
     };
+    c.expandBracket = [this](const QString& bracket, TfrView& view) {
+        m_state.currentObject = &view;
+        return frmemo::evaluateBracket(m_context, bracket, &view);
+    };
     c.expandTag = [this](const QString& tag, TfrView&) { return frmemo::expandText(m_context, tag, nullptr); };
     c.evaluate = [this](const QString& expression, TfrView& view) {
         m_state.currentObject = &view;
@@ -61,6 +66,10 @@ void TBuilder::setUpPrintContext() {
         if (m_report.onBeforePrint)
             m_report.onBeforePrint(view);
     };
+    c.alignedBox = [this](const TfrView& view) {
+        const auto it = m_bandOf.find(m_state.currentBand);
+        return it == m_bandOf.end() ? frBoxOf(view) : alignedBox(*it->second, view);
+    };
     c.loadDataField = [this](TfrView& view) { loadDataField(view); };
     c.output = [this](const TfrView& image) { output(image); };
 }
@@ -77,7 +86,14 @@ void TBuilder::loadDataField(TfrView& view) {
 }
 
 void TBuilder::output(const TfrView& image) {
-    m_pages.appendObject(m_pageIndex, image);
+    // A file holds so many objects a page; a band repeated without taking
+    // room must not fill memory on one page either.
+    int& onPage = m_flow.objectsOnPage.at(static_cast<std::size_t>(m_flow.pageIndex));
+    if (onPage >= TfrEMFPages::maxObjectsPerPage)
+        throw EBuildError(text::objectLimit(m_flow.pageIndex + 1, TfrEMFPages::maxObjectsPerPage,
+                                            m_rendering.empty() ? QString() : m_rendering.back()->name()));
+    m_pages.appendObject(m_flow.pageIndex, image);
+    ++onPage;
     if (m_notified.empty() || image.objectClass().exportKind != TfrExportKind::Text)
         return;
     for (TfrView* listener : m_notified)
@@ -151,10 +167,10 @@ void TBuilder::bindFields(TPageRun& run) {
 // ---------------------------------------------------------------------------
 // Passes
 
-TfrBuildResult TBuilder::run() {
+TfrBuildResult TBuilder::guarded(const std::function<void()>& body) {
     TfrBuildResult result;
     try {
-        twoPassControl();
+        body();
     } catch (const EScriptStopped& e) {
         if (e.reason() == EScriptStopped::Reason::Cancelled) {
             m_cancelled = true;
@@ -180,28 +196,51 @@ TfrBuildResult TBuilder::run() {
     }
     if (result.status == TfrBuildResult::Status::Done && m_cancelled)
         result.status = TfrBuildResult::Status::Cancelled;
-    if (result.status == TfrBuildResult::Status::Failed)
-        m_pages.clear();
     result.pages = m_pages.count();
     return result;
 }
 
-namespace {
-// What one build leaves for the next in the same engine: during the first of
-// two passes TOTALPAGES still holds the page count an earlier build made.
-struct TBuildMemory {
-    std::int32_t totalPages = 0;
-};
-} // namespace
+TfrBuildResult TBuilder::run() {
+    TfrBuildResult result = guarded([this] { twoPassControl(); });
+    if (result.status == TfrBuildResult::Status::Failed) {
+        m_pages.clear();
+        result.pages = 0;
+    }
+    return result;
+}
+
+TfrBuildResult TBuilder::runPass(const TPass& pass, TFlow& flow) {
+    m_twoPasses = pass.twoPasses;
+    m_firstOfTwo = m_print.firstOfTwoPasses = pass.firstOfTwo;
+    m_drawingDisabled = pass.firstOfTwo;
+    m_state.finalPass = !pass.firstOfTwo;
+    m_state.totalPages = pass.totalPages;
+    m_state.terminated = false;
+    m_flow = std::move(flow);
+    setPageIndex(m_flow.pageIndex);
+    TfrBuildResult result = guarded([this] {
+        buildPass(true, true);
+        stoppedCountsAsCancelled();
+    });
+    flow = std::move(m_flow);
+    return result;
+}
+
+void TBuilder::stoppedCountsAsCancelled() {
+    // A build stopped by a script counts as cancelled where the user could
+    // have cancelled it.
+    if (terminated() && m_options.progress)
+        m_cancelled = true;
+}
 
 void TBuilder::twoPassControl() {
     m_twoPasses = m_report.doublePassReport;
     TBuildMemory& memory = m_report.engine().state<TBuildMemory>();
     auto startPass = [this] {
         m_state.terminated = false;
-        m_appendMode = false;
         m_drawingDisabled = false;
         m_state.finalPass = true;
+        m_flow = TFlow{};
         setPageIndex(0);
         m_pages.clear();
     };
@@ -228,6 +267,7 @@ void TBuilder::twoPassControl() {
         startPass();
         buildPass(true, true);
     }
+    stoppedCountsAsCancelled();
 }
 
 void TBuilder::buildPass(bool firstPass, bool lastPass) {
@@ -238,6 +278,8 @@ void TBuilder::buildPass(bool firstPass, bool lastPass) {
         reportData->first();
     }
     if (firstPass) {
+        if (m_report.onCrossBeginDoc)
+            m_report.onCrossBeginDoc();
         m_runs.clear();
         m_scripts.clear();
         m_bindings.clear();
@@ -279,7 +321,7 @@ void TBuilder::buildPass(bool firstPass, bool lastPass) {
                     band->dataset->first();
     }
     for (;;) {
-        progress(m_pageIndex + 1);
+        progress(m_flow.pageIndex + 1);
         for (std::size_t i = 0; i < m_runs.size(); ++i) {
             TPageRun& run = *m_runs[i];
             setPage(&run);
@@ -289,21 +331,21 @@ void TBuilder::buildPass(bool firstPass, bool lastPass) {
                 runScript(run.script, nullptr);
             if (!run.skip && run.page->visible) {
                 layoutPage();
-                m_appendMode = false;
+                m_flow.appendMode = false;
                 if (i + 1 < m_runs.size() && m_runs[i + 1]->page->printToPrevPage &&
                     m_runs[i + 1]->page->pageType != ptDialog) {
-                    m_appendMode = true;
-                    setPageIndex(m_pageIndex - 1);
+                    m_flow.appendMode = true;
+                    setPageIndex(m_flow.pageIndex - 1);
                 }
-                if (!m_appendMode) {
+                if (!m_flow.appendMode) {
                     setPageIndex(m_pages.count());
-                    progress(m_pageIndex);
+                    progress(m_flow.pageIndex);
                 }
             }
             if (terminated())
                 break;
         }
-        progress(m_pageIndex);
+        progress(m_flow.pageIndex);
         if (!reportData)
             break;
         reportData->next();
@@ -402,17 +444,24 @@ std::unique_ptr<TBand> TBuilder::newBand(TPageRun& run, TfrBandView& view, int t
     auto band = std::make_unique<TBand>();
     band->type = type;
     band->page = &run;
-    band->view = &view;
-    band->flags = view.flags;
-    band->script = m_scripts[&view];
     band->expr.type = type;
-    band->expr.name = view.name();
+    fillBand(*band, view);
     return band;
+}
+
+void TBuilder::fillBand(TBand& band, TfrBandView& view) {
+    band.view = &view;
+    band.flags = view.flags;
+    band.script = m_scripts[&view];
+    band.expr.name = view.name();
 }
 
 void TBuilder::setUpBands(TPageRun& run) {
     TfrPage& page = *run.page;
     boundGeometry(page);
+    // Band-aligned objects take their places between the page's edges first:
+    // the width a baWidth object takes decides whether it is a cross cell.
+    frAlignObjectsOnPage(page);
     run.script = compile(page.script, page.name);
     std::unordered_set<TfrView*> placed;
     for (const auto& v : page.objects()) {
@@ -424,31 +473,41 @@ void TBuilder::setUpBands(TPageRun& run) {
         m_scripts[v.get()] = compile(v->script, v->name());
     }
     // Cross bands first: the objects lying across their width are their
-    // cells and join the horizontal band they lie in as well.
+    // cells and join the horizontal band they lie in as well. Every band
+    // object of a cross type fills the one band of the type (the last one
+    // gives it its settings) and brings its cells.
     std::unordered_set<TfrView*> cells;
     for (int type : {btCrossHeader, btCrossData, btCrossFooter}) {
+        TBand* b = nullptr;
         for (const auto& v : page.objects()) {
             auto* bv = frCast<TfrBandView>(v.get());
-            if (!bv || bv->bandType() != type || run.first[static_cast<std::size_t>(type)])
+            if (!bv || bv->bandType() != type)
                 continue;
-            auto band = newBand(run, *bv, type);
-            TBand& b = *band;
-            b.x = bv->left;
-            b.width = bv->width;
+            if (!b) {
+                run.bands.push_back(newBand(run, *bv, type));
+                b = run.bands.back().get();
+                run.first[static_cast<std::size_t>(type)] = b;
+            } else {
+                m_buildState.setDataset(*b->view, nullptr);
+                b->dataset = nullptr;
+                b->ownedDataset.reset();
+                fillBand(*b, *bv);
+            }
+            b->x = bv->left;
+            b->width = bv->width;
             if (!bv->dataSourceName().contains(u';'))
-                setDataset(b, bv->dataSourceName());
+                setDataset(*b, bv->dataSourceName());
             for (const auto& o : page.objects()) {
                 TfrView* obj = o.get();
                 if (placed.count(obj) || cells.count(obj) || obj->objectType == gtSubReport)
                     continue;
-                if (obj->left >= b.x && obj->left + obj->width <= b.x + b.width) {
-                    obj->left -= b.x;
-                    m_crossCell[obj] = &b;
+                if (obj->left >= b->x && obj->left + obj->width <= b->x + b->width) {
+                    obj->left -= b->x;
+                    m_crossCell[obj] = b;
                     cells.insert(obj);
+                    b->objects.push_back(obj);
                 }
             }
-            run.first[static_cast<std::size_t>(type)] = &b;
-            run.bands.push_back(std::move(band));
         }
     }
     // Horizontal bands in type order, template order within a type.
@@ -512,9 +571,10 @@ void TBuilder::setUpBands(TPageRun& run) {
     freeBand->page = &run;
     freeBand->expr.type = btNone;
     freeBand->stretched = false;
-    for (const auto& o : page.objects())
-        if (!placed.count(o.get()) && o->objectType != gtSubReport)
-            freeBand->objects.push_back(o.get());
+    for (bool subReports : {false, true})
+        for (const auto& o : page.objects())
+            if (!placed.count(o.get()) && (o->objectType == gtSubReport) == subReports)
+                freeBand->objects.push_back(o.get());
     run.first[btNone] = freeBand.get();
     run.bands.push_back(std::move(freeBand));
     linkBands(run);
@@ -624,13 +684,8 @@ void TBuilder::scanBand(TBand& band, TBand& target) {
     QStringList calls;
     const TfrVariables* variables = &m_report.dictionary().variables;
     TfrInterpretator::splitCode(band.script, fraggregates::names(), variables, calls);
-    std::vector<TfrView*> objects = band.objects;
-    if (band.type == btCrossHeader || band.type == btCrossData || band.type == btCrossFooter)
-        for (const auto& [view, cross] : m_crossCell)
-            if (cross == &band)
-                objects.push_back(const_cast<TfrView*>(view));
-    for (TfrView* o : objects) {
-        calls << fraggregates::callsInLines(o->memo, variables);
+    for (TfrView* o : band.objects) {
+        calls << fraggregates::callsInLines(frObjectBuilder(*o).expressionLines(*o), variables);
         TfrInterpretator::splitCode(m_scripts[o], fraggregates::names(), variables, calls);
     }
     if (!calls.isEmpty())
@@ -675,7 +730,7 @@ void TBuilder::setPage(TPageRun* run) {
 }
 
 void TBuilder::setPageIndex(int index) {
-    m_pageIndex = index;
+    m_flow.pageIndex = index;
     m_state.pageNo = index + 1;
 }
 
@@ -683,8 +738,19 @@ void TBuilder::addPage() {
     if (m_options.maxPages > 0 && m_pages.count() >= m_options.maxPages)
         throw EBuildError(text::pageLimit(m_options.maxPages));
     m_pages.add(*m_page->page);
+    m_flow.objectsOnPage.resize(static_cast<std::size_t>(m_pages.count()));
+    const int index = m_pages.count() - 1;
     if (m_report.onBeginPage)
-        m_report.onBeginPage(*m_page->page);
+        m_report.onBeginPage(index);
+    if (m_master && m_master->onBeginPage)
+        m_master->onBeginPage(index);
+}
+
+void TBuilder::endPageEvent(int index) {
+    if (m_report.onEndPage)
+        m_report.onEndPage(index);
+    if (m_master && m_master->onEndPage)
+        m_master->onEndPage(index);
 }
 
 bool TBuilder::cancelRequested() {
@@ -719,8 +785,8 @@ void TBuilder::layoutPage() {
             }
         }
         if (empty) {
-            if (m_appendMode)
-                setPageIndex(m_pageIndex + 1);
+            if (m_flow.appendMode)
+                setPageIndex(m_flow.pageIndex + 1);
             return;
         }
     }
@@ -728,17 +794,17 @@ void TBuilder::layoutPage() {
     const bool normal = !run.recordMode;
     if (normal) {
         runScript(run.script, nullptr);
-        if (m_appendMode && m_savedY == m_savedBottom) {
-            m_appendMode = false;
-            m_prevFooterPrinted = false;
+        if (m_flow.appendMode && m_flow.savedY == m_flow.savedBottom) {
+            m_flow.appendMode = false;
+            m_flow.prevFooterPrinted = false;
             setPageIndex(m_pages.count());
         }
-        bottom() = m_appendMode && m_prevFooterPrinted ? m_savedBottom : run.bottomAtStart;
+        bottom() = m_flow.appendMode && m_flow.prevFooterPrinted ? m_flow.savedBottom : run.bottomAtStart;
         run.pageColumn = 0;
         run.columnOffset = run.leftLimit;
         run.columnsRestartY = run.topLimit;
-        if (m_appendMode) {
-            curY() = m_savedY;
+        if (m_flow.appendMode) {
+            curY() = m_flow.savedY;
         } else {
             addPage();
             curY() = run.topLimit;
@@ -781,21 +847,21 @@ void TBuilder::layoutPage() {
         }
         run.suppressRepeated = false;
     }
-    m_savedY = run.pageColumn != 0 ? run.bottomAtStart : curY();
-    m_savedBottom = bottom();
+    m_flow.savedY = run.pageColumn != 0 ? run.bottomAtStart : curY();
+    m_flow.savedBottom = bottom();
     run.pageColumn = 0;
     run.columnOffset = run.leftLimit;
-    const int index = m_pageIndex;
+    const int index = m_flow.pageIndex;
     TBand* footer = run.band(btPageFooter);
     if (!m_report.onManualBuild && exists(footer) &&
-        ((m_pageIndex == 0 && footer->hasFlag(frflags::OnFirstPage)) || footer->hasFlag(frflags::OnLastPage))) {
+        ((m_flow.pageIndex == 0 && footer->hasFlag(frflags::OnFirstPage)) || footer->hasFlag(frflags::OnLastPage))) {
         TRestore<std::uint16_t> flags(footer->flags, footer->flags | frflags::OnFirstPage);
-        m_prevFooterPrinted = true;
+        m_flow.prevFooterPrinted = true;
         finishPages();
     } else {
-        m_prevFooterPrinted = false;
-        if (m_report.onEndPage)
-            m_report.onEndPage(index);
+        m_flow.prevFooterPrinted = false;
+        for (int i = index; i < m_pages.count(); ++i)
+            endPageEvent(i);
     }
     setPageIndex(index + 1);
     run.lastPrinted = nullptr;
@@ -953,13 +1019,13 @@ void TBuilder::startNewPage() {
     TPageRun& run = *m_page;
     if (run.skip)
         return;
-    progress(m_pageIndex + 2);
+    progress(m_flow.pageIndex + 1);
     if (!run.suppressRepeated)
         emitBand(run.band(btColumnFooter));
     finishPages();
     bottom() = run.bottomAtStart;
     addPage();
-    m_appendMode = false;
+    m_flow.appendMode = false;
     emitBand(run.band(btOverlay));
     curY() = run.topLimit;
     emitBand(run.band(btPageHeader));
@@ -970,16 +1036,14 @@ void TBuilder::finishPages() {
     TPageRun& run = *m_page;
     run.pageColumn = 0;
     run.columnOffset = run.leftLimit;
+    // Every page left hears of it; the footer prints where its flags say.
     TBand* footer = run.band(btPageFooter);
-    if (m_pageIndex != 0 || (footer && footer->hasFlag(frflags::OnFirstPage))) {
-        for (int i = m_pageIndex; i < m_pages.count(); ++i) {
-            setPageIndex(i);
-            if (!(m_appendMode && m_prevFooterPrinted)) {
-                if (m_report.onEndPage)
-                    m_report.onEndPage(i);
-                emitBand(footer);
-            }
-        }
+    const bool footerHere = m_flow.pageIndex != 0 || (footer && footer->hasFlag(frflags::OnFirstPage));
+    for (int i = m_flow.pageIndex; i < m_pages.count(); ++i) {
+        setPageIndex(i);
+        endPageEvent(i);
+        if (footerHere && !(m_flow.appendMode && m_flow.prevFooterPrinted))
+            emitBand(footer);
     }
     setPageIndex(m_pages.count());
 }
@@ -1038,26 +1102,19 @@ QString frProgressCaption(const TfrReport& report) {
     return caption;
 }
 
-TfrBuildResult frBuildReport(TfrReport& report, const TfrBuildOptions& options) {
-    // The build works on a copy of the template: the report's own objects are
-    // never touched, so whoever holds them (the designer) keeps them.
+namespace frbuild {
+
+TfrBuildResult buildAndGive(TfrReport& report, const TfrBuildOptions& options,
+                            const std::function<TfrBuildResult(TfrEMFPages&)>& build) {
     TfrBuildResult result;
     auto pages = std::make_shared<TfrEMFPages>(report.engine());
-    std::unique_ptr<TfrReport> work;
     try {
-        work = report.workingCopy();
+        result = build(*pages);
     } catch (const Exception& e) {
         // A template that cannot be stored is not built.
         result.status = TfrBuildResult::Status::Failed;
         result.error = e.message();
-    }
-    if (work) {
-        frbuild::TBuilder builder(*work, *pages, options);
-        if (report.onBeginDoc)
-            report.onBeginDoc();
-        result = builder.run();
-        if (report.onEndDoc)
-            report.onEndDoc();
+        pages->clear();
     }
     pages->printerName = report.engine().printer().printerName();
     pages->generatorByte = report.info.generatorByte;
@@ -1066,6 +1123,23 @@ TfrBuildResult frBuildReport(TfrReport& report, const TfrBuildOptions& options) 
         report.engine().interaction().messageBox(result.error, TUserInteraction::errorTitle(),
                                                  TUserInteraction::ErrorIcon, TUserInteraction::Ok);
     return result;
+}
+
+} // namespace frbuild
+
+TfrBuildResult frBuildReport(TfrReport& report, const TfrBuildOptions& options) {
+    return frbuild::buildAndGive(report, options, [&](TfrEMFPages& pages) {
+        // The build works on a copy of the template: the report's own objects
+        // are never touched, so whoever holds them (the designer) keeps them.
+        const std::unique_ptr<TfrReport> work = report.workingCopy();
+        frbuild::TBuilder builder(*work, pages, options);
+        if (report.onBeginDoc)
+            report.onBeginDoc();
+        const TfrBuildResult result = builder.run();
+        if (report.onEndDoc)
+            report.onEndDoc();
+        return result;
+    });
 }
 
 void installReportBuilder(TfrEngine& engine) {

@@ -5,6 +5,7 @@
 #include <QString>
 #include <cstdint>
 
+class TfrCompositeReport;
 class TfrEngine;
 class TfrMemoView;
 class TfrReport;
@@ -35,6 +36,12 @@ QString frProgressLine(int page, int total, bool firstOfTwo);
 // report's title when it has one.
 QString frProgressCaption(const TfrReport& report);
 
+// The limits of a build unless its caller sets others (the program's builds,
+// and ostrand-cli's unless --max-pages says otherwise): so many pages, and
+// so many band printings for each of them.
+inline constexpr int frDefaultMaxPages = 10000;
+inline constexpr std::int64_t frBandPrintsPerPage = 2000;
+
 struct TfrBuildOptions {
     // Text measurement of memos; the engine's measurer when null.
     const TfrTextMeasurer* measurer = nullptr;
@@ -43,10 +50,11 @@ struct TfrBuildOptions {
     TfrBuildProgress* progress = nullptr;
     // Most prepared pages a build may make (0: no limit). A template whose
     // build never ends stops there with an error.
-    int maxPages = 0;
+    int maxPages = frDefaultMaxPages;
     // Band printings a build may make (0: no limit): bands that take no room
-    // repeated without end make no pages.
-    std::int64_t maxBandPrints = 0;
+    // repeated without end make no pages. However these are set, a page holds
+    // at most TfrEMFPages::maxObjectsPerPage objects.
+    std::int64_t maxBandPrints = frDefaultMaxPages * frBandPrintsPerPage;
     // Code lines one run of a script may execute (0: no limit).
     std::int64_t maxScriptSteps = 0;
     // A failed build shows its error text in the message box "Ошибка" of the
@@ -70,6 +78,17 @@ struct TfrBuildResult {
 // breaks, band rendering. The template is saved to memory before and loaded
 // back after the build, so building never changes it.
 TfrBuildResult frBuildReport(TfrReport& report, const TfrBuildOptions& options = {});
+
+// Builds the reports of a composite report one after another into its own
+// prepared pages, each from its template as frBuildReport does: a report
+// whose first page has PrintToPrevPage and the paper (size, width, height,
+// orientation) of the last page built so far goes on on that page. With a
+// dataset the whole sequence is built once per record. DoublePassReport of
+// the composite report decides the passes (TOTALPAGES counts the pages of all
+// reports); the pages begun and ended are told to the report building them
+// and to the composite report. The first report that fails or is stopped
+// ends the build.
+TfrBuildResult frBuildCompositeReport(TfrCompositeReport& composite, const TfrBuildOptions& options = {});
 
 // Installs frBuildReport (with default options) as the engine's way of
 // preparing reports (TfrReport::prepareReport).

@@ -1,8 +1,8 @@
 #pragma once
 
 // The report builder's inner parts, shared by the page sequencing
-// (builder.cpp) and the band rendering (bandrender.cpp). Nothing outside
-// these two files uses them.
+// (builder.cpp), the band rendering (bandrender.cpp) and composite reports
+// (composite.cpp). Nothing outside these files uses them.
 
 #include "report/builder/builder.h"
 #include "report/builder/objectbuild.h"
@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <functional>
 #include <memory>
 #include <unordered_map>
 #include <unordered_set>
@@ -61,6 +62,12 @@ inline QString pageLimit(int pages) {
 inline QString bandLimit(std::int64_t prints) {
     return QStringLiteral("Отчёт превысил предел в %1 выводов полос; построение остановлено").arg(prints);
 }
+inline QString objectLimit(int page, int objects, const QString& band) {
+    return QStringLiteral("На странице %1 больше %2 объектов (при выводе полосы «%3»); построение остановлено")
+        .arg(page)
+        .arg(objects)
+        .arg(band);
+}
 inline QString scriptError(const QString& owner, const QStringList& errors) {
     return QStringLiteral("Ошибка в скрипте «%1»: %2").arg(owner, errors.join(u' '));
 }
@@ -74,6 +81,7 @@ public:
 
 inline bool isDataType(int type) { return type == btMasterData || type == btDetailData || type == btSubDetailData; }
 inline bool isPositioned(int type) { return type == btPageFooter || type == btOverlay || type == btNone; }
+inline bool isCrossType(int type) { return type == btCrossHeader || type == btCrossData || type == btCrossFooter; }
 
 struct TPageRun;
 
@@ -97,7 +105,7 @@ struct TBand {
     TfrDataset* crossDataset = nullptr;
     bool stretched = false, newPageAfter = false, printIfSubsetEmpty = false, maySplit = false,
          printChildIfInvisible = false;
-    std::vector<TfrView*> objects; // band-local coordinates
+    std::vector<TfrView*> objects; // band-local coordinates; a cross band's: its cells
     QStringList script;            // compiled
     TfrDataset* dataset = nullptr;
     std::unique_ptr<TfrDataset> ownedDataset;
@@ -184,22 +192,60 @@ private:
     T m_saved;
 };
 
+// Where the prepared pages stand between template pages, and between the
+// reports of a composite report, which fill the same pages one after another.
+struct TFlow {
+    int pageIndex = 0;
+    // The next template page continues on the page of the one before.
+    bool appendMode = false;
+    // Whether the template page before printed its page footer, and where its
+    // cursor and bottom limit ended.
+    bool prevFooterPrinted = false;
+    std::int32_t savedY = 0, savedBottom = 0;
+    // Objects written on each prepared page.
+    std::vector<int> objectsOnPage;
+};
+
+// One pass over the reports of a composite report.
+struct TPass {
+    bool twoPasses = false;
+    bool firstOfTwo = false; // only counts pages
+    std::int32_t totalPages = 0;
+};
+
+// What one build leaves for the next in the same engine: during the first of
+// two passes TOTALPAGES still holds the page count an earlier build made.
+struct TBuildMemory {
+    std::int32_t totalPages = 0;
+};
+
 // Builds a report into prepared pages. The report is a build-only copy of
 // the template (TfrReport::workingCopy): the builder works on its objects.
+// `master` is the composite report whose pages are filled, if any: it hears
+// of the pages begun and ended too.
 class TBuilder {
 public:
-    TBuilder(TfrReport& report, TfrEMFPages& pages, const TfrBuildOptions& options);
+    TBuilder(TfrReport& report, TfrEMFPages& pages, const TfrBuildOptions& options,
+             const TfrReportEvents* master = nullptr);
     ~TBuilder();
     TBuilder(const TBuilder&) = delete;
     TBuilder& operator=(const TBuilder&) = delete;
 
+    // The report on its own: one or two passes.
     TfrBuildResult run();
+    // One pass of the report in a composite report, going on from `flow`
+    // (which it leaves where the report ended). A failed pass keeps its pages.
+    TfrBuildResult runPass(const TPass& pass, TFlow& flow);
+    // A script stopped the build (STOPREPORT), or it was cancelled.
+    bool stopped() const { return terminated(); }
 
 private:
+    TfrBuildResult guarded(const std::function<void()>& body);
     void setUpPrintContext();
 
     // Passes.
     void twoPassControl();
+    void stoppedCountsAsCancelled();
     void buildPass(bool firstPass, bool lastPass);
     void setUpBands(TPageRun& run);
     void linkBands(TPageRun& run);
@@ -210,6 +256,7 @@ private:
     // A runtime band of a template band: its type, page, object, flags, script
     // and the name expressions see.
     std::unique_ptr<TBand> newBand(TPageRun& run, TfrBandView& view, int type);
+    void fillBand(TBand& band, TfrBandView& view);
 
     // Page sequencing.
     void setPage(TPageRun* run);
@@ -223,6 +270,7 @@ private:
     void startNewColumn(TBand& band);
     bool breakIfNoRoom(TBand& band, std::int32_t y, std::int32_t height, bool probe);
     void addPage();
+    void endPageEvent(int index);
     void setPageIndex(int index);
     void progress(int n);
     bool cancelRequested();
@@ -236,14 +284,22 @@ private:
     void printCells(TBand& cross, TBand& band, std::int32_t x);
     void makeColumnRoom(TBand& band, std::int32_t& x, std::int32_t width, int rowPage);
     void printObjectAt(TBand& band, TfrView& view, std::int32_t dx, std::int32_t dy, bool part = false);
+    TfrPrintPlace placeOf(const TBand& band, const TfrView& view, std::int32_t dx, std::int32_t dy) const;
+    TfrBox alignedBox(const TBand& band, const TfrView& view) const;
     bool runSubReports(TBand& band, std::size_t from);
-    bool playSubReports(TBand& band);
+    bool playSubReports(TBand& band, bool continuing);
     bool play(TPageRun& sub);
     void renderObject(TBand& band, TfrView& view, bool part = false);
     void output(const TfrView& image);
     void renderSplit(TBand& band);
     std::int32_t measureHeight(TBand& band);
     std::int32_t measureOne(TBand& band);
+    std::int32_t measureObject(TfrView& view);
+    std::int32_t measureCrossColumns(TBand& band);
+    void enterCross(TBand& cross, TBand& band);
+    // The cross columns of a row (`padding` holds a dataset made for them), at
+    // its first record.
+    TfrDataset* crossColumns(TBand& band, TBand& data, std::unique_ptr<TfrDataset>& padding);
     void accumulate(TBand& band);
     void resetAggregates(TBand& band);
     void setCounters(TBand& band);
@@ -286,18 +342,22 @@ private:
     std::vector<TBand*> m_stack;       // bands waiting to be shown
     std::vector<TBand*> m_rendering;   // bands being rendered, outermost first
     int m_deepest = 0;
-    int m_pageIndex = 0;
+    TFlow m_flow;
+    const TfrReportEvents* m_master;
     bool m_drawingDisabled = false;
     bool m_twoPasses = false;
     bool m_firstOfTwo = false;
-    bool m_appendMode = false;
-    bool m_prevFooterPrinted = false;
-    std::int32_t m_savedY = 0, m_savedBottom = 0;
     bool m_cancelled = false;
     std::int64_t m_bandPrints = 0;
     // The object being printed or measured when the build failed.
     TfrView* m_failedObject = nullptr;
     bool m_failed = false;
 };
+
+// Builds into a new page list with `build` (an Exception it throws fails the
+// build), then gives the list to `report` and shows a failure's error box
+// when the options ask for it.
+TfrBuildResult buildAndGive(TfrReport& report, const TfrBuildOptions& options,
+                            const std::function<TfrBuildResult(TfrEMFPages&)>& build);
 
 } // namespace frbuild

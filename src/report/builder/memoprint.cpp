@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr std::int32_t kNoWrap = 1 << 30;
-
 TfrMemoPrintState& stateOf(const TfrView& view, TfrPrintContext& c) {
     return c.state.objectState<TfrMemoPrintState>(view);
 }
@@ -25,19 +23,6 @@ TfrFont printFont(TfrMemoView& memo, TfrPrintContext& c) {
         font.color = memo.highlight.fontColor;
     }
     return font;
-}
-
-// A memo with AutoWidth takes the width of its text: it is never wrapped.
-TfrTextLayout layoutForPrint(const TfrMemoView& memo, const TfrFont& font, const QStringList& text,
-                             const TfrTextMeasurer& measurer) {
-    TfrBox box = frBoxOf(memo);
-    if (memo.flag(frflags::AutoWidth)) {
-        if (memo.alignment & frtaVertical)
-            box.height = kNoWrap;
-        else
-            box.width = kNoWrap;
-    }
-    return frLayoutMemo(measurer, memo, font, box, text);
 }
 
 } // namespace
@@ -81,7 +66,9 @@ std::int32_t TfrMemoBuilder::contentHeight(TfrView& view, TfrPrintContext& c) co
             expand(memo, c);
         else
             s.text = text;
-        const TfrTextLayout layout = layoutForPrint(memo, printFont(memo, c), s.text, c.measurer);
+        const TfrBox box = c.alignedBox ? c.alignedBox(memo) : frBoxOf(memo);
+        // AutoWidth memos wrap too; they take the width of their widest line when drawn.
+        const TfrTextLayout layout = frLayoutMemo(c.measurer, memo, printFont(memo, c), box, s.text);
         s.text = layout.lines;
         height = layout.textHeight;
         if (memo.flag(frflags::Suppress)) {
@@ -121,6 +108,11 @@ void TfrMemoBuilder::splitStarts(TfrView& view, TfrPrintContext& c) const {
         s.expand = true;
 }
 
+void TfrMemoBuilder::measureDiscarded(const TfrView& view, TfrPrintContext& c) const {
+    if (TfrMemoPrintState* s = c.state.findObjectState<TfrMemoPrintState>(view))
+        s->measured = false;
+}
+
 void TfrMemoBuilder::print(TfrView& view, const TfrPrintPlace& place, bool part, TfrPrintContext& c) const {
     auto& memo = static_cast<TfrMemoView&>(view);
     TfrMemoPrintState& s = stateOf(view, c);
@@ -150,7 +142,7 @@ void TfrMemoBuilder::print(TfrView& view, const TfrPrintPlace& place, bool part,
         image.fillColor = memo.highlight.fillColor;
     }
     // Prepared pages hold laid-out text: drawing and exporting never wrap it again.
-    const TfrTextLayout layout = layoutForPrint(image, image.font, s.text, c.measurer);
+    const TfrTextLayout layout = frLayoutMemo(c.measurer, image, image.font, frBoxOf(image), s.text);
     QStringList rest;
     if (part) {
         const int fitting = frCountFittingLines(c.measurer, image, layout.lines);
@@ -161,8 +153,6 @@ void TfrMemoBuilder::print(TfrView& view, const TfrPrintPlace& place, bool part,
     } else {
         image.memo = layout.lines;
     }
-    if (image.bandAlign == baBottom) // placed by the band already
-        image.bandAlign = baNone;
     if (!(memo.flag(frflags::Suppress) && s.printed && image.memo == s.lastPrinted)) {
         if (c.output)
             c.output(image);

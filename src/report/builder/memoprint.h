@@ -36,6 +36,7 @@ public:
     // The widest expanded line and both gaps.
     std::int32_t contentWidth(TfrView& view, TfrPrintContext& context) const override;
     void splitStarts(TfrView& view, TfrPrintContext& context) const override;
+    void measureDiscarded(const TfrView& view, TfrPrintContext& context) const override;
     // Nothing is written for an invisible memo or a repeated Suppress value.
     void print(TfrView& view, const TfrPrintPlace& place, bool part, TfrPrintContext& context) const override;
     void skip(TfrView& view, TfrPrintContext& context) const override;

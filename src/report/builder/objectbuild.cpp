@@ -24,8 +24,12 @@ TfrView& TfrObjectBuilder::printImage(const TfrView& view, const TfrPrintPlace& 
     TfrView& out = *image.view;
     out.assign(view);
     out.setName(view.name());
-    out.left = view.left + place.dx;
+    out.left = place.left ? *place.left : view.left + place.dx;
     out.top = place.top ? *place.top : view.top + place.dy;
+    if (place.width)
+        out.width = *place.width;
+    if (place.bandAlign)
+        out.bandAlign = *place.bandAlign;
     if (view.tag.contains(u'[') && c.expandTag)
         out.tag = c.expandTag(view.tag, const_cast<TfrView&>(view));
     return out;

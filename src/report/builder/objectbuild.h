@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/variant.h"
+#include "report/render/geometry.h"
 #include "report/model/objects.h"
 
 #include <QString>
@@ -23,6 +24,10 @@ struct TfrPrintContext {
     // One design line with its bracketed expressions replaced by their
     // formatted values (display formats and HideZeros applied).
     std::function<QString(const QString& line, TfrView& view)> expandLine;
+    // One bracket's content ("expression" or "expression #format") evaluated
+    // with the object as the current object and formatted in its display
+    // format (inline formats and HideZeros applied).
+    std::function<QString(const QString& bracket, TfrView& view)> expandBracket;
     // A Tag with its bracketed expressions expanded (display format off).
     std::function<QString(const QString& tag, TfrView& view)> expandTag;
     // The value of an expression ("[...]" brackets may enclose it); throws on errors.
@@ -35,6 +40,9 @@ struct TfrPrintContext {
     std::function<void(TfrView& view)> runScript;
     // The report's OnBeforePrint; it may change the text to print.
     std::function<void(TfrView& view, QStringList& text)> beforePrint;
+    // Where band alignment puts an object on the band being built (its
+    // left edge and width; its own box when unset): text is laid out there.
+    std::function<TfrBox(const TfrView& view)> alignedBox;
     // Loads the content of the data field the object shows, if any.
     std::function<void(TfrView& view)> loadDataField;
     // Writes an object in prepared form into the page being printed.
@@ -44,10 +52,14 @@ struct TfrPrintContext {
 };
 
 // Where a printed object stands on its page: its own place moved by (dx, dy),
-// unless band alignment (baTop, baBottom) fixes its top.
+// unless band alignment fixes its top (baTop, baBottom), its left edge or its
+// width; and the band alignment its written copy keeps (an object placed by
+// its band is written without one).
 struct TfrPrintPlace {
     std::int32_t dx = 0, dy = 0;
     std::optional<std::int32_t> top;
+    std::optional<std::int32_t> left, width;
+    std::optional<std::uint8_t> bandAlign;
 };
 
 // How the objects of a class take part in a build: measuring for band
@@ -65,6 +77,11 @@ public:
     // evaluate is checked here (a faulty condition fails the build early).
     virtual void setUp(TfrView& view, TfrPrintContext& context) const {}
 
+    // The lines whose bracketed expressions the object evaluates when it
+    // prints (the aggregate calls in them are registered before the build):
+    // its memo.
+    virtual QStringList expressionLines(const TfrView& view) const { return view.memo; }
+
     // Whether the object grows with its content on a stretching band, and
     // can be printed in parts when its band splits.
     virtual bool stretches() const { return false; }
@@ -80,6 +97,10 @@ public:
     virtual std::int32_t contentWidth(TfrView& view, TfrPrintContext& context) const { return view.width; }
     // The band is split over pages: what the object measured is measured afresh.
     virtual void splitStarts(TfrView& view, TfrPrintContext& context) const {}
+    // What was just measured is not what prints next (a cross cell is
+    // measured in every column before its columns print): the next print
+    // starts afresh.
+    virtual void measureDiscarded(const TfrView& view, TfrPrintContext& context) const {}
 
     // Prints the object at `place`: writes its prepared record(s) through
     // context.output, never changing the object itself. With `part` only what

@@ -17,8 +17,6 @@
 #include <algorithm>
 #include <climits>
 #include <limits>
-#include <map>
-#include <unordered_map>
 
 using namespace frstream;
 
@@ -35,11 +33,6 @@ QString compressedText() {
 }
 QString pageText(int index, const QString& detail) {
     return QStringLiteral("Страница %1: %2").arg(index + 1).arg(detail);
-}
-
-std::int32_t sat(std::int64_t v) {
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, std::numeric_limits<std::int32_t>::min(),
-                                                              std::numeric_limits<std::int32_t>::max()));
 }
 
 bool isStoredKind(std::uint8_t type) { return type <= gtLine || type == gtAddIn; }
@@ -117,75 +110,14 @@ bool frIsPageLink(const QString& tag) { return tag.contains(u'@') && !frLinkRefu
 // ---------------------------------------------------------------- band alignment
 
 void frAlignObjectsOnPage(TfrPage& page) {
-    const std::int64_t leftLimit = page.printableLeft();
-    const std::int64_t rightLimit = page.printableRight();
-    // Per row (same top): the baLeft and baRight objects by their x.
-    struct Row {
-        std::multimap<std::int32_t, TfrView*> lefts, rights;
-    };
-    std::unordered_map<std::int32_t, Row> rows;
-    for (const auto& v : page.objects()) {
-        if (v->bandAlign == baLeft)
-            rows[v->top].lefts.emplace(v->left, v.get());
-        else if (v->bandAlign == baRight)
-            rows[v->top].rights.emplace(v->left, v.get());
-    }
-    auto move = [](std::multimap<std::int32_t, TfrView*>& map, TfrView* v, std::int32_t x) {
-        for (auto it = map.lower_bound(v->left); it != map.end() && it->first == v->left; ++it)
-            if (it->second == v) {
-                map.erase(it);
-                break;
-            }
-        v->left = x;
-        map.emplace(x, v);
-    };
-    // The right edge of the nearest baLeft object left of x, or the left limit.
-    auto leftEdge = [&](Row& row, std::int32_t x) -> std::int64_t {
-        auto it = row.lefts.lower_bound(x);
-        if (it == row.lefts.begin())
-            return leftLimit;
-        --it;
-        return std::int64_t(it->second->left) + it->second->width;
-    };
-    // The nearest baRight object right of x, or nothing.
-    auto rightNeighbour = [&](Row& row, std::int32_t x) -> TfrView* {
-        auto it = row.rights.upper_bound(x);
-        return it == row.rights.end() ? nullptr : it->second;
-    };
-    for (const auto& holder : page.objects()) {
-        TfrView* v = holder.get();
-        switch (v->bandAlign) {
-        case baLeft: {
-            Row& row = rows[v->top];
-            move(row.lefts, v, sat(leftEdge(row, v->left)));
-            break;
-        }
-        case baRight: {
-            Row& row = rows[v->top];
-            const TfrView* n = rightNeighbour(row, v->left);
-            const std::int64_t x = n ? std::int64_t(n->left) - v->width - 1 : rightLimit - v->width;
-            move(row.rights, v, sat(x));
-            break;
-        }
-        case baCenter:
-            v->left = sat(leftLimit + (rightLimit - leftLimit - v->width) / 2);
-            break;
-        case baRest: {
-            Row& row = rows[v->top];
-            const TfrView* n = rightNeighbour(row, v->left);
-            const std::int64_t x = leftEdge(row, v->left);
-            const std::int64_t right = n ? n->left : rightLimit;
-            v->left = sat(x);
-            v->width = sat(std::max<std::int64_t>(0, right - x));
-            break;
-        }
-        case baWidth:
-            v->left = sat(leftLimit);
-            v->width = sat(std::max<std::int64_t>(0, rightLimit - leftLimit - 1));
-            break;
-        default:
-            break;
-        }
+    std::vector<const TfrView*> objects;
+    for (const auto& v : page.objects())
+        objects.push_back(v.get());
+    const std::vector<TfrBox> boxes = frBandAlignedBoxes(objects, page.printableLeft(), page.printableRight());
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        TfrView& v = *page.objects()[i];
+        v.left = boxes[i].left;
+        v.width = boxes[i].width;
     }
 }
 

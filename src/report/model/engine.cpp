@@ -103,6 +103,9 @@ std::unique_ptr<TfrView> TfrEngine::createObject(int kind, const QString& classN
         view = info->create();
         if (view)
             view->objectType = gtAddIn;
+        for (const auto& [name, value] : info->constants)
+            if (!m_constants.contains(name))
+                m_constants.set(name, TVariant(value));
     }
     if (view)
         view->objectId = nextObjectId();

@@ -78,7 +78,8 @@ public:
     // Object creation by kind code: 0-4 the built-in classes, 10 the add-in
     // class of that name (kind set to 10); other codes create nothing. The new
     // object takes the next serial number as its ObjectId; the first picture
-    // adds the blob-type constants btBMP..btWMF. An unregistered class appends
+    // adds the blob-type constants btBMP..btWMF, an add-in the constants of
+    // its class. An unregistered class appends
     // the name and a carriage return to `missing` (the load in progress keeps
     // it) and throws EClassNotFound carrying that text.
     std::unique_ptr<TfrView> createObject(int kind, const QString& className = QString(), QString* missing = nullptr);

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 struct TfrDrawContext;
 struct TfrPicture;
@@ -57,6 +59,10 @@ struct TfrObjectClass {
     // The picture an object of the class holds, which exports taking pictures
     // write as it is; null: they write a drawing of the object.
     const TfrPicture* (*heldPicture)(const TfrView&) = nullptr;
+    // Named values the class gives expressions (the names of its kinds and
+    // styles): put into the engine's constant table when one of its objects
+    // is created.
+    std::vector<std::pair<QString, std::int32_t>> constants;
 
     bool has(Flag flag) const { return (flags & flag) != 0; }
     // Whether the class is `other` or derives from it.

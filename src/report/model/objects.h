@@ -215,6 +215,9 @@ public:
     virtual void getBlob(TfrTableSource& table, int fieldIndex) {}
     // Told after a whole template has been read.
     virtual void afterLoad() {}
+    // What the load of a template tells the user about the object as it was
+    // read (a picture kept that this program cannot show ...), or nothing.
+    virtual QString loadWarning() const { return QString(); }
     // The stored form of the object (template records and prepared pages): each
     // class reads or writes its base first, then its own fields. Reads follow
     // the context's version and mode; writes always produce the current version,

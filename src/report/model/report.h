@@ -64,12 +64,17 @@ struct TfrLoadResult {
     QStringList messages;
     // Add-in classes not provided, once per occurrence.
     QStringList missingClasses;
-    // Objects skipped because their records were damaged (their names).
+    // Objects skipped because their records were damaged (their names), and
+    // why each was (the error its record ended in).
     QStringList damagedObjects;
+    QStringList damageReasons;
     // The format version read (21 for files without a version byte).
     int version = 0;
 
     bool ok() const { return status == Status::Loaded; }
+    // Loaded with nothing left out: the messages, if any, only warn of
+    // objects kept as read (a picture this program cannot show ...).
+    bool whole() const { return ok() && damagedObjects.isEmpty(); }
 };
 
 // Asks for the password of a protected template read from a file; nothing when
@@ -118,8 +123,8 @@ struct TfrReportSettings {
 // The events of a report (raised by the builder, preview and printing).
 struct TfrReportEvents {
     std::function<void()> onBeginDoc, onEndDoc;
-    std::function<void(TfrPage&)> onBeginPage;
-    std::function<void(int pageNo)> onEndPage;
+    // Page numbers are 0-based prepared-page indexes.
+    std::function<void(int pageNo)> onBeginPage, onEndPage;
     std::function<void(TfrBandView&)> onBeginBand, onEndBand;
     std::function<void(const QString& name, TVariant& value)> onGetValue;
     std::function<void(TfrView&)> onBeforePrint;
@@ -128,6 +133,8 @@ struct TfrReportEvents {
     std::function<void(TfrBandView&)> onBeginColumn;
     std::function<void(int columnNo, std::int32_t& width)> onPrintColumn;
     std::function<void(TfrPage&)> onManualBuild;
+    // Before the bands are set up in the first pass of a build.
+    std::function<void()> onCrossBeginDoc;
     std::function<void(TfrView&)> onObjectClick;
     std::function<void(TfrView&)> onMouseOverObject;
     std::function<void()> onPrintReport;

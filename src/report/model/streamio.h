@@ -17,6 +17,10 @@ enum class TfrSaveMode : std::uint8_t { Design, Prepared };
 struct TfrStreamContext {
     int version = 25;
     TfrSaveMode mode = TfrSaveMode::Design;
+    // Where an object that loads without a part of it that could not be read
+    // says so, in a message naming the object (template loads); null: nobody
+    // asks.
+    QStringList* messages = nullptr;
     bool design() const { return mode == TfrSaveMode::Design; }
 };
 

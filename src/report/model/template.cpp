@@ -443,8 +443,12 @@ bool TfrTemplateReader::readObjectRecord(std::uint8_t code) {
             throw EFormatError(QStringLiteral("Object kind %1 cannot be created").arg(code));
         view = m_report.m_pages.page(pageIndex)->add(std::move(created));
         const bool nameStored = ver >= 24 || ver == 23;
+        // With an end offset the payload is read from its record alone: no
+        // length inside it reaches past the record. A payload shorter than
+        // its record is normal (fields of other versions).
+        TBinaryReader record = end >= 0 ? in.upTo(end) : in;
         try {
-            view->loadFromStream(in, TfrStreamContext{ver, TfrSaveMode::Design});
+            view->loadFromStream(record, TfrStreamContext{ver, TfrSaveMode::Design, &m_result.messages});
         } catch (const Exception&) {
             view->setName(view->name());
             throw;
@@ -453,14 +457,8 @@ bool TfrTemplateReader::readObjectRecord(std::uint8_t code) {
             view->setName(m_objectNames.next(view->baseName()));
         view->setName(view->name());
         if (framedMemo)
-            in.skip(8);
-        if (end >= 0) {
-            // A payload shorter than its record is normal (fields of other
-            // versions); one that ran past it was misread.
-            if (in.pos() > end)
-                throw EFormatError(QStringLiteral("Object record read past its end offset %1").arg(end));
-            in.seek(end);
-        }
+            record.skip(8);
+        in.seek(end >= 0 ? end : record.pos());
         return true;
     } catch (const EClassNotFound&) {
         // Before version 24 nothing says where the record ends: reading stops.
@@ -468,9 +466,10 @@ bool TfrTemplateReader::readObjectRecord(std::uint8_t code) {
             return false;
         in.seek(end);
         return true;
-    } catch (const Exception&) {
+    } catch (const Exception& e) {
         // A damaged object record of a file with end offsets: the object is
-        // dropped, named in the result, and reading goes on at the next record.
+        // dropped, named in the result with the reason, and reading goes on
+        // at the next record.
         if (end < 0)
             throw;
         if (view) {
@@ -480,6 +479,7 @@ bool TfrTemplateReader::readObjectRecord(std::uint8_t code) {
         } else {
             m_result.damagedObjects << QStringLiteral("#%1").arg(m_result.damagedObjects.size() + 1);
         }
+        m_result.damageReasons << e.message();
         in.seek(end);
         return true;
     }
@@ -519,8 +519,12 @@ void TfrTemplateReader::readPageSection() {
         throw EClassNotFound(m_missing);
     }
     for (int i = 0; i < m_report.m_pages.count(); ++i)
-        for (const auto& view : m_report.m_pages.page(i)->objects())
+        for (const auto& view : m_report.m_pages.page(i)->objects()) {
             view->afterLoad();
+            const QString warning = view->loadWarning();
+            if (!warning.isEmpty())
+                m_result.messages << warning;
+        }
 }
 
 void TfrTemplateReader::readInfo() {
@@ -567,9 +571,13 @@ TfrLoadResult failed(TfrLoadResult::Status status, const QString& message) {
     return result;
 }
 
-// What is said of objects skipped because their records were damaged.
-QString damagedObjectsText(const QStringList& names) {
-    return QStringLiteral("Повреждённые объекты шаблона пропущены: ") + names.join(QStringLiteral(", "));
+// What is said of objects skipped because their records were damaged: each
+// name with the reason.
+QString damagedObjectsText(const QStringList& names, const QStringList& reasons) {
+    QStringList items;
+    for (qsizetype i = 0; i < names.size(); ++i)
+        items << QStringLiteral("%1 (%2)").arg(names[i], reasons.value(i));
+    return QStringLiteral("Повреждённые объекты шаблона пропущены: ") + items.join(QStringLiteral(", "));
 }
 
 } // namespace
@@ -612,10 +620,11 @@ TfrLoadResult TfrReport::loadStream(QByteArrayView data, const TfrPasswordPrompt
         result.status = TfrLoadResult::Status::Failed;
         result.messages = QStringList{badFormatText()};
         result.damagedObjects.clear();
+        result.damageReasons.clear();
         return result;
     }
     if (!result.damagedObjects.isEmpty())
-        result.messages << damagedObjectsText(result.damagedObjects);
+        result.messages << damagedObjectsText(result.damagedObjects, result.damageReasons);
     if (info.passwordProtected && fromFile) {
         const std::optional<QString> answer = password ? password() : std::nullopt;
         if (answer && *answer == info.password)

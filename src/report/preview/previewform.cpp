@@ -8,6 +8,7 @@
 #include "report/model/printer.h"
 #include "report/icons/icons.h"
 #include "report/preview/exportreport.h"
+#include "report/preview/pageeditor.h"
 #include "report/preview/pagesetup.h"
 #include "report/preview/previewservices.h"
 #include "report/preview/printers.h"
@@ -428,8 +429,9 @@ void TfrPreviewForm::buildMenu() {
         return a;
     };
     pageItem(m_menu->addSeparator(), "mnuSeparator", true);
-    // Editing a page needs the designer, which the preview does not have.
-    pageItem(m_menu->addAction(text::editPage), "mnuEditPage", false);
+    // Editing a page needs the designer, which installs the page editor.
+    connect(pageItem(m_menu->addAction(text::editPage), "mnuEditPage", static_cast<bool>(frPageEditor(m_engine))),
+            &QAction::triggered, this, [this] { editPage(); });
     connect(pageItem(m_menu->addAction(text::addPage), "mnuAddPage", true), &QAction::triggered, this,
             [this] { addPage(); });
     connect(pageItem(m_menu->addAction(text::removePage), "mnuRemovePage", true), &QAction::triggered, this,
@@ -761,6 +763,10 @@ void TfrPreviewForm::keyPressEvent(QKeyEvent* event) {
         if (ctrl)
             run(action(QStringLiteral("btnFind")));
         break;
+    case Qt::Key_E:
+        if (ctrl && canEditPage())
+            editPage();
+        break;
     default:
         QDialog::keyPressEvent(event);
         return;
@@ -852,7 +858,22 @@ void TfrPreviewForm::mouseDoubleClicked(QMouseEvent* event) {
     if (page >= 0) {
         m_current = page;
         updateLabels();
+        if (canEditPage())
+            editPage();
     }
+}
+
+bool TfrPreviewForm::canEditPage() const {
+    return frPageEditor(m_engine) && m_report.modifyPrepared && pageCount() > 0;
+}
+
+void TfrPreviewForm::editPage() {
+    // The pages go back to the report while the designer has the page.
+    const TfrPageEditor editor = frPageEditor(m_engine);
+    lendPages();
+    editor(m_report, m_current, this);
+    endLending();
+    m_box->update();
 }
 
 void TfrPreviewForm::wheelTurned(QWheelEvent* event) {

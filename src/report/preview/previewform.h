@@ -90,6 +90,9 @@ public:
     // removes the only page.
     void addPage();
     bool removePage();
+    // Edits the current page in the designer (when it installed its page editor).
+    void editPage();
+    bool canEditPage() const;
     bool canRemovePage() const { return pageCount() > 1; }
     // A click (or hover) at a point of the painting box, as the mouse does.
     void clickAt(QPoint boxPoint);

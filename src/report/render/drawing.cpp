@@ -22,8 +22,9 @@ std::int32_t sat(std::int64_t v) {
                                                               std::numeric_limits<std::int32_t>::max()));
 }
 
-// The part of the canvas worth drawing on, in the painter's coordinates.
-QRect areaOf(const TfrDrawContext& c) {
+} // namespace
+
+QRect frVisibleArea(const TfrDrawContext& c) {
     constexpr int kHuge = 1 << 28;
     if (!c.visibleArea.isEmpty())
         return c.visibleArea;
@@ -40,6 +41,8 @@ QRect areaOf(const TfrDrawContext& c) {
         area = area.intersected(c.painter->clipBoundingRect().toAlignedRect().adjusted(-2, -2, 2, 2));
     return area;
 }
+
+namespace {
 
 // [left, right) x [top, bottom) cut to the area (coordinates anywhere in 64
 // bits); empty when nothing is left.
@@ -280,7 +283,7 @@ void showText(const TfrMemoView& memo, const TfrDrawGeometry& g, const TfrTextLa
     const TfrEdges& dr = g.drawRect;
     const TfrEdges clip{sat(std::int64_t(dr.left) + 1), dr.top, sat(std::int64_t(dr.right) - 2),
                         sat(std::int64_t(dr.bottom) - 1)};
-    const QRect area = areaOf(c);
+    const QRect area = frVisibleArea(c);
     const QColor color = qcolor(memo.font.color);
 
     std::int32_t x = g.x, y = g.y;
@@ -409,7 +412,7 @@ void showUnderlines(const TfrMemoView& memo, const TfrDrawGeometry& g, TfrDrawCo
     const std::int64_t pitch = std::max<std::int64_t>(1, std::int64_t(R(memo.lineSpacing * t.sy)) + px);
     const std::int64_t lines = std::max<std::int64_t>(0, g.height / pitch);
     const std::int64_t first = std::int64_t(g.y) + g.gapY + R(2 * t.sy) + px;
-    const QRect area = areaOf(c);
+    const QRect area = frVisibleArea(c);
     // Only the underlines inside the area.
     std::int64_t from = 0;
     if (area.top() > first + 1)
@@ -465,14 +468,14 @@ QSize metafileSize(const QByteArray& data) {
 void frShowBackground(const TfrView& view, const TfrDrawGeometry& g, TfrDrawContext& c) {
     if (!c.painter || frcolor::isTransparent(view.fillColor))
         return;
-    fillEdges(*c.painter, g.x, g.y, g.right, g.bottom, qcolor(view.fillColor), areaOf(c));
+    fillEdges(*c.painter, g.x, g.y, g.right, g.bottom, qcolor(view.fillColor), frVisibleArea(c));
 }
 
 void frShowFrame(const TfrView& view, const TfrDrawGeometry& g, std::uint16_t frameTyp, TfrDrawContext& c) {
     if (!c.painter)
         return;
     QPainter& p = *c.painter;
-    const QRect area = areaOf(c);
+    const QRect area = frVisibleArea(c);
     frameTyp &= frftRight | frftBottom | frftLeft | frftTop;
     if (!frameTyp) {
         if (c.designer) // where a frameless object stands
@@ -534,32 +537,45 @@ TfrBox frAutoWidthBox(const TfrTextMeasurer& measurer, const TfrMemoView& memo) 
     return box;
 }
 
-void frDrawMemo(const TfrView& view, TfrDrawContext& c) {
-    const auto* memo = frCast<TfrMemoView>(&view);
-    if (!memo || !c.measurer)
-        return;
+namespace {
+
+// Draws a memo: with `box` its background, frame and underlines first, then
+// its text.
+void drawMemo(const TfrMemoView& memo, TfrDrawContext& c, bool box) {
     const TfrTextMeasurer& m = *c.measurer;
-    const bool autoWidth = memo->flag(frflags::AutoWidth) && !c.designer;
-    const QStringList text = storedText(*memo);
-    const TfrBox box = autoWidth ? frAutoWidthBox(m, *memo) : frBoxOf(*memo);
-    TfrBox layoutBox = box;
+    const bool autoWidth = memo.flag(frflags::AutoWidth) && !c.designer;
+    const QStringList text = storedText(memo);
+    const TfrBox place = autoWidth ? frAutoWidthBox(m, memo) : frBoxOf(memo);
+    TfrBox layoutBox = place;
     if (autoWidth) { // never wrapped
-        if (memo->alignment & frtaVertical)
+        if (memo.alignment & frtaVertical)
             layoutBox.height = sat(std::int64_t(layoutBox.height) + 100);
         else
             layoutBox.width = sat(std::int64_t(layoutBox.width) + 100);
     }
-    const TfrTextLayout layout = frLayoutMemo(m, *memo, memo->font, layoutBox, text, c.designer);
-    const TfrDrawGeometry g = frBeginDraw(*memo, box, c.transform);
+    const TfrTextLayout layout = frLayoutMemo(m, memo, memo.font, layoutBox, text, c.designer);
+    const TfrDrawGeometry g = frBeginDraw(memo, place, c.transform);
     c.linesDrawn = 0;
-    if (!c.exportHook && c.painter) {
-        frShowBackground(*memo, g, c);
-        frShowFrame(*memo, g, memo->frameTyp, c);
-        if (memo->flag(frflags::Underlines))
-            showUnderlines(*memo, g, c);
+    if (box && !c.exportHook && c.painter) {
+        frShowBackground(memo, g, c);
+        frShowFrame(memo, g, memo.frameTyp, c);
+        if (memo.flag(frflags::Underlines))
+            showUnderlines(memo, g, c);
     }
     if (!layout.lines.isEmpty())
-        showText(*memo, g, layout, c, false);
+        showText(memo, g, layout, c, false);
+}
+
+} // namespace
+
+void frDrawMemo(const TfrView& view, TfrDrawContext& c) {
+    if (const auto* memo = frCast<TfrMemoView>(&view); memo && c.measurer)
+        drawMemo(*memo, c, true);
+}
+
+void frDrawMemoText(const TfrMemoView& memo, TfrDrawContext& c) {
+    if (c.measurer)
+        drawMemo(memo, c, false);
 }
 
 int frCountFittingLines(const TfrTextMeasurer& measurer, const TfrMemoView& memo, const QStringList& lines) {
@@ -619,7 +635,7 @@ void frDrawPicture(const TfrView& view, TfrDrawContext& c) {
             tx += (std::int64_t(dr.width()) - tw) / 2;
             ty += (std::int64_t(dr.height()) - th) / 2;
         }
-        const QRect area = areaOf(c);
+        const QRect area = frVisibleArea(c);
         const QRectF target{double(tx), double(ty), double(tw), double(th)};
         const QRectF clip = cutToArea(dr.left, dr.top, dr.right, dr.bottom, area);
         if (!clip.isEmpty() && tw > 0 && th > 0 && target.intersects(clip)) {
@@ -641,31 +657,41 @@ void frDrawPicture(const TfrView& view, TfrDrawContext& c) {
             p.restore();
         }
     } else if (c.designer) {
-        // Where an empty picture stands: a small sign and "[Рисунок]".
-        const QRect sign(g.x + 1, g.y + 2, 16, 16);
-        p.save();
-        p.setPen(QPen(QColor(0x80, 0x80, 0x80), 0));
-        p.setBrush(QColor(0xE0, 0xE0, 0xE0));
-        p.drawRect(sign.adjusted(0, 0, -1, -1));
-        p.restore();
-        if (c.measurer) {
-            TfrFont font;
-            font.size = 8;
-            const QString caption = QStringLiteral("[Рисунок]");
-            TPlacedLine line = placeLine(*c.measurer, font, caption, 1.0, 0, 0, false);
-            for (double& left : line.lefts)
-                left += g.x + 20;
-            c.measurer->drawText(p, font, frFontPixelHeight(8), caption, line.lefts, g.y + 3, Qt::black);
-        }
+        frDrawPlaceholder(g, QStringLiteral("[Рисунок]"), c);
     }
     frShowFrame(view, g, view.frameTyp, c);
+}
+
+void frDrawPlaceholder(const TfrDrawGeometry& g, const QString& caption, TfrDrawContext& c) {
+    if (!c.painter)
+        return;
+    QPainter& p = *c.painter;
+    const TfrEdges& dr = g.drawRect;
+    const QRect clip = cutToArea(dr.left, dr.top, dr.right, dr.bottom, frVisibleArea(c));
+    if (clip.isEmpty())
+        return;
+    p.save();
+    p.setClipRect(clip, Qt::IntersectClip);
+    const QRect sign(g.x + 1, g.y + 2, 16, 16);
+    p.setPen(QPen(QColor(0x80, 0x80, 0x80), 0));
+    p.setBrush(QColor(0xE0, 0xE0, 0xE0));
+    p.drawRect(sign.adjusted(0, 0, -1, -1));
+    if (c.measurer) {
+        TfrFont font;
+        font.size = 8;
+        TPlacedLine line = placeLine(*c.measurer, font, caption, 1.0, 0, 0, false);
+        for (double& left : line.lefts)
+            left += g.x + 20;
+        c.measurer->drawText(p, font, frFontPixelHeight(8), caption, line.lefts, g.y + 3, Qt::black);
+    }
+    p.restore();
 }
 
 void frDrawOutline(const TfrView& view, TfrDrawContext& c) {
     if (!c.designer || !c.painter)
         return;
     const TfrDrawGeometry g = frBeginDraw(view, frBoxOf(view), c.transform, 0);
-    const QRect area = areaOf(c);
+    const QRect area = frVisibleArea(c);
     const QColor grey(0x80, 0x80, 0x80);
     frameLine(*c.painter, false, g.right, g.y, g.bottom, 1, dashPattern(psDot), 1, grey, area);
     frameLine(*c.painter, false, g.x, g.y, g.bottom, 1, dashPattern(psDot), 1, grey, area);

@@ -45,6 +45,12 @@ struct TfrDrawContext {
     int linesDrawn = 0;
 };
 
+// The part of the canvas worth drawing on, in the painter's coordinates: the
+// context's visible area, else the painter's device, cut to its clip (a
+// little wider, so that nothing at its edges is lost). Drawing that loops
+// over pixels keeps to it.
+QRect frVisibleArea(const TfrDrawContext& context);
+
 // How an object is drawn: the painter of its class (TfrObjectClass::paint),
 // else that of the nearest base class with one, the built-in classes having
 // the painters below; null when no class of the chain has one.
@@ -64,8 +70,17 @@ void frShowBackground(const TfrView& view, const TfrDrawGeometry& geometry, TfrD
 void frShowFrame(const TfrView& view, const TfrDrawGeometry& geometry, std::uint16_t frameTyp,
                  TfrDrawContext& context);
 
+// Where an object with nothing to show stands: a small empty-picture sign 1
+// pixel right of and 2 below its top-left corner and `caption` in an 8-point
+// "Arial" 20 pixels right of and 3 below it, black, cut to the draw rectangle.
+void frDrawPlaceholder(const TfrDrawGeometry& geometry, const QString& caption, TfrDrawContext& context);
+
 // The built-in painters.
 void frDrawMemo(const TfrView& view, TfrDrawContext& context);
+// A memo's text alone (drawn, or given to the export hook), without its
+// background and frame: for classes deriving from the memo that draw their
+// own box.
+void frDrawMemoText(const TfrMemoView& memo, TfrDrawContext& context);
 void frDrawLine(const TfrView& view, TfrDrawContext& context);
 void frDrawPicture(const TfrView& view, TfrDrawContext& context);
 // Bands and sub-report frames: a labelled outline in the designer, nothing elsewhere.

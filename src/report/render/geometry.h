@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 class TfrView;
 
@@ -11,6 +12,19 @@ struct TfrBox {
     bool operator==(const TfrBox&) const = default;
 };
 TfrBox frBoxOf(const TfrView& view);
+
+// Band alignment of objects among themselves between the printable left and
+// right edges of a page: where each object of `objects` stands, in list
+// order (where an object went counts for the objects after it). Objects of
+// one row (the same top) line up: baLeft after the nearest baLeft object on
+// its left (or at the left edge), baRight before the nearest baRight object
+// on its right (or at the right edge), baRest between those two; baCenter
+// centres between the edges, baWidth spans them. Other alignments keep the
+// object's box; nothing vertical changes here.
+std::vector<TfrBox> frBandAlignedBoxes(const std::vector<const TfrView*>& objects, std::int32_t leftLimit,
+                                       std::int32_t rightLimit);
+// Whether an alignment places an object between the page's edges.
+bool frAlignsHorizontally(std::uint8_t bandAlign);
 
 // How report pixels reach a canvas: x' = R(x * sx) + ox, y' = R(y * sy) + oy.
 // `printing` is set only when drawing directly on a printer's canvas: fonts

@@ -129,8 +129,8 @@ void frWrapLine(const TfrTextMeasurer& measurer, const TfrFont& font, const QStr
             out << line.mid(start, hyphenAfter - start + 1) + u'-';
             brk = hyphenAfter;
         } else {
-            if (brk == start && line[brk] != u' ')
-                brk = i; // no blank on this line: the word is cut inside
+            if (brk == start)
+                brk = i; // no blank after the line's start: the word is cut inside
             if (line[brk] == u' ') {
                 out << line.mid(start, brk - start); // the paragraph goes on
             } else {

@@ -43,10 +43,12 @@ protected:
     QString path(const QString& name) const { return dir.filePath(name); }
 
     // A template of one data band over `data` printing its line numbers.
-    QString numbersTemplate(const QString& data, const QString& text = QStringLiteral("строка [LINE#]")) {
+    QString numbersTemplate(const QString& data, const QString& text = QStringLiteral("строка [LINE#]"),
+                            const QString& name = QStringLiteral("t.frf"), bool printToPrevPage = false) {
         TfrEngine engine;
         TfrReport report(engine);
         TfrPage& page = *report.pages().page(report.pages().add());
+        page.printToPrevPage = printToPrevPage;
         auto* band = static_cast<TfrBandView*>(page.add(engine.createObject(gtBand)));
         band->setBandType(btMasterData);
         band->setName(QStringLiteral("Data"));
@@ -56,7 +58,7 @@ protected:
         memo->setName(QStringLiteral("Memo1"));
         memo->setBounds(40, 40, 400, 20);
         memo->memo = QStringList{text};
-        const QString file = path(QStringLiteral("t.frf"));
+        const QString file = path(name);
         report.saveToFile(file);
         return file;
     }
@@ -124,6 +126,22 @@ TEST_F(ReportCli, TemplatesWithoutSelectionBuildOnTheirOwn) {
     // Over frDS without a selection: an empty list, still one page.
     ASSERT_EQ(cli({"--report", numbersTemplate("frDS"), "--prepared", path("e.frp")}).status, 0);
     EXPECT_EQ(cli({"--frp-info", path("e.frp")}).out.count("строка "), 0);
+}
+
+// Several templates build one after another into one prepared report; one
+// whose page prints on the page before goes on there.
+TEST_F(ReportCli, SeveralTemplatesMakeOneReport) {
+    const QString first = numbersTemplate("2", "первый [LINE#]", "a.frf");
+    const QString second = numbersTemplate("1", "второй [LINE#]", "b.frf");
+    const QString third = numbersTemplate("1", "третий [LINE#]", "c.frf", true);
+    const CliRun r = cli({"--report", first, "--report", second, "--report", third, "--prepared", path("j.frp")});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QString info = cli({"--frp-info", path("j.frp")}).out;
+    const qsizetype one = info.indexOf("первый 1"), two = info.indexOf("первый 2"), three = info.indexOf("второй 1"),
+                    four = info.indexOf("третий 1");
+    EXPECT_TRUE(one >= 0 && one < two && two < three && three < four) << info.toStdString();
+    // Two pages: the third template goes on on the second's page.
+    EXPECT_TRUE(info.startsWith("Pages: 2\n")) << info.toStdString();
 }
 
 TEST_F(ReportCli, FailuresAndBadArguments) {

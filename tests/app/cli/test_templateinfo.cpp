@@ -1,6 +1,7 @@
 #include "app/cli/templateinfo.h"
 #include "common/interaction.h"
 #include "common/textfile.h"
+#include "report/addins/programaddins.h"
 #include "report/model/engine.h"
 
 #include <QTemporaryDir>
@@ -51,3 +52,23 @@ TEST(TemplateTools, InfoAndResave) {
     EXPECT_TRUE(ui.messages.empty()); // reported, not shown
 }
 
+
+// Original templates keep a chart's picture as a metafile this program cannot
+// show: the template still loads whole (the load warns of the chart) and is
+// written back as it was.
+TEST(TemplateTools, ChartPictureThatCannotBeShownStillLoadsWhole) {
+    TRecordingInteraction ui;
+    TfrEngine engine(&ui);
+    frRegisterProgramAddIns(engine);
+    const QString path = QStringLiteral(OSTRAND_SOURCE_DIR "/tests/report/addins/data/charts.frf");
+    bool ok = false;
+    const QString text = frTemplateInfo(engine, path, {}, &ok);
+    EXPECT_TRUE(ok);
+    EXPECT_TRUE(text.startsWith("OK\n"));
+    EXPECT_TRUE(text.contains("Messages: 1\n  Диаграмма Metafile хранит картинку")) << text.toStdString();
+    QTemporaryDir dir;
+    const QString copy = dir.filePath("copy.frf");
+    EXPECT_EQ(frResaveTemplate(engine, path, copy), QString());
+    const QByteArray a = *textfile::readBytes(path), b = *textfile::readBytes(copy);
+    EXPECT_EQ(a.left(a.size() - 8), b.left(b.size() - 8)); // all but the date of the last change
+}

@@ -4,6 +4,7 @@
 #include "common/binio.h"
 #include "report/addins/chartdata.h"
 #include "report/addins/chartdraw.h"
+#include "chartpixels.h"
 
 #include <QImage>
 #include <QPainter>
@@ -324,6 +325,8 @@ TEST(ChartMarks, TextOfEveryStyle) {
 // ---------------------------------------------------------------------------
 // Drawing
 
+using namespace chartpixels;
+
 namespace {
 
 const QRgb kBackground = qRgb(255, 255, 255);
@@ -353,34 +356,6 @@ QImage render(const TfrChartSettings& s, const TfrChartData& data, QSize size = 
     frDrawChart(p, QRectF(QPointF(), QSizeF(size)), scale, s, data, QColor(kBackground));
     return image;
 }
-
-QRgb color(qsizetype i) { return frChartColor(i).rgb(); }
-
-// The pixels of exactly one colour.
-QRect bounds(const QImage& image, QRgb rgb, QRect within = {}) {
-    if (within.isNull())
-        within = image.rect();
-    QRect r;
-    for (int y = within.top(); y <= within.bottom(); ++y)
-        for (int x = within.left(); x <= within.right(); ++x)
-            if (image.pixel(x, y) == rgb)
-                r |= QRect(x, y, 1, 1);
-    return r;
-}
-
-int count(const QImage& image, QRgb rgb) {
-    int n = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            n += image.pixel(x, y) == rgb;
-    return n;
-}
-
-// Sizes of filled faces: their outlines take about a pixel from each.
-double ratio(int a, int b) { return double(a + 1) / double(b + 1); }
-
-// A grey of the walls and frames (lines are smoothed, so any neutral grey).
-bool grey(QRgb p) { return qRed(p) == qGreen(p) && qGreen(p) == qBlue(p) && qRed(p) < 240; }
 
 } // namespace
 

@@ -76,6 +76,15 @@ public:
         return *m;
     }
 
+    // A sub-report object on page `pg` showing page `target`.
+    TfrSubReportView& subReport(int x, int y, int width, int height, int target, int pg = 0) {
+        auto* sub = static_cast<TfrSubReportView*>(page(pg).add(engine.createObject(gtSubReport)));
+        sub->createUniqueName(&report);
+        sub->setBounds(x, y, width, height);
+        sub->subPage = target;
+        return *sub;
+    }
+
     TfrBuildResult build(TfrBuildOptions options = {}) {
         options.measurer = measurer.get();
         return frBuildReport(report, options);
@@ -83,9 +92,10 @@ public:
 
     // The texts printed on each prepared page, in print order ("a/b" for a
     // memo of two lines).
-    std::vector<QStringList> listing() {
+    std::vector<QStringList> listing() { return listing(report); }
+    static std::vector<QStringList> listing(TfrReport& built) {
         std::vector<QStringList> out;
-        TfrEMFPages& pages = frPreparedPages(report);
+        TfrEMFPages& pages = frPreparedPages(built);
         for (int i = 0; i < pages.count(); ++i) {
             QStringList texts;
             for (const auto& v : pages.loadPage(i).objects())
@@ -96,15 +106,24 @@ public:
         return out;
     }
 
+    // The texts of all pages in print order.
+    static QStringList allTexts(const std::vector<QStringList>& pages) {
+        QStringList out;
+        for (const QStringList& p : pages)
+            out << p;
+        return out;
+    }
+
     struct Placed {
         QString text;
-        int left, top, height;
+        int left, top, width, height;
     };
-    std::vector<Placed> placed(int index) {
+    std::vector<Placed> placed(int index) { return placed(report, index); }
+    static std::vector<Placed> placed(TfrReport& built, int index) {
         std::vector<Placed> out;
-        TfrEMFPages& pages = frPreparedPages(report);
+        TfrEMFPages& pages = frPreparedPages(built);
         for (const auto& v : pages.loadPage(index).objects())
-            out.push_back({textOf(*v), v->left, v->top, v->height});
+            out.push_back({textOf(*v), v->left, v->top, v->width, v->height});
         pages.releasePage(index);
         return out;
     }

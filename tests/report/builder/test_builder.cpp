@@ -325,6 +325,89 @@ TEST_F(BuildTest, BandThatDoesNotFitMovesToTheNextPageBelowRepeatedHeader) {
     EXPECT_EQ(second[1].top, second[0].top + 20);
 }
 
+// --- Events and progress ----------------------------------------------------------
+
+// Every prepared page hears that it begins and ends (by its 0-based index),
+// with or without a page footer printed on it.
+TEST_F(PagedTest, EveryPageBeginsAndEndsOnce) {
+    struct Case {
+        const char* what;
+        bool footer;
+        std::uint16_t flags;
+    };
+    const Case cases[] = {
+        {"no page footer", false, 0},
+        {"footer between first and last", true, 0},
+        {"footer on the last page", true, frflags::OnLastPage},
+        {"footer on every page", true, frflags::OnFirstPage | frflags::OnLastPage},
+    };
+    for (const Case& c : cases) {
+        report.clear();
+        addPage();
+        list(0, c.flags);
+        static_cast<TfrBandView*>(report.findObject("Data"))->setDataSourceName(QString::number(2 * perPage + 1));
+        if (!c.footer)
+            page().deleteObject(page().indexOf(report.findObject("Footer")));
+        QStringList events;
+        report.onBeginDoc = [&] { events << "doc"; };
+        report.onCrossBeginDoc = [&] { events << "cross"; };
+        report.onBeginPage = [&](int i) { events << QStringLiteral("begin %1").arg(i); };
+        report.onEndPage = [&](int i) { events << QStringLiteral("end %1").arg(i); };
+        report.onEndDoc = [&] { events << "end doc"; };
+        ASSERT_TRUE(build().ok()) << c.what;
+        ASSERT_EQ(listing().size(), 3u) << c.what;
+        EXPECT_EQ(events.join(", "), "doc, cross, begin 0, end 0, begin 1, end 1, begin 2, end 2, end doc") << c.what;
+    }
+}
+
+// The progress line names the page being built: the first from the start,
+// each following one when it is begun, the count at the end.
+TEST_F(PagedTest, ProgressNamesThePageBeingBuilt) {
+    class Recording : public TfrBuildProgress {
+    public:
+        void pageStarted(int page, int, bool) override { pages << QString::number(page); }
+        bool cancelRequested() override { return false; }
+        QStringList pages;
+    } progress;
+    list(0, 0);
+    static_cast<TfrBandView*>(report.findObject("Data"))->setDataSourceName(QString::number(2 * perPage + 1));
+    TfrBuildOptions options;
+    options.progress = &progress;
+    ASSERT_TRUE(build(options).ok());
+    EXPECT_EQ(progress.pages.join(u' '), "1 1 2 3 3");
+}
+
+// STOPREPORT ends the build: where the user could have cancelled (a progress
+// is shown) it counts as cancelled, in one pass as in two; the pages built
+// so far stay after one pass.
+TEST_F(BuildTest, StopReportCountsAsCancelledWhereTheUserCouldCancel) {
+    class Silent : public TfrBuildProgress {
+    public:
+        void pageStarted(int, int, bool) override {}
+        bool cancelRequested() override { return false; }
+    } progress;
+    band(btMasterData, 0, 20, "Data", "10").script = QStringList{"if [LINE#] = 3 then StopReport"};
+    memo(0, "[LINE#]");
+    struct Case {
+        bool twoPasses, withProgress;
+        TfrBuildResult::Status status;
+        int pages;
+    };
+    const Case cases[] = {
+        {false, true, TfrBuildResult::Status::Cancelled, 1},
+        {true, true, TfrBuildResult::Status::Cancelled, 0},
+        {false, false, TfrBuildResult::Status::Done, 1},
+    };
+    for (const Case& c : cases) {
+        report.doublePassReport = c.twoPasses;
+        TfrBuildOptions options;
+        options.progress = c.withProgress ? &progress : nullptr;
+        const TfrBuildResult r = build(options);
+        EXPECT_EQ(r.status, c.status) << c.twoPasses << c.withProgress;
+        EXPECT_EQ(r.pages, c.pages) << c.twoPasses << c.withProgress;
+    }
+}
+
 // --- Cancelling, errors, the template kept --------------------------------------
 
 TEST_F(BuildTest, CancelEndsTheBuildAndKeepsThePagesBuilt) {
@@ -335,8 +418,8 @@ TEST_F(BuildTest, CancelEndsTheBuildAndKeepsThePagesBuilt) {
     options.progress = &progress;
     const TfrBuildResult r = build(options);
     EXPECT_EQ(r.status, TfrBuildResult::Status::Cancelled);
-    EXPECT_GE(r.pages, 2);
-    EXPECT_LE(r.pages, 3);
+    EXPECT_GE(r.pages, 3);
+    EXPECT_LE(r.pages, 4);
     EXPECT_EQ(frPreparedPages(report).count(), r.pages);
 }
 
@@ -476,6 +559,27 @@ TEST_F(BuildTest, RunawayTemplatesEndInAClearError) {
         EXPECT_TRUE(r.error.contains(c.expected)) << c.what << ": " << r.error.toStdString();
         EXPECT_EQ(ui.messages.size(), 1u) << c.what;
     }
+}
+
+// The program's builds, made with the default options, end runaway templates
+// too: at the page limit, and at the objects one page holds when a band
+// taking no room repeats without end.
+TEST_F(BuildTest, DefaultLimitsEndRunawayBuilds) {
+    installReportBuilder(engine);
+    band(btMasterData, 0, pageRoom(), "Data", "999999999");
+    memo(0, "[LINE#]");
+    EXPECT_FALSE(report.prepareReport());
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_TRUE(ui.messages[0].text.contains(QStringLiteral("предел в %1 страниц").arg(frDefaultMaxPages)))
+        << ui.messages[0].text.toStdString();
+
+    report.findObject("Data")->height = 0;
+    ui.messages.clear();
+    EXPECT_FALSE(report.prepareReport());
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_TRUE(ui.messages[0].text.contains(
+        QStringLiteral("больше %1 объектов (при выводе полосы «Data»)").arg(TfrEMFPages::maxObjectsPerPage)))
+        << ui.messages[0].text.toStdString();
 }
 
 // --- Sub-reports ----------------------------------------------------------------

@@ -210,14 +210,13 @@ TEST_F(MemoPrint, SplitPartOfWrappedLinesIsMarkedLaidOut) {
     EXPECT_EQ(working(m).size(), lines - 2);
 }
 
-TEST_F(MemoPrint, HighlightTagAndBottomAlignmentApplyToTheWrittenObjectOnly) {
+TEST_F(MemoPrint, HighlightAndTagApplyToTheWrittenObjectOnly) {
     context.conditionHolds = [](const QString& condition, TfrView&) { return condition == "yes"; };
     context.expandTag = [](const QString& tag, TfrView&) { return QString(tag).replace("[T]", "42"); };
     TfrMemoView& m = memo({"x"});
     m.highlightStr = "yes";
     m.highlight = TfrHighlightAttr{fsItalic, 0x0000FF, 0x00FF00};
     m.tag = "@[T]";
-    m.bandAlign = baBottom;
     print(m);
     const TfrPage& page = pages.loadPage(0);
     const auto* written = static_cast<const TfrMemoView*>(page.object(0));
@@ -225,11 +224,9 @@ TEST_F(MemoPrint, HighlightTagAndBottomAlignmentApplyToTheWrittenObjectOnly) {
     EXPECT_EQ(written->font.color, 0x0000FFu);
     EXPECT_EQ(written->fillColor, 0x00FF00u);
     EXPECT_EQ(written->tag, "@42");
-    EXPECT_EQ(written->bandAlign, baNone);
     EXPECT_EQ(m.font, TfrFont());
     EXPECT_EQ(m.fillColor, clTransparent);
     EXPECT_EQ(m.tag, "@[T]");
-    EXPECT_EQ(m.bandAlign, baBottom);
 
     // The highlight font measures the text: bold is not wider with fixed
     // widths, but the condition is asked while measuring too.

@@ -74,6 +74,10 @@ TEST(WordWrap, BreaksAsTheRulesSay) {
         {u"ab", 3, false, 0, {"a", "b" + E}},
         // Blanks at a break: the line before keeps the blanks but the last.
         {u"a  bbbbbbbbbb", 30, false, 0, {"a ", "bbbbb", "bbbbb" + E}},
+        // A blank that starts the line is no break: the long word after it is
+        // cut inside, there is no empty line.
+        {u" abcdefghij", 24, false, 0, {" abc", "defg", "hij" + E}},
+        {u"ab  cdefghijkl", 24, false, 0, {"ab ", "cdef", "ghij", "kl" + E}},
     };
     for (const Case& c : cases) {
         const QString text = QString::fromUtf16(c.text);

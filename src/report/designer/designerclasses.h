@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QIcon>
+#include <QString>
+#include <functional>
+
+class QWidget;
+class TfrDesignDocument;
+class TfrView;
+struct TfrObjectClass;
+
+// What the designer window knows of an object class besides the engine: the
+// picture and hint of its button on the object tool bar and its editor. The
+// add-in libraries register their classes here; built-in classes get their
+// editors here as the editors are written.
+struct TfrDesignerClassInfo {
+    QIcon icon;
+    QString hint; // "Вставить штрихкод"
+    // Opens the object's editor over `parent`; it records an undo entry of
+    // kind change (TfrDesignDocument::recordChange) before it changes the
+    // object, and returns true when it did.
+    std::function<bool(TfrDesignDocument& document, TfrView& view, QWidget* parent)> editor;
+};
+
+// Registers (or replaces) what the designer knows of a class; classes are
+// process-wide constants, and so is this registry.
+void frRegisterDesignerClass(const TfrObjectClass& objectClass, TfrDesignerClassInfo info);
+// What is registered for the class itself, or null.
+const TfrDesignerClassInfo* frDesignerClass(const TfrObjectClass& objectClass);
+// The editor of an object's class, or of the nearest base class with one.
+const std::function<bool(TfrDesignDocument&, TfrView&, QWidget*)>* frDesignerEditor(const TfrObjectClass& objectClass);
