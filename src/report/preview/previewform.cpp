@@ -1006,11 +1006,9 @@ void TfrPreviewForm::printPages() {
 }
 
 bool TfrPreviewForm::changePrinter(int previous, int chosen) {
-    // The report is set up on the printer chosen and built anew for it when
-    // it may be (its data is there, and RebuildPrinter asks for it);
-    // otherwise the pages print as they are.
-    if (!m_report.rebuildPrinter || !m_engine.prepareReportHook || m_pages->loadedFromFile)
-        return true;
+    // The report is set up on the printer chosen (its pages take their paper
+    // there) and built anew for it when it may be (its data is there, and
+    // RebuildPrinter asks for it); otherwise the pages print as they are.
     m_engine.printer().setPrinterIndex(previous);
     if (!m_report.selectPrinter(chosen)) {
         // The report is back on the old printer; nothing is printed.
@@ -1018,6 +1016,8 @@ bool TfrPreviewForm::changePrinter(int previous, int chosen) {
                                           TUserInteraction::ErrorIcon, TUserInteraction::Ok);
         return false;
     }
+    if (!m_report.rebuildPrinter || !m_engine.prepareReportHook || m_pages->loadedFromFile)
+        return true;
     const bool built = m_report.prepareReport();
     showLentPages();
     return built;
