@@ -8,6 +8,7 @@
 #include "report/model/constants.h"
 #include "report/model/engine.h"
 #include "report/model/objects.h"
+#include "report/preview/pagesetup.h"
 #include "report/preview/previewform.h"
 #include "report/preview/previewservices.h"
 #include "report/preview/printform.h"
@@ -33,7 +34,8 @@ namespace {
 
 const QString E = QString(frLineEnd);
 
-// A printer of the tests (A4 at 300 dpi); a broken one cannot be read.
+// A printer of the tests (A4 at 300 dpi, either way up, all of it
+// printable); a broken one cannot be read.
 class TestPrinter : public TfrPrinterDevice {
 public:
     explicit TestPrinter(QString name, bool broken = false) : m_name(std::move(name)), m_broken(broken) {}
@@ -42,15 +44,20 @@ public:
         if (m_broken)
             throw Exception(QStringLiteral("offline"));
         State s;
-        s.paper = {frPaperA4, 2100, 2970, poPortrait, -1};
+        s.paper = m_paper;
+        s.papers = {{frPaperA4, QStringLiteral("A4")}};
         s.resolutionX = s.resolutionY = 300;
+        const bool landscape = m_paper.orientation == poLandscape;
+        s.pageWidth = s.printableWidth = landscape ? 3508 : 2480;
+        s.pageHeight = s.printableHeight = landscape ? 2480 : 3508;
         return s;
     }
-    void apply(const TfrPaperSetting&) override {}
+    void apply(const TfrPaperSetting& paper) override { m_paper.orientation = paper.orientation; }
 
 private:
     QString m_name;
     bool m_broken;
+    TfrPaperSetting m_paper{frPaperA4, 2100, 2970, poPortrait, -1};
 };
 
 // The printers "Laser", "Plotter" and the broken "Offline", and `more`.
@@ -560,6 +567,64 @@ TEST_F(Preview, APrinterChosenForPrintingIsSetUpForTheReportWhichIsBuiltAnewFirs
     EXPECT_EQ(builds, 1);
     EXPECT_EQ(printed, (QStringList{"1", "2", "3"}));
     EXPECT_FALSE(progressShown);
+}
+
+TEST_F(Preview, PageSetUpTakesOverItsPrinterAndShowsThePagesAgain) {
+    engine.printer().setDevices(testPrinters());
+    TfrPageSetup landscape;
+    landscape.margins = {36, 36, 36, 36};
+    landscape.paperSize = frPaperA4;
+    landscape.paperWidth = 2100;
+    landscape.paperHeight = 2970;
+    landscape.orientation = poLandscape;
+
+    // Pages read from a file cannot be built again: they take the paper and
+    // margins themselves and are shown again from page 1.
+    addPage();
+    addPage();
+    pages().loadedFromFile = true;
+    {
+        auto form = open();
+        form->setCurrentPage(1);
+        form->applyPageSetup(landscape, QStringLiteral("Plotter"));
+        EXPECT_EQ(engine.printer().printerName(), QStringLiteral("Plotter"));
+        EXPECT_EQ(report.printerName, QStringLiteral("Plotter"));
+        EXPECT_EQ(form->currentPage(), 0);
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_EQ(form->pages()[i].orientation, poLandscape);
+            EXPECT_EQ(form->pages()[i].margins.top, 36);
+            const QRect shown = form->layout().pages[std::size_t(i)];
+            EXPECT_GT(shown.width(), shown.height());
+        }
+        // A printer that cannot be set up: told, and nothing changes.
+        form->applyPageSetup(TfrPageSetup{}, QStringLiteral("Offline"));
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].text, frPrinterSetupFailedText());
+        EXPECT_EQ(engine.printer().printerName(), QStringLiteral("Plotter"));
+        EXPECT_EQ(form->pages()[0].orientation, poLandscape);
+        ui.messages.clear();
+    }
+
+    // A report that can be built: its pages take the set-up and it is built
+    // anew, on the printer of the dialog.
+    pages().loadedFromFile = false;
+    int builds = 0;
+    engine.prepareReportHook = [&](TfrReport& r) {
+        ++builds;
+        auto rebuilt = std::make_shared<TfrEMFPages>(engine);
+        rebuilt->add(*r.pages().page(0));
+        r.setPreparedPages(rebuilt);
+        return true;
+    };
+    auto form = open();
+    form->applyPageSetup(landscape, QStringLiteral("Laser"));
+    EXPECT_EQ(builds, 1);
+    EXPECT_EQ(report.printerName, QStringLiteral("Laser"));
+    EXPECT_EQ(report.pages().page(0)->orientation, poLandscape);
+    EXPECT_EQ(report.pages().page(0)->margins.left, 36);
+    ASSERT_EQ(form->pageCount(), 1);
+    EXPECT_EQ(form->pages()[0].orientation, poLandscape);
+    EXPECT_TRUE(ui.messages.empty());
 }
 
 TEST_F(Preview, TheToolBarPagesThroughTheReport) {
