@@ -85,7 +85,8 @@ const QString searchProgress = QStringLiteral("Поиск на странице 
 } // namespace text
 
 // The buttons of the tool bar: object name, report button bit, hint, label
-// and icon (of the report icon set).
+// and icon (of the report icon set; the commands the designer has too show
+// its pictures).
 struct ButtonSpec {
     const char* name;
     std::uint32_t bit;
@@ -94,13 +95,13 @@ struct ButtonSpec {
     const char* icon;
 };
 const ButtonSpec kButtons[] = {
-    {"btnLoad", pbLoad, &text::openHint, u"Открыть", "preview-open"},
-    {"btnSave", pbSave, &text::saveHint, u"Сохранить", "preview-save"},
+    {"btnLoad", pbLoad, &text::openHint, u"Открыть", "design-open"},
+    {"btnSave", pbSave, &text::saveHint, u"Сохранить", "design-save"},
     {"btnPrint", pbPrint, &text::printHint, u"Печать", "preview-print"},
     {"btnPageSetup", pbPageSetup, &text::pageSetupHint, u"Параметры", "preview-page-setup"},
     {"btnFind", pbFind, &text::findHint, u"Поиск", "preview-find"},
-    {"btnHelp", pbHelp, &text::helpHint, u"Справка", "preview-help"},
-    {"btnExit", pbExit, &text::exitHint, u"Закрыть", "preview-close"},
+    {"btnHelp", pbHelp, &text::helpHint, u"Справка", "design-help"},
+    {"btnExit", pbExit, &text::exitHint, u"Закрыть", "design-exit"},
 };
 
 const QColor kBackground(0x80, 0x80, 0x80); // colour value 8421504

@@ -8,6 +8,7 @@
 #include "report/model/constants.h"
 #include "report/model/engine.h"
 #include "report/model/objects.h"
+#include "report/icons/icons.h"
 #include "report/preview/pagesetup.h"
 #include "report/preview/previewform.h"
 #include "report/preview/previewservices.h"
@@ -15,6 +16,8 @@
 #include "report/preview/printreport.h"
 
 #include <QAction>
+#include <QToolBar>
+#include <QWidgetAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
@@ -667,6 +670,33 @@ TEST_F(Preview, TheToolBarPagesThroughTheReport) {
     key(*form, Qt::Key_Home, Qt::ControlModifier);
     EXPECT_EQ(form->currentPage(), 0);
     EXPECT_EQ(field->value(), 1);
+}
+
+TEST_F(Preview, EveryToolBarButtonHasItsPictureDrawnAtBothScreenScales) {
+    addPage();
+    auto form = open();
+    auto* bar = form->findChild<QToolBar*>();
+    ASSERT_NE(bar, nullptr);
+    int buttons = 0;
+    for (QAction* a : bar->actions()) {
+        if (a->isSeparator() || qobject_cast<QWidgetAction*>(a))
+            continue;
+        ++buttons;
+        // Drawn anew at 16 and 32 pixels (100 % and 200 %), not scaled up.
+        for (int size : {16, 32}) {
+            const QImage image = a->icon().pixmap(QSize(size, size)).toImage();
+            ASSERT_EQ(image.size(), QSize(size, size)) << a->objectName().toStdString();
+            int opaque = 0;
+            for (int y = 0; y < size; ++y)
+                for (int x = 0; x < size; ++x)
+                    opaque += qAlpha(image.pixel(x, y)) > 0;
+            EXPECT_GT(opaque, size * size / 8) << a->objectName().toStdString() << " at " << size;
+        }
+    }
+    EXPECT_EQ(buttons, 13); // zoom out and in, four page buttons, seven commands
+    // The commands the designer has show its pictures.
+    const QImage open = form->action("btnLoad")->icon().pixmap(32, 32).toImage();
+    EXPECT_EQ(open, frReportIcon(QStringLiteral("design-open")).pixmap(32, 32).toImage());
 }
 
 TEST_F(Preview, ZoomingKeepsThePointUnderTheMouseOrInTheMiddle) {
