@@ -573,22 +573,29 @@ void TfrPreviewForm::zoomAt(int direction, QPoint boxPoint) {
 
 void TfrPreviewForm::zoomAbout(TfrZoomMode mode, int percent, QPoint anchor) {
     // The point under the anchor stays there, instead of the view going to
-    // the current page's top.
+    // the current page's top; the modes that show whole pages show the page
+    // under the anchor from its top.
     const TfrPreviewLayout before = m_layout;
     const double zoomBefore = m_zoom;
     const QPoint scroll = scrollPosition();
+    const bool wholePages = mode == TfrZoomMode::WholePage || mode == TfrZoomMode::TwoPages;
     m_mode = mode;
     if (mode == TfrZoomMode::Fixed)
         m_zoom = std::clamp(percent / 100.0, kMinPreviewZoom, kMaxPreviewZoom);
     if (m_started && m_pages) {
+        if (const int under = frNearestPage(before, scroll + anchor); wholePages && under >= 0)
+            m_current = under;
         layoutPages();
-        const QPoint kept = frScrollKeeping(before, zoomBefore, scroll, m_layout, m_zoom, anchor);
+        QPoint kept = frScrollKeeping(before, zoomBefore, scroll, m_layout, m_zoom, anchor);
+        if (wholePages)
+            kept.setY(frScrollToPage(m_layout, m_current));
         {
             const QSignalBlocker h(m_hbar), v(m_vbar);
             m_hbar->setValue(kept.x());
             m_vbar->setValue(kept.y());
         }
-        m_current = frPageAtScroll(m_layout, m_vbar->value(), m_current);
+        if (!wholePages)
+            m_current = frPageAtScroll(m_layout, m_vbar->value(), m_current);
         updateLabels();
         m_box->update();
     } else {

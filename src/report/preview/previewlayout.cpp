@@ -165,10 +165,7 @@ int frScrollToShow(int extent, int to, int pageStart, int max) {
     return int(std::clamp<std::int64_t>(p, 0, std::max(0, max)));
 }
 
-namespace {
-
-// The page of a layout nearest to a point (0 when it is on one); -1 without pages.
-int nearestPage(const TfrPreviewLayout& layout, QPoint p) {
+int frNearestPage(const TfrPreviewLayout& layout, QPoint p) {
     int best = -1;
     std::int64_t bestDistance = 0;
     for (std::size_t i = 0; i < layout.pages.size(); ++i) {
@@ -186,12 +183,10 @@ int nearestPage(const TfrPreviewLayout& layout, QPoint p) {
     return best;
 }
 
-} // namespace
-
 QPoint frScrollKeeping(const TfrPreviewLayout& before, double zoomBefore, QPoint scrollBefore,
                        const TfrPreviewLayout& after, double zoomAfter, QPoint anchor) {
     const QPoint point = anchor + scrollBefore;
-    const int page = nearestPage(before, point);
+    const int page = frNearestPage(before, point);
     if (page < 0 || std::size_t(page) >= after.pages.size() || !(zoomBefore > 0))
         return QPoint(std::clamp(scrollBefore.x(), 0, after.hMax), std::clamp(scrollBefore.y(), 0, after.vMax));
     // The point in the page's report pixels, then where it stands now.

@@ -74,6 +74,10 @@ int frStepPage(int current, int delta, int count);
 // the far edge, where it is brought instead. Within 0 and `max`.
 int frScrollToShow(int extent, int to, int pageStart, int max);
 
+// The page nearest to a point of the unscrolled page area (the page holding
+// it when there is one); -1 without pages.
+int frNearestPage(const TfrPreviewLayout& layout, QPoint point);
+
 // The scroll position that keeps the point of the page area under `anchor`
 // (a point of the box) under it when the layout changes from `before` at
 // `zoomBefore`, scrolled to `scrollBefore`, to `after` at `zoomAfter`: the

@@ -745,6 +745,10 @@ TEST_F(Preview, ZoomingKeepsThePointUnderTheMouseOrInTheMiddle) {
     ASSERT_GE(whole, 0);
     emit zoomBox->activated(whole);
     EXPECT_EQ(form->zoomMode(), TfrZoomMode::WholePage);
+    // A mode of whole pages shows the page that was in the middle from its
+    // top.
+    EXPECT_EQ(form->currentPage(), 1);
+    EXPECT_EQ(form->scrollPosition().y(), std::min(form->layout().vMax, form->layout().pages[1].top() - 10));
 }
 
 TEST_F(Preview, TheWheelScrollsByThePlatformsLines) {
