@@ -1080,12 +1080,13 @@ bool TfrPreviewForm::findNext() {
             }
         },
         goOn);
+    const bool stopped = progress.wasCanceled(); // reset() forgets it
     progress.reset();
     if (!hit) {
         // The old highlight goes; a search the user stopped is not told of.
         m_search.clearHit();
         m_box->update();
-        if (!progress.wasCanceled())
+        if (!stopped)
             m_engine.interaction().messageBox(text::notFound, text::findHint, TUserInteraction::InformationIcon,
                                               TUserInteraction::Ok);
         return false;
