@@ -45,6 +45,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWheelEvent>
+#include <optional>
 
 // ---------------------------------------------------------------- texts
 
@@ -1152,9 +1153,9 @@ void TfrPreviewForm::pageSetup() {
         return;
     // The dialog works on the report printer's own printer, so that what it
     // sets stays with it.
+    std::optional<QPrinter> own;
     QPrinter* qp = frQtPrinter(m_engine.printer());
-    QPrinter fallback(QPrinterInfo::printerInfo(m_engine.printer().printerName()));
-    QPrinter& printer = qp ? *qp : fallback;
+    QPrinter& printer = qp ? *qp : own.emplace(QPrinterInfo::printerInfo(m_engine.printer().printerName()));
     const TfrMargins& m = (*m_pages)[0].margins;
     printer.setPageMargins(QMarginsF(frPixelsToMillimetres(m.left), frPixelsToMillimetres(m.top),
                                      frPixelsToMillimetres(m.right), frPixelsToMillimetres(m.bottom)),
