@@ -306,7 +306,7 @@ TfrRichEditorForm::TfrRichEditorForm(const QTextDocument& document, TfrReport& r
     askField = [this]() -> std::optional<QString> {
         const QStringList fields = fieldReferences();
         bool ok = false;
-        const QString field = QInputDialog::getItem(this, QStringLiteral("Вставка поля БД"), QStringLiteral("Поле:"),
+        const QString field = QInputDialog::getItem(this, QStringLiteral("Выбор поля БД"), QStringLiteral("Поле:"),
                                                     fields, 0, false, &ok);
         if (!ok || field.isEmpty())
             return std::nullopt;

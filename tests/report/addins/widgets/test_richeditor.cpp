@@ -34,9 +34,9 @@ using RichEditor = EditorTest;
 using Form = TfrRichEditorForm;
 
 // Two paragraphs: "Итог: сумма" and "second line", the first indented by
-// half an inch.
-const char kTwoParagraphs[] = "{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0 Arial;}}\\f0\\fs20"
-                              "\\li720 \\'c8\\'f2\\'ee\\'e3: \\'f1\\'f3\\'ec\\'ec\\'e0\\par\\pard second line}";
+// half an inch, with spacing, an exact line height and a tab stop.
+const char kTwoParagraphs[] = "{\\rtf1\\ansi\\ansicpg1251\\deftab567{\\fonttbl{\\f0 Arial;}}\\f0\\fs20"
+                              "\\li720\\sb120\\sa60\\sl-300\\tx2880 \\'c8\\'f2\\'ee\\'e3: \\'f1\\'f3\\'ec\\'ec\\'e0\\par\\pard second line}";
 
 void select(Form& f, int from, int to) {
     QTextCursor c(f.editor()->document());
@@ -284,7 +284,21 @@ TEST_F(RichEditor, CancelAndUnchangedTextsChangeNothing) {
     }));
     EXPECT_FALSE(run<Form>(frEditRich, rich, [](Form& f) { QTest::keyClick(f.editor(), Qt::Key_Escape); }));
     // Shown and stored again without a change: nothing to undo.
-    EXPECT_FALSE(run<Form>(frEditRich, rich, [](Form& f) { ok(f); }));
+    EXPECT_FALSE(run<Form>(frEditRich, rich, [](Form& f) {
+        // Shown at screen resolution.
+        const double tpp = f.twipsPerPixel();
+        const QTextDocument& shown = *f.editor()->document();
+        const QTextBlockFormat b = shown.begin().blockFormat();
+        EXPECT_DOUBLE_EQ(b.leftMargin() * tpp, 720);
+        EXPECT_DOUBLE_EQ(b.topMargin() * tpp, 120);
+        EXPECT_DOUBLE_EQ(b.bottomMargin() * tpp, 60);
+        EXPECT_DOUBLE_EQ(b.lineHeight() * tpp, 300);
+        EXPECT_EQ(b.lineHeightType(), QTextBlockFormat::FixedHeight);
+        ASSERT_EQ(b.tabPositions().size(), 1);
+        EXPECT_DOUBLE_EQ(b.tabPositions()[0].position * tpp, 2880);
+        EXPECT_DOUBLE_EQ(shown.defaultTextOption().tabStopDistance() * tpp, 567);
+        ok(f);
+    }));
     EXPECT_EQ(richtext::writeRtf(rich.document()), before);
     EXPECT_TRUE(doc->undoStack().isEmpty());
     EXPECT_FALSE(doc->modified());
