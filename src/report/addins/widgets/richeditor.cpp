@@ -92,7 +92,6 @@ static QIcon richIcon(const QString& name) {
 // ---- the ruler
 
 TfrRichRuler::TfrRichRuler(QWidget* parent) : QWidget(parent) {
-    setMouseTracking(false);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
 
@@ -293,7 +292,8 @@ TfrRichEditorForm::TfrRichEditorForm(const QTextDocument& document, TfrReport& r
         mergeFormat(f);
     };
     connect(m_size, &QComboBox::textActivated, this, applySize);
-    connect(m_size->lineEdit(), &QLineEdit::returnPressed, this, [this, applySize] { applySize(m_size->currentText()); });
+    connect(m_size->lineEdit(), &QLineEdit::returnPressed, this,
+            [this, applySize] { applySize(m_size->currentText()); });
     m_toolBar->addSeparator();
 
     askExpression = [this]() -> std::optional<QString> {
@@ -312,11 +312,12 @@ TfrRichEditorForm::TfrRichEditorForm(const QTextDocument& document, TfrReport& r
             return std::nullopt;
         return field;
     };
-    connect(addAction(QStringLiteral("expression"), QStringLiteral("rich-expression"), QStringLiteral("Вставить выражение")),
-            &QAction::triggered, this, [this] {
-                if (const auto e = askExpression())
-                    insertExpression(*e);
-            });
+    QAction* expression = addAction(QStringLiteral("expression"), QStringLiteral("rich-expression"),
+                                    QStringLiteral("Вставить выражение"));
+    connect(expression, &QAction::triggered, this, [this] {
+        if (const auto e = askExpression())
+            insertExpression(*e);
+    });
     QAction* field = addAction(QStringLiteral("field"), QStringLiteral("rich-field"), QStringLiteral("Вставить поле БД"));
     field->setEnabled(!fieldReferences().isEmpty());
     connect(field, &QAction::triggered, this, [this] {

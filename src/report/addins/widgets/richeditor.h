@@ -33,7 +33,6 @@ public:
     // The current paragraph's indents: first line relative to the left
     // indent (as QTextBlockFormat::textIndent), left and right from their edges.
     void setIndents(double textIndent, double left, double right);
-    std::shared_ptr<QTextDocument> twipsDocument() const;
     double textIndent() const { return m_textIndent; }
     double leftIndent() const { return m_left; }
     double rightIndent() const { return m_right; }
@@ -141,8 +140,8 @@ private:
     QFontComboBox* m_font;
     QComboBox* m_size;
     std::unique_ptr<QTextDocument> m_document; // what m_edit shows
-    std::shared_ptr<QTextDocument> m_edited;
-    bool m_showing = false;                    // the controls are being set from the text
+    std::shared_ptr<QTextDocument> m_edited; // what OK took
+    bool m_showing = false; // the controls are being set from the text
 };
 
 // Opens the rich-text editor on a rich-text object; on OK with a changed

@@ -36,7 +36,8 @@ using Form = TfrRichEditorForm;
 // Two paragraphs: "Итог: сумма" and "second line", the first indented by
 // half an inch, with spacing, an exact line height and a tab stop.
 const char kTwoParagraphs[] = "{\\rtf1\\ansi\\ansicpg1251\\deftab567{\\fonttbl{\\f0 Arial;}}\\f0\\fs20"
-                              "\\li720\\sb120\\sa60\\sl-300\\tx2880 \\'c8\\'f2\\'ee\\'e3: \\'f1\\'f3\\'ec\\'ec\\'e0\\par\\pard second line}";
+                              "\\li720\\sb120\\sa60\\sl-300\\tx2880 "
+                              "\\'c8\\'f2\\'ee\\'e3: \\'f1\\'f3\\'ec\\'ec\\'e0\\par\\pard second line}";
 
 void select(Form& f, int from, int to) {
     QTextCursor c(f.editor()->document());
@@ -316,7 +317,8 @@ TEST_F(RichEditor, NothingOpensWhenTheContentsMayNotBeEdited) {
 TEST_F(RichEditor, FilesOpenedAndSaved) {
     QTemporaryDir dir;
     const QString good = dir.filePath(QStringLiteral("good.rtf"));
-    textfile::writeAtomically(good, "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fi-360\\li1440 \\b bold\\b0  plain\\par}");
+    textfile::writeAtomically(good,
+                              "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fi-360\\li1440 \\b bold\\b0  plain\\par}");
     const QString cut = dir.filePath(QStringLiteral("cut.rtf"));
     textfile::writeAtomically(cut, "{\\rtf1\\ansi{\\b never closed");
     const QString plain = dir.filePath(QStringLiteral("plain.txt"));
@@ -382,8 +384,8 @@ TEST_F(RichEditor, TheDesignerKnowsTheClass) {
     QTextDocument empty;
     Form form(empty, report);
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Rich Edit "));
-    for (const char* name : {"open", "save", "undo", "bold", "italic", "underline", "left", "center", "right", "bullets",
-                             "expression", "field"}) {
+    for (const char* name : {"open", "save", "undo", "bold", "italic", "underline", "left", "center", "right",
+                             "bullets", "expression", "field"}) {
         QAction* a = form.action(QString::fromLatin1(name));
         ASSERT_NE(a, nullptr) << name;
         EXPECT_FALSE(a->icon().pixmap(16, 16).isNull()) << name;
