@@ -35,12 +35,12 @@ protected:
         return static_cast<T&>(*report.pages().page(0)->add(std::move(v)));
     }
 
-    // Runs an editor; once its modal dialog of class Form shows, `drive` works
-    // its controls and closes it. Returns the editor's result; `opened` tells
+    // Runs `open`; once a modal dialog of class Form shows, `drive` works its
+    // controls and closes it. Returns what `open` returned; `opened` tells
     // whether a dialog of class Form showed at all (when none shows, any other
     // modal window is closed so that the test goes on).
-    template <class Form, class Editor, class View>
-    bool run(Editor editor, View& view, const std::function<void(Form&)>& drive, bool* opened = nullptr) {
+    template <class Form>
+    bool runWith(const std::function<bool()>& open, const std::function<void(Form&)>& drive, bool* opened = nullptr) {
         bool shown = false;
         QTimer timer;
         timer.setInterval(0);
@@ -57,10 +57,15 @@ protected:
                 static_cast<QDialog*>(modal)->reject();
         });
         timer.start();
-        const bool result = editor(*doc, view, nullptr);
+        const bool result = open();
         if (opened)
             *opened = shown;
         return result;
+    }
+    // The same for an editor function on the fixture's document.
+    template <class Form, class Editor, class View>
+    bool run(Editor editor, View& view, const std::function<void(Form&)>& drive, bool* opened = nullptr) {
+        return runWith<Form>([&] { return editor(*doc, view, nullptr); }, drive, opened);
     }
 
     TRecordingInteraction ui;

@@ -7,6 +7,7 @@
 #include "report/addins/widgets/addineditors.h"
 #include "report/addins/widgets/charteditor.h"
 #include "report/designer/designerclasses.h"
+#include "report/designer/designerform.h"
 #include "report/model/constants.h"
 
 #include <QCheckBox>
@@ -16,6 +17,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QToolButton>
+#include <QtTest/QTest>
 
 namespace {
 
@@ -178,6 +180,35 @@ TEST_F(ChartEditor, TheDesignerKnowsTheClass) {
     TfrChartEditorForm form(TfrChartSettings{});
     for (int k = 0; k < 6; ++k)
         EXPECT_FALSE(form.kindButton(TfrChartKind(k))->icon().pixmap(16, 16).isNull()) << k;
+}
+
+TEST_F(ChartEditor, TheDesignerShowsTheClassAndOpensTheEditorOnTheSelectedChart) {
+    frRegisterProgramAddInEditors();
+    auto& chart = add<TfrChartView>(QStringLiteral("Chart1"));
+    chart.settings.valueObject = QStringLiteral("Sum");
+    TfrDesignerForm form(report);
+    form.show();
+    QAction* tool = form.action(QStringLiteral("tool TfrChartView"));
+    ASSERT_NE(tool, nullptr);
+    EXPECT_EQ(tool->text(), QStringLiteral("Вставить диаграмму"));
+    // A click selects the object, the edit command opens its editor.
+    QTest::mouseClick(form.pageArea(), Qt::LeftButton, {}, form.pageOrigin() + QPoint(100, 80));
+    ASSERT_TRUE(form.document().isSelected(*report.findObject(QStringLiteral("Chart1"))));
+    bool opened = false;
+    runWith<TfrChartEditorForm>([&form] { form.action(QStringLiteral("edit"))->trigger(); return true; },
+                                [](TfrChartEditorForm& f) {
+                                    f.kindButton(TfrChartKind::Bars)->click();
+                                    ok(f);
+                                },
+                                &opened);
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(chart.settings.kind, TfrChartKind::Bars);
+    EXPECT_EQ(form.document().undoStack().count(), 1);
+    // Restricted, the edit command opens nothing.
+    chart.restrictions = frrfDontEditContents;
+    runWith<TfrChartEditorForm>([&form] { form.action(QStringLiteral("edit"))->trigger(); return true; },
+                                [](TfrChartEditorForm& f) { ok(f); }, &opened);
+    EXPECT_FALSE(opened);
 }
 
 } // namespace

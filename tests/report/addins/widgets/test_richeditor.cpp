@@ -9,6 +9,7 @@
 #include "report/addins/widgets/addineditors.h"
 #include "report/addins/widgets/richeditor.h"
 #include "report/designer/designerclasses.h"
+#include "report/designer/designerform.h"
 #include "report/memdata/memtablesource.h"
 #include "report/model/dataset.h"
 #include "report/model/constants.h"
@@ -390,6 +391,31 @@ TEST_F(RichEditor, TheDesignerKnowsTheClass) {
         ASSERT_NE(a, nullptr) << name;
         EXPECT_FALSE(a->icon().pixmap(16, 16).isNull()) << name;
     }
+}
+
+TEST_F(RichEditor, TheDesignerShowsTheClassAndOpensTheEditorOnTheSelectedObject) {
+    frRegisterProgramAddInEditors();
+    auto& rich = add<TfrRichView>(QStringLiteral("Rich1"));
+    rich.setDocumentBytes(kTwoParagraphs);
+    TfrDesignerForm form(report);
+    form.show();
+    QAction* tool = form.action(QStringLiteral("tool TfrRichView"));
+    ASSERT_NE(tool, nullptr);
+    EXPECT_EQ(tool->text(), QStringLiteral("Вставить RichText объект"));
+    // A click selects the object, the edit command opens its editor.
+    QTest::mouseClick(form.pageArea(), Qt::LeftButton, {}, form.pageOrigin() + QPoint(100, 80));
+    ASSERT_TRUE(form.document().isSelected(*report.findObject(QStringLiteral("Rich1"))));
+    bool opened = false;
+    runWith<Form>([&form] { form.action(QStringLiteral("edit"))->trigger(); return true; },
+                  [](Form& f) {
+                      select(f, 0, 0);
+                      QTest::keyClicks(f.editor(), "A");
+                      ok(f);
+                  },
+                  &opened);
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(richtext::plainText(rich.document()), QStringLiteral("AИтог: сумма\nsecond line"));
+    EXPECT_EQ(form.document().undoStack().count(), 1);
 }
 
 } // namespace
