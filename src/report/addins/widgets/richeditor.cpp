@@ -552,6 +552,31 @@ bool frEditRich(TfrDesignDocument& document, TfrView& view, QWidget* parent) {
     return true;
 }
 
+bool frToggleRichTextOnly(TfrDesignDocument& document) {
+    const TfrView* first = nullptr;
+    std::vector<TfrView*> changed;
+    for (TfrView* v : document.selection()) {
+        if (!frCast<TfrRichView>(v))
+            continue;
+        if (!first)
+            first = v;
+        if (!(v->restrictions & frrfDontModify))
+            changed.push_back(v);
+    }
+    if (changed.empty())
+        return false;
+    const bool on = !first->flag(frflags::TextOnly);
+    document.recordChange(changed);
+    for (TfrView* v : changed)
+        v->setFlag(frflags::TextOnly, on);
+    return true;
+}
+
 TfrDesignerClassInfo frRichDesignerClass() {
-    return {richIcon(QStringLiteral("addin-rich")), QStringLiteral("Вставить RichText объект"), frEditRich};
+    TfrDesignerClassInfo info{richIcon(QStringLiteral("addin-rich")), QStringLiteral("Вставить RichText объект"),
+                              frEditRich};
+    info.menuEntries.push_back({QStringLiteral("Только текст"),
+                                [](const TfrView& view) { return view.flag(frflags::TextOnly); },
+                                [](TfrDesignDocument& document) { frToggleRichTextOnly(document); }});
+    return info;
 }

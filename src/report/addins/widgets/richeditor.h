@@ -150,6 +150,12 @@ private:
 // forbid editing its contents.
 bool frEditRich(TfrDesignDocument& document, TfrView& view, QWidget* parent);
 
+// The context-menu entry "Только текст": sets TextOnly on every selected
+// rich-text object whose restrictions let its options change to the opposite
+// of what the first selected one has (the entry's check mark), as one undo
+// entry; false when there was nothing to change.
+bool frToggleRichTextOnly(TfrDesignDocument& document);
+
 // What the designer shows of the rich-text class: its tool-bar picture, the
-// hint "Вставить RichText объект" and frEditRich.
+// hint "Вставить RichText объект", frEditRich and the "Только текст" entry.
 TfrDesignerClassInfo frRichDesignerClass();

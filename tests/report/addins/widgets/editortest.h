@@ -30,6 +30,7 @@ protected:
     template <class T>
     T& add(const QString& name) {
         auto v = std::make_unique<T>();
+        v->objectId = engine.nextObjectId(); // the selection tells objects apart by it
         v->setName(name);
         v->setBounds(20, 20, 200, 120);
         return static_cast<T&>(*report.pages().page(0)->add(std::move(v)));

@@ -21,7 +21,9 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFontComboBox>
+#include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -393,6 +395,48 @@ TEST_F(RichEditor, TheDesignerKnowsTheClass) {
     }
 }
 
+// "Только текст" takes the opposite of the first selected rich-text object's
+// TextOnly to every selected one that may change, leaving memos and
+// restricted objects alone, as one undo entry.
+TEST_F(RichEditor, TextOnlyIsToggledOnTheSelectionAsOneChange) {
+    TfrRichView& first = add<TfrRichView>("Rich1");
+    TfrRichView& second = add<TfrRichView>("Rich2");
+    TfrRichView& locked = add<TfrRichView>("Rich3");
+    TfrMemoView& memo = add<TfrMemoView>("Memo1");
+    second.setFlag(frflags::TextOnly, true);
+    locked.restrictions = frrfDontModify;
+    frRegisterProgramAddInEditors();
+    const TfrDesignerClassInfo* info = frDesignerClass(TfrRichView::classInfo());
+    ASSERT_NE(info, nullptr);
+    ASSERT_EQ(info->menuEntries.size(), 1u);
+    EXPECT_EQ(info->menuEntries[0].caption, QStringLiteral("Только текст"));
+
+    EXPECT_FALSE(frToggleRichTextOnly(*doc)); // nothing selected
+    doc->clickObject(memo, false);
+    EXPECT_FALSE(frToggleRichTextOnly(*doc));
+    EXPECT_FALSE(doc->undo());
+    doc->selectAll();
+    const std::uint16_t memoFlags = memo.flags;
+    EXPECT_FALSE(info->menuEntries[0].checked(first));
+    info->menuEntries[0].run(*doc);
+    EXPECT_TRUE(first.flag(frflags::TextOnly));
+    EXPECT_TRUE(second.flag(frflags::TextOnly));
+    EXPECT_FALSE(locked.flag(frflags::TextOnly));
+    EXPECT_EQ(memo.flags, memoFlags);
+    ASSERT_TRUE(frToggleRichTextOnly(*doc)); // and off again
+    EXPECT_FALSE(first.flag(frflags::TextOnly));
+    EXPECT_FALSE(second.flag(frflags::TextOnly));
+    // Undo brings the objects back from their records.
+    auto textOnly = [&](const char* name) { return report.findObject(name)->flag(frflags::TextOnly); };
+    ASSERT_TRUE(doc->undo());
+    EXPECT_TRUE(textOnly("Rich1"));
+    EXPECT_TRUE(textOnly("Rich2"));
+    ASSERT_TRUE(doc->undo());
+    EXPECT_FALSE(textOnly("Rich1"));
+    EXPECT_TRUE(textOnly("Rich2"));
+    EXPECT_FALSE(doc->undo());
+}
+
 TEST_F(RichEditor, TheDesignerShowsTheClassAndOpensTheEditorOnTheSelectedObject) {
     frRegisterProgramAddInEditors();
     auto& rich = add<TfrRichView>(QStringLiteral("Rich1"));
@@ -416,6 +460,32 @@ TEST_F(RichEditor, TheDesignerShowsTheClassAndOpensTheEditorOnTheSelectedObject)
     EXPECT_TRUE(opened);
     EXPECT_EQ(richtext::plainText(rich.document()), QStringLiteral("AИтог: сумма\nsecond line"));
     EXPECT_EQ(form.document().undoStack().count(), 1);
+
+    // The page's context menu offers "Только текст" for it, unchecked.
+    bool offered = false, checked = true;
+    QTimer timer;
+    timer.setInterval(0);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        timer.stop();
+        for (QAction* a : menu->actions())
+            if (a->text() == QStringLiteral("Только текст")) {
+                offered = true;
+                checked = a->isChecked();
+                a->trigger();
+            }
+        menu->close();
+    });
+    timer.start();
+    const QPoint at = form.pageOrigin() + QPoint(100, 80);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, form.pageArea()->mapToGlobal(at));
+    QApplication::sendEvent(form.pageArea(), &event);
+    EXPECT_TRUE(offered);
+    EXPECT_FALSE(checked);
+    EXPECT_TRUE(report.findObject(QStringLiteral("Rich1"))->flag(frflags::TextOnly));
+    EXPECT_EQ(form.document().undoStack().count(), 2);
 }
 
 } // namespace
