@@ -25,9 +25,9 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-class EditorTest : public ::testing::Test {
+class AddInEditorTest : public ::testing::Test {
 public:
-    EditorTest() : saved(frEditorPickers()) {
+    AddInEditorTest() : saved(frEditorPickers()) {
         frSetTextMeasurer(engine, std::make_shared<TfrFixedMeasurer>());
         frRegisterProgramAddIns(engine);
         frRegisterProgramAddInEditors();
@@ -40,7 +40,7 @@ public:
         p.openFile = [this](QWidget*, const QString&) { return openFile; };
         p.saveFile = [this](QWidget*, const QString&) { return saveFile; };
     }
-    ~EditorTest() override { frEditorPickers() = saved; }
+    ~AddInEditorTest() override { frEditorPickers() = saved; }
 
     template <class T> T& add(const QString& name, int l, int t, int w, int h) {
         auto v = engine.createObject(gtAddIn, T::classInfo().className);

@@ -14,7 +14,7 @@
 
 namespace {
 
-using AddInEditors = EditorTest;
+using AddInEditors = AddInEditorTest;
 
 struct ClassCase {
     const TfrObjectClass& cls;

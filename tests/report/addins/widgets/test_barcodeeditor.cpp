@@ -13,7 +13,7 @@
 
 namespace {
 
-using BarcodeEditor = EditorTest;
+using BarcodeEditor = AddInEditorTest;
 
 struct Values {
     QStringList memo;

@@ -11,7 +11,7 @@
 
 namespace {
 
-class EditorParts : public EditorTest {
+class EditorParts : public AddInEditorTest {
 public:
     EditorParts() {
         first.addFieldDef(QStringLiteral("Name"), TFieldType::String, 30);

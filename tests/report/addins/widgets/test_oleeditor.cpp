@@ -12,7 +12,7 @@
 
 namespace {
 
-class OleEditor : public EditorTest {
+class OleEditor : public AddInEditorTest {
 public:
     OleEditor() {
         compound = TfrOleDocument::storageSignature;

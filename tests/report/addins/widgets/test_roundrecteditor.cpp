@@ -13,7 +13,7 @@
 
 namespace {
 
-using RoundRectEditor = EditorTest;
+using RoundRectEditor = AddInEditorTest;
 
 struct Values {
     QStringList memo;
@@ -32,17 +32,17 @@ void expectValues(const TfrRoundRectView& v, const Values& e) {
     EXPECT_EQ(v.roundSize, e.roundSize);
 }
 
-QLineEdit* line(QDialog& d, const char* name) { return EditorTest::child<QLineEdit>(d, name); }
+QLineEdit* line(QDialog& d, const char* name) { return AddInEditorTest::child<QLineEdit>(d, name); }
 
 TEST_F(RoundRectEditor, OkStoresThePanelsValuesInOneUndoEntry) {
     struct Case {
         const char* name;
-        std::function<void(QDialog&, EditorTest&)> set;
+        std::function<void(QDialog&, AddInEditorTest&)> set;
         Values expected;
     };
     const Case cases[] = {
         {"shadow panel",
-         [](QDialog& d, EditorTest& t) {
+         [](QDialog& d, AddInEditorTest& t) {
              child<QPlainTextEdit>(d, "Memo")->setPlainText("Итого\n[Sum]");
              line(d, "ShadowWidth")->setText("3");
              t.color = 0x00FF00;
@@ -52,7 +52,7 @@ TEST_F(RoundRectEditor, OkStoresThePanelsValuesInOneUndoEntry) {
          },
          {{"Итого", "[Sum]"}, 3, 0x00FF00, clTransparent, false, 4}},
         {"gradient turned on, a style and an end colour",
-         [](QDialog& d, EditorTest& t) {
+         [](QDialog& d, AddInEditorTest& t) {
              child<QCheckBox>(d, "Gradient")->click();
              EXPECT_EQ(line(d, "ShadowWidth")->text(), QStringLiteral("-99"));
              EXPECT_EQ(line(d, "RoundSize")->text(), QStringLiteral("0"));
@@ -66,20 +66,20 @@ TEST_F(RoundRectEditor, OkStoresThePanelsValuesInOneUndoEntry) {
          },
          {{"Memo1"}, TfrRoundRectView::gradientMode, 0x123456, 0x0000FF, true, gsRectangle}},
         {"gradient on and off again gives 10 and 10",
-         [](QDialog& d, EditorTest&) {
+         [](QDialog& d, AddInEditorTest&) {
              child<QCheckBox>(d, "Gradient")->click();
              child<QCheckBox>(d, "Gradient")->click();
              EXPECT_EQ(child<QStackedWidget>(d, "Panels")->currentIndex(), 0);
          },
          {{"Memo1"}, 10, 0x808080, clTransparent, true, 10}},
         {"sizes that are no numbers",
-         [](QDialog& d, EditorTest&) {
+         [](QDialog& d, AddInEditorTest&) {
              line(d, "ShadowWidth")->setText("abc");
              line(d, "RoundSize")->setText("");
          },
          {{"Memo1"}, 6, 0x808080, clTransparent, true, 10}},
         {"the expression and field buttons insert at the caret",
-         [](QDialog& d, EditorTest& t) {
+         [](QDialog& d, AddInEditorTest& t) {
              auto* memo = child<QPlainTextEdit>(d, "Memo");
              memo->setPlainText("= ");
              memo->moveCursor(QTextCursor::End);

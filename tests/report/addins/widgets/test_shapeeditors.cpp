@@ -9,8 +9,8 @@
 
 namespace {
 
-using ShapeEditor = EditorTest;
-using CheckBoxEditor = EditorTest;
+using ShapeEditor = AddInEditorTest;
+using CheckBoxEditor = AddInEditorTest;
 
 TEST_F(ShapeEditor, EachKindChosenIsStoredWithOneUndoEntry) {
     for (int kind = 0; kind <= skDiagonal2; ++kind) {
@@ -68,7 +68,7 @@ TEST_F(CheckBoxEditor, OkStoresExpressionMarkAndColourAndKeepsTheOtherMemoLines)
     struct Case {
         const char* name;
         QStringList memo;
-        std::function<void(QDialog&, EditorTest&)> set;
+        std::function<void(QDialog&, AddInEditorTest&)> set;
         QStringList expectedMemo;
         std::uint8_t style;
         TfrColor color;
@@ -76,7 +76,7 @@ TEST_F(CheckBoxEditor, OkStoresExpressionMarkAndColourAndKeepsTheOtherMemoLines)
     const Case cases[] = {
         {"typed, with mark and colour",
          {"1", "kept"},
-         [](QDialog& d, EditorTest& t) {
+         [](QDialog& d, AddInEditorTest& t) {
              child<QLineEdit>(d, "Expression")->setText("[Data.\"Flag\"] > 0");
              child<QRadioButton>(d, "Check")->click();
              t.color = 0x0000FF;
@@ -87,7 +87,7 @@ TEST_F(CheckBoxEditor, OkStoresExpressionMarkAndColourAndKeepsTheOtherMemoLines)
          0x0000FF},
         {"a field inserted at the caret",
          {"1"},
-         [](QDialog& d, EditorTest& t) {
+         [](QDialog& d, AddInEditorTest& t) {
              auto* e = child<QLineEdit>(d, "Expression");
              e->setText("not ");
              e->end(false);
@@ -99,7 +99,7 @@ TEST_F(CheckBoxEditor, OkStoresExpressionMarkAndColourAndKeepsTheOtherMemoLines)
          clBlack},
         {"an expression that is one bracketed expression goes in as it is",
          {},
-         [](QDialog& d, EditorTest& t) {
+         [](QDialog& d, AddInEditorTest& t) {
              t.expression = QStringLiteral("[Flag]");
              child<QAbstractButton>(d, "InsertExpression")->click();
          },
@@ -108,7 +108,7 @@ TEST_F(CheckBoxEditor, OkStoresExpressionMarkAndColourAndKeepsTheOtherMemoLines)
          clBlack},
         {"two bracketed parts get a further pair",
          {},
-         [](QDialog& d, EditorTest& t) {
+         [](QDialog& d, AddInEditorTest& t) {
              t.expression = QStringLiteral("[A] + [B]");
              child<QAbstractButton>(d, "InsertExpression")->click();
          },
@@ -117,7 +117,7 @@ TEST_F(CheckBoxEditor, OkStoresExpressionMarkAndColourAndKeepsTheOtherMemoLines)
          clBlack},
         {"a colour question cancelled keeps the colour",
          {"1"},
-         [](QDialog& d, EditorTest& t) {
+         [](QDialog& d, AddInEditorTest& t) {
              t.color.reset();
              child<QAbstractButton>(d, "Color")->click();
              child<QRadioButton>(d, "Check")->click();
