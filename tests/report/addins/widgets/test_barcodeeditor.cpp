@@ -22,8 +22,6 @@ struct Values {
     double zoom, angle;
 };
 
-Values valuesOf(const TfrBarCodeView& v) { return {v.memo, v.barType, v.checksum, v.showText, v.zoom, v.angle}; }
-
 void expectValues(const TfrBarCodeView& v, const Values& e) {
     EXPECT_EQ(v.memo, e.memo);
     EXPECT_EQ(v.barType, e.type);
