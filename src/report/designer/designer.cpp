@@ -2,7 +2,9 @@
 
 #include "common/exception.h"
 #include "common/interaction.h"
+#include "common/registry.h"
 #include "report/builder/preparedpages.h"
+#include "report/design/designsettings.h"
 #include "report/designer/designerform.h"
 #include "report/model/engine.h"
 #include "report/model/page.h"
@@ -75,4 +77,9 @@ void frInstallDesigner(TfrEngine& engine, QWidget* parent) {
     const QPointer<QWidget> window(parent);
     engine.designReportHook = [window](TfrReport& report) { frDesignReport(report, window.data()); };
     frPageEditor(engine) = [](TfrReport& report, int page, QWidget* over) { return frEditPreparedPage(report, page, over); };
+    frDesignerGreyButtons(engine) = [] {
+        TfrDesignerSettings settings;
+        settings.read(TRegistry(frDesignerRegistryKey()));
+        return settings.grayButtons;
+    };
 }

@@ -807,8 +807,10 @@ void TfrDesignerForm::showHelp() {
 
 void TfrDesignerForm::showOptions() {
     TfrDesignerOptionsForm form(m_doc.settings(), this);
-    if (form.exec() == QDialog::Accepted)
+    if (form.exec() == QDialog::Accepted) {
         m_doc.settings() = form.settings();
+        showButtonColours();
+    }
     refresh();
 }
 
@@ -1000,6 +1002,17 @@ void TfrDesignerForm::readSettings() {
             if (dock == dockName && m_main->toolBarArea(bar) != area)
                 m_main->addToolBar(area, bar);
     }
+    showButtonColours();
+}
+
+void TfrDesignerForm::showButtonColours() {
+    const bool grey = m_doc.settings().grayButtons;
+    for (const auto& [name, bar] : m_toolBars)
+        for (QAction* a : bar->actions()) {
+            const auto [made, added] = m_colourIcons.try_emplace(a, a->icon());
+            if (!made->second.isNull())
+                a->setIcon(grey ? frGreyedIcon(made->second) : made->second);
+        }
 }
 
 void TfrDesignerForm::writeSettings() {

@@ -86,6 +86,8 @@ private:
     void updateStatus();
     void updateToolStates();
     void readSettings();
+    // Tool-bar pictures grey or in colour, as the settings say.
+    void showButtonColours();
     void writeSettings();
 
     TfrDesignDocument m_doc;
@@ -100,6 +102,7 @@ private:
     QActionGroup* m_tools = nullptr;
     std::map<QString, QAction*> m_actions;
     std::map<QString, QToolBar*> m_toolBars;
+    std::map<QAction*, QIcon> m_colourIcons; // the tool bars' pictures as made
     bool m_updating = false;
     bool m_settingsWritten = false;
 };

@@ -9,6 +9,18 @@
 
 namespace {
 
+// Turns a premultiplied image grey in place, its alpha divided by `faint`.
+void greyed(QImage& image, int faint) {
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb c = line[x];
+            const int a = qAlpha(c) / faint, g = qGray(c) / faint;
+            line[x] = qRgba(g, g, g, a);
+        }
+    }
+}
+
 // Draws the SVG file at the size asked instead of scaling a picture.
 class TfrSvgIconEngine : public QIconEngine {
 public:
@@ -34,21 +46,38 @@ private:
         QPainter p(&image);
         renderer.render(&p);
         p.end();
-        if (mode == QIcon::Disabled) {
-            // Grey and faint, as disabled buttons are.
-            for (int y = 0; y < image.height(); ++y) {
-                auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-                for (int x = 0; x < image.width(); ++x) {
-                    const QRgb c = line[x];
-                    const int a = qAlpha(c) / 2, g = qGray(c) / 2;
-                    line[x] = qRgba(g, g, g, a);
-                }
-            }
-        }
+        if (mode == QIcon::Disabled)
+            greyed(image, 2); // grey and faint, as disabled buttons are
         return image;
     }
 
     QString m_path;
+};
+
+// Another icon drawn grey in the normal mode.
+class TfrGreyIconEngine : public QIconEngine {
+public:
+    explicit TfrGreyIconEngine(QIcon icon) : m_icon(std::move(icon)) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+        const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+        QPixmap picture = pixmap(rect.size() * ratio, mode, state);
+        picture.setDevicePixelRatio(ratio);
+        painter->drawPixmap(rect, picture);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        if (mode != QIcon::Normal)
+            return m_icon.pixmap(size, mode, state);
+        QImage image = m_icon.pixmap(size, QIcon::Normal, state).toImage().convertToFormat(
+            QImage::Format_ARGB32_Premultiplied);
+        greyed(image, 1);
+        return QPixmap::fromImage(std::move(image));
+    }
+    QIconEngine* clone() const override { return new TfrGreyIconEngine(m_icon); }
+    QString key() const override { return QStringLiteral("TfrGreyIconEngine"); }
+
+private:
+    QIcon m_icon;
 };
 
 } // namespace
@@ -65,3 +94,5 @@ QIcon frReportIcon(const QString& name) {
         return QIcon();
     return QIcon(new TfrSvgIconEngine(path));
 }
+
+QIcon frGreyedIcon(const QIcon& icon) { return icon.isNull() ? icon : QIcon(new TfrGreyIconEngine(icon)); }

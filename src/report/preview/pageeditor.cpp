@@ -6,8 +6,13 @@ namespace {
 
 struct TfrPageEditorState {
     TfrPageEditor editor;
+    std::function<bool()> greyButtons;
 };
 
 } // namespace
 
 TfrPageEditor& frPageEditor(TfrEngine& engine) { return engine.state<TfrPageEditorState>().editor; }
+
+std::function<bool()>& frDesignerGreyButtons(TfrEngine& engine) {
+    return engine.state<TfrPageEditorState>().greyButtons;
+}

@@ -14,3 +14,8 @@ using TfrPageEditor = std::function<bool(TfrReport& report, int page, QWidget* p
 
 // The engine's page editor (empty until installed).
 TfrPageEditor& frPageEditor(TfrEngine& engine);
+
+// Whether the preview's tool-bar buttons are drawn grey until the mouse is
+// over them, as the designer's own setting says: the designer installs it;
+// without one the report's GrayedButtons decides.
+std::function<bool()>& frDesignerGreyButtons(TfrEngine& engine);

@@ -402,6 +402,12 @@ void TfrPreviewForm::buildToolBar() {
     connect(action(QStringLiteral("btnExit")), &QAction::triggered, this, [this] { exitPreview(); });
     action(QStringLiteral("btnPrint"))->setEnabled(static_cast<bool>(frPreviewServices(m_engine).print));
     action(QStringLiteral("btnPageSetup"))->setEnabled(hasPrinters());
+    // Grey buttons until the mouse is over them, as the designer's setting
+    // (or without a designer the report) says.
+    const std::function<bool()>& designerGrey = frDesignerGreyButtons(m_engine);
+    if (designerGrey ? designerGrey() : m_report.grayedButtons)
+        for (QAction* a : m_toolBar->actions())
+            a->setIcon(frGreyedIcon(a->icon()));
 }
 
 void TfrPreviewForm::buildMenu() {

@@ -12,6 +12,7 @@
 #include "report/preview/previewform.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QLabel>
 #include <QRadioButton>
 #include <QStatusBar>
@@ -212,6 +213,51 @@ TEST_F(Form, SettingsAreWrittenWhenTheDesignerCloses) {
     EXPECT_EQ(form->document().settings().units, TfrUnits::Inches);
     EXPECT_TRUE(form->toolBar(QStringLiteral("Alignment"))->isHidden());
     form.reset();
+    qputenv("OSTRAND_REGISTRY", previous);
+}
+
+namespace {
+
+// Whether an image has a pixel that is not grey, and whether it has any at all.
+bool hasColour(const QImage& image) {
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.alpha() > 0 && (c.red() != c.green() || c.green() != c.blue()))
+                return true;
+        }
+    return false;
+}
+
+} // namespace
+
+// "Цветные кнопки" off: the tool bars' pictures are grey until the mouse is
+// over them; on again, they are in colour.
+TEST_F(Form, GreyButtonsTakeTheirColoursUnderTheMouse) {
+    const QTemporaryDir dir;
+    const QByteArray previous = qgetenv("OSTRAND_REGISTRY");
+    qputenv("OSTRAND_REGISTRY", dir.filePath(QStringLiteral("registry.ini")).toLocal8Bit());
+    TRegistry(frDesignerRegistryKey()).writeBool(frDesignerFormSection(), QStringLiteral("GrayButtons"), true);
+    const QImage colour = frReportIcon(QStringLiteral("design-tool-text")).pixmap(16, 16).toImage();
+    ASSERT_TRUE(hasColour(colour));
+    {
+        auto form = open();
+        const QIcon shown = form->action(QStringLiteral("tool text"))->icon();
+        const QImage normal = shown.pixmap(16, 16).toImage();
+        EXPECT_FALSE(hasColour(normal));
+        EXPECT_NE(normal.pixelColor(8, 8).alpha() + normal.pixelColor(4, 4).alpha(), 0);
+        EXPECT_EQ(shown.pixmap(16, 16, QIcon::Active).toImage(), colour);
+        whenModal([](QWidget& modal) {
+            for (QCheckBox* box : modal.findChildren<QCheckBox*>())
+                if (box->text() == QStringLiteral("Цветные кнопки"))
+                    box->setChecked(true);
+            static_cast<QDialog&>(modal).accept();
+        });
+        form->action(QStringLiteral("options"))->trigger();
+        EXPECT_FALSE(form->document().settings().grayButtons);
+        EXPECT_EQ(form->action(QStringLiteral("tool text"))->icon().pixmap(16, 16).toImage(), colour);
+        form->close();
+    }
     qputenv("OSTRAND_REGISTRY", previous);
 }
 

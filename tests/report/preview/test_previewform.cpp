@@ -9,6 +9,7 @@
 #include "report/model/engine.h"
 #include "report/model/objects.h"
 #include "report/icons/icons.h"
+#include "report/preview/pageeditor.h"
 #include "report/preview/pagesetup.h"
 #include "report/preview/previewform.h"
 #include "report/preview/previewservices.h"
@@ -697,6 +698,42 @@ TEST_F(Preview, EveryToolBarButtonHasItsPictureDrawnAtBothScreenScales) {
     // The commands the designer has show its pictures.
     const QImage open = form->action("btnLoad")->icon().pixmap(32, 32).toImage();
     EXPECT_EQ(open, frReportIcon(QStringLiteral("design-open")).pixmap(32, 32).toImage());
+}
+
+// Grey buttons: the designer's setting decides where a designer is
+// installed, else the report's GrayedButtons; under the mouse they are in colour.
+TEST_F(Preview, ButtonsAreGreyAsTheDesignerOrTheReportSays) {
+    addPage();
+    const QImage colour = frReportIcon(QStringLiteral("design-open")).pixmap(16, 16).toImage();
+    auto grey = [](const QImage& image) {
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                if (c.alpha() > 0 && (c.red() != c.green() || c.green() != c.blue()))
+                    return false;
+            }
+        return true;
+    };
+    ASSERT_FALSE(grey(colour));
+    const struct {
+        bool report;
+        std::function<bool()> designer;
+        bool grey;
+    } cases[] = {
+        {false, {}, false},
+        {true, {}, true},
+        {true, [] { return false; }, false},
+        {false, [] { return true; }, true},
+    };
+    for (const auto& c : cases) {
+        report.grayedButtons = c.report;
+        frDesignerGreyButtons(engine) = c.designer;
+        auto form = open();
+        const QIcon icon = form->action("btnLoad")->icon();
+        EXPECT_EQ(grey(icon.pixmap(16, 16).toImage()), c.grey) << c.report << bool(c.designer);
+        EXPECT_EQ(icon.pixmap(16, 16, QIcon::Active).toImage(), colour);
+    }
+    frDesignerGreyButtons(engine) = {};
 }
 
 TEST_F(Preview, ZoomingKeepsThePointUnderTheMouseOrInTheMiddle) {
