@@ -16,6 +16,7 @@
 #include "report/preview/previewform.h"
 
 #include <algorithm>
+#include <tuple>
 
 #include <QAction>
 #include <QActionGroup>
@@ -994,13 +995,46 @@ void TfrDesignerForm::readSettings() {
                                                          {QStringLiteral("Bottom"), Qt::BottomToolBarArea},
                                                          {QStringLiteral("Left"), Qt::LeftToolBarArea},
                                                          {QStringLiteral("Right"), Qt::RightToolBarArea}};
+    // Each bar goes to its side; where every bar has its place stored, the
+    // bars of a side are laid out again in rows (columns on the left and
+    // right) by their stored positions.
+    struct Place {
+        Qt::ToolBarArea area;
+        int row, along;
+        QToolBar* bar;
+        bool operator<(const Place& o) const {
+            return std::tie(area, row, along) < std::tie(o.area, o.row, o.along);
+        }
+    };
+    std::vector<Place> places;
+    bool allPlaced = true;
     for (const auto& [name, bar] : m_toolBars) {
         const QString section = QStringLiteral("ToolBar\\") + name;
         bar->setVisible(registry.readBool(section, QStringLiteral("isVisible"), true));
         const QString dock = registry.readString(section, QStringLiteral("DockName"));
+        Qt::ToolBarArea side = m_main->toolBarArea(bar);
         for (const auto& [dockName, area] : docks)
-            if (dock == dockName && m_main->toolBarArea(bar) != area)
-                m_main->addToolBar(area, bar);
+            if (dock == dockName)
+                side = area;
+        if (side != m_main->toolBarArea(bar))
+            m_main->addToolBar(side, bar);
+        allPlaced = allPlaced && registry.valueExists(section, QStringLiteral("XPosition")) &&
+                    registry.valueExists(section, QStringLiteral("YPosition"));
+        const int x = registry.readInteger(section, QStringLiteral("XPosition"), 0);
+        const int y = registry.readInteger(section, QStringLiteral("YPosition"), 0);
+        const bool across = side == Qt::TopToolBarArea || side == Qt::BottomToolBarArea;
+        places.push_back({side, across ? y : x, across ? x : y, bar});
+    }
+    if (allPlaced) {
+        std::sort(places.begin(), places.end());
+        for (const Place& p : places)
+            m_main->removeToolBarBreak(p.bar);
+        for (std::size_t i = 0; i < places.size(); ++i) {
+            const Place& p = places[i];
+            if (i > 0 && places[i - 1].area == p.area && places[i - 1].row != p.row)
+                m_main->addToolBarBreak(p.area);
+            m_main->addToolBar(p.area, p.bar);
+        }
     }
     showButtonColours();
 }

@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
+#include <QMainWindow>
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QTabBar>
@@ -256,6 +257,47 @@ TEST_F(Form, GreyButtonsTakeTheirColoursUnderTheMouse) {
         form->action(QStringLiteral("options"))->trigger();
         EXPECT_FALSE(form->document().settings().grayButtons);
         EXPECT_EQ(form->action(QStringLiteral("tool text"))->icon().pixmap(16, 16).toImage(), colour);
+        form->close();
+    }
+    qputenv("OSTRAND_REGISTRY", previous);
+}
+
+// Tool bars come back on their sides and in their rows, in the order of their
+// stored positions, and go on so after the next close.
+TEST_F(Form, ToolBarsComeBackInTheirRows) {
+    const QTemporaryDir dir;
+    const QByteArray previous = qgetenv("OSTRAND_REGISTRY");
+    qputenv("OSTRAND_REGISTRY", dir.filePath(QStringLiteral("registry.ini")).toLocal8Bit());
+    const struct {
+        const char* bar;
+        const char* dock;
+        int x, y;
+    } stored[] = {{"Alignment", "Top", 0, 0}, {"Standard", "Top", 300, 0}, {"Text", "Top", 0, 30},
+                  {"Frame", "Top", 400, 30}, {"Objects", "Right", 0, 0}};
+    {
+        TRegistry registry(frDesignerRegistryKey());
+        for (const auto& b : stored) {
+            const QString section = QStringLiteral("ToolBar\\") + QString::fromLatin1(b.bar);
+            registry.writeString(section, QStringLiteral("DockName"), QString::fromLatin1(b.dock));
+            registry.writeInteger(section, QStringLiteral("XPosition"), b.x);
+            registry.writeInteger(section, QStringLiteral("YPosition"), b.y);
+        }
+    }
+    for (int round = 0; round < 2; ++round) {
+        auto form = open();
+        auto* window = qobject_cast<QMainWindow*>(form->toolBar(QStringLiteral("Standard"))->parentWidget());
+        ASSERT_NE(window, nullptr);
+        QApplication::processEvents();
+        auto bar = [&](const char* name) { return form->toolBar(QString::fromLatin1(name)); };
+        EXPECT_EQ(window->toolBarArea(bar("Objects")), Qt::RightToolBarArea) << round;
+        EXPECT_EQ(window->toolBarArea(bar("Alignment")), Qt::TopToolBarArea) << round;
+        EXPECT_FALSE(window->toolBarBreak(bar("Standard"))) << round;
+        EXPECT_TRUE(window->toolBarBreak(bar("Text"))) << round;
+        EXPECT_FALSE(window->toolBarBreak(bar("Frame"))) << round;
+        // Alignment before Standard in the first row, Text before Frame in the second.
+        EXPECT_LT(bar("Alignment")->geometry().x(), bar("Standard")->geometry().x()) << round;
+        EXPECT_LT(bar("Alignment")->geometry().y(), bar("Text")->geometry().y()) << round;
+        EXPECT_LT(bar("Text")->geometry().x(), bar("Frame")->geometry().x()) << round;
         form->close();
     }
     qputenv("OSTRAND_REGISTRY", previous);
