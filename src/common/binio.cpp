@@ -1,6 +1,7 @@
 #include "binio.h"
 
 #include <cstring>
+#include <functional>
 
 namespace {
 [[noreturn]] void overrun() { throw EFormatError(QStringLiteral("Неожиданный конец данных")); }
@@ -72,15 +73,29 @@ QByteArray TBinaryReader::readBytes(qsizetype count) {
     return out;
 }
 
+void TBinaryWriter::put(const char* bytes, qsizetype n) {
+    if (n <= 0)
+        return;
+    const std::less_equal<const char*> notAfter;
+    if (notAfter(m_out.constData(), bytes) && notAfter(bytes, m_out.constData() + m_out.size())) {
+        const QByteArray copy(bytes, n); // bytes of the target itself, moved when it grows
+        put(copy.constData(), n);
+        return;
+    }
+    const qsizetype at = m_out.size();
+    m_out.resize(at + n);
+    std::memcpy(m_out.data() + at, bytes, std::size_t(n));
+}
+
 void TBinaryWriter::writeU16(std::uint16_t v) {
     const char b[2] = {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)};
-    m_out.append(b, 2);
+    put(b, 2);
 }
 
 void TBinaryWriter::writeU32(std::uint32_t v) {
     const char b[4] = {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF),
                        static_cast<char>((v >> 16) & 0xFF), static_cast<char>(v >> 24)};
-    m_out.append(b, 4);
+    put(b, 4);
 }
 
 void TBinaryWriter::writeU64(std::uint64_t v) {

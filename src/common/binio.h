@@ -48,7 +48,7 @@ public:
     explicit TBinaryWriter(QByteArray& target) : m_out(target) {}
 
     qsizetype pos() const { return m_out.size(); }
-    void writeU8(std::uint8_t v) { m_out.append(static_cast<char>(v)); }
+    void writeU8(std::uint8_t v) { put(reinterpret_cast<const char*>(&v), 1); }
     void writeU16(std::uint16_t v);
     void writeI16(std::int16_t v) { writeU16(static_cast<std::uint16_t>(v)); }
     void writeU32(std::uint32_t v);
@@ -56,10 +56,14 @@ public:
     void writeU64(std::uint64_t v);
     void writeF32(float v);
     void writeF64(double v);
-    void writeBytes(QByteArrayView bytes) { m_out.append(bytes); }
+    void writeBytes(QByteArrayView bytes) { put(bytes.data(), bytes.size()); }
     // Overwrites four bytes already written at pos.
     void patchU32(qsizetype pos, std::uint32_t v);
 
 private:
+    // Appends n bytes (growing the target geometrically; the general append
+    // of the byte array is slow for the few bytes of one value).
+    void put(const char* bytes, qsizetype n);
+
     QByteArray& m_out;
 };

@@ -56,3 +56,16 @@ TEST(BinaryIo, AReaderUpToARecordEndStopsThere) {
     EXPECT_THROW(r.upTo(0), EFormatError); // before the position
     EXPECT_THROW(r.upTo(7), EFormatError); // past the block
 }
+
+// Bytes of the target itself written into it again, while it grows.
+TEST(BinaryIo, WritingTheTargetsOwnBytesCopiesThem) {
+    QByteArray out;
+    TBinaryWriter w(out);
+    w.writeBytes("abc");
+    for (int i = 0; i < 12; ++i)
+        w.writeBytes(out);
+    ASSERT_EQ(out.size(), 3 << 12);
+    EXPECT_EQ(out, QByteArray("abc").repeated(1 << 12));
+    w.writeBytes(QByteArrayView(out).sliced(1, 2));
+    EXPECT_TRUE(out.endsWith("abcbc"));
+}
