@@ -774,17 +774,10 @@ void TfrDesignerForm::preview() {
         return;
     TfrReport& report = m_doc.report();
     TfrEngine& engine = m_doc.engine();
-    // The preview opened here edits no prepared pages: the report is in the
-    // designer's hands.
-    struct Guard {
-        TfrEngine& engine;
-        TfrPageEditor saved = std::exchange(frPageEditor(engine), {});
-        ~Guard() { frPageEditor(engine) = std::move(saved); }
-    } guard{engine};
     try {
         const bool built = engine.prepareReportHook ? report.prepareReport() : frBuildReport(report).ok();
         if (built)
-            frShowPreview(report, this);
+            frShowPreview(report, this, false); // no page editing: the report is in the designer's hands
     } catch (const Exception& e) {
         engine.interaction().showError(e.message());
     }

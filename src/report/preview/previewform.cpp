@@ -222,8 +222,8 @@ public:
 
 // ---------------------------------------------------------------- the window
 
-TfrPreviewForm::TfrPreviewForm(TfrReport& report, QWidget* parent)
-    : QDialog(parent), m_report(report), m_engine(report.engine()) {
+TfrPreviewForm::TfrPreviewForm(TfrReport& report, QWidget* parent, bool editsPages)
+    : QDialog(parent), m_report(report), m_engine(report.engine()), m_editsPages(editsPages) {
     setObjectName(QStringLiteral("TfrPreviewForm"));
     setWindowTitle(report.title.isEmpty() ? text::caption : text::caption + QStringLiteral(" - ") + report.title);
     setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint);
@@ -438,7 +438,7 @@ void TfrPreviewForm::buildMenu() {
     };
     pageItem(m_menu->addSeparator(), "mnuSeparator", true);
     // Editing a page needs the designer, which installs the page editor.
-    connect(pageItem(m_menu->addAction(text::editPage), "mnuEditPage", static_cast<bool>(frPageEditor(m_engine))),
+    connect(pageItem(m_menu->addAction(text::editPage), "mnuEditPage", m_editsPages && static_cast<bool>(frPageEditor(m_engine))),
             &QAction::triggered, this, [this] { editPage(); });
     connect(pageItem(m_menu->addAction(text::addPage), "mnuAddPage", true), &QAction::triggered, this,
             [this] { addPage(); });
@@ -879,7 +879,7 @@ void TfrPreviewForm::mouseDoubleClicked(QMouseEvent* event) {
 }
 
 bool TfrPreviewForm::canEditPage() const {
-    return frPageEditor(m_engine) && m_report.modifyPrepared && pageCount() > 0;
+    return m_editsPages && frPageEditor(m_engine) && m_report.modifyPrepared && pageCount() > 0;
 }
 
 void TfrPreviewForm::editPage() {
@@ -1300,16 +1300,16 @@ void TfrPreviewForm::savePlacement() {
 
 // ---------------------------------------------------------------- entry points
 
-void frShowPreview(TfrReport& report, QWidget* parent) {
+void frShowPreview(TfrReport& report, QWidget* parent, bool editsPages) {
     TfrPreparedPages* pages = report.preparedPages();
     if (!pages || pages->count() == 0)
         return;
     if (report.modalPreview) {
-        TfrPreviewForm form(report, parent);
+        TfrPreviewForm form(report, parent, editsPages);
         form.exec();
         return;
     }
-    auto* form = new TfrPreviewForm(report, parent);
+    auto* form = new TfrPreviewForm(report, parent, editsPages);
     form->setAttribute(Qt::WA_DeleteOnClose);
     form->show();
     QApplication::processEvents();

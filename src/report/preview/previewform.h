@@ -37,7 +37,9 @@ class TfrPBox;
 class TfrPreviewForm : public QDialog {
     Q_OBJECT
 public:
-    explicit TfrPreviewForm(TfrReport& report, QWidget* parent = nullptr);
+    // Without `editsPages` the window offers no editing of prepared pages
+    // (the designer's own preview: the report is in the designer's hands).
+    explicit TfrPreviewForm(TfrReport& report, QWidget* parent = nullptr, bool editsPages = true);
     ~TfrPreviewForm() override;
 
     // Lays the pages out at the report's initial zoom from page 1. Call once
@@ -149,6 +151,7 @@ private:
 
     TfrReport& m_report;
     TfrEngine& m_engine;
+    const bool m_editsPages;
     // The pages shown, taken over from the report (which holds an empty list
     // meanwhile): its list when the window opened, then every list with pages
     // it is given while the window is open (a rebuild, a file opened). They
@@ -182,8 +185,9 @@ private:
 
 // Shows the report's prepared pages in a preview window: modal unless the
 // report's ModalPreview is off (the window then frees itself when closed;
-// the report must outlive it). Nothing happens without pages.
-void frShowPreview(TfrReport& report, QWidget* parent = nullptr);
+// the report must outlive it). Nothing happens without pages. `editsPages`
+// as for TfrPreviewForm.
+void frShowPreview(TfrReport& report, QWidget* parent = nullptr, bool editsPages = true);
 
 // Makes TfrReport::showPreparedReport (and so showReport) of the engine's
 // reports open the preview window over `parent`, printing through the print

@@ -210,8 +210,9 @@ TEST_F(RichView, ADamagedStoredFormIsBoundedByItsEndOffset) {
         EXPECT_EQ(in.readBytes(4), "tail") << c.name;
         EXPECT_EQ(richtext::textLength(back.document()), 0) << c.name;
         ASSERT_EQ(messages.size(), c.messages) << c.name;
-        if (c.messages)
+        if (c.messages) {
             EXPECT_TRUE(messages[0].startsWith(u"Объект Rich1: текст RTF не прочитан")) << messages[0].toStdString();
+        }
     }
 }
 
