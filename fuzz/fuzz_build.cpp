@@ -6,6 +6,7 @@
 
 #include "fuzzsupport.h"
 #include "common/interaction.h"
+#include "report/addins/programaddins.h"
 #include "report/builder/builder.h"
 #include "report/render/textmeasure.h"
 #include "report/expr/context.h"
@@ -24,6 +25,7 @@ namespace {
 struct Fixture {
     Fixture() {
         installExpressionEvaluator(engine);
+        frRegisterProgramAddIns(engine);
         table.addFieldDef(QStringLiteral("Sub"), TFieldType::String, 20);
         table.addFieldDef(QStringLiteral("Qty"), TFieldType::Integer);
         table.open();

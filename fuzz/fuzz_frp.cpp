@@ -2,11 +2,12 @@
 // prepared-report file. A file that loads is saved, read and saved again, and
 // the two saved files must agree; then every page (up to 20) is rebuilt,
 // drawn, hit-tested, written back and rebuilt again, with the program's font
-// measurer.
+// measurer and add-in classes.
 
 #include "fuzzsupport.h"
 #include "common/exception.h"
 #include "common/interaction.h"
+#include "report/addins/programaddins.h"
 #include "report/builder/preparedpages.h"
 #include "report/model/engine.h"
 
@@ -24,7 +25,11 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static frfuzz::TSilentInteraction silent;
-    static TfrEngine engine(&silent);
+    static TfrEngine& engine = [] () -> TfrEngine& {
+        static TfrEngine e(&silent);
+        frRegisterProgramAddIns(e);
+        return e;
+    }();
     frfuzz::countRun();
     const QByteArrayView input(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
 

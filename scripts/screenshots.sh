@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Drives the program under Xvfb along the whole road on the demo data (log on,
 # load the settings file, confirm the filter, group by a column, build the
-# demo report and show it in the preview at page width and as whole page,
+# demo report and show it in the preview at page width, as whole page, as two
+# pages and with a text found,
 # then, on a screen tall enough for a whole page, open the report designer on
 # the demo template and select an object) and takes the screenshots of
 # docs/screenshots. Needs a build (first argument: the program, default
@@ -9,8 +10,8 @@
 # openbox (window frames).
 #
 # With "--preview FILE.frp [program]" it opens a prepared report in the preview
-# window instead and takes preview-width.png (page width) and preview-whole.png
-# (whole page).
+# window instead and takes preview-width.png (page width), preview-whole.png
+# (whole page) and preview-two.png (two pages).
 set -euo pipefail
 preview=
 if [ "${1:-}" = --preview ]; then
@@ -58,15 +59,33 @@ window() { # crop the active window with its frame
 }
 
 previewShots() {
-  # The preview opens maximised at page width; the zoom menu (Space) offers
-  # "Страница целиком" as its ninth item.
+  # The preview opens maximised at page width, the tool bar with its zoom box
+  # and page field. Space opens the zoom box's list, whose last items are
+  # "По ширине страницы", "Страница целиком" and "Две страницы": End, then up
+  # by the given count.
   window "$out/preview-width.png"
-  xdotool key space
-  sleep 0.5
-  for _ in 1 2 3 4 5 6 7 8 9; do xdotool key Down; done
-  xdotool key Return
-  sleep 1
+  zoomTo() {
+    xdotool key space
+    sleep 0.5
+    xdotool key End
+    for ((i = 0; i < $1; i++)); do xdotool key Up; done
+    xdotool key Return
+    sleep 1
+  }
+  zoomTo 1
   window "$out/preview-whole.png"
+  zoomTo 0
+  window "$out/preview-two.png"
+  if [ -n "${1:-}" ]; then
+    # At page width, a text found: Ctrl+F, the text, Enter.
+    zoomTo 2
+    xdotool key ctrl+f
+    sleep 1
+    xdotool type --delay 30 "$1"
+    xdotool key Return
+    sleep 1
+    window "$out/preview-search.png"
+  fi
   xdotool key Escape
 }
 
@@ -112,7 +131,7 @@ window "$out/main-grouped.png"
 # (points.frf beside points.cfg) is built and shown in the preview.
 xdotool mousemove $((X + 90)) $((Y + 32)) click 1
 sleep 6
-previewShots
+previewShots "Карьерная"
 stopScreen
 
 # The designer (it opens maximised) on a screen as tall as a page at its

@@ -72,15 +72,20 @@ struct TColumn {
     const char16_t* value;
     int width;
     std::uint32_t alignment;
+    bool hideZeros = false; // a value of 0 leaves the cell empty
 };
 
 // The list's columns, left to right; their widths fill the printed width.
+// A caption stands as its values do: the text and CSV exports place a text
+// by where it starts, so a column's caption and values start alike and the
+// number, right-aligned up to the name, would run into it.
 const TColumn kColumns[] = {
-    {u"№ точки", u"[DS.\"PointNo\"]", 70, frtaRight},
+    {u"№ точки", u"[DS.\"PointNo\"]", 70, frtaLeft},
     {u"Точка", u"[DS.\"PointName\"]", 330, frtaLeft},
     {u"Тип", u"[DS.\"Kind\"]", 50, frtaCenter},
     {u"Ед. изм.", u"[DS.\"Unit\"]", 80, frtaCenter},
-    {u"Верхний предел", u"[DS.\"HiLimit\"]", 150, frtaRight},
+    // Points without an upper limit (ТС, ТУ and some measurements) hold 0.
+    {u"Верхний предел", u"[DS.\"HiLimit\"]", 150, frtaLeft, true},
 };
 
 void buildTemplate(TDemoTemplate& t) {
@@ -106,7 +111,7 @@ void buildTemplate(TDemoTemplate& t) {
     t.band("PageHeader1", btPageHeader, 120, 28);
     int x = kLeft;
     for (const TColumn& c : kColumns) {
-        t.memo(x, 122, c.width, 24, QString::fromUtf16(c.caption), frtaCenter, fsBold, 10,
+        t.memo(x, 122, c.width, 24, QString::fromUtf16(c.caption), c.alignment, fsBold, 10,
                frftLeft | frftTop | frftRight | frftBottom);
         x += c.width;
     }
@@ -120,8 +125,9 @@ void buildTemplate(TDemoTemplate& t) {
     t.band("MasterData1", btMasterData, 208, 20, QStringLiteral("frDS"));
     x = kLeft;
     for (const TColumn& c : kColumns) {
-        t.memo(x, 208, c.width, 20, QString::fromUtf16(c.value), c.alignment, 0, 10,
-               frftLeft | frftTop | frftRight | frftBottom);
+        TfrMemoView& value = t.memo(x, 208, c.width, 20, QString::fromUtf16(c.value), c.alignment, 0, 10,
+                                    frftLeft | frftTop | frftRight | frftBottom);
+        value.setFlag(frflags::HideZeros, c.hideZeros);
         x += c.width;
     }
 

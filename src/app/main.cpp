@@ -7,6 +7,7 @@
 #include "common/exception.h"
 #include "common/numformat.h"
 #include "report/addins/programaddins.h"
+#include "report/addins/widgets/addineditors.h"
 #include "report/builder/preparedpages.h"
 #include "report/designer/designer.h"
 #include "report/export/exportfilter.h"
@@ -69,6 +70,7 @@ int main(int argc, char* argv[]) {
         // its printer devices are gone before the application is.
         TfrEngine reportEngine(&interaction);
         frRegisterProgramAddIns(reportEngine);
+        frRegisterProgramAddInEditors();
         // Reports see the installed printers (without any, the virtual printer).
         frAttachPlatformPrinters(reportEngine.printer());
         // Dictionary variables holding expressions, and building in the progress window.

@@ -16,13 +16,6 @@ public:
     void SetUp() override {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
-        // CTest runs the cases of this program in parallel processes, all given
-        // the same registry file; each process works on its own copy of the name.
-        QString registry = qEnvironmentVariable("OSTRAND_REGISTRY");
-        if (registry.isEmpty())
-            registry = QDir::tempPath() + QStringLiteral("/test-registry-test_app.ini");
-        m_registry = registry + u'.' + QString::number(QCoreApplication::applicationPid());
-        qputenv("OSTRAND_REGISTRY", m_registry.toLocal8Bit());
         static int argc = 1;
         static char name[] = "test_app";
         static char* argv[] = {name, nullptr};
@@ -31,12 +24,10 @@ public:
     void TearDown() override {
         delete m_app;
         m_app = nullptr;
-        QFile::remove(m_registry);
     }
 
 private:
     QApplication* m_app = nullptr;
-    QString m_registry;
 };
 
 // Empties the registry file of this test program.

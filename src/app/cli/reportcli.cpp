@@ -8,6 +8,7 @@
 #include "report/addins/programaddins.h"
 #include "report/builder/builder.h"
 #include "report/builder/preparedpages.h"
+#include "report/export/exportfilter.h"
 #include "report/export/pdfwriter.h"
 #include "report/expr/context.h"
 #include "report/memdata/mainreport.h"
@@ -153,7 +154,7 @@ int runReportCli(const QStringList& arguments, QTextStream& out, QTextStream& er
             frSavePreparedReport(report, options.prepared);
         if (!options.pdf.isEmpty()) {
             TfrPdfOptions pdf;
-            pdf.title = report.title;
+            pdf.title = frReportDocumentTitle(report);
             frWritePdf(frPreparedPages(report), options.pdf, pdf);
         }
         if (options.exportTo)

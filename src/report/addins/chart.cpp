@@ -244,7 +244,7 @@ void TfrChartView::loadFromStream(TBinaryReader& in, const TfrStreamContext& con
 
 void TfrChartView::saveToStream(TBinaryWriter& out, const TfrStreamContext& context) const {
     TfrView::saveToStream(out, context);
-    if (drawsData()) {
+    if (drawsData() || m_picture.data.isEmpty()) {
         out.writeU8(kDataChart);
         frWriteChartSettings(out, settings);
         return;

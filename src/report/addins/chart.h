@@ -34,12 +34,12 @@
 // chart (the settings block of frWriteChartSettings follows: eight settings
 // bytes, the top count, 36 reserved bytes and three names), 1 for the picture
 // chart (an i32 byte count and the picture's bytes). Writing chooses the data
-// chart when the memo has lines or a memo name is set. The picture chart
-// writes the bytes it was read with, unchanged, whatever they hold (the
-// original files keep an enhanced metafile there, which this platform cannot
-// draw); a chart that was never read with a picture writes none (count 0),
-// since the empty chart it shows is drawn from its settings at any time. So
-// every picture chart this program writes reads back as it was.
+// chart when the memo has lines or a memo name is set, and also when there is
+// no picture to keep: a chart without names keeps its settings so (the empty
+// chart it shows is drawn from them). The picture chart writes the bytes it
+// was read with, unchanged, whatever they hold (the original files keep an
+// enhanced metafile there, which this platform cannot draw). So every chart
+// this program writes reads back as it was.
 //
 // Properties: `Chart` (editor button, one object) gives the chart kind; the
 // settings are reached one by one as `Chart.Kind`, `Chart.View3D`,

@@ -674,7 +674,7 @@ void TBuilder::renderSplit(TBand& band) {
                     } else if (builder.stretches()) {
                         const std::int32_t saved = o.height;
                         o.height = avail - o.top + 1;
-                        const std::int32_t r = builder.remainingHeight(o, o.height, m_print);
+                        const std::int32_t r = std::clamp(builder.remainingHeight(o, o.height, m_print), 0, kMaxCoordinate);
                         if (o.height >= builder.minimumHeight(o, m_print))
                             renderObject(band, o, true);
                         o.height = saved;
@@ -700,7 +700,7 @@ void TBuilder::renderSplit(TBand& band) {
                         const std::int32_t top = o.top, height = o.height;
                         o.top = 0;
                         o.height = avail;
-                        const std::int32_t r = builder.remainingHeight(o, avail, m_print);
+                        const std::int32_t r = std::clamp(builder.remainingHeight(o, avail, m_print), 0, kMaxCoordinate);
                         renderObject(band, o, true);
                         o.top = top;
                         o.height = height;

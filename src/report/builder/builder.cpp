@@ -419,9 +419,6 @@ void TBuilder::setDataset(TBand& band, const QString& dataText) {
 
 namespace {
 
-// Geometry read from a template is bounded before a build works with it, so
-// that no sum of positions, sizes and column steps leaves 32 bits.
-constexpr std::int32_t kMaxCoordinate = 1 << 20;
 constexpr std::int32_t kMaxColumns = 100;
 
 std::int32_t bounded(std::int32_t v, std::int32_t low = -kMaxCoordinate, std::int32_t high = kMaxCoordinate) {
@@ -438,6 +435,9 @@ void boundGeometry(TfrPage& page) {
         v->top = bounded(v->top);
         v->width = bounded(v->width);
         v->height = bounded(v->height);
+        v->gapX = bounded(v->gapX);
+        v->gapY = bounded(v->gapY);
+        v->frameWidth = std::clamp(v->frameWidth, -float(kMaxCoordinate), float(kMaxCoordinate));
         if (auto* band = frCast<TfrBandView>(v.get())) {
             band->columns = std::clamp(band->columns, 0, kMaxColumns);
             band->columnWidth = bounded(band->columnWidth);

@@ -34,6 +34,10 @@ inline constexpr std::array<std::array<int, 3>, 3> kLevels = {{{btMasterHeader, 
 inline constexpr int kMaxRenderDepth = 64;
 // Split portions of one band that move nothing up before the band counts as unprintable.
 inline constexpr int kMaxStalledPortions = 3;
+// Geometry read from a template is bounded before a build works with it, so
+// that no sum of positions, sizes and column steps leaves 32 bits; heights an
+// object's builder reports are held to the same bound.
+inline constexpr std::int32_t kMaxCoordinate = 1 << 20;
 
 namespace text {
 inline const QString expressionError = QStringLiteral("Возникла ошибка при обработке выражения");

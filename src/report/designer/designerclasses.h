@@ -3,6 +3,7 @@
 #include <QIcon>
 #include <QString>
 #include <functional>
+#include <vector>
 
 class QWidget;
 class TfrDesignDocument;
@@ -20,6 +21,17 @@ struct TfrDesignerClassInfo {
     // kind change (TfrDesignDocument::recordChange) before it changes the
     // object, and returns true when it did.
     std::function<bool(TfrDesignDocument& document, TfrView& view, QWidget* parent)> editor;
+    // Entries the class adds to the page's context menu while one of its
+    // objects is selected.
+    struct MenuEntry {
+        QString caption; // "Только текст"
+        // Whether the entry shows a check mark, asked of the first selected
+        // object of the class.
+        std::function<bool(const TfrView& view)> checked;
+        // Runs the entry on the document's selection (one undo entry).
+        std::function<void(TfrDesignDocument& document)> run;
+    };
+    std::vector<MenuEntry> menuEntries = {};
 };
 
 // Registers (or replaces) what the designer knows of a class; classes are

@@ -15,6 +15,8 @@
 #include "report/preview/pageeditor.h"
 #include "report/preview/previewform.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
@@ -145,6 +147,27 @@ protected:
         QMenu menu(this);
         for (const char* name : {"cut", "copy", "paste", "delete", "select-all", "edit"})
             menu.addAction(m_form.action(QString::fromLatin1(name)));
+        // What the classes of the selected objects add, once per class.
+        std::vector<const TfrObjectClass*> classes;
+        for (const TfrView* v : m_doc.selection()) {
+            const TfrObjectClass* cls = &v->objectClass();
+            if (std::find(classes.begin(), classes.end(), cls) != classes.end())
+                continue;
+            classes.push_back(cls);
+            const TfrDesignerClassInfo* info = frDesignerClass(*cls);
+            if (!info || info->menuEntries.empty())
+                continue;
+            menu.addSeparator();
+            for (const TfrDesignerClassInfo::MenuEntry& entry : info->menuEntries) {
+                QAction* a = menu.addAction(entry.caption);
+                a->setCheckable(bool(entry.checked));
+                a->setChecked(entry.checked && entry.checked(*v));
+                connect(a, &QAction::triggered, this, [this, run = entry.run] {
+                    run(m_doc);
+                    m_form.refresh();
+                });
+            }
+        }
         menu.exec(event->globalPos());
     }
 

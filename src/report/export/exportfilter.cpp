@@ -199,6 +199,19 @@ QString frReplaceExtension(const QString& fileName, const QString& mask) {
     return fileName + ext;
 }
 
+QString frReportName(const TfrReport& report) {
+    const QString& path = report.fileName;
+    const qsizetype slash = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
+    QString name = path.mid(slash + 1);
+    if (const qsizetype dot = name.lastIndexOf(u'.'); dot > 0)
+        name.truncate(dot);
+    return name == QStringLiteral("Untitled") ? QString() : name;
+}
+
+QString frReportDocumentTitle(const TfrReport& report) {
+    return report.title.isEmpty() ? frReportName(report) : report.title;
+}
+
 // ---------------------------------------------------------------- registry
 
 TfrExportFilter* TfrExportFilters::add(std::unique_ptr<TfrExportFilter> filter) {

@@ -153,6 +153,14 @@ QString frScaleText(double scale);
 // ".rtf"); a name without extension gets it appended.
 QString frReplaceExtension(const QString& fileName, const QString& mask);
 
+// The report's name: the base name of its template file ("points" for
+// ".../points.frf" or "C:\...\points.frf"); empty for a report of no
+// file ("Untitled").
+QString frReportName(const TfrReport& report);
+// The title of a document made of a report (a PDF file): its Title, else
+// its name.
+QString frReportDocumentTitle(const TfrReport& report);
+
 // One registered filter.
 struct TfrExportFilterEntry {
     TfrExportFilter* filter = nullptr;

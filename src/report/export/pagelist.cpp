@@ -61,8 +61,12 @@ TfrPageSelection frSelectPages(const QString& list, int pageCount, TfrPageParity
         const qint64 from = std::max<qint64>(r.first, 1), to = std::min<qint64>(r.last, pageCount);
         for (qint64 p = from; p <= to; ++p)
             chosen[static_cast<std::size_t>(p - 1)] = 1;
-        if (r.first < 1 || r.last > pageCount)
-            outside << rangeText(r);
+        // Only the numbers the report does not have are named: the part of
+        // the range below its first page and the part past its last.
+        if (r.first < 1)
+            outside << rangeText({r.first, std::min<qint64>(r.last, 0)});
+        if (r.last > pageCount)
+            outside << rangeText({std::max<qint64>(r.first, qint64(pageCount) + 1), r.last});
     }
     for (int i = 0; i < pageCount; ++i) {
         const int number = i + 1;

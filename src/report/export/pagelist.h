@@ -13,8 +13,8 @@ enum class TfrPageParity { All = 0, Odd = 1, Even = 2 };
 struct TfrPageSelection {
     // 0-based page indexes, ascending, each once.
     std::vector<int> pages;
-    // Page numbers of the list that the report does not have (they are
-    // skipped); empty when all were there.
+    // The page numbers of the list that the report does not have (they are
+    // skipped), as numbers and ranges of them; empty when all were there.
     QStringList messages;
 };
 

@@ -19,7 +19,7 @@ void TfrPdfExport::onEndDoc() {
     if (!m_pages || m_order.empty())
         throw Exception(QStringLiteral("В отчёте нет страниц для записи в PDF"));
     TfrPdfOptions options;
-    options.title = report() ? report()->title : QString();
+    options.title = report() ? frReportDocumentTitle(*report()) : QString();
     options.pages = m_order;
     frWritePdf(*m_pages, fileName(), options);
     m_pages = nullptr;

@@ -673,7 +673,11 @@ QImage decodeWithQt(const QByteArray& bytes, const char* format) {
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, format);
-    reader.setAllocationLimit(static_cast<int>(pixelBudget(bytes) * 4 / (1 << 20)) + 1);
+    // The size in the picture's header is held to the budget before decoding
+    // (the reader's own allocation limit is process-wide and stays untouched).
+    const QSize size = reader.size();
+    if (size.isValid() && qint64(size.width()) * size.height() > pixelBudget(bytes))
+        return QImage();
     return reader.read();
 }
 

@@ -6,16 +6,19 @@
 #include "report/export/exportfilter.h"
 #include "report/model/engine.h"
 #include "report/model/printer.h"
+#include "report/icons/icons.h"
 #include "report/preview/exportreport.h"
 #include "report/preview/pageeditor.h"
 #include "report/preview/pagesetup.h"
 #include "report/preview/previewservices.h"
+#include "report/preview/printers.h"
 #include "report/preview/printreport.h"
 
 #include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -35,11 +38,14 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QStyle>
 #include <QTextBrowser>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWheelEvent>
+#include <optional>
 
 // ---------------------------------------------------------------- texts
 
@@ -56,6 +62,15 @@ const QString findHint = QStringLiteral("Поиск");
 const QString helpHint = QStringLiteral("Показать справку");
 const QString exitHint = QStringLiteral("Выход");
 const QString pageSetupHint = QStringLiteral("Параметры страницы");
+const QString zoomInHint = QStringLiteral("Увеличить");
+const QString zoomOutHint = QStringLiteral("Уменьшить");
+const QString firstHint = QStringLiteral("Первая страница");
+const QString priorHint = QStringLiteral("Предыдущая страница");
+const QString nextHint = QStringLiteral("Следующая страница");
+const QString lastHint = QStringLiteral("Последняя страница");
+const QString pageFieldHint = QStringLiteral("Номер страницы: введите его и нажмите Enter");
+const QString pageOf = QStringLiteral(" из %1");
+const QString notFound = QStringLiteral("Текст не найден");
 const QString frpFilter = QStringLiteral("Файл отчета (*.frp)");
 const QString pageWidth = QStringLiteral("По ширине страницы");
 const QString wholePage = QStringLiteral("Страница целиком");
@@ -71,26 +86,30 @@ const QString searchProgress = QStringLiteral("Поиск на странице 
 } // namespace text
 
 // The buttons of the tool bar: object name, report button bit, hint, label
-// and icon.
+// and icon (of the report icon set; the commands the designer has too show
+// its pictures).
 struct ButtonSpec {
     const char* name;
     std::uint32_t bit;
     const QString* hint;
     const char16_t* label;
-    QStyle::StandardPixmap icon;
+    const char* icon;
 };
 const ButtonSpec kButtons[] = {
-    {"btnLoad", pbLoad, &text::openHint, u"Открыть", QStyle::SP_DialogOpenButton},
-    {"btnSave", pbSave, &text::saveHint, u"Сохранить", QStyle::SP_DialogSaveButton},
-    {"btnPrint", pbPrint, &text::printHint, u"Печать", QStyle::SP_FileDialogDetailedView},
-    {"btnPageSetup", pbPageSetup, &text::pageSetupHint, u"Параметры", QStyle::SP_FileDialogListView},
-    {"btnFind", pbFind, &text::findHint, u"Поиск", QStyle::SP_FileDialogContentsView},
-    {"btnHelp", pbHelp, &text::helpHint, u"Справка", QStyle::SP_DialogHelpButton},
-    {"btnExit", pbExit, &text::exitHint, u"Закрыть", QStyle::SP_DialogCloseButton},
+    {"btnLoad", pbLoad, &text::openHint, u"Открыть", "design-open"},
+    {"btnSave", pbSave, &text::saveHint, u"Сохранить", "design-save"},
+    {"btnPrint", pbPrint, &text::printHint, u"Печать", "preview-print"},
+    {"btnPageSetup", pbPageSetup, &text::pageSetupHint, u"Параметры", "preview-page-setup"},
+    {"btnFind", pbFind, &text::findHint, u"Поиск", "preview-find"},
+    {"btnHelp", pbHelp, &text::helpHint, u"Справка", "design-help"},
+    {"btnExit", pbExit, &text::exitHint, u"Закрыть", "design-exit"},
 };
 
 const QColor kBackground(0x80, 0x80, 0x80); // colour value 8421504
 constexpr int kSmallStep = 10, kLargeStep = 200;
+// A text line of the wheel's scrolling, in screen pixels (the platform says
+// how many lines a notch scrolls).
+constexpr int kWheelLine = 20;
 
 const QString kRegistryKey = QStringLiteral("Software\\Folvent");
 const QString kPlacementSection = QStringLiteral("Form\\TfrPreviewForm");
@@ -101,8 +120,11 @@ TfrPreviewServices& frPreviewServices(TfrEngine& engine) { return engine.state<T
 
 TfrPreviewServices frStandardPreviewServices() {
     TfrPreviewServices s;
-    s.print = [](TfrReport& report, int currentPage, QWidget* parent, const std::function<bool()>& printerChanged) {
-        return frPrintReport(report, currentPage, parent, printerChanged);
+    s.print = [](TfrReport& report, int currentPage, QWidget* parent,
+                 const std::function<bool(int previousPrinter, int chosenPrinter)>& printerChanged) {
+        TfrPrintHooks hooks;
+        hooks.printerChanged = printerChanged;
+        return frPrintReport(report, currentPage, parent, hooks);
     };
     s.exportFilters = [](TfrEngine& engine) { return frExportFilters(engine).nameFilters().mid(1); };
     s.defaultEntry = [](TfrEngine& engine) { return std::max(0, frExportFilters(engine).defaultEntry() - 1); };
@@ -303,26 +325,73 @@ void TfrPreviewForm::buildToolBar() {
     m_toolBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     m_toolBar->setIconSize(QSize(16, 16));
     const std::uint32_t shown = m_report.previewButtons;
+    auto addButton = [this](const char* name, const char* icon, const QString& hint, const QString& label = {}) {
+        QAction* a = m_toolBar->addAction(frReportIcon(QString::fromLatin1(icon)), label.isEmpty() ? hint : label);
+        a->setObjectName(QString::fromLatin1(name));
+        a->setToolTip(hint);
+        if (QWidget* w = m_toolBar->widgetForAction(a)) {
+            w->setFocusPolicy(Qt::NoFocus);
+            if (label.isEmpty())
+                static_cast<QToolButton*>(w)->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        }
+        return a;
+    };
 
-    m_zoomButton = new QToolButton(m_toolBar);
-    m_zoomButton->setObjectName(QStringLiteral("btnZoom"));
-    m_zoomButton->setToolTip(text::zoomHint);
-    m_zoomButton->setFocusPolicy(Qt::NoFocus);
-    m_zoomButton->setMinimumWidth(70);
-    connect(m_zoomButton, &QToolButton::clicked, this, [this] { showZoomMenu(); });
-    QAction* zoomAction = m_toolBar->addWidget(m_zoomButton);
-    zoomAction->setVisible(shown & pbZoom);
-    m_toolBar->addSeparator()->setVisible(shown & pbZoom);
+    // The zoom: a box with the zoom modes and percentages (a percentage can
+    // be typed), and a step out and in.
+    m_zoomBox = new QComboBox(m_toolBar);
+    m_zoomBox->setObjectName(QStringLiteral("ZoomBox"));
+    m_zoomBox->setToolTip(text::zoomHint);
+    m_zoomBox->setEditable(true);
+    m_zoomBox->setInsertPolicy(QComboBox::NoInsert);
+    m_zoomBox->setFocusPolicy(Qt::ClickFocus);
+    m_zoomBox->setMinimumContentsLength(12);
+    for (int percent : kPreviewZoomPercents)
+        m_zoomBox->addItem(QString::number(percent) + u'%', QPoint(int(TfrZoomMode::Fixed), percent));
+    m_zoomBox->addItem(text::pageWidth, QPoint(int(TfrZoomMode::PageWidth), 0));
+    m_zoomBox->addItem(text::wholePage, QPoint(int(TfrZoomMode::WholePage), 0));
+    m_zoomBox->addItem(text::twoPages, QPoint(int(TfrZoomMode::TwoPages), 0));
+    connect(m_zoomBox, &QComboBox::activated, this, [this](int index) {
+        const QPoint choice = m_zoomBox->itemData(index).toPoint();
+        setZoom(TfrZoomMode(choice.x()), choice.y());
+        setFocus();
+    });
+    connect(m_zoomBox->lineEdit(), &QLineEdit::returnPressed, this, [this] { applyTypedZoom(); });
+    const bool zoom = shown & pbZoom;
+    m_toolBar->addWidget(m_zoomBox)->setVisible(zoom);
+    connect(addButton("btnZoomOut", "preview-zoom-out", text::zoomOutHint), &QAction::triggered, this,
+            [this] { zoomAt(-1, m_box->rect().center()); });
+    connect(addButton("btnZoomIn", "preview-zoom-in", text::zoomInHint), &QAction::triggered, this,
+            [this] { zoomAt(1, m_box->rect().center()); });
+    action(QStringLiteral("btnZoomOut"))->setVisible(zoom);
+    action(QStringLiteral("btnZoomIn"))->setVisible(zoom);
+    m_toolBar->addSeparator()->setVisible(zoom);
+
+    // Paging: first, previous, the page field ("Стр. N из M"), next, last.
+    connect(addButton("btnFirstPage", "preview-first", text::firstHint), &QAction::triggered, this,
+            [this] { setCurrentPage(0); });
+    connect(addButton("btnPriorPage", "preview-prior", text::priorHint), &QAction::triggered, this,
+            [this] { setCurrentPage(frStepPage(m_current, -1, pageCount())); });
+    m_pageField = new QSpinBox(m_toolBar);
+    m_pageField->setObjectName(QStringLiteral("PageField"));
+    m_pageField->setToolTip(text::pageFieldHint);
+    m_pageField->setPrefix(text::pageWord + u' ');
+    m_pageField->setKeyboardTracking(false);
+    m_pageField->setButtonSymbols(QAbstractSpinBox::NoButtons);
+    m_pageField->setAlignment(Qt::AlignCenter);
+    m_pageField->setFocusPolicy(Qt::ClickFocus);
+    connect(m_pageField, &QSpinBox::editingFinished, this, [this] { goToTypedPage(); });
+    m_toolBar->addWidget(m_pageField);
+    connect(addButton("btnNextPage", "preview-next", text::nextHint), &QAction::triggered, this,
+            [this] { setCurrentPage(frStepPage(m_current, 1, pageCount())); });
+    connect(addButton("btnLastPage", "preview-last", text::lastHint), &QAction::triggered, this,
+            [this] { setCurrentPage(pageCount() - 1); });
+    m_toolBar->addSeparator();
 
     for (const ButtonSpec& b : kButtons) {
         if (b.bit == pbHelp)
             m_toolBar->addSeparator()->setVisible(shown & (pbFind | pbHelp));
-        QAction* a = m_toolBar->addAction(style()->standardIcon(b.icon), QString::fromUtf16(b.label));
-        a->setObjectName(QString::fromLatin1(b.name));
-        a->setToolTip(*b.hint);
-        a->setVisible(shown & b.bit);
-        if (QWidget* w = m_toolBar->widgetForAction(a))
-            w->setFocusPolicy(Qt::NoFocus);
+        addButton(b.name, b.icon, *b.hint, QString::fromUtf16(b.label))->setVisible(shown & b.bit);
     }
     connect(action(QStringLiteral("btnLoad")), &QAction::triggered, this, [this] { openDialog(); });
     connect(action(QStringLiteral("btnSave")), &QAction::triggered, this, [this] { saveDialog(); });
@@ -445,6 +514,13 @@ void TfrPreviewForm::start() {
 void TfrPreviewForm::relayout() {
     if (!m_started || !m_pages)
         return;
+    layoutPages();
+    scrollToCurrent();
+    updateLabels();
+    m_box->update();
+}
+
+void TfrPreviewForm::layoutPages() {
     const int count = pageCount();
     m_current = std::clamp(m_current, 0, std::max(0, count - 1));
     std::vector<QSize> sizes;
@@ -465,9 +541,6 @@ void TfrPreviewForm::relayout() {
         m_vbar->setEnabled(m_layout.vMax > 0);
     }
     updateZoomMarks();
-    scrollToCurrent();
-    updateLabels();
-    m_box->update();
 }
 
 void TfrPreviewForm::scrollToCurrent() {
@@ -493,23 +566,80 @@ void TfrPreviewForm::setCurrentPage(int index) {
     updateLabels();
 }
 
-void TfrPreviewForm::setZoom(TfrZoomMode mode, int percent) {
+void TfrPreviewForm::setZoom(TfrZoomMode mode, int percent) { zoomAbout(mode, percent, m_box->rect().center()); }
+
+void TfrPreviewForm::zoomAt(int direction, QPoint boxPoint) {
+    zoomAbout(TfrZoomMode::Fixed, roundHalfEven(frZoomStep(m_zoom, direction) * 100), boxPoint);
+}
+
+void TfrPreviewForm::zoomAbout(TfrZoomMode mode, int percent, QPoint anchor) {
+    // The point under the anchor stays there, instead of the view going to
+    // the current page's top; the modes that show whole pages show the page
+    // under the anchor from its top.
+    const TfrPreviewLayout before = m_layout;
+    const double zoomBefore = m_zoom;
+    const QPoint scroll = scrollPosition();
+    const bool wholePages = mode == TfrZoomMode::WholePage || mode == TfrZoomMode::TwoPages;
     m_mode = mode;
     if (mode == TfrZoomMode::Fixed)
         m_zoom = std::clamp(percent / 100.0, kMinPreviewZoom, kMaxPreviewZoom);
-    relayout();
+    if (m_started && m_pages) {
+        if (const int under = frNearestPage(before, scroll + anchor); wholePages && under >= 0)
+            m_current = under;
+        layoutPages();
+        QPoint kept = frScrollKeeping(before, zoomBefore, scroll, m_layout, m_zoom, anchor);
+        if (wholePages)
+            kept.setY(frScrollToPage(m_layout, m_current));
+        {
+            const QSignalBlocker h(m_hbar), v(m_vbar);
+            m_hbar->setValue(kept.x());
+            m_vbar->setValue(kept.y());
+        }
+        if (!wholePages)
+            m_current = frPageAtScroll(m_layout, m_vbar->value(), m_current);
+        updateLabels();
+        m_box->update();
+    } else {
+        updateZoomMarks();
+    }
     TfrPreviewZoomState& last = m_engine.state<TfrPreviewZoomState>();
     last.mode = m_mode;
     last.zoom = m_zoom;
 }
 
+void TfrPreviewForm::applyTypedZoom() {
+    const QString typed = m_zoomBox->currentText();
+    const int item = m_zoomBox->findText(typed, Qt::MatchFixedString);
+    if (item >= 0) {
+        const QPoint choice = m_zoomBox->itemData(item).toPoint();
+        setZoom(TfrZoomMode(choice.x()), choice.y());
+    } else if (const std::optional<double> zoom = frParseZoom(typed)) {
+        setZoom(TfrZoomMode::Fixed, roundHalfEven(*zoom * 100));
+    } else {
+        updateZoomMarks(); // not a zoom: the box shows the zoom again
+    }
+    setFocus();
+}
+
+void TfrPreviewForm::goToTypedPage() {
+    if (m_pageField->value() - 1 != m_current)
+        setCurrentPage(m_pageField->value() - 1);
+    if (m_pageField->hasFocus())
+        setFocus();
+}
+
 void TfrPreviewForm::updateLabels() {
     m_pageLabel->setText(text::pageWord + u' ' + QString::number(pageCount() ? m_current + 1 : 0) + u'/' +
                          QString::number(pageCount()));
+    const QSignalBlocker block(m_pageField);
+    m_pageField->setRange(1, std::max(1, pageCount()));
+    m_pageField->setSuffix(text::pageOf.arg(pageCount()));
+    m_pageField->setValue(m_current + 1);
+    m_pageField->setEnabled(pageCount() > 0);
 }
 
 void TfrPreviewForm::updateZoomMarks() {
-    m_zoomButton->setText(frZoomCaption(m_zoom));
+    m_zoomBox->setEditText(frZoomCaption(m_zoom));
     const int percent = roundHalfEven(m_zoom * 100);
     for (QAction* a : m_zoomGroup->actions()) {
         const auto mode = TfrZoomMode(a->property("mode").toInt());
@@ -517,12 +647,7 @@ void TfrPreviewForm::updateZoomMarks() {
     }
 }
 
-void TfrPreviewForm::showZoomMenu() {
-    for (QAction* a : m_menu->actions())
-        if (a->property("pageItem").toBool())
-            a->setVisible(false);
-    m_menu->popup(m_zoomButton->mapToGlobal(QPoint(0, m_zoomButton->height())));
-}
+void TfrPreviewForm::showZoomMenu() { m_zoomBox->showPopup(); }
 
 // ---------------------------------------------------------------- painting
 
@@ -558,15 +683,19 @@ void TfrPreviewForm::paintPages(QPainter& painter, const QRect& region) {
         }
         painter.restore();
         if (m_search.found() && m_search.hitPage() == i) {
+            // The text found under a translucent fill of the platform's
+            // highlight colour, framed in it.
             const QRect b = m_search.hitBounds();
             const QRect hit(r.left() + roundHalfEven(b.left() * m_zoom), r.top() + roundHalfEven(b.top() * m_zoom),
                             std::max(1, roundHalfEven(b.width() * m_zoom)),
                             std::max(1, roundHalfEven(b.height() * m_zoom)));
+            QColor fill = palette().color(QPalette::Active, QPalette::Highlight);
+            const QColor frame = fill;
+            fill.setAlpha(96);
             painter.save();
-            painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-            painter.setPen(QPen(Qt::white, 1));
-            painter.setBrush(Qt::NoBrush);
-            painter.drawRect(hit.adjusted(-1, -1, 0, 0));
+            painter.setPen(QPen(frame, 1));
+            painter.setBrush(fill);
+            painter.drawRect(hit.adjusted(-2, -1, 1, 0));
             painter.restore();
         }
     }
@@ -615,7 +744,7 @@ void TfrPreviewForm::keyPressEvent(QKeyEvent* event) {
             setCurrentPage(pageCount() - 1);
         break;
     case Qt::Key_Space:
-        if (m_zoomButton->isVisibleTo(this))
+        if (m_zoomBox->isVisibleTo(this))
             showZoomMenu();
         break;
     case Qt::Key_Escape:
@@ -757,10 +886,21 @@ void TfrPreviewForm::editPage() {
 }
 
 void TfrPreviewForm::wheelTurned(QWheelEvent* event) {
-    const int notches = event->angleDelta().y() / 120;
-    const int steps = notches != 0 ? notches : (event->angleDelta().y() > 0 ? 1 : event->angleDelta().y() < 0 ? -1 : 0);
-    m_vbar->setValue(m_vbar->value() - steps * kSmallStep);
     event->accept();
+    const QPoint angle = event->angleDelta();
+    // Ctrl + wheel zooms about the mouse, a step a notch.
+    if (event->modifiers() & Qt::ControlModifier) {
+        if (angle.y() != 0)
+            zoomAt(angle.y() > 0 ? 1 : -1, event->position().toPoint());
+        return;
+    }
+    // The platform's lines a notch (fine-grained wheels send parts of a
+    // notch); touch pads give pixels.
+    QPoint by = event->pixelDelta();
+    if (by.isNull())
+        by = angle * (QApplication::wheelScrollLines() * kWheelLine) / 120;
+    m_hbar->setValue(m_hbar->value() - by.x());
+    m_vbar->setValue(m_vbar->value() - by.y());
 }
 
 // ---------------------------------------------------------------- commands
@@ -809,10 +949,26 @@ void TfrPreviewForm::saveDialog() {
             preselected = std::clamp(services.defaultEntry(m_engine), 0, int(filters.size()) - 1);
     }
     QString chosen = filters.at(preselected);
-    const QString file =
-        QFileDialog::getSaveFileName(this, QString(), QString(), filters.join(QStringLiteral(";;")), &chosen);
+    const QString file = QFileDialog::getSaveFileName(this, QString(), proposedFileName(preselected),
+                                                      filters.join(QStringLiteral(";;")), &chosen);
     if (!file.isEmpty())
         saveFile(file, std::max<int>(0, int(filters.indexOf(chosen))));
+}
+
+QString TfrPreviewForm::proposedFileName(int filterIndex) const {
+    const QString name = frReportName(m_report);
+    if (name.isEmpty())
+        return {};
+    if (filterIndex <= 0)
+        return frReplaceExtension(name, QStringLiteral("*.frp"));
+    const TfrPreviewServices& services = frPreviewServices(m_engine);
+    const QStringList filters = services.exportFilters ? services.exportFilters(m_engine) : QStringList();
+    // The first mask of a dialog filter: "Текстовый файл (*.txt)" gives ".txt".
+    const QString filter = filters.value(filterIndex - 1);
+    const qsizetype open = filter.lastIndexOf(u'('), close = filter.indexOf(u')', open);
+    if (open < 0 || close < 0)
+        return name;
+    return frReplaceExtension(name, filter.mid(open + 1, close - open - 1).section(u' ', 0, 0));
 }
 
 bool TfrPreviewForm::saveFile(const QString& fileName, int filterIndex) {
@@ -843,17 +999,10 @@ void TfrPreviewForm::printPages() {
     if (!services.print)
         return;
     lendPages();
-    // Another printer: the report is built anew for it when it may be (its
-    // data is there, and RebuildPrinter asks for it); the new pages replace
-    // the ones shown.
-    const auto printerChanged = [this] {
-        if (!m_report.rebuildPrinter || !m_engine.prepareReportHook || m_pages->loadedFromFile)
-            return true;
-        return m_report.prepareReport();
-    };
     QString error;
     try {
-        services.print(m_report, m_current, this, printerChanged);
+        services.print(m_report, m_current, this,
+                       [this](int previous, int chosen) { return changePrinter(previous, chosen); });
     } catch (const Exception& e) {
         error = e.message();
     } catch (const std::exception& e) {
@@ -863,6 +1012,34 @@ void TfrPreviewForm::printPages() {
     relayout();
     if (!error.isEmpty())
         showError(error);
+}
+
+bool TfrPreviewForm::changePrinter(int previous, int chosen) {
+    // The report is set up on the printer chosen (its pages take their paper
+    // there) and built anew for it when it may be (its data is there, and
+    // RebuildPrinter asks for it); otherwise the pages print as they are.
+    m_engine.printer().setPrinterIndex(previous);
+    if (!m_report.selectPrinter(chosen)) {
+        // The report is back on the old printer; nothing is printed.
+        m_engine.interaction().messageBox(frPrinterSetupFailedText(), TUserInteraction::errorTitle(),
+                                          TUserInteraction::ErrorIcon, TUserInteraction::Ok);
+        return false;
+    }
+    if (!m_report.rebuildPrinter || !m_engine.prepareReportHook || m_pages->loadedFromFile)
+        return true;
+    const bool built = m_report.prepareReport();
+    showLentPages();
+    return built;
+}
+
+void TfrPreviewForm::showLentPages() {
+    // The list the report was given while the pages were lent is shown, and
+    // lent on (the user sees the new pages before they are printed).
+    m_lent = false;
+    takePages();
+    lendPages();
+    relayout();
+    m_box->repaint();
 }
 
 void TfrPreviewForm::findDialog() {
@@ -904,9 +1081,17 @@ bool TfrPreviewForm::findNext() {
             }
         },
         goOn);
+    const bool stopped = progress.wasCanceled(); // reset() forgets it
     progress.reset();
-    if (!hit)
+    if (!hit) {
+        // The old highlight goes; a search the user stopped is not told of.
+        m_search.clearHit();
+        m_box->update();
+        if (!stopped)
+            m_engine.interaction().messageBox(text::notFound, text::findHint, TUserInteraction::InformationIcon,
+                                              TUserInteraction::Ok);
         return false;
+    }
     m_current = m_search.hitPage();
     const QRect page = m_layout.pages.at(std::size_t(m_current));
     const QRect b = m_search.hitBounds();
@@ -966,7 +1151,11 @@ bool TfrPreviewForm::removePage() {
 void TfrPreviewForm::pageSetup() {
     if (!hasPrinters() || pageCount() == 0)
         return;
-    QPrinter printer(QPrinterInfo::printerInfo(m_engine.printer().printerName()));
+    // The dialog works on the report printer's own printer, so that what it
+    // sets stays with it.
+    std::optional<QPrinter> own;
+    QPrinter* qp = frQtPrinter(m_engine.printer());
+    QPrinter& printer = qp ? *qp : own.emplace(QPrinterInfo::printerInfo(m_engine.printer().printerName()));
     const TfrMargins& m = (*m_pages)[0].margins;
     printer.setPageMargins(QMarginsF(frPixelsToMillimetres(m.left), frPixelsToMillimetres(m.top),
                                      frPixelsToMillimetres(m.right), frPixelsToMillimetres(m.bottom)),
@@ -985,11 +1174,38 @@ void TfrPreviewForm::pageSetup() {
     setup.paperWidth = roundHalfEven(paper.width() * 10);
     setup.paperHeight = roundHalfEven(paper.height() * 10);
     setup.orientation = layout.orientation() == QPageLayout::Landscape ? poLandscape : poPortrait;
-    frApplyPageSetup(m_report, setup);
-    // Pages read from a file cannot be built again.
-    if (m_pages->loadedFromFile || !m_engine.prepareReportHook)
+    applyPageSetup(setup, printer.printerName());
+}
+
+void TfrPreviewForm::applyPageSetup(const TfrPageSetup& setup, const QString& printerName) {
+    TfrPrinter& printer = m_engine.printer();
+    const int chosen = printerName.isEmpty() ? -1 : printer.indexOfPrinter(printerName);
+    if (chosen >= 0 && chosen != printer.printerIndex() && !m_report.selectPrinter(chosen)) {
+        showError(frPrinterSetupFailedText());
         return;
-    // The new pages replace the ones shown.
+    }
+    if (m_pages->loadedFromFile || !m_engine.prepareReportHook) {
+        // Pages that cannot be built again take the paper and margins
+        // themselves (printing follows each page's paper).
+        const TfrPage paper(m_report, setup.paperSize, setup.paperWidth, setup.paperHeight, frPageDefaultBin,
+                            setup.orientation);
+        for (int i = 0; i < pageCount(); ++i) {
+            TfrPreparedPage& rec = (*m_pages)[i];
+            rec.paperSize = std::uint16_t(paper.pSize);
+            rec.paperWidth = paper.pWidth;
+            rec.paperHeight = paper.pHeight;
+            rec.orientation = paper.orientation;
+            rec.bin = paper.bin;
+            rec.margins = setup.margins;
+            rec.prnInfo = paper.prnInfo;
+        }
+        m_search.clearHit();
+        m_current = 0;
+        relayout();
+        return;
+    }
+    frApplyPageSetup(m_report, setup);
+    // The new pages replace the ones shown, from page 1.
     QString error;
     try {
         m_report.prepareReport();

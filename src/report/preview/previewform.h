@@ -1,6 +1,7 @@
 #pragma once
 
 #include "report/model/report.h"
+#include "report/preview/pagesetup.h"
 #include "report/preview/previewlayout.h"
 #include "report/preview/previewsearch.h"
 
@@ -10,9 +11,11 @@
 #include <functional>
 #include <memory>
 
+class QComboBox;
 class QLabel;
 class QMenu;
 class QScrollBar;
+class QSpinBox;
 class QToolBar;
 class QToolButton;
 class QAction;
@@ -24,10 +27,11 @@ class TfrReport;
 class TfrPBox;
 
 // The preview window: shows a report's prepared pages side by side and below
-// one another at a chosen zoom, scrolls and pages through them, searches
-// their texts, follows links, opens and saves prepared-report files, prints
-// and exports through the engine's preview services, and adds and removes
-// pages. While it is open it holds the report's prepared pages (the report
+// one another at a chosen zoom, scrolls and pages through them (keys, wheel,
+// dragging, the tool bar's page buttons and page field), zooms (the zoom box,
+// zoom in and out, Ctrl + wheel about the mouse), searches their texts,
+// follows links, opens and saves prepared-report files, prints and exports
+// through the engine's preview services, and adds and removes pages. While it is open it holds the report's prepared pages (the report
 // holds an empty list); they go back to the report when it closes. The report
 // must outlive the window.
 class TfrPreviewForm : public QDialog {
@@ -46,20 +50,39 @@ public:
     void setCurrentPage(int index);
     double zoom() const { return m_zoom; }
     TfrZoomMode zoomMode() const { return m_mode; }
+    // A zoom chosen in the zoom box or menu: the point in the centre of the
+    // view stays there.
     void setZoom(TfrZoomMode mode, int percent = 100);
+    // One zoom step in (`direction` > 0) or out about a point of the painting
+    // box, as Ctrl + wheel does under the mouse.
+    void zoomAt(int direction, QPoint boxPoint);
     const TfrPreviewLayout& layout() const { return m_layout; }
     QPoint scrollPosition() const;
     QString pageLabelText() const;
     QString infoLabelText() const;
     QWidget* paintBox() const;
     QMenu* zoomMenu() const { return m_menu; }
+    QComboBox* zoomBox() const { return m_zoomBox; }
+    QSpinBox* pageField() const { return m_pageField; }
     QAction* action(const QString& objectName) const;
 
     // The commands behind the buttons and menus, without their file dialogs.
     // File and export errors are told to the user; the window keeps its pages.
     bool openFile(const QString& fileName);
     bool saveFile(const QString& fileName, int filterIndex = 0);
-    // Find with the dialog's choices, then F3 for the next hit.
+    // The file name the save dialog proposes for an entry of its list (0:
+    // the prepared-report file): the report's name with the entry's
+    // extension; empty for a report of no file.
+    QString proposedFileName(int filterIndex) const;
+    // What the page set-up dialog's OK does: the printer named there (when
+    // it is another one) is set up for the report, then the report pages
+    // take the margins and paper and the report is built anew; pages read
+    // from a file, which cannot be built again, take the paper themselves.
+    // The pages are shown again from page 1.
+    void applyPageSetup(const TfrPageSetup& setup, const QString& printerName = {});
+    // Find with the dialog's choices, then F3 for the next hit. The hit is
+    // highlighted and scrolled into view; when there is none (more), the
+    // user is told "Текст не найден" and the old highlight goes.
     bool find(const QString& text, bool caseSensitive, bool fromStart);
     bool findNext();
     const TfrTextSearch& search() const { return m_search; }
@@ -90,6 +113,12 @@ private:
     void buildToolBar();
     void buildMenu();
     void relayout();
+    void layoutPages();
+    void zoomAbout(TfrZoomMode mode, int percent, QPoint anchor);
+    void applyTypedZoom();
+    void goToTypedPage();
+    bool changePrinter(int previousPrinter, int chosenPrinter);
+    void showLentPages();
     void scrollToCurrent();
     void onScroll();
     void updateLabels();
@@ -140,7 +169,8 @@ private:
     bool m_placementSaved = false;
 
     QToolBar* m_toolBar = nullptr;
-    QToolButton* m_zoomButton = nullptr;
+    QComboBox* m_zoomBox = nullptr;
+    QSpinBox* m_pageField = nullptr;
     TfrPBox* m_box = nullptr;
     QScrollBar* m_vbar = nullptr;
     QScrollBar* m_hbar = nullptr;

@@ -3,6 +3,7 @@
 #include "common/rounding.h"
 
 #include <algorithm>
+#include <iterator>
 #include <cstdint>
 
 namespace {
@@ -43,6 +44,38 @@ double frPreviewZoom(TfrZoomMode mode, double fixedZoom, QSize box, QSize pageSi
 
 QString frZoomCaption(double zoom) { return QString::number(roundHalfEven(zoom * 100)) + u'%'; }
 
+double frZoomStep(double zoom, int direction) {
+    // Within half a percent of a step counts as on it; beyond the last step
+    // in either direction the zoom stays.
+    const double percent = zoom * 100;
+    double next = percent;
+    if (direction > 0) {
+        next = std::max<double>(percent, kPreviewZoomSteps[std::size(kPreviewZoomSteps) - 1]);
+        for (int step : kPreviewZoomSteps)
+            if (step > percent + 0.5) {
+                next = step;
+                break;
+            }
+    } else if (direction < 0) {
+        next = std::min<double>(percent, kPreviewZoomSteps[0]);
+        for (int step : kPreviewZoomSteps)
+            if (step < percent - 0.5)
+                next = step;
+    }
+    return std::clamp(next / 100, kMinPreviewZoom, kMaxPreviewZoom);
+}
+
+std::optional<double> frParseZoom(const QString& text) {
+    QString t = text.trimmed();
+    if (t.endsWith(u'%'))
+        t.chop(1);
+    bool ok = false;
+    const double percent = t.trimmed().toDouble(&ok);
+    if (!ok || !(percent > 0) || percent > 1e6)
+        return std::nullopt;
+    return std::clamp(percent / 100, kMinPreviewZoom, kMaxPreviewZoom);
+}
+
 TfrPreviewLayout frLayoutPreview(const std::vector<QSize>& pageSizes, double zoom, TfrZoomMode mode, QSize box) {
     TfrPreviewLayout layout;
     const int count = static_cast<int>(pageSizes.size());
@@ -75,7 +108,9 @@ TfrPreviewLayout frLayoutPreview(const std::vector<QSize>& pageSizes, double zoo
         for (int i = first; i < last; ++i) {
             const QSize s = sizes[static_cast<std::size_t>(i)];
             std::int64_t left = x;
-            if (last - first == 1 && s.width() < box.width())
+            // Only a page standing alone in every row is centred: the odd
+            // last page of two-page mode stays on the left, as in a book.
+            if (layout.perRow == 1 && s.width() < box.width())
                 left = (box.width() - s.width()) / 2;
             const std::int64_t top = clampCoordinate(y);
             layout.pages[static_cast<std::size_t>(i)] =
@@ -128,6 +163,39 @@ int frScrollToShow(int extent, int to, int pageStart, int max) {
     if (std::int64_t(to) - p > extent)
         p = std::int64_t(to) - extent;
     return int(std::clamp<std::int64_t>(p, 0, std::max(0, max)));
+}
+
+int frNearestPage(const TfrPreviewLayout& layout, QPoint p) {
+    int best = -1;
+    std::int64_t bestDistance = 0;
+    for (std::size_t i = 0; i < layout.pages.size(); ++i) {
+        const QRect& r = layout.pages[i];
+        const std::int64_t dx = std::max<std::int64_t>({std::int64_t(r.left()) - p.x(), 0, std::int64_t(p.x()) - r.right()});
+        const std::int64_t dy = std::max<std::int64_t>({std::int64_t(r.top()) - p.y(), 0, std::int64_t(p.y()) - r.bottom()});
+        const std::int64_t d = dx * dx + dy * dy;
+        if (best < 0 || d < bestDistance) {
+            best = int(i);
+            bestDistance = d;
+        }
+        if (d == 0)
+            break;
+    }
+    return best;
+}
+
+QPoint frScrollKeeping(const TfrPreviewLayout& before, double zoomBefore, QPoint scrollBefore,
+                       const TfrPreviewLayout& after, double zoomAfter, QPoint anchor) {
+    const QPoint point = anchor + scrollBefore;
+    const int page = frNearestPage(before, point);
+    if (page < 0 || std::size_t(page) >= after.pages.size() || !(zoomBefore > 0))
+        return QPoint(std::clamp(scrollBefore.x(), 0, after.hMax), std::clamp(scrollBefore.y(), 0, after.vMax));
+    // The point in the page's report pixels, then where it stands now.
+    const QRect& was = before.pages[std::size_t(page)];
+    const QRect& now = after.pages[std::size_t(page)];
+    const double k = zoomAfter / zoomBefore;
+    const std::int64_t x = now.left() + roundHalfEven64((point.x() - was.left()) * k) - anchor.x();
+    const std::int64_t y = now.top() + roundHalfEven64((point.y() - was.top()) * k) - anchor.y();
+    return QPoint(int(std::clamp<std::int64_t>(x, 0, after.hMax)), int(std::clamp<std::int64_t>(y, 0, after.vMax)));
 }
 
 std::optional<int> frLinkTargetPage(const QString& text, int pageCount) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPoint>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -29,8 +30,19 @@ inline constexpr double kMaxPreviewZoom = 10.0;
 // current page's size in report pixels; Fixed gives `fixedZoom`.
 double frPreviewZoom(TfrZoomMode mode, double fixedZoom, QSize box, QSize pageSize);
 
-// What the zoom button shows: the rounded percentage and "%".
+// What the zoom box shows: the rounded percentage and "%".
 QString frZoomCaption(double zoom);
+
+// The percentages zooming in and out steps through, smallest first.
+inline constexpr int kPreviewZoomSteps[] = {10, 25, 50, 75, 100, 125, 150, 200, 300, 400, 600, 800, 1000};
+
+// The zoom factor one step in (`direction` > 0) or out (< 0) from `zoom`:
+// the next step beyond it; a zoom past the last step in that direction stays.
+double frZoomStep(double zoom, int direction);
+
+// A percentage the user typed into the zoom box ("130", "130 %", "130%"),
+// as a zoom factor within the bounds; nothing when it is no number.
+std::optional<double> frParseZoom(const QString& text);
 
 // Where the pages stand at a zoom in a box, and how far the view scrolls.
 struct TfrPreviewLayout {
@@ -61,6 +73,19 @@ int frStepPage(int current, int delta, int count);
 // near edge of a box of `extent` pixels, unless the text would then end past
 // the far edge, where it is brought instead. Within 0 and `max`.
 int frScrollToShow(int extent, int to, int pageStart, int max);
+
+// The page nearest to a point of the unscrolled page area (the page holding
+// it when there is one); -1 without pages.
+int frNearestPage(const TfrPreviewLayout& layout, QPoint point);
+
+// The scroll position that keeps the point of the page area under `anchor`
+// (a point of the box) under it when the layout changes from `before` at
+// `zoomBefore`, scrolled to `scrollBefore`, to `after` at `zoomAfter`: the
+// point is taken on its page (the nearest page when it falls between
+// pages) and found on the same page at the new zoom. Within the new scroll
+// ranges.
+QPoint frScrollKeeping(const TfrPreviewLayout& before, double zoomBefore, QPoint scrollBefore,
+                       const TfrPreviewLayout& after, double zoomAfter, QPoint anchor);
 
 // The page a link text leads to: the number after "@" (at least 1) when it
 // does not exceed the page count; 0-based. Nothing for other texts.

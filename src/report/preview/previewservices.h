@@ -15,9 +15,11 @@ class TfrReport;
 struct TfrPreviewServices {
     // The print dialog and printing of the report's pages; `currentPage` is
     // 0-based. `printerChanged` is asked when the dialog chose another
-    // printer (the preview builds the report anew when it may); false prints
-    // nothing. True when something was printed.
-    std::function<bool(TfrReport& report, int currentPage, QWidget* parent, const std::function<bool()>& printerChanged)>
+    // printer than the one selected before (their indexes): the preview sets
+    // the report up on the new printer and builds it anew when it may; false
+    // prints nothing. True when something was printed.
+    std::function<bool(TfrReport& report, int currentPage, QWidget* parent,
+                       const std::function<bool(int previousPrinter, int chosenPrinter)>& printerChanged)>
         print;
     // The export entries of the save dialog after the prepared-report file,
     // as dialog filters ("Текстовый файл (*.txt)"), and the one preselected

@@ -7,12 +7,52 @@
 #include "report/builder/preparedpages.h"
 
 #include <QPageLayout>
+#include <QPageSetupDialog>
 #include <QPainter>
 #include <QPageSize>
 #include <QPrinter>
 #include <QPrinterInfo>
 
 namespace {
+
+// Paper sources of the print-support module and the platform's bin codes.
+struct BinSource {
+    QPrinter::PaperSource source;
+    std::int32_t code;
+    const char16_t* name;
+};
+constexpr BinSource kBins[] = {
+    {QPrinter::Upper, 1, u"Верхний лоток"},
+    {QPrinter::Lower, 2, u"Нижний лоток"},
+    {QPrinter::Middle, 3, u"Средний лоток"},
+    {QPrinter::Manual, 4, u"Ручная подача"},
+    {QPrinter::Envelope, 5, u"Конверты"},
+    {QPrinter::EnvelopeManual, 6, u"Конверты, ручная подача"},
+    {QPrinter::Auto, 7, u"Автовыбор"},
+    {QPrinter::Tractor, 8, u"Тракторная подача"},
+    {QPrinter::SmallFormat, 9, u"Малый формат"},
+    {QPrinter::LargeFormat, 10, u"Большой формат"},
+    {QPrinter::LargeCapacity, 11, u"Лоток большой ёмкости"},
+    {QPrinter::Cassette, 14, u"Кассета"},
+    {QPrinter::FormSource, 15, u"Лоток формы"},
+};
+
+// The trays the driver offers; the print support lists them on Windows only
+// (elsewhere the driver chooses among what the job asks for).
+QList<QPrinter::PaperSource> offeredSources([[maybe_unused]] const QPrinter& printer) {
+#if defined(Q_OS_WIN)
+    return printer.supportedPaperSources();
+#else
+    return {};
+#endif
+}
+
+const BinSource* binOf(QPrinter::PaperSource source) {
+    for (const BinSource& b : kBins)
+        if (b.source == source)
+            return &b;
+    return nullptr;
+}
 
 // A printer installed on the machine, reached through the print-support module.
 class TQtPrinterDevice : public TfrPrinterDevice {
@@ -40,7 +80,12 @@ public:
         auto tenths = [dpi](int pixels) { return roundHalfEven(pixels * 254.0 / dpi); };
         s.paper.width = tenths(landscape ? paper.height() : paper.width());
         s.paper.height = tenths(landscape ? paper.width() : paper.height());
-        s.paper.bin = -1;
+        // The bins the driver offers, and the one it feeds from.
+        const BinSource* current = binOf(m_printer.paperSource());
+        s.paper.bin = current ? current->code : -1;
+        for (QPrinter::PaperSource source : offeredSources(m_printer))
+            if (const BinSource* b = binOf(source))
+                s.bins.emplace_back(b->code, QString::fromUtf16(b->name));
         for (const QPageSize& ps : m_info.supportedPageSizes()) {
             const int id = ps.windowsId();
             if (id > 0)
@@ -71,6 +116,13 @@ public:
             throw Exception(QStringLiteral("Paper %1 is not supported by %2").arg(paper.size).arg(name()));
         m_printer.setPageOrientation(paper.orientation == poLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
         m_printer.setCopyCount(1);
+        // A bin the driver does not offer leaves the one it feeds from.
+        if (paper.bin != -1) {
+            const QList<QPrinter::PaperSource> offered = offeredSources(m_printer);
+            for (const BinSource& b : kBins)
+                if (b.code == paper.bin && (offered.isEmpty() || offered.contains(b.source)))
+                    m_printer.setPaperSource(b.source);
+        }
     }
 
 private:
@@ -89,9 +141,35 @@ std::vector<std::unique_ptr<TfrPrinterDevice>> frPlatformPrinterDevices() {
 
 void frAttachPlatformPrinters(TfrPrinter& printer) { printer.setDevices(frPlatformPrinterDevices()); }
 
+void frReadPrintersAgain(TfrPrinter& printer, std::vector<std::unique_ptr<TfrPrinterDevice>> installed) {
+    QStringList names;
+    for (const auto& d : installed)
+        names << d->name();
+    const QStringList known = printer.printers().mid(0, printer.virtualIndex());
+    if (names == known)
+        return;
+    const QString selected = known.isEmpty() ? QString() : printer.printerName();
+    printer.setDevices(std::move(installed));
+    if (const int at = printer.indexOfPrinter(selected); at >= 0 && !selected.isEmpty())
+        printer.setPrinterIndex(at);
+}
+
 QPrinter* frQtPrinter(TfrPrinter& printer) {
     auto* device = dynamic_cast<TQtPrinterDevice*>(printer.selectedDevice());
     return device ? &device->printer() : nullptr;
+}
+
+bool frHasPrinterProperties(TfrPrinter& printer) { return frQtPrinter(printer) != nullptr; }
+
+bool frShowPrinterProperties(TfrPrinter& printer, QWidget* parent) {
+    QPrinter* qp = frQtPrinter(printer);
+    if (!qp)
+        return false;
+    QPageSetupDialog dialog(qp, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    printer.update();
+    return true;
 }
 
 TfrQtPrintDevice::TfrQtPrintDevice(QPrinter& printer) : m_printer(printer) {}

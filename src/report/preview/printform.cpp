@@ -13,9 +13,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPageSetupDialog>
 #include <QPainter>
-#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
@@ -63,7 +61,7 @@ QPixmap collatePicture(bool collate) {
 } // namespace
 
 TfrPrintForm::TfrPrintForm(TfrPrinter& printer, QWidget* parent)
-    : QDialog(parent), m_printer(printer), m_startPrinter(printer.printerIndex()) {
+    : QDialog(parent), m_printer(printer), m_startPrinter(printer.printerIndex()), m_chosen(m_startPrinter) {
     setWindowTitle(captionText());
     setObjectName(QStringLiteral("TfrPrintForm"));
 
@@ -138,6 +136,17 @@ TfrPrintForm::TfrPrintForm(TfrPrinter& printer, QWidget* parent)
 
     m_pdf = new QCheckBox(QStringLiteral("Печать в &файл PDF"));
     m_pdf->setObjectName(QStringLiteral("PdfCB"));
+    // Without an installed printer the dialog says so and prints into a file.
+    m_noPrinters = new QLabel(noPrintersText());
+    m_noPrinters->setObjectName(QStringLiteral("NoPrintersLabel"));
+    m_noPrinters->setWordWrap(true);
+    const bool none = printer.virtualIndex() == 0;
+    m_noPrinters->setVisible(none);
+    if (none) {
+        m_pdf->setChecked(true);
+        m_pdf->setEnabled(false);
+        m_printers->setEnabled(false);
+    }
 
     auto* buttons = new QDialogButtonBox;
     m_ok = buttons->addButton(QStringLiteral("ОК"), QDialogButtonBox::AcceptRole);
@@ -147,6 +156,7 @@ TfrPrintForm::TfrPrintForm(TfrPrinter& printer, QWidget* parent)
     cancel->setObjectName(QStringLiteral("btnCancel"));
 
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_noPrinters);
     layout->addWidget(printerBox);
     layout->addWidget(copiesBox);
     layout->addWidget(pagesBox);
@@ -180,6 +190,7 @@ bool TfrPrintForm::eventFilter(QObject* watched, QEvent* event) {
 void TfrPrintForm::setCopies(int copies) { m_copies->setValue(copies); }
 void TfrPrintForm::setCollate(bool collate) { m_collate->setChecked(collate); }
 bool TfrPrintForm::printToPdf() const { return m_pdf->isChecked(); }
+int TfrPrintForm::chosenPrinter() const { return m_chosen; }
 
 TfrPrintRequest TfrPrintForm::request(int currentPage) const {
     TfrPrintRequest r;
@@ -194,24 +205,19 @@ TfrPrintRequest TfrPrintForm::request(int currentPage) const {
 }
 
 void TfrPrintForm::choosePrinter(int index) {
+    m_chosen = index;
     m_printer.setPrinterIndex(index);
     updateOk();
 }
 
-void TfrPrintForm::showProperties() {
-    if (QPrinter* qp = frQtPrinter(m_printer)) {
-        QPageSetupDialog dialog(qp, this);
-        if (dialog.exec() == QDialog::Accepted)
-            m_printer.update();
-    }
-}
+void TfrPrintForm::showProperties() { frShowPrinterProperties(m_printer, this); }
 
 void TfrPrintForm::updateCollatePicture() { m_collatePicture->setPixmap(collatePicture(m_collate->isChecked())); }
 
 void TfrPrintForm::updateOk() {
     // Without an installed printer only the PDF file can be printed into.
     const bool havePrinter = !m_printer.isVirtual();
-    m_properties->setEnabled(havePrinter && !m_pdf->isChecked());
+    m_properties->setEnabled(havePrinter && !m_pdf->isChecked() && frHasPrinterProperties(m_printer));
     m_ok->setEnabled(havePrinter || m_pdf->isChecked());
 }
 

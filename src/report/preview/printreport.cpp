@@ -20,6 +20,7 @@ namespace {
 class Progress {
 public:
     Progress(QWidget* parent, const QString& caption, int total) : m_dialog(parent) {
+        m_dialog.setObjectName(QStringLiteral("PrintProgress"));
         m_dialog.setWindowTitle(caption);
         m_dialog.setCancelButtonText(QStringLiteral("Отмена"));
         m_dialog.setRange(0, total);
@@ -49,52 +50,65 @@ bool printToPdf(TfrReport& report, TfrEMFPages& pages, const TfrPrintRequest& re
     if (selection.pages.empty())
         return false;
     TfrPdfExport pdf;
-    const QString name = QFileDialog::getSaveFileName(
+    const QString name = frReportName(report);
+    const QString file = QFileDialog::getSaveFileName(
         parent, QStringLiteral("Печать в файл PDF"),
-        (report.title.isEmpty() ? QStringLiteral("Отчет") : report.title) + QStringLiteral(".pdf"), pdf.description());
-    if (name.isEmpty())
+        (name.isEmpty() ? QStringLiteral("Отчет") : name) + QStringLiteral(".pdf"), pdf.description());
+    if (file.isEmpty())
         return false;
     TfrExportOptions options;
     options.pages = selection.pages;
     options.dialogs = false;
-    return frExportReport(report, pdf, frReplaceExtension(name, pdf.extension()), options) == TfrExportResult::Written;
+    return frExportReport(report, pdf, frReplaceExtension(file, pdf.extension()), options) == TfrExportResult::Written;
+}
+
+std::unique_ptr<TfrPrintDevice> qtJobDevice(TfrPrinter& printer) {
+    QPrinter* qp = frQtPrinter(printer);
+    return qp ? std::make_unique<TfrQtPrintDevice>(*qp) : nullptr;
 }
 
 } // namespace
 
-bool frPrintReport(TfrReport& report, int currentPage, QWidget* parent, const std::function<bool()>& printerChanged) {
-    TfrEMFPages* pages = frFindPreparedPages(report);
-    if (!pages || pages->count() == 0)
+bool frPrintReport(TfrReport& report, int currentPage, QWidget* parent, const TfrPrintHooks& hooks) {
+    if (TfrEMFPages* pages = frFindPreparedPages(report); !pages || pages->count() == 0)
         return false;
     TfrPrinter& printer = report.engine().printer();
+    frReadPrintersAgain(printer, hooks.installedPrinters ? hooks.installedPrinters() : frPlatformPrinterDevices());
     TfrPrintRequest request;
     request.copies = report.defaultCopies;
     request.collate = report.defaultCollate;
     bool pdf = false;
     const int before = printer.printerIndex();
+    int chosen = before;
     if (report.showPrintDialog) {
         TfrPrintForm form(printer, parent);
         form.setCopies(request.copies);
         form.setCollate(request.collate);
-        if (form.exec() != QDialog::Accepted)
+        if ((hooks.runDialog ? hooks.runDialog(form) : form.exec()) != QDialog::Accepted)
             return false;
         request = form.request(currentPage);
         pdf = form.printToPdf();
+        chosen = form.chosenPrinter();
     }
     try {
+        if (!pdf && chosen != before && hooks.printerChanged && !hooks.printerChanged(before, chosen))
+            return false;
+        // A rebuild for the new printer gave the report new pages.
+        TfrEMFPages* pages = frFindPreparedPages(report);
+        if (!pages || pages->count() == 0)
+            return false;
         if (pdf)
             return printToPdf(report, *pages, request, parent);
-        if (printer.printerIndex() != before && printerChanged && !printerChanged())
-            return false;
-        QPrinter* qp = frQtPrinter(printer);
-        if (!qp) {
+        const std::unique_ptr<TfrPrintDevice> device = hooks.jobDevice ? hooks.jobDevice(printer) : qtJobDevice(printer);
+        if (!device) {
             report.engine().interaction().showError(QStringLiteral("Нет установленных принтеров"));
             return false;
         }
-        TfrQtPrintDevice device(*qp);
-        Progress progress(parent, frPrintProgressCaption(report.title), pages->count());
-        const TfrPrintResult result = frPrintPrepared(report, *pages, printer, device, request, [&](int pageNo) {
-            return progress.step(pageNo, frPrintProgressLabel(pageNo));
+        std::unique_ptr<Progress> progress;
+        if (report.showProgress && !report.onProgress)
+            progress = std::make_unique<Progress>(parent, frPrintProgressCaption(report.title), pages->count());
+        const TfrPrintResult result = frPrintPrepared(report, *pages, printer, *device, request, [&](int pageNo) {
+            return !progress || progress->step(pageNo, frPrintProgressLabel(pageNo));
         });
         tell(report, result.messages);
         return result.pagesPrinted > 0;

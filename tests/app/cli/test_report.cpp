@@ -116,6 +116,45 @@ TEST_F(ReportCli, DemoReportInEveryExportFormat) {
     }
 }
 
+// The demo report's CSV: one field per column, the caption's field holding
+// the column's values; points without an upper limit leave its cell empty.
+TEST_F(ReportCli, DemoReportCsvHasAFieldPerColumn) {
+    const CliRun r = cli({"--report", DemoTemplate, "--export", "csv", path("demo.csv"), "--pages", "1", "--server",
+                          "DEMO-NT", "--tm", "TM1", "--user", "engineer", "--password", "demo", "--settings", Settings});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QStringList lines =
+        cp1251::decode(textfile::readBytes(path("demo.csv")).value_or(QByteArray())).split(QStringLiteral("\r\n"));
+    const auto fieldsOf = [&](const QString& start) {
+        for (const QString& line : lines)
+            if (line.split(u';').value(1) == start)
+                return line.split(u';');
+        return QStringList();
+    };
+    const QStringList header = fieldsOf(QStringLiteral("№ точки"));
+    ASSERT_FALSE(header.isEmpty());
+    const int name = int(header.indexOf(QStringLiteral("Точка"))), kind = int(header.indexOf(QStringLiteral("Тип"))),
+              limit = int(header.indexOf(QStringLiteral("Верхний предел")));
+    ASSERT_TRUE(name > 1 && kind > name && limit > kind) << header.join(u';').toStdString();
+    const struct {
+        const char* number;
+        const char* name;
+        const char* kind;
+        const char* limit;
+    } rows[] = {
+        {"1", "Ua шин 220 кВ", "ТИ", "242"},
+        {"5", "P ВЛ-220 Карьерная", "ТИ", "27.5"},
+        {"8", "Положение выключателя ВЛ-220 Карьерная", "ТС", ""},
+        {"9", "Включить выключатель ВЛ-220 Карьерная", "ТУ", ""},
+    };
+    for (const auto& row : rows) {
+        const QStringList fields = fieldsOf(QString::fromUtf8(row.number));
+        ASSERT_FALSE(fields.isEmpty()) << row.number;
+        EXPECT_EQ(fields.value(name), QString::fromUtf8(row.name)) << row.number;
+        EXPECT_EQ(fields.value(kind), QString::fromUtf8(row.kind)) << row.number;
+        EXPECT_EQ(fields.value(limit), QString::fromUtf8(row.limit)) << row.number;
+    }
+}
+
 TEST_F(ReportCli, TemplatesWithoutSelectionBuildOnTheirOwn) {
     const CliRun r = cli({"--report", numbersTemplate("3"), "--prepared", path("n.frp")});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();

@@ -122,26 +122,36 @@ TEST(ChartView, DataChartStoresItsSettingsBlockAfterTheCommonData) {
     EXPECT_EQ(written(again), bytes);
 }
 
-TEST(ChartView, WritesTheDataChartWhenItHasMemoLinesOrAName) {
+TEST(ChartView, WritesTheDataChartUnlessItHoldsAPictureAndNoData) {
     const struct {
         QStringList memo;
         const char* caption;
         const char* value;
+        bool picture;
         char kind;
     } cases[] = {
-        {{}, "", "", 1},
-        {{"A;", "1;"}, "", "", 0},
-        {{}, "Name", "", 0},
-        {{}, "", "Sum", 0},
-        {{""}, "", "", 0}, // an empty line is a line
+        {{}, "", "", true, 1},
+        {{}, "", "", false, 0}, // nothing to keep but the settings
+        {{"A;", "1;"}, "", "", true, 0},
+        {{}, "Name", "", true, 0},
+        {{}, "", "Sum", true, 0},
+        {{""}, "", "", true, 0}, // an empty line is a line
     };
     for (const auto& c : cases) {
         TfrChartView chart;
         chart.memo = c.memo;
         chart.settings.captionObject = c.caption;
         chart.settings.valueObject = c.value;
+        chart.settings.kind = TfrChartKind::Pie;
+        if (c.picture)
+            chart.setPictureBytes(bmpOf(Qt::red));
         const QByteArray bytes = written(chart);
         EXPECT_EQ(bytes[baseWritten(chart).size()], c.kind) << c.memo.join('/').toStdString() << c.caption << c.value;
+        if (c.kind == 0) {
+            TfrChartView again;
+            readInto(again, bytes);
+            EXPECT_EQ(again.settings, chart.settings) << c.memo.join('/').toStdString() << c.caption << c.value;
+        }
     }
 }
 
@@ -166,13 +176,13 @@ TEST(ChartView, PictureChartKeepsItsBytesAsRead) {
         EXPECT_EQ(written(again), bytes);
         EXPECT_TRUE(written(again, TfrSaveMode::Prepared).endsWith(payload));
     }
-    // A chart that never held a picture stores none, and reads back so.
+    // A picture chart stored without a picture reads with none.
     TfrChartView empty;
-    const QByteArray bytes = written(empty);
-    EXPECT_EQ(bytes.mid(baseWritten(empty).size()), QByteArray("\1\0\0\0\0", 5));
+    const QByteArray bytes = baseWritten(empty) + QByteArray("\1\0\0\0\0", 5);
     TfrChartView again;
     readInto(again, bytes);
     EXPECT_TRUE(again.pictureBytes().isEmpty());
+    EXPECT_EQ(again.settings, TfrChartSettings{});
 }
 
 TEST(ChartView, CutOrDamagedRecordsAreRefused) {
@@ -240,9 +250,10 @@ TEST(ChartView, PropertiesGiveTheSettingsToTheEditor) {
     }
 }
 
-// A template written when the stored form was made (a data chart of each
-// kind with reserved bytes set, one of collected lines, picture charts of a
-// metafile, a bitmap and none): it reads as written and writes back unchanged.
+// A template of charts as stored (a data chart of each kind with reserved
+// bytes set, one of collected lines, picture charts of a metafile and a
+// bitmap, a chart with neither names nor picture): it reads as written and
+// writes back unchanged.
 TEST(ChartView, StoredTemplateReadsAndWritesBackUnchanged) {
     TfrEngine engine;
     frRegisterProgramAddIns(engine);

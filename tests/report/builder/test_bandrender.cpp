@@ -258,3 +258,20 @@ TEST_F(BuildTest, MemoTextIsWrappedAsLaidOut) {
         EXPECT_EQ(placed(0)[0].width, c.drawnWidth) << c.what;
     }
 }
+
+// --- Geometry out of all proportion --------------------------------------------------
+
+// Frame widths and gaps of billions of pixels in a template: a stretched memo
+// that can never fit a line ends the build with an error naming its band
+// (the heights left over are held within bounds on the way).
+TEST_F(BuildTest, OutsizedFramesAndGapsEndInAnError) {
+    band(btReportTitle, 0, 20, "Title").flags = frflags::Stretched;
+    TfrMemoView& m = memo(0, QString());
+    m.memo = numbered("L", 1, 300);
+    m.flags |= frflags::Stretched;
+    m.frameWidth = 1e9f;
+    m.gapY = 2000000000;
+    const TfrBuildResult result = build();
+    EXPECT_FALSE(result.ok());
+    EXPECT_TRUE(result.error.contains(QStringLiteral("Title"))) << result.error.toStdString();
+}

@@ -4,6 +4,7 @@
 // modal windows it opens.
 
 #include "common/interaction.h"
+#include "common/registry.h"
 #include "report/designer/designerform.h"
 #include "report/model/engine.h"
 #include "report/model/page.h"
@@ -11,6 +12,7 @@
 #include "report/render/textmeasure.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -20,6 +22,8 @@
 class DesignerTest : public ::testing::Test {
 protected:
     DesignerTest() {
+        // Designers of earlier cases in this process wrote their settings.
+        QFile::remove(TRegistry::storageFile());
         frSetTextMeasurer(engine, std::make_shared<TfrFixedMeasurer>());
         report.pages().page(report.pages().add())->name = QStringLiteral("Page1");
     }

@@ -6,6 +6,8 @@
 #include "common/textfile.h"
 #include "demopages.h"
 #include "report/builder/preparedpages.h"
+#include "report/export/exportfilter.h"
+#include "report/export/pdfexport.h"
 #include "report/export/pdfwriter.h"
 #include "report/model/engine.h"
 
@@ -104,6 +106,39 @@ TEST_F(PdfWriter, ChosenPagesAreWrittenInTheirOrder) {
     EXPECT_TRUE(byPage[0].contains(QStringLiteral("Стр. 3 из 3")));
     EXPECT_TRUE(byPage[1].contains(QStringLiteral("Стр. 1 из 3")));
     EXPECT_FALSE(text.contains(QStringLiteral("Стр. 2 из 3")));
+}
+
+TEST_F(PdfWriter, TheExportNamesTheReportAndTheProgram) {
+    if (!haveTools())
+        GTEST_SKIP() << "poppler-utils is not installed";
+    writeDemoPages(report, pages, 1);
+    const struct {
+        const char* title;
+        const char* fileName;
+        const char* shown; // pdfinfo's title line
+    } cases[] = {
+        {"", "/data/reports/points.frf", "points"},
+        {"", "C:\\Отчёты\\Сводка ОИК.frf", "Сводка ОИК"},
+        {"Точки телемеханики", "/data/points.frf", "Точки телемеханики"},
+        {"", "Untitled", ""},
+    };
+    for (const auto& c : cases) {
+        report.title = QString::fromUtf8(c.title);
+        report.fileName = QString::fromUtf8(c.fileName);
+        TfrPdfExport pdf;
+        TfrExportOptions options;
+        options.dialogs = false;
+        ASSERT_EQ(frExportReport(report, pdf, path("named.pdf"), options), TfrExportResult::Written) << c.fileName;
+        const QString info = poppler(QStringLiteral("pdfinfo"), {path("named.pdf")}).value_or(QString());
+        const QRegularExpression line(QStringLiteral("^(Title|Creator):[ ]*(.*)$"), QRegularExpression::MultilineOption);
+        QString title, creator;
+        for (auto it = line.globalMatch(info); it.hasNext();) {
+            const auto m = it.next();
+            (m.captured(1) == u"Title" ? title : creator) = m.captured(2).trimmed();
+        }
+        EXPECT_EQ(title, QString::fromUtf8(c.shown)) << info.toStdString();
+        EXPECT_EQ(creator, QStringLiteral("Ostrand")) << info.toStdString();
+    }
 }
 
 TEST_F(PdfWriter, FailuresKeepTheFileThatWasThere) {

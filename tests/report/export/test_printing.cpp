@@ -136,6 +136,7 @@ public:
         State s;
         s.paper = m_paper;
         s.papers = {{frPaperA4, QStringLiteral("A4")}};
+        s.bins = {{1, QStringLiteral("Верхний лоток")}, {2, QStringLiteral("Нижний лоток")}};
         s.resolutionX = s.resolutionY = 600;
         const bool landscape = m_paper.orientation == poLandscape;
         s.pageWidth = landscape ? 7016 : 4960;
@@ -146,10 +147,18 @@ public:
         s.printableHeight = s.pageHeight - 240;
         return s;
     }
-    void apply(const TfrPaperSetting& paper) override { m_paper = paper; }
+    void apply(const TfrPaperSetting& paper) override {
+        // The driver feeds from its upper tray unless another is asked for.
+        m_paper = paper;
+        if (m_paper.bin == -1)
+            m_paper.bin = 1;
+        applied << paper.bin;
+    }
+
+    QList<int> applied; // the bins asked for, in order
 
 private:
-    TfrPaperSetting m_paper{frPaperA4, 2100, 2970, poPortrait, -1};
+    TfrPaperSetting m_paper{frPaperA4, 2100, 2970, poPortrait, 1};
 };
 
 TEST_F(Printing, PagesLandOnTheSheetByTheirMargins) {
@@ -168,6 +177,44 @@ TEST_F(Printing, PagesLandOnTheSheetByTheirMargins) {
     // report pixels) inside margins of 36 and 72 report pixels.
     EXPECT_EQ(device.targets[1], QRect(236, 471, 4760 - 472, 6776 - 942));
     EXPECT_EQ(pages()[1].prnInfo.pw, 727);
+}
+
+TEST_F(Printing, PagesFeedFromTheirBinsAndABinChangeStartsANewJob) {
+    auto devices = std::vector<std::unique_ptr<TfrPrinterDevice>>();
+    auto laser = std::make_unique<FakePrinter>();
+    FakePrinter& printer = *laser;
+    devices.push_back(std::move(laser));
+    engine.printer().setDevices(std::move(devices));
+    // The bins the driver offers follow the default entry; the current one
+    // is where it feeds from.
+    const TfrPrinter& prn = engine.printer();
+    ASSERT_EQ(prn.binList().size(), 3u);
+    EXPECT_EQ(prn.binList()[0].first, -1);
+    EXPECT_EQ(prn.binList()[2], std::make_pair(std::int32_t(2), QStringLiteral("Нижний лоток")));
+    EXPECT_EQ(prn.bin(), 1);
+
+    // Pages 1 and 4 on the printer's default bin, 2 and 3 on the lower tray,
+    // 5 on the upper one.
+    report.pages().add();
+    report.pages().page(1)->changePaper(frPaperA4, 0, 0, 2, poPortrait);
+    EXPECT_EQ(report.pages().page(1)->bin, 2);
+    report.pages().add();
+    report.pages().page(2)->changePaper(frPaperA4, 0, 0, 1, poPortrait);
+    put(addPage(), *memo("A", 0, 0, 10, 10, {"1"}));
+    pages().add(*report.pages().page(1));
+    pages().add(*report.pages().page(1));
+    put(addPage(), *memo("D", 0, 0, 10, 10, {"4"}));
+    pages().add(*report.pages().page(2));
+    EXPECT_EQ(pages()[0].bin, frPageDefaultBin);
+    printer.applied.clear();
+    print({});
+    // A page on the default bin takes whatever tray the printer feeds from,
+    // so page 4 goes on in the job of the lower tray.
+    EXPECT_EQ(device.log, (QStringList{"job Untitled x1", "1", "end", "job Untitled x1", "2", "sheet", "3", "sheet",
+                                       "4", "end", "job Untitled x1", "5", "end"}));
+    // Each job's first page is set up on the printer (forced), asking for its
+    // bin; a default bin asks the driver for none.
+    EXPECT_EQ(printer.applied, (QList<int>{-1, 2, 1}));
 }
 
 } // namespace

@@ -4,6 +4,11 @@
 #include "report/model/page.h"
 #include "report/model/report.h"
 
+#include <QBuffer>
+#include <QImage>
+#include <QImageReader>
+#include <QtEndian>
+
 #include <deque>
 #include <gtest/gtest.h>
 
@@ -480,4 +485,31 @@ TEST(ReportObjects, ColoursAboveTheSignedRangeAreKept) {
         EXPECT_EQ(o->getPropValue(prop)->toInt(), 0xFF);
     }
     EXPECT_EQ(page->color, 0xFFu);
+}
+
+// A bitmap decodes; one whose header promises more pixels than its bytes can
+// justify is refused before decoding, and the image reader's process-wide
+// allocation limit is left as it was.
+TEST(ReportObjects, BitmapsAreHeldToTheirPixelBudget) {
+    QImage small(8, 4, QImage::Format_RGB32);
+    small.fill(Qt::red);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(small.save(&buffer, "BMP"));
+    const int limit = QImageReader::allocationLimit();
+
+    TfrPicture picture;
+    picture.setData(TfrPicture::Bitmap, bytes);
+    EXPECT_EQ(picture.image.size(), QSize(8, 4));
+    EXPECT_TRUE(picture.error.isEmpty());
+
+    QByteArray huge = bytes;
+    qToLittleEndian<qint32>(20000, huge.data() + 18); // width
+    qToLittleEndian<qint32>(20000, huge.data() + 22); // height
+    picture.setData(TfrPicture::Bitmap, huge);
+    EXPECT_TRUE(picture.image.isNull());
+    EXPECT_FALSE(picture.error.isEmpty());
+    EXPECT_EQ(picture.data, huge); // the stored bytes are kept as they were
+    EXPECT_EQ(QImageReader::allocationLimit(), limit);
 }

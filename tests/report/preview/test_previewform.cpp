@@ -8,11 +8,22 @@
 #include "report/model/constants.h"
 #include "report/model/engine.h"
 #include "report/model/objects.h"
+#include "report/icons/icons.h"
+#include "report/preview/pagesetup.h"
 #include "report/preview/previewform.h"
 #include "report/preview/previewservices.h"
+#include "report/preview/printform.h"
+#include "report/preview/printreport.h"
 
 #include <QAction>
+#include <QToolBar>
+#include <QWidgetAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QProgressDialog>
+#include <QSpinBox>
+#include <QWheelEvent>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -25,6 +36,63 @@
 namespace {
 
 const QString E = QString(frLineEnd);
+
+// A printer of the tests (A4 at 300 dpi, either way up, all of it
+// printable); a broken one cannot be read.
+class TestPrinter : public TfrPrinterDevice {
+public:
+    explicit TestPrinter(QString name, bool broken = false) : m_name(std::move(name)), m_broken(broken) {}
+    QString name() const override { return m_name; }
+    State read() override {
+        if (m_broken)
+            throw Exception(QStringLiteral("offline"));
+        State s;
+        s.paper = m_paper;
+        s.papers = {{frPaperA4, QStringLiteral("A4")}};
+        s.resolutionX = s.resolutionY = 300;
+        const bool landscape = m_paper.orientation == poLandscape;
+        s.pageWidth = s.printableWidth = landscape ? 3508 : 2480;
+        s.pageHeight = s.printableHeight = landscape ? 2480 : 3508;
+        return s;
+    }
+    void apply(const TfrPaperSetting& paper) override { m_paper.orientation = paper.orientation; }
+
+private:
+    QString m_name;
+    bool m_broken;
+    TfrPaperSetting m_paper{frPaperA4, 2100, 2970, poPortrait, -1};
+};
+
+// The printers "Laser", "Plotter" and the broken "Offline", and `more`.
+std::vector<std::unique_ptr<TfrPrinterDevice>> testPrinters(const QStringList& more = {}) {
+    std::vector<std::unique_ptr<TfrPrinterDevice>> d;
+    d.push_back(std::make_unique<TestPrinter>(QStringLiteral("Laser")));
+    d.push_back(std::make_unique<TestPrinter>(QStringLiteral("Plotter")));
+    d.push_back(std::make_unique<TestPrinter>(QStringLiteral("Offline"), true));
+    for (const QString& name : more)
+        d.push_back(std::make_unique<TestPrinter>(name));
+    return d;
+}
+
+// A print job that notes the pages drawn and calls `onPage` for each.
+class TestJob : public TfrPrintDevice {
+public:
+    explicit TestJob(QStringList& log, std::function<void()> onPage = {}) : m_log(log), m_onPage(std::move(onPage)) {}
+    bool canCopy() const override { return false; }
+    void beginJob(const QString&, int) override {}
+    void newSheet() override {}
+    void drawPage(TfrEMFPages&, int index, const QRect&) override {
+        m_log << QString::number(index + 1);
+        if (m_onPage)
+            m_onPage();
+    }
+    void endJob() override {}
+    void abortJob() override {}
+
+private:
+    QStringList& m_log;
+    std::function<void()> m_onPage;
+};
 
 class Preview : public ::testing::Test {
 protected:
@@ -185,10 +253,17 @@ TEST_F(Preview, SearchFindsHitsInDrawingOrderAndF3GoesOn) {
     EXPECT_LT(first.top(), 320);
     EXPECT_EQ(first.width(), 6 * 12); // the fixed measurer: 6 pixels a character
 
-    // The hit is outlined by inverted lines.
+    // The hit is filled: most of its pixels are tinted, the frame around it
+    // as well.
     const QRect page = form->layout().pages[0].translated(-form->scrollPosition());
-    const QPoint edge = page.topLeft() + QPoint(first.left() - 1, first.top() + first.height() / 2);
+    const QRect onScreen = first.translated(page.topLeft());
     const QImage after = form->paintBox()->grab().toImage();
+    int tinted = 0;
+    for (int y = onScreen.top(); y <= onScreen.bottom(); ++y)
+        for (int x = onScreen.left(); x <= onScreen.right(); ++x)
+            tinted += after.pixel(x, y) != before.pixel(x, y);
+    EXPECT_GT(tinted, onScreen.width() * onScreen.height() * 3 / 4);
+    const QPoint edge(onScreen.left() - 1, onScreen.center().y());
     EXPECT_NE(after.pixel(edge), before.pixel(edge));
 
     key(*form, Qt::Key_F3);
@@ -198,9 +273,16 @@ TEST_F(Preview, SearchFindsHitsInDrawingOrderAndF3GoesOn) {
     EXPECT_EQ(form->currentPage(), 1); // case ignored
     key(*form, Qt::Key_F3);
     EXPECT_EQ(form->currentPage(), 2);
-    EXPECT_FALSE(form->findNext()); // nothing more: the last hit stays
+    EXPECT_TRUE(ui.messages.empty());
+    // Nothing more: the user is told, the highlight goes, the page stays.
+    const QImage withHit = form->paintBox()->grab().toImage();
+    EXPECT_FALSE(form->findNext());
     EXPECT_EQ(form->currentPage(), 2);
-    EXPECT_TRUE(form->search().found());
+    EXPECT_FALSE(form->search().found());
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, QStringLiteral("Текст не найден"));
+    EXPECT_NE(form->paintBox()->grab().toImage(), withHit);
+    ui.messages.clear();
 
     // Case-sensitive, from the start.
     ASSERT_TRUE(form->find(QStringLiteral("ALPHA"), true, true));
@@ -217,6 +299,8 @@ TEST_F(Preview, SearchFindsHitsInDrawingOrderAndF3GoesOn) {
     ASSERT_TRUE(form->find(QStringLiteral("alpha"), false, false));
     EXPECT_EQ(form->currentPage(), 1);
     EXPECT_FALSE(form->find(QStringLiteral("gamma"), false, true));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, QStringLiteral("Текст не найден"));
 }
 
 TEST_F(Preview, PageMenuNeverRemovesTheOnlyPage) {
@@ -356,7 +440,7 @@ TEST_F(Preview, ButtonsFollowTheReportAndPrintAndExportGetThePages) {
 
     int printedPage = 0, pagesWhilePrinting = 0, exportedIndex = -1, pagesWhileExporting = 0;
     TfrPreviewServices& services = frPreviewServices(engine);
-    services.print = [&](TfrReport& r, int currentPage, QWidget*, const std::function<bool()>&) {
+    services.print = [&](TfrReport& r, int currentPage, QWidget*, const std::function<bool(int, int)>&) {
         printedPage = currentPage + 1;
         pagesWhilePrinting = r.preparedPages()->count();
         return true;
@@ -410,6 +494,295 @@ TEST_F(Preview, HelpShowsTheGuideFromTheProgram) {
     ASSERT_NE(browser, nullptr);
     EXPECT_TRUE(browser->toPlainText().contains(QStringLiteral("Предварительный просмотр")));
     EXPECT_TRUE(browser->toPlainText().contains(QStringLiteral("F3")));
+}
+
+TEST_F(Preview, APrinterChosenForPrintingIsSetUpForTheReportWhichIsBuiltAnewFirst) {
+    engine.printer().setDevices(testPrinters());
+    report.rebuildPrinter = true;
+    report.showPrintDialog = true;
+    report.previewButtons |= pbPrint;
+    int builds = 0;
+    engine.prepareReportHook = [&](TfrReport& r) {
+        ++builds;
+        auto rebuilt = std::make_shared<TfrEMFPages>(engine);
+        for (int i = 0; i < 3; ++i)
+            rebuilt->add(*report.pages().page(0));
+        r.setPreparedPages(rebuilt);
+        return true;
+    };
+    addPage();
+    std::unique_ptr<TfrPreviewForm> form;
+
+    // What the dialog chooses, the printers installed by then, and what the
+    // job saw: the pages on the screen and whether a progress window was up.
+    int choose = 1, dialogPrinters = 0, shownWhilePrinting = 0;
+    bool progressShown = false;
+    QStringList more, printed;
+    frPreviewServices(engine).print = [&](TfrReport& r, int current, QWidget* parent,
+                                          const std::function<bool(int, int)>& printerChanged) {
+        TfrPrintHooks hooks;
+        hooks.printerChanged = printerChanged;
+        hooks.installedPrinters = [&] { return testPrinters(more); };
+        hooks.runDialog = [&](TfrPrintForm& dialog) {
+            auto* list = dialog.findChild<QComboBox*>(QStringLiteral("PrinterCB"));
+            dialogPrinters = list->count();
+            emit list->activated(choose);
+            return int(QDialog::Accepted);
+        };
+        hooks.jobDevice = [&](TfrPrinter&) {
+            return std::make_unique<TestJob>(printed, [&] {
+                shownWhilePrinting = form->pageCount();
+                progressShown = form->findChild<QProgressDialog*>(QStringLiteral("PrintProgress")) != nullptr;
+            });
+        };
+        return frPrintReport(r, current, parent, hooks);
+    };
+    form = open();
+
+    form->action("btnPrint")->trigger();
+    EXPECT_EQ(dialogPrinters, 3);
+    EXPECT_EQ(report.printerName, QStringLiteral("Plotter"));
+    EXPECT_EQ(builds, 1);
+    EXPECT_EQ(shownWhilePrinting, 3); // the new pages were shown before they printed
+    EXPECT_EQ(printed, (QStringList{"1", "2", "3"}));
+    EXPECT_TRUE(progressShown);
+    EXPECT_TRUE(ui.messages.empty());
+
+    // A printer that cannot be set up: the user is told, the report stays on
+    // the printer it had, nothing is built or printed.
+    choose = 2;
+    printed.clear();
+    form->action("btnPrint")->trigger();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, frPrinterSetupFailedText());
+    EXPECT_EQ(engine.printer().printerName(), QStringLiteral("Plotter"));
+    EXPECT_EQ(report.printerName, QStringLiteral("Plotter"));
+    EXPECT_EQ(builds, 1);
+    EXPECT_TRUE(printed.isEmpty());
+
+    // A printer installed since is offered; the same printer kept prints the
+    // pages as they are, without a progress window when the report shows none.
+    more = {QStringLiteral("New")};
+    choose = 1;
+    report.showProgress = false;
+    form->action("btnPrint")->trigger();
+    EXPECT_EQ(dialogPrinters, 4);
+    EXPECT_EQ(builds, 1);
+    EXPECT_EQ(printed, (QStringList{"1", "2", "3"}));
+    EXPECT_FALSE(progressShown);
+}
+
+TEST_F(Preview, PageSetUpTakesOverItsPrinterAndShowsThePagesAgain) {
+    engine.printer().setDevices(testPrinters());
+    TfrPageSetup landscape;
+    landscape.margins = {36, 36, 36, 36};
+    landscape.paperSize = frPaperA4;
+    landscape.paperWidth = 2100;
+    landscape.paperHeight = 2970;
+    landscape.orientation = poLandscape;
+
+    // Pages read from a file cannot be built again: they take the paper and
+    // margins themselves and are shown again from page 1.
+    addPage();
+    addPage();
+    pages().loadedFromFile = true;
+    {
+        auto form = open();
+        form->setCurrentPage(1);
+        form->applyPageSetup(landscape, QStringLiteral("Plotter"));
+        EXPECT_EQ(engine.printer().printerName(), QStringLiteral("Plotter"));
+        EXPECT_EQ(report.printerName, QStringLiteral("Plotter"));
+        EXPECT_EQ(form->currentPage(), 0);
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_EQ(form->pages()[i].orientation, poLandscape);
+            EXPECT_EQ(form->pages()[i].margins.top, 36);
+            const QRect shown = form->layout().pages[std::size_t(i)];
+            EXPECT_GT(shown.width(), shown.height());
+        }
+        // A printer that cannot be set up: told, and nothing changes.
+        form->applyPageSetup(TfrPageSetup{}, QStringLiteral("Offline"));
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].text, frPrinterSetupFailedText());
+        EXPECT_EQ(engine.printer().printerName(), QStringLiteral("Plotter"));
+        EXPECT_EQ(form->pages()[0].orientation, poLandscape);
+        ui.messages.clear();
+    }
+
+    // A report that can be built: its pages take the set-up and it is built
+    // anew, on the printer of the dialog.
+    pages().loadedFromFile = false;
+    int builds = 0;
+    engine.prepareReportHook = [&](TfrReport& r) {
+        ++builds;
+        auto rebuilt = std::make_shared<TfrEMFPages>(engine);
+        rebuilt->add(*r.pages().page(0));
+        r.setPreparedPages(rebuilt);
+        return true;
+    };
+    auto form = open();
+    form->applyPageSetup(landscape, QStringLiteral("Laser"));
+    EXPECT_EQ(builds, 1);
+    EXPECT_EQ(report.printerName, QStringLiteral("Laser"));
+    EXPECT_EQ(report.pages().page(0)->orientation, poLandscape);
+    EXPECT_EQ(report.pages().page(0)->margins.left, 36);
+    ASSERT_EQ(form->pageCount(), 1);
+    EXPECT_EQ(form->pages()[0].orientation, poLandscape);
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(Preview, TheToolBarPagesThroughTheReport) {
+    for (int i = 0; i < 5; ++i)
+        addPage();
+    auto form = open();
+    QSpinBox* field = form->pageField();
+    EXPECT_EQ(field->text(), QStringLiteral("Стр. 1 из 5"));
+    form->action("btnLastPage")->trigger();
+    EXPECT_EQ(form->currentPage(), 4);
+    EXPECT_EQ(field->text(), QStringLiteral("Стр. 5 из 5"));
+    form->action("btnPriorPage")->trigger();
+    EXPECT_EQ(form->currentPage(), 3);
+    form->action("btnFirstPage")->trigger();
+    form->action("btnPriorPage")->trigger(); // stays on the first page
+    EXPECT_EQ(form->currentPage(), 0);
+    form->action("btnNextPage")->trigger();
+    EXPECT_EQ(form->currentPage(), 1);
+    EXPECT_EQ(form->scrollPosition().y(), form->layout().pages[1].top() - form->layout().pages[0].top());
+
+    // A page typed into the field, Enter: the view goes there; the keys of
+    // the window still page.
+    const struct {
+        const char* typed;
+        int page;
+    } typed[] = {{"3", 2}, {"5", 4}, {"9", 4}, {"1", 0}}; // 9: no such page, the field refuses it
+    for (const auto& t : typed) {
+        field->selectAll();
+        for (const QString& key : {QString::fromLatin1(t.typed), QString()}) {
+            QKeyEvent press(QEvent::KeyPress, key.isEmpty() ? Qt::Key_Return : Qt::Key(key[0].unicode()),
+                            Qt::NoModifier, key);
+            QApplication::sendEvent(field, &press);
+        }
+        EXPECT_EQ(form->currentPage(), t.page) << t.typed;
+        EXPECT_EQ(field->value(), t.page + 1) << t.typed;
+    }
+    key(*form, Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(form->currentPage(), 1);
+    EXPECT_EQ(field->value(), 2);
+    key(*form, Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(form->currentPage(), 0);
+    EXPECT_EQ(field->value(), 1);
+}
+
+TEST_F(Preview, EveryToolBarButtonHasItsPictureDrawnAtBothScreenScales) {
+    addPage();
+    auto form = open();
+    auto* bar = form->findChild<QToolBar*>();
+    ASSERT_NE(bar, nullptr);
+    int buttons = 0;
+    for (QAction* a : bar->actions()) {
+        if (a->isSeparator() || qobject_cast<QWidgetAction*>(a))
+            continue;
+        ++buttons;
+        // Drawn anew at 16 and 32 pixels (100 % and 200 %), not scaled up.
+        for (int size : {16, 32}) {
+            const QImage image = a->icon().pixmap(QSize(size, size)).toImage();
+            ASSERT_EQ(image.size(), QSize(size, size)) << a->objectName().toStdString();
+            int opaque = 0;
+            for (int y = 0; y < size; ++y)
+                for (int x = 0; x < size; ++x)
+                    opaque += qAlpha(image.pixel(x, y)) > 0;
+            EXPECT_GT(opaque, size * size / 8) << a->objectName().toStdString() << " at " << size;
+        }
+    }
+    EXPECT_EQ(buttons, 13); // zoom out and in, four page buttons, seven commands
+    // The commands the designer has show its pictures.
+    const QImage open = form->action("btnLoad")->icon().pixmap(32, 32).toImage();
+    EXPECT_EQ(open, frReportIcon(QStringLiteral("design-open")).pixmap(32, 32).toImage());
+}
+
+TEST_F(Preview, ZoomingKeepsThePointUnderTheMouseOrInTheMiddle) {
+    addPage();
+    addPage();
+    auto form = open();
+    form->setZoom(TfrZoomMode::Fixed, 100);
+    form->setCurrentPage(1);
+    // The point of the second page (in its report pixels) under a point of
+    // the box.
+    const auto pointUnder = [&](QPoint box) {
+        return QPointF(box + form->scrollPosition() - form->layout().pages[1].topLeft()) / form->zoom();
+    };
+    QWidget* box = form->paintBox();
+    const QPoint mouse(box->width() / 3, box->height() / 4);
+    const QPointF before = pointUnder(mouse);
+    QWheelEvent up(mouse, box->mapToGlobal(mouse), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::ControlModifier,
+                   Qt::NoScrollPhase, false);
+    QApplication::sendEvent(box, &up);
+    EXPECT_GT(form->zoom(), 1.0);
+    EXPECT_EQ(form->zoomMode(), TfrZoomMode::Fixed);
+    const QPointF after = pointUnder(mouse);
+    EXPECT_NEAR(after.x(), before.x(), 1.0);
+    EXPECT_NEAR(after.y(), before.y(), 1.0);
+    EXPECT_EQ(form->zoomBox()->currentText(), QString::number(qRound(form->zoom() * 100)) + u'%');
+
+    // The buttons and the box zoom about the middle of the view.
+    const QPoint middle = box->rect().center();
+    QPointF centre = pointUnder(middle);
+    form->action("btnZoomOut")->trigger();
+    EXPECT_LT(form->zoom(), 1.01);
+    EXPECT_NEAR(pointUnder(middle).y(), centre.y(), 1.0);
+    centre = pointUnder(middle);
+    QComboBox* zoomBox = form->zoomBox();
+    zoomBox->setEditText(QStringLiteral("150"));
+    emit zoomBox->lineEdit()->returnPressed();
+    EXPECT_DOUBLE_EQ(form->zoom(), 1.5);
+    EXPECT_NEAR(pointUnder(middle).y(), centre.y(), 1.0);
+    // A text that is no zoom leaves the zoom and shows it again.
+    zoomBox->setEditText(QStringLiteral("много"));
+    emit zoomBox->lineEdit()->returnPressed();
+    EXPECT_DOUBLE_EQ(form->zoom(), 1.5);
+    EXPECT_EQ(zoomBox->currentText(), QStringLiteral("150%"));
+    // The modes of the drop-down.
+    const int whole = zoomBox->findText(QStringLiteral("Страница целиком"));
+    ASSERT_GE(whole, 0);
+    emit zoomBox->activated(whole);
+    EXPECT_EQ(form->zoomMode(), TfrZoomMode::WholePage);
+    // A mode of whole pages shows the page that was in the middle from its
+    // top.
+    EXPECT_EQ(form->currentPage(), 1);
+    EXPECT_EQ(form->scrollPosition().y(), std::min(form->layout().vMax, form->layout().pages[1].top() - 10));
+}
+
+TEST_F(Preview, TheWheelScrollsByThePlatformsLines) {
+    addPage();
+    addPage();
+    auto form = open();
+    form->setZoom(TfrZoomMode::Fixed, 100);
+    QWidget* box = form->paintBox();
+    const auto turn = [&](int lines) {
+        QApplication::setWheelScrollLines(lines);
+        const int from = form->scrollPosition().y();
+        QWheelEvent down(box->rect().center(), box->mapToGlobal(box->rect().center()), QPoint(), QPoint(0, -120),
+                         Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(box, &down);
+        return form->scrollPosition().y() - from;
+    };
+    const int saved = QApplication::wheelScrollLines();
+    const int one = turn(1), four = turn(4);
+    QApplication::setWheelScrollLines(saved);
+    EXPECT_GE(one, 12); // a text line at 100 %
+    EXPECT_EQ(four, 4 * one);
+}
+
+TEST_F(Preview, TheSaveDialogProposesTheReportsName) {
+    addPage();
+    frPreviewServices(engine).exportFilters = [](TfrEngine&) {
+        return QStringList{QStringLiteral("Текстовый файл (*.txt)"), QStringLiteral("Таблица (*.csv *.txt)")};
+    };
+    auto form = open();
+    EXPECT_EQ(form->proposedFileName(0), QString()); // a report of no file
+    report.fileName = QStringLiteral("/data/reports/points.frf");
+    EXPECT_EQ(form->proposedFileName(0), QStringLiteral("points.frp"));
+    EXPECT_EQ(form->proposedFileName(1), QStringLiteral("points.txt"));
+    EXPECT_EQ(form->proposedFileName(2), QStringLiteral("points.csv"));
 }
 
 } // namespace

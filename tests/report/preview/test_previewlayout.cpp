@@ -6,6 +6,7 @@
 #include "report/preview/previewsearch.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 TEST(PreviewZoom, ModesFitThePageToTheBox) {
     struct Case {
@@ -42,11 +43,12 @@ TEST(PreviewLayout, SmallPagesShareARowAndLonePagesAreCentred) {
     EXPECT_EQ(l.hMax, 0);
     EXPECT_EQ(l.vMax, 0);
 
-    // Two fit a narrower box; the third opens a row of its own, centred.
+    // Two fit a narrower box; the third opens the next row on the left, under
+    // the first (only pages standing one to a row are centred).
     l = frLayoutPreview(three, 0.25, TfrZoomMode::Fixed, {500, 300});
     EXPECT_EQ(l.perRow, 2);
     EXPECT_EQ(l.pages[1], QRect(210, 10, 190, 268));
-    EXPECT_EQ(l.pages[2], QRect(155, 288, 190, 268));
+    EXPECT_EQ(l.pages[2], QRect(10, 288, 190, 268));
     EXPECT_EQ(l.vMax, 288 + 268 - 300 + 10);
 
     // One per row: a narrower page is centred; the next row starts 10 below.
@@ -61,6 +63,11 @@ TEST(PreviewLayout, SmallPagesShareARowAndLonePagesAreCentred) {
     l = frLayoutPreview({{758, 1071}}, 2.0, TfrZoomMode::Fixed, {800, 600});
     EXPECT_EQ(l.pages[0].left(), 10);
     EXPECT_EQ(l.hMax, 10 + 1516 - 800 + 10);
+
+    // Two pages: the odd last page stands on the left, as in a book.
+    l = frLayoutPreview(three, 0.25, TfrZoomMode::TwoPages, {1200, 600});
+    EXPECT_EQ(l.pages[1], QRect(210, 10, 190, 268));
+    EXPECT_EQ(l.pages[2], QRect(10, 288, 190, 268));
 
     // Whole page and two pages keep their counts per row whatever the box.
     EXPECT_EQ(frLayoutPreview(three, 0.1, TfrZoomMode::WholePage, {2000, 500}).perRow, 1);
@@ -88,6 +95,51 @@ TEST(PreviewLayout, ScrollingFindsTheCurrentPageAndPagesStayInTheReport) {
                           {1, -2147483647, 3, 0}, {0, 1, 0, 0}};
     for (const Step& s : steps)
         EXPECT_EQ(frStepPage(s.current, s.delta, s.count), s.page) << s.current << ' ' << s.delta;
+}
+
+TEST(PreviewZoom, StepsAndTypedPercentages) {
+    const std::tuple<double, int, double> steps[] = {
+        {1.0, 1, 1.25}, {1.0, -1, 0.75}, {1.1, 1, 1.25}, {1.1, -1, 1.0}, {0.999, 1, 1.25}, // within half a percent: on 100 %
+        {0.1, -1, 0.1}, {10.0, 1, 10.0}, {0.05, 1, 0.1}, {0.05, -1, 0.05},
+    };
+    for (const auto& [zoom, direction, next] : steps)
+        EXPECT_DOUBLE_EQ(frZoomStep(zoom, direction), next) << zoom << ' ' << direction;
+
+    const std::pair<const char*, double> typed[] = {
+        {"130", 1.3}, {" 130 % ", 1.3}, {"75%", 0.75}, {"100000", kMaxPreviewZoom}, {"0.5", kMinPreviewZoom},
+        {"abc", -1}, {"", -1}, {"0", -1}, {"-50", -1}, {"nan", -1}, {"inf", -1}, {"1e300", -1},
+    };
+    for (const auto& [text, zoom] : typed)
+        EXPECT_DOUBLE_EQ(frParseZoom(QString::fromUtf8(text)).value_or(-1), zoom) << text;
+}
+
+TEST(PreviewZoom, ChangingTheZoomKeepsThePointUnderTheMouse) {
+    const std::vector<QSize> sizes(3, QSize(700, 1000));
+    const QSize box(800, 600);
+    const TfrPreviewLayout at100 = frLayoutPreview(sizes, 1.0, TfrZoomMode::Fixed, box);
+    const TfrPreviewLayout at200 = frLayoutPreview(sizes, 2.0, TfrZoomMode::Fixed, box);
+    const TfrPreviewLayout at50 = frLayoutPreview(sizes, 0.5, TfrZoomMode::Fixed, box);
+    // Page 2 (0-based 1) stands at 50, 1020 at 100 %. The mouse at box point
+    // 300, 200 with the view scrolled to 0, 1000 is over page pixel 250, 180.
+    ASSERT_EQ(at100.pages[1].topLeft(), QPoint(50, 1020));
+    const QPoint anchor(300, 200), scroll(0, 1000);
+    const QPoint zoomed = frScrollKeeping(at100, 1.0, scroll, at200, 2.0, anchor);
+    // At 200 % that page pixel is at page left + 500, page top + 360.
+    const QPoint page2 = at200.pages[1].topLeft();
+    EXPECT_EQ(zoomed + anchor, page2 + QPoint(500, 360));
+    // Back to 100 %: the same place as before.
+    EXPECT_EQ(frScrollKeeping(at200, 2.0, zoomed, at100, 1.0, anchor), scroll);
+    // Zooming out far: as near as the scroll ranges allow.
+    const QPoint out = frScrollKeeping(at100, 1.0, scroll, at50, 0.5, anchor);
+    EXPECT_GE(out.y(), 0);
+    EXPECT_LE(out.y(), at50.vMax);
+    EXPECT_EQ(out.x(), 0);
+    // A point between pages belongs to the nearest page.
+    const QPoint gap(400, 1015 - 1000); // 5 pixels above page 2
+    const QPoint kept = frScrollKeeping(at100, 1.0, scroll, at200, 2.0, gap);
+    EXPECT_EQ(kept.y() + gap.y(), at200.pages[1].top() - 10);
+    // Without pages nothing moves beyond the ranges.
+    EXPECT_EQ(frScrollKeeping({}, 1.0, {50, 50}, {}, 2.0, {0, 0}), QPoint(0, 0));
 }
 
 TEST(PreviewLayout, FoundTextsAreScrolledIntoView) {

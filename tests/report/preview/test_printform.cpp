@@ -150,15 +150,28 @@ TEST(PrintForm, CancelReturnsToThePrinterItStartedWith) {
     EXPECT_EQ(printer.printerName(), "Plotter");
 }
 
-TEST(PrintForm, WithoutPrintersOnlyPdfCanBePrinted) {
-    TfrPrinter printer; // the virtual printer alone
+TEST(PrintForm, WithoutPrintersItSaysSoAndPrintsIntoAPdfFile) {
+    {
+        TfrPrinter printer; // the virtual printer alone
+        TfrPrintForm form(printer);
+        EXPECT_TRUE(child<QLabel>(form, "NoPrintersLabel")->isVisibleTo(&form));
+        EXPECT_EQ(child<QLabel>(form, "NoPrintersLabel")->text(), TfrPrintForm::noPrintersText());
+        auto* pdf = child<QCheckBox>(form, "PdfCB");
+        EXPECT_TRUE(pdf->isChecked());
+        EXPECT_FALSE(pdf->isEnabled()); // the only way to print
+        EXPECT_TRUE(child<QPushButton>(form, "btnOk")->isEnabled());
+        EXPECT_FALSE(child<QPushButton>(form, "PropButton")->isEnabled());
+        EXPECT_TRUE(form.printToPdf());
+    }
+    // With a printer the PDF file is a choice; printers reached other than
+    // through the platform have no properties dialog.
+    TfrPrinter printer;
+    installPrinters(printer, {"Laser"});
     TfrPrintForm form(printer);
-    auto* ok = child<QPushButton>(form, "btnOk");
-    EXPECT_FALSE(ok->isEnabled());
+    EXPECT_FALSE(child<QLabel>(form, "NoPrintersLabel")->isVisibleTo(&form));
+    EXPECT_FALSE(form.printToPdf());
+    EXPECT_TRUE(child<QCheckBox>(form, "PdfCB")->isEnabled());
     EXPECT_FALSE(child<QPushButton>(form, "PropButton")->isEnabled());
-    child<QCheckBox>(form, "PdfCB")->setChecked(true);
-    EXPECT_TRUE(ok->isEnabled());
-    EXPECT_TRUE(form.printToPdf());
 }
 
 } // namespace

@@ -1,0 +1,7 @@
+#pragma once
+
+// Registers with the designer (frRegisterDesignerClass) what it shows of the
+// program's add-in classes: the picture and hint of each class's button on
+// the object tool bar and its editor. Called once by the program, beside
+// frRegisterProgramAddIns.
+void frRegisterProgramAddInEditors();
