@@ -73,24 +73,32 @@ bool TBuilder::askDialogPages() {
         if (page.pageType != ptDialog)
             continue;
         TRun run(*this, *pageRun);
-        m_state.setModalResult = [&run](std::int32_t result) { run.modalResult = result; };
         bool hasControls = false;
         for (const auto& v : page.objects())
             if (v->objectClass().has(TfrObjectClass::DialogControl) && !frCast<TfrNonVisualControl>(v.get()))
                 hasControls = true;
-        try {
-            if (!hasControls || !page.visible)
-                run.activate();
-            else if (asker)
+        // Clears what the page set up when it ends, also by an exception.
+        struct TAsking {
+            TfrExprState& state;
+            TfrBuildProgress* progress;
+            ~TAsking() {
+                state.setModalResult = nullptr;
+                state.currentObject = nullptr;
+                if (progress)
+                    progress->dialogShown(false);
+            }
+        } asking{m_state, hasControls && page.visible ? m_options.progress : nullptr};
+        m_state.setModalResult = [&run](std::int32_t result) { run.modalResult = result; };
+        if (!hasControls || !page.visible) {
+            run.activate();
+        } else {
+            if (asking.progress)
+                asking.progress->dialogShown(true);
+            if (asker)
                 asker(run);
             else
                 frAnswerDialogPage(run, {});
-        } catch (...) {
-            m_state.setModalResult = nullptr;
-            throw;
         }
-        m_state.setModalResult = nullptr;
-        m_state.currentObject = nullptr;
         if (run.modalResult == mrCancel)
             return false;
     }

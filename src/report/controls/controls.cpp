@@ -683,7 +683,7 @@ const TfrPropTable& TfrDateEditControl::classProperties() {
     static const TfrPropTable table = [] {
         TfrPropTable t(&TfrStdControl::classProperties());
         t.add<D>(QStringLiteral("Date"), frdtFloat, [](const D& o) { return TVariant::dateTime(o.date); },
-                 [](D& o, const TVariant& v) { setAndTell<D>(o, Change::Content, [&](D& c) { c.setDate(toDateTime(v)); }); });
+                 [](D& o, const TVariant& v) { setAndTell<D>(o, Change::Content, [&](D& c) { c.setDate(frformats::toDateTime(v)); }); });
         t.add<D>(
             QStringLiteral("DateFormat"), frdtEnum, [](const D& o) { return intValue(o.dateFormat); },
             [](D& o, const TVariant& v) {
