@@ -9,6 +9,7 @@
 #include "report/addins/programaddins.h"
 #include "report/addins/widgets/addineditors.h"
 #include "report/builder/preparedpages.h"
+#include "report/controls/widgets/dialogwindow.h"
 #include "report/designer/designer.h"
 #include "report/export/exportfilter.h"
 #include "report/export/programfilters.h"
@@ -76,6 +77,7 @@ int main(int argc, char* argv[]) {
         // Dictionary variables holding expressions, and building in the progress window.
         installExpressionEvaluator(reportEngine);
         installProgressBuilder(reportEngine);
+        frInstallDialogWindows(reportEngine);
         if (previewMode)
             return previewFile(QString::fromLocal8Bit(argv[2]), reportEngine, interaction);
         TApplicationShell shell(reportEngine);
