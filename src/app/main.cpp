@@ -9,6 +9,7 @@
 #include "report/addins/programaddins.h"
 #include "report/addins/widgets/addineditors.h"
 #include "report/builder/preparedpages.h"
+#include "report/controls/widgets/controlwidgets.h"
 #include "report/controls/widgets/dialogwindow.h"
 #include "report/designer/designer.h"
 #include "report/export/exportfilter.h"
@@ -72,6 +73,7 @@ int main(int argc, char* argv[]) {
         TfrEngine reportEngine(&interaction);
         frRegisterProgramAddIns(reportEngine);
         frRegisterProgramAddInEditors();
+        frRegisterControlDesignerClasses();
         // Reports see the installed printers (without any, the virtual printer).
         frAttachPlatformPrinters(reportEngine.printer());
         // Dictionary variables holding expressions, and building in the progress window.

@@ -2,11 +2,13 @@
 
 #include "report/controls/controlpaint.h"
 #include "report/controls/controls.h"
+#include "report/designer/designerclasses.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QEvent>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -267,4 +269,56 @@ void frInstallControlPainter() {
         w->render(&image);
         painter.drawPixmap(QRect(target.topLeft(), target.size() + QSize(1, 1)), image);
     };
+}
+
+namespace {
+
+// The tool-bar picture of a control class: a small drawing of its kind.
+QIcon controlIcon(const TfrObjectClass& cls) {
+    QPixmap picture(24, 24);
+    picture.fill(Qt::transparent);
+    QPainter p(&picture);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QColor(64, 64, 64));
+    p.setBrush(Qt::white);
+    const QString kind = cls.baseName;
+    if (kind == u"Label") {
+        QFont f = p.font();
+        f.setPixelSize(16);
+        f.setBold(true);
+        p.setFont(f);
+        p.drawText(picture.rect(), Qt::AlignCenter, QStringLiteral("A"));
+    } else if (kind == u"CheckBox") {
+        p.drawRect(5, 5, 14, 14);
+        p.drawPolyline(QPolygon({QPoint(8, 12), QPoint(11, 15), QPoint(16, 8)}));
+    } else if (kind == u"RadioButton") {
+        p.drawEllipse(QPoint(12, 12), 7, 7);
+        p.setBrush(QColor(64, 64, 64));
+        p.drawEllipse(QPoint(12, 12), 3, 3);
+    } else {
+        // Edits, lists and buttons: their shape with a hint of their content.
+        p.setBrush(kind == u"Button" ? QColor(220, 220, 220) : QColor(Qt::white));
+        p.drawRect(kind == u"Memo" || kind == u"ListBox" ? QRect(3, 3, 18, 18) : QRect(2, 7, 20, 10));
+        if (kind == u"Memo")
+            for (int y = 7; y <= 17; y += 5)
+                p.drawLine(6, y, 17, y);
+        else if (kind == u"ListBox")
+            p.fillRect(4, 10, 17, 4, QColor(0, 90, 200)); // the chosen item
+        else if (kind == u"ComboBox")
+            p.drawPolygon(QPolygon({QPoint(15, 10), QPoint(20, 10), QPoint(17, 14)}));
+        else if (kind == u"DateEdit")
+            for (int x = 5; x <= 17; x += 4) // days of a calendar
+                p.drawPoint(x, 12);
+        else if (kind == u"Edit")
+            p.drawLine(5, 9, 5, 15);
+    }
+    return QIcon(picture);
+}
+
+} // namespace
+
+void frRegisterControlDesignerClasses() {
+    for (const TfrObjectClass* cls : frControlClasses())
+        frRegisterDesignerClass(*cls, {controlIcon(*cls),
+                                       QStringLiteral("Вставить элемент управления '%1'").arg(cls->baseName)});
 }

@@ -18,3 +18,8 @@ QWidget* frCreateControlWidget(TfrStdControl& control, QWidget* parent,
 // designer's pages) are their platform controls painted off screen. Needs a
 // QApplication.
 void frInstallControlPainter();
+
+// Registers with the designer the tool-bar picture and hint of each of the
+// nine controls ("Вставить элемент управления 'Edit'"). Called once by the
+// program, beside frRegisterProgramAddInEditors.
+void frRegisterControlDesignerClasses();

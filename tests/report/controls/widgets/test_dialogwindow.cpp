@@ -7,9 +7,13 @@
 #include "report/addins/programaddins.h"
 #include "report/controls/controlpaint.h"
 #include "report/controls/controls.h"
+#include "report/controls/widgets/controlwidgets.h"
 #include "report/controls/widgets/dialogwindow.h"
+#include "report/designer/designerclasses.h"
+#include "report/designer/designerform.h"
 #include "report/render/drawing.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
@@ -205,6 +209,32 @@ TEST_F(DialogWindow, ControlsArePaintedOffScreen) {
             colours.insert(platform.pixel(x, y));
     EXPECT_GT(colours.size(), 2);
     EXPECT_EQ(platform.pixel(79, 29), qRgb(255, 255, 255)); // nothing beyond the control
+}
+
+TEST_F(DialogWindow, TheDesignerOffersControlsOnDialogPagesOnly) {
+    frRegisterControlDesignerClasses();
+    TfrDesignerForm form(report);
+    form.setWindowState(Qt::WindowNoState);
+    form.show();
+    QApplication::processEvents();
+    std::vector<QImage> pictures;
+    for (const TfrObjectClass* cls : frControlClasses()) {
+        SCOPED_TRACE(cls->className.toStdString());
+        QAction* tool = form.action(QStringLiteral("tool ") + cls->className);
+        ASSERT_TRUE(tool);
+        EXPECT_EQ(tool->text(), QStringLiteral("Вставить элемент управления '%1'").arg(cls->baseName));
+        EXPECT_TRUE(tool->isVisible()); // the dialog page is the current one
+        const QImage picture = frDesignerClass(*cls)->icon.pixmap(24, 24).toImage();
+        for (const QImage& other : pictures)
+            EXPECT_NE(picture, other);
+        pictures.push_back(picture);
+    }
+    EXPECT_FALSE(form.action("tool TfrBarCodeView")->isVisible());
+    TfrDesignDocument& doc = form.document();
+    const int before = page(0).count();
+    EXPECT_TRUE(doc.insertObject(TfrEditControl::classInfo(), TfrBox{10, 100, 121, 21}));
+    EXPECT_FALSE(doc.insertObject(TfrMemoView::classInfo(), TfrBox{10, 130, 100, 20}));
+    EXPECT_EQ(page(0).count(), before + 1);
 }
 
 } // namespace
