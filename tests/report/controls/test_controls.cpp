@@ -466,4 +466,33 @@ TEST_F(Controls, CliBuildsWithoutWindowsAndSetsControls) {
     }
 }
 
+// The demo template with a dialog page over the demo configuration: all
+// substations by default, one with --set-control.
+TEST(DemoDialogReport, PrintsTheChosenSubstation) {
+    QTemporaryDir dir;
+    const QString txt = dir.filePath("out.txt");
+    auto rows = [&](const QStringList& extra) {
+        QStringList args{"--report", OSTRAND_EXAMPLES_DIR "/settings/substation.frf", "--server", "DEMO-NT", "--tm",
+                         "TM1", "--user", "engineer", "--password", "demo", "--settings",
+                         OSTRAND_EXAMPLES_DIR "/settings/substation.cfg", "--export", "txt", txt};
+        QString out, err;
+        QTextStream o(&out), e(&err);
+        EXPECT_EQ(runCli(args + extra, o, e), 0) << err.toStdString();
+        QStringList found;
+        for (const QString& line : cp1251::decode(textfile::readFile(txt, 16 << 20)).split(u'\n'))
+            if (line.trimmed().startsWith("ПС ") || line.contains("Точки телемеханики:"))
+                found << line.simplified();
+        return found;
+    };
+    const QStringList all = rows({});
+    ASSERT_FALSE(all.isEmpty());
+    EXPECT_EQ(all.front(), "Точки телемеханики: Все подстанции");
+    const QStringList one = rows({"--set-control", "ComboBox1.Text=ПС 110 кВ Горная"});
+    ASSERT_GT(one.size(), 1);
+    EXPECT_EQ(one.front(), "Точки телемеханики: ПС 110 кВ Горная");
+    EXPECT_LT(one.size(), all.size());
+    for (const QString& row : one.mid(1))
+        EXPECT_TRUE(row.startsWith("ПС 110 кВ Горная ")) << row.toStdString();
+}
+
 } // namespace

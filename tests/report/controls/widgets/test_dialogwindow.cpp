@@ -16,6 +16,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
@@ -209,6 +210,28 @@ TEST_F(DialogWindow, ControlsArePaintedOffScreen) {
             colours.insert(platform.pixel(x, y));
     EXPECT_GT(colours.size(), 2);
     EXPECT_EQ(platform.pixel(79, 29), qRgb(255, 255, 255)); // nothing beyond the control
+}
+
+// The demo template with a dialog page: its window, as the README shows it
+// (the picture stays in the build folder), choosing one substation.
+TEST_F(DialogWindow, DemoTemplateAsksForASubstation) {
+    ASSERT_EQ(report.loadFromFile(QStringLiteral(OSTRAND_EXAMPLES_DIR "/settings/substation.frf")).status,
+              TfrLoadResult::Status::Loaded);
+    // Over an empty dataset (the fixture's has other fields): the title tells
+    // the choice.
+    report.setDataset(&frDS);
+    whenShown([](QDialog& window) {
+        QComboBox* list = child<QComboBox>(window);
+        EXPECT_EQ(list->currentText(), "Все подстанции");
+        list->setCurrentIndex(list->findText("ПС 110 кВ Горная"));
+        QApplication::processEvents();
+        QDir().mkpath(OSTRAND_TEST_OUTPUT_DIR);
+        window.grab().save(OSTRAND_TEST_OUTPUT_DIR "/dialog-report.png");
+        QTest::mouseClick(child<QPushButton>(window, "OK"), Qt::LeftButton);
+    });
+    ASSERT_TRUE(build().ok());
+    EXPECT_EQ(title, "Точки подстанции");
+    EXPECT_TRUE(allTexts(listing()).contains("Точки телемеханики: ПС 110 кВ Горная"));
 }
 
 TEST_F(DialogWindow, TheDesignerOffersControlsOnDialogPagesOnly) {
