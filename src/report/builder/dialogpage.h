@@ -36,8 +36,9 @@ public:
 // How an engine asks a dialog page that has controls and is visible: shows
 // it, calls activate(), waits for a result unless the script set one, and
 // leaves the result in the run. The widget library installs a modal window
-// here; while none is installed (ostrand-cli, tests) a page is answered as
-// frAnswerDialogPage does without settings.
+// here, ostrand-cli frAnswerDialogPage with its --set-control values; while
+// none is installed a page is answered as frAnswerDialogPage does without
+// settings.
 using TfrDialogAsker = std::function<void(TfrDialogRun& run)>;
 TfrDialogAsker& frDialogAsker(TfrEngine& engine);
 

@@ -327,11 +327,16 @@ TEST_F(Controls, ModalResultDecidesWhetherTheReportIsBuilt) {
         bool pressCancel;
         TfrBuildResult::Status status;
     };
-    for (const Case& c : {Case{"no result: OK", "", false, TfrBuildResult::Status::Done},
+    const Case cases[] = {Case{"no result: OK", "", false, TfrBuildResult::Status::Done},
                           Case{"script OK", "ModalResult := mrOk;", false, TfrBuildResult::Status::Done},
                           Case{"script cancel", "ModalResult := mrCancel;", false, TfrBuildResult::Status::Cancelled},
-                          Case{"cancel button", "", true, TfrBuildResult::Status::Cancelled}}) {
-        SCOPED_TRACE(c.what);
+                          Case{"cancel button", "", true, TfrBuildResult::Status::Cancelled}};
+    for (int i = 0; i < 8; ++i) {
+        const bool twoPasses = i >= 4;
+        const Case& c = cases[i % 4];
+        SCOPED_TRACE(testing::Message() << c.what << (twoPasses ? ", two passes" : ""));
+        // Asked once, in the first of two passes too.
+        report.doublePassReport = twoPasses;
         page(0).script = c.script.isEmpty() ? QStringList() : QStringList{c.script};
         int asked = 0;
         frDialogAsker(engine) = [&](TfrDialogRun& run) {
@@ -341,7 +346,7 @@ TEST_F(Controls, ModalResultDecidesWhetherTheReportIsBuilt) {
                 return; // a window is not shown then
             // The user presses a button with a result.
             auto* button = frCast<TfrButtonControl>(run.page().findObject("Button1"));
-            run.modalResult = c.pressCancel && button->cancel ? button->modalResult : mrOk;
+            run.modalResult = c.pressCancel && button->cancel ? button->modalResult : std::uint16_t(mrOk);
         };
         const TfrBuildResult result = build();
         EXPECT_EQ(asked, 1);
@@ -420,9 +425,10 @@ TEST(ControlSettings, Parsing) {
         SCOPED_TRACE(c.text);
         TfrControlSetting s;
         ASSERT_EQ(frParseControlSetting(QString::fromUtf8(c.text), s), c.ok);
-        if (c.ok)
+        if (c.ok) {
             EXPECT_EQ(std::tuple(s.control, s.property, s.value),
                       std::tuple(QString::fromUtf8(c.control), QString::fromUtf8(c.property), QString::fromUtf8(c.value)));
+        }
     }
 }
 

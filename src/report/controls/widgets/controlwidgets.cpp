@@ -2,6 +2,7 @@
 
 #include "report/controls/controlpaint.h"
 #include "report/controls/controls.h"
+#include "report/controls/widgets/stringseditor.h"
 #include "report/designer/designerclasses.h"
 
 #include <QCheckBox>
@@ -318,7 +319,13 @@ QIcon controlIcon(const TfrObjectClass& cls) {
 } // namespace
 
 void frRegisterControlDesignerClasses() {
-    for (const TfrObjectClass* cls : frControlClasses())
-        frRegisterDesignerClass(*cls, {controlIcon(*cls),
-                                       QStringLiteral("Вставить элемент управления '%1'").arg(cls->baseName)});
+    for (const TfrObjectClass* cls : frControlClasses()) {
+        TfrDesignerClassInfo info;
+        info.icon = controlIcon(*cls);
+        info.hint = QStringLiteral("Вставить элемент управления '%1'").arg(cls->baseName);
+        // Lists and memos edit their lines.
+        if (cls->isA(TfrListControl::classInfo()) || cls->isA(TfrMemoControl::classInfo()))
+            info.editor = frEditControlStrings;
+        frRegisterDesignerClass(*cls, std::move(info));
+    }
 }

@@ -5,6 +5,7 @@
 
 class TfrDialogRun;
 class TfrEngine;
+class TfrStdControl;
 
 // The modal window a dialog page is asked in: the page's caption, colour,
 // border style, size and position, with the platform controls of its objects.
@@ -23,7 +24,7 @@ public:
     void reject() override;
 
 private:
-    void clicked(class TfrStdControl& control);
+    void clicked(TfrStdControl& control);
     void finishIfAnswered();
 
     TfrDialogRun& m_run;

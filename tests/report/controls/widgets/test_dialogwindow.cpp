@@ -19,6 +19,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -258,6 +259,34 @@ TEST_F(DialogWindow, TheDesignerOffersControlsOnDialogPagesOnly) {
     EXPECT_TRUE(doc.insertObject(TfrEditControl::classInfo(), TfrBox{10, 100, 121, 21}));
     EXPECT_FALSE(doc.insertObject(TfrMemoView::classInfo(), TfrBox{10, 130, 100, 20}));
     EXPECT_EQ(page(0).count(), before + 1);
+}
+
+TEST_F(DialogWindow, StringEditorChangesItemsUnlessRestricted) {
+    frRegisterControlDesignerClasses();
+    auto& combo = control<TfrComboBoxControl>("ComboBox1");
+    combo.items = QStringList{"Москва"};
+    TfrDesignDocument doc(report);
+    const auto* editor = frDesignerEditor(TfrComboBoxControl::classInfo());
+    ASSERT_TRUE(editor);
+    EXPECT_EQ(frDesignerEditor(TfrEditControl::classInfo()), nullptr);
+    for (bool restricted : {true, false}) {
+        SCOPED_TRACE(restricted);
+        combo.restrictions = restricted ? frrfDontModify : 0;
+        bool opened = false;
+        QTimer* timer = whenShown([&opened](QDialog& d) {
+            opened = true;
+            EXPECT_EQ(d.windowTitle(), "Редактор строк");
+            d.findChild<QPlainTextEdit*>("Lines")->setPlainText("Москва;77\nТула;71");
+            d.accept();
+        });
+        const bool changed = (*editor)(doc, combo, nullptr);
+        if (!opened)
+            delete timer;
+        EXPECT_EQ(opened, !restricted);
+        EXPECT_EQ(changed, !restricted);
+    }
+    EXPECT_EQ(combo.items, (QStringList{"Москва;77", "Тула;71"}));
+    EXPECT_EQ(doc.undoStack().count(), 1);
 }
 
 } // namespace
