@@ -9,6 +9,8 @@
 #include "report/addins/programaddins.h"
 #include "report/addins/widgets/addineditors.h"
 #include "report/builder/preparedpages.h"
+#include "report/controls/widgets/controlwidgets.h"
+#include "report/controls/widgets/dialogwindow.h"
 #include "report/designer/designer.h"
 #include "report/export/exportfilter.h"
 #include "report/export/programfilters.h"
@@ -71,11 +73,13 @@ int main(int argc, char* argv[]) {
         TfrEngine reportEngine(&interaction);
         frRegisterProgramAddIns(reportEngine);
         frRegisterProgramAddInEditors();
+        frRegisterControlDesignerClasses();
         // Reports see the installed printers (without any, the virtual printer).
         frAttachPlatformPrinters(reportEngine.printer());
         // Dictionary variables holding expressions, and building in the progress window.
         installExpressionEvaluator(reportEngine);
         installProgressBuilder(reportEngine);
+        frInstallDialogWindows(reportEngine);
         if (previewMode)
             return previewFile(QString::fromLocal8Bit(argv[2]), reportEngine, interaction);
         TApplicationShell shell(reportEngine);

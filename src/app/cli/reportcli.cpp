@@ -7,6 +7,7 @@
 #include "common/interaction.h"
 #include "report/addins/programaddins.h"
 #include "report/builder/builder.h"
+#include "report/builder/dialogpage.h"
 #include "report/builder/preparedpages.h"
 #include "report/export/exportfilter.h"
 #include "report/export/pdfwriter.h"
@@ -31,6 +32,7 @@ struct ReportOptions {
     QString prepared, pdf;
     std::optional<TfrCliExport> exportTo;
     int maxPages = frDefaultMaxPages;
+    std::vector<TfrControlSetting> controls;
     TCliSelectionOptions selection;
 };
 
@@ -58,6 +60,13 @@ ReportOptions parseOptions(const QStringList& args) {
             o.maxPages = cliValue(args, i).toInt(&ok);
             if (!ok || o.maxPages < 1 || o.maxPages > kMostPages)
                 throw ECliArguments(QStringLiteral("--max-pages: ожидается число от 1 до %1").arg(kMostPages));
+        } else if (a == u"--set-control") {
+            const QString text = cliValue(args, i);
+            TfrControlSetting setting;
+            if (!frParseControlSetting(text, setting))
+                throw ECliArguments(
+                    QStringLiteral("--set-control: ожидается «ИМЯ.СВОЙСТВО=ЗНАЧЕНИЕ», получено «%1»").arg(text));
+            o.controls.push_back(setting);
         } else if (!o.selection.take(args, i))
             throw ECliArguments(QStringLiteral("Неизвестный параметр «%1» (см. --help)").arg(a));
     }
@@ -91,6 +100,24 @@ private:
     bool m_shown = false;
 };
 
+// Refuses a setting that names no control of a dialog page of the reports, or
+// a property the control does not have.
+void checkControlSettings(const std::vector<TfrControlSetting>& settings, const std::vector<TfrReport*>& reports) {
+    for (const TfrControlSetting& s : settings) {
+        const TfrView* control = nullptr;
+        for (const TfrReport* r : reports)
+            for (int i = 0; !control && i < r->pages().count(); ++i)
+                if (const TfrPage* p = r->pages().page(i); p->pageType == ptDialog)
+                    control = p->findObject(s.control);
+        if (!control)
+            throw ECliArguments(QStringLiteral("--set-control: в диалоговых формах отчёта нет элемента «%1»").arg(s.control));
+        const TfrPropRec* property = control->properties().find(s.property);
+        if (!property || !property->set)
+            throw ECliArguments(
+                QStringLiteral("--set-control: у элемента «%1» нет изменяемого свойства «%2»").arg(s.control, s.property));
+    }
+}
+
 } // namespace
 
 bool isReportCommand(const QStringList& arguments) { return arguments.contains(QStringLiteral("--report")); }
@@ -114,6 +141,7 @@ int runReportCli(const QStringList& arguments, QTextStream& out, QTextStream& er
         // same selection.
         std::vector<std::unique_ptr<TfrReport>> others;
         TfrCompositeReport composite(engine);
+        std::vector<TfrReport*> parts;
         for (qsizetype i = 0; i < options.templateFiles.size(); ++i) {
             TfrReport* part = &main.report();
             if (i > 0) {
@@ -127,9 +155,13 @@ int runReportCli(const QStringList& arguments, QTextStream& out, QTextStream& er
             if (selection.hasSettingsFile())
                 SetReportVariables(*part, options.selection.server, options.selection.tm, selection.fileTime());
             composite.reports.emplace_back(part);
+            parts.push_back(part);
             // Two passes when a report needs them (for TOTALPAGES).
             composite.doublePassReport = composite.doublePassReport || part->doublePassReport;
         }
+        checkControlSettings(options.controls, parts);
+        // Dialog pages are answered without windows.
+        frDialogAsker(engine) = [&options](TfrDialogRun& run) { frAnswerDialogPage(run, options.controls); };
         const bool joined = options.templateFiles.size() > 1;
         TfrReport& report = joined ? composite : main.report();
         if (joined) {

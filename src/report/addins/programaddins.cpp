@@ -6,6 +6,7 @@
 #include "report/addins/richview.h"
 #include "report/addins/roundrect.h"
 #include "report/addins/shapes.h"
+#include "report/controls/controls.h"
 #include "report/model/engine.h"
 #include "report/model/objectclass.h"
 
@@ -23,5 +24,7 @@ void frRegisterProgramAddIns(TfrEngine& engine) {
         &TfrRichView::classInfo(),
     };
     for (const TfrObjectClass* c : classes)
+        engine.registerClass(*c);
+    for (const TfrObjectClass* c : frControlClasses())
         engine.registerClass(*c);
 }

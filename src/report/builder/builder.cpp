@@ -202,7 +202,7 @@ TfrBuildResult TBuilder::guarded(const std::function<void()>& body) {
 
 TfrBuildResult TBuilder::run() {
     TfrBuildResult result = guarded([this] { twoPassControl(); });
-    if (result.status == TfrBuildResult::Status::Failed) {
+    if (result.status == TfrBuildResult::Status::Failed || m_dialogCancelled) {
         m_pages.clear();
         result.pages = 0;
     }
@@ -252,6 +252,8 @@ void TBuilder::twoPassControl() {
         m_firstOfTwo = true;
         m_print.firstOfTwoPasses = true;
         buildPass(true, false);
+        if (m_dialogCancelled)
+            return;
         m_state.totalPages = memory.totalPages = m_pages.count();
         if (terminated()) {
             m_pages.clear();
@@ -298,6 +300,12 @@ void TBuilder::buildPass(bool firstPass, bool lastPass) {
                 if (const auto* sub = frCast<TfrSubReportView>(v.get()))
                     if (sub->subPage >= 0 && sub->subPage < static_cast<int>(m_runs.size()))
                         m_runs[static_cast<std::size_t>(sub->subPage)]->skip = true;
+        if (!askDialogPages()) {
+            m_dialogCancelled = m_cancelled = true;
+            if (reportData)
+                reportData->exit();
+            return;
+        }
         for (auto& run : m_runs)
             if (run->page->pageType != ptDialog)
                 setUpBands(*run);

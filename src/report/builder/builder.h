@@ -26,6 +26,9 @@ public:
     // Asked after every band and at every page; true ends the build after the
     // current band, keeping the pages built so far.
     virtual bool cancelRequested() = 0;
+    // A dialog page is shown (true) and closed again (false): a progress
+    // window stays out of its way meanwhile.
+    virtual void dialogShown(bool shown) { (void)shown; }
 };
 
 // The progress line of a build: "Формируется страница:  5", "... 5 из 12"

@@ -251,6 +251,8 @@ private:
     void twoPassControl();
     void stoppedCountsAsCancelled();
     void buildPass(bool firstPass, bool lastPass);
+    // Asks the dialog pages in page order; false when one was cancelled.
+    bool askDialogPages();
     void setUpBands(TPageRun& run);
     void linkBands(TPageRun& run);
     void checkCycles();
@@ -352,6 +354,7 @@ private:
     bool m_twoPasses = false;
     bool m_firstOfTwo = false;
     bool m_cancelled = false;
+    bool m_dialogCancelled = false;
     std::int64_t m_bandPrints = 0;
     // The object being printed or measured when the build failed.
     TfrView* m_failedObject = nullptr;

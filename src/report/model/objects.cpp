@@ -302,31 +302,35 @@ const TfrPropTable& TfrView::classProperties() {
     return table;
 }
 
-std::optional<TVariant> TfrView::memoListMethod(const QString& op, const std::vector<TVariant>& args) {
+std::optional<TVariant> frStringListMethod(QStringList& list, const QString& op, const std::vector<TVariant>& args) {
     auto arg = [&](std::size_t i) { return i < args.size() ? args[i] : TVariant(); };
     if (is(op, u"ADD")) {
-        memo << arg(0).toString();
-        return intValue(memo.size() - 1);
+        list << arg(0).toString();
+        return intValue(list.size() - 1);
     }
     if (is(op, u"CLEAR")) {
-        memo.clear();
+        list.clear();
         return TVariant();
     }
     if (is(op, u"DELETE")) {
         const int i = arg(0).toInt();
-        if (i < 0 || i >= memo.size())
+        if (i < 0 || i >= list.size())
             listIndexError(i);
-        memo.removeAt(i);
+        list.removeAt(i);
         return TVariant();
     }
     if (is(op, u"INDEXOF")) {
         const QString s = arg(0).toString();
-        for (int i = 0; i < memo.size(); ++i)
-            if (memo[i].compare(s, Qt::CaseInsensitive) == 0)
+        for (int i = 0; i < list.size(); ++i)
+            if (list[i].compare(s, Qt::CaseInsensitive) == 0)
                 return intValue(i);
         return intValue(-1);
     }
     return std::nullopt;
+}
+
+std::optional<TVariant> TfrView::memoListMethod(const QString& op, const std::vector<TVariant>& args) {
+    return frStringListMethod(memo, op, args);
 }
 
 std::optional<TVariant> TfrView::doMethod(const QString& name, const std::vector<TVariant>& args) {

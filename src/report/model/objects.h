@@ -400,6 +400,12 @@ public:
     static const TfrObjectClass& classInfo();
 };
 
+// The string-list operations scripts call on a list property (the part after
+// "MEMO." or "ITEMS.", in upper case: "ADD", "CLEAR", "DELETE", "INDEXOF"):
+// the result, or nothing for other operations. A DELETE outside the list
+// throws.
+std::optional<TVariant> frStringListMethod(QStringList& list, const QString& op, const std::vector<TVariant>& args);
+
 // The built-in class of kind code 0-4; null for other codes.
 const TfrObjectClass* frBuiltInClass(int kind);
 // Creates a built-in object by kind code 0-4; nullptr for other codes.
