@@ -49,6 +49,17 @@ bool TfrProgressWindow::cancelRequested() {
     return m_cancelled;
 }
 
+void TfrProgressWindow::dialogShown(bool shown) {
+    if (shown && isVisible()) {
+        m_hiddenForDialog = true;
+        hide();
+    } else if (!shown && m_hiddenForDialog) {
+        m_hiddenForDialog = false;
+        show();
+        processInput(true);
+    }
+}
+
 TfrBuildResult frBuildReportWithProgress(TfrReport& report, QWidget* parent) {
     if (!report.showProgress || report.onProgress)
         return frBuildReport(report);

@@ -21,6 +21,8 @@ public:
     void pageStarted(int page, int total, bool firstOfTwo) override;
     void scriptText(const QString& text) override;
     bool cancelRequested() override;
+    // Hidden while a dialog page is shown, back when it closes.
+    void dialogShown(bool shown) override;
 
     bool cancelled() const { return m_cancelled; }
 
@@ -35,6 +37,7 @@ private:
     QPushButton* m_cancel;
     QElapsedTimer m_sinceInput;
     bool m_cancelled = false;
+    bool m_hiddenForDialog = false;
 };
 
 // Builds a report, in the progress window when the report shows progress

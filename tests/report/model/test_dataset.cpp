@@ -20,7 +20,7 @@ public:
         FieldKind kind;
         TVariant value; // null when unset
         bool displayHandler = false;
-        QString display;
+        QString display = {};
     };
     explicit TFakeTable(QString name) : TfrTableSource(std::move(name)) {}
 

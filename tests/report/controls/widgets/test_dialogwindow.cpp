@@ -11,6 +11,7 @@
 #include "report/controls/widgets/dialogwindow.h"
 #include "report/designer/designerclasses.h"
 #include "report/designer/designerform.h"
+#include "report/preview/progresswindow.h"
 #include "report/render/drawing.h"
 
 #include <QAction>
@@ -119,6 +120,23 @@ TEST_F(DialogWindow, TypedTextReachesThePreparedPage) {
     EXPECT_EQ(title, "Параметры отчёта");
     ASSERT_TRUE(result.ok());
     EXPECT_EQ(allTexts(listing()), QStringList{"Подстанция 5 71"});
+}
+
+// The progress window of a build makes way for a dialog page while it is shown.
+TEST_F(DialogWindow, TheProgressWindowStepsAsideForTheDialog) {
+    report.showProgress = true;
+    memo(0, "[Edit1.Text]", 1);
+    int progressShown = -1;
+    whenShown([&](QDialog& window) {
+        progressShown = 0;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (dynamic_cast<TfrProgressWindow*>(w) && w->isVisible())
+                ++progressShown;
+        QTest::mouseClick(child<QPushButton>(window, "OK"), Qt::LeftButton);
+    });
+    ASSERT_TRUE(frBuildReportWithProgress(report).ok());
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(progressShown, 0);
 }
 
 TEST_F(DialogWindow, CancelButtonAndEscapeCancelTheBuild) {
