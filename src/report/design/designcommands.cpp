@@ -1,6 +1,7 @@
 #include "report/design/designcommands.h"
 
 #include "report/design/designdoc.h"
+#include "report/design/designinspector.h"
 #include "report/model/engine.h"
 #include "report/model/page.h"
 
@@ -203,6 +204,11 @@ const std::vector<NamedSyntax>& syntaxTable() {
                 const qsizetype dot = args[0].left(eq).indexOf(u'.');
                 if (eq <= 0 || dot == 0 || dot + 1 >= eq)
                     bad(QStringLiteral("set: ожидается [ОБЪЕКТ.]СВОЙСТВО=ЗНАЧЕНИЕ"));
+            });
+        add("inspect", 1, 1, "inspect СВОЙСТВО=ТЕКСТ   (как в инспекторе объектов: выделенным объектам, размеры в единицах дизайнера)",
+            [](const QString&, const QStringList& args) {
+                if (args[0].indexOf(u'=') <= 0)
+                    bad(QStringLiteral("inspect: ожидается СВОЙСТВО=ТЕКСТ"));
             });
         add("edit", 0, 0, "edit   (вложенный отчёт: показать его страницу)");
         add("list", 0, 0, "list   (объекты текущей страницы; * - выделенные)");
@@ -491,6 +497,10 @@ bool run(TfrDesignDocument& doc, const TfrDesignCommand& c, QString& output) {
         }
         return doc.setProperty(views, target.mid(dot + 1), TVariant(a[0].mid(eq + 1)));
     }
+    if (n == u"inspect") {
+        const qsizetype eq = a[0].indexOf(u'=');
+        return frInspectorApply(doc, a[0].left(eq).trimmed(), a[0].mid(eq + 1));
+    }
     if (n == u"edit") {
         const int before = doc.pageIndex();
         TfrView* target = doc.editTarget();
@@ -532,7 +542,7 @@ TfrDesignCommand frParseDesignCommand(const QString& line) {
     const auto it = std::find_if(table.begin(), table.end(), [&](const NamedSyntax& e) { return e.name == c.name; });
     if (it == table.end())
         bad(QStringLiteral("Неизвестная команда «%1»").arg(c.name));
-    if (c.name == u"set") {
+    if (c.name == u"set" || c.name == u"inspect") {
         const QString rest = space < 0 ? QString() : trimmed.mid(space + 1).trimmed();
         if (!rest.isEmpty())
             c.args << rest;

@@ -30,8 +30,8 @@ inline constexpr int kMaxCommandLength = 8192;
 inline constexpr int kMaxCommandArguments = 64;
 
 // Reads a command line: words separated by spaces, a word in double quotes
-// may hold spaces ("" inside stands for one quote); "set" takes the rest of
-// the line as one argument. Throws EDesignCommandSyntax.
+// may hold spaces ("" inside stands for one quote); "set" and "inspect" take
+// the rest of the line as one argument. Throws EDesignCommandSyntax.
 TfrDesignCommand frParseDesignCommand(const QString& line);
 
 // What running a command did: whether it applied, why not, and what it

@@ -14,6 +14,10 @@ QString frDesignerRegistryKey() {
 
 QString frDesignerFormSection() { return QStringLiteral("Form\\TfrDesignerForm"); }
 
+namespace {
+const QString kInspectorSection = QStringLiteral("Form\\TfrInspForm");
+} // namespace
+
 void TfrDesignerSettings::read(const TRegistry& r) {
     const TfrDesignerSettings d;
     const QString s = frDesignerFormSection();
@@ -45,6 +49,7 @@ void TfrDesignerSettings::read(const TRegistry& r) {
     scriptFontSize = fontSize(QStringLiteral("ScriptFontSize"), d.scriptFontSize);
     useDefaultFont = r.readBool(s, QStringLiteral("UseDefaultFont"), d.useDefaultFont);
     splitterPos = std::clamp(r.readInteger(s, QStringLiteral("SplitterPos"), d.splitterPos), 20, 2000);
+    inspectorSplit = std::clamp(r.readInteger(kInspectorSection, QStringLiteral("SplitPos"), d.inspectorSplit), 20, 2000);
 }
 
 void TfrDesignerSettings::write(TRegistry& r) const {
@@ -68,6 +73,7 @@ void TfrDesignerSettings::write(TRegistry& r) const {
     r.writeInteger(s, QStringLiteral("ScriptFontSize"), scriptFontSize);
     r.writeBool(s, QStringLiteral("UseDefaultFont"), useDefaultFont);
     r.writeInteger(s, QStringLiteral("SplitterPos"), splitterPos);
+    r.writeInteger(kInspectorSection, QStringLiteral("SplitPos"), inspectorSplit);
 }
 
 QString frUnitsName(TfrUnits units) {

@@ -37,6 +37,7 @@ struct TfrDesignerSettings {
     int scriptFontSize = 10;
     bool useDefaultFont = true;
     int splitterPos = 100;
+    int inspectorSplit = 75; // width of the inspector's name column
 
     // Values out of range read as their defaults (a grid of 0 as 4).
     void read(const TRegistry& registry);

@@ -8,6 +8,7 @@
 #include "report/design/designpaint.h"
 #include "report/designer/designerclasses.h"
 #include "report/designer/designerdialogs.h"
+#include "report/designer/designerinspector.h"
 #include "report/icons/icons.h"
 #include "report/model/engine.h"
 #include "report/model/page.h"
@@ -25,6 +26,7 @@
 #include <QColorDialog>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDockWidget>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -229,6 +231,7 @@ TfrDesignerForm::TfrDesignerForm(TfrReport& report, QWidget* parent, bool passwo
     buildActions();
     buildMenus();
     buildToolBars();
+    buildInspector();
     buildStatusBar();
     connect(m_tabs, &QTabBar::currentChanged, this, [this](int index) {
         if (!m_updating && index >= 0 && index != m_doc.pageIndex()) {
@@ -471,6 +474,26 @@ void TfrDesignerForm::buildMenus() {
     add(tools, {"options"});
     QMenu* help = bar->addMenu(QStringLiteral("?"));
     add(help, {"help", "whats-this"});
+}
+
+void TfrDesignerForm::buildInspector() {
+    m_inspector = new TfrInspector(m_doc);
+    auto* dock = new QDockWidget(m_inspector->windowTitle(), m_main);
+    dock->setObjectName(QStringLiteral("Inspector"));
+    dock->setWidget(m_inspector);
+    m_main->addDockWidget(Qt::LeftDockWidgetArea, dock);
+    QAction* shown = dock->toggleViewAction();
+    shown->setText(QStringLiteral("&Инспектор"));
+    if (auto* menu = m_main->menuBar()->findChild<QMenu*>(QStringLiteral("ToolBarsMenu")))
+        menu->addAction(shown);
+    QAction* show = makeAction(QStringLiteral("inspector"), QStringLiteral("Инспектор объектов"), QString(),
+                               QKeySequence(Qt::Key_F11));
+    connect(show, &QAction::triggered, this, [this, dock] {
+        dock->show();
+        dock->raise();
+        m_inspector->refresh();
+    });
+    connect(m_inspector, &TfrInspector::changed, this, &TfrDesignerForm::refresh);
 }
 
 void TfrDesignerForm::buildToolBars() {
@@ -905,6 +928,7 @@ void TfrDesignerForm::refresh() {
     m_page->update();
     updateToolStates();
     updateStatus();
+    m_inspector->refresh();
     m_updating = was;
 }
 

@@ -18,6 +18,7 @@ class QScrollArea;
 class QTabBar;
 class QToolBar;
 class TfrDesignerPage;
+class TfrInspector;
 class TfrReport;
 
 // The report designer's window: menus, the tool bars (standard, text, frame,
@@ -40,6 +41,7 @@ public:
     QAction* action(const QString& name) const;
     QToolBar* toolBar(const QString& name) const;
     QLabel* statusLabel(int index) const;
+    TfrInspector* inspector() const { return m_inspector; }
 
     // Runs a command by name (as the menus and tool bars do); a command that
     // cannot apply says why in the status bar.
@@ -70,6 +72,7 @@ private:
     void buildActions();
     void buildMenus();
     void buildToolBars();
+    void buildInspector();
     void buildObjectTools();
     void buildStatusBar();
     void chooseTool(const TfrObjectClass* tool);
@@ -93,6 +96,7 @@ private:
     TfrDesignDocument m_doc;
     QMainWindow* m_main = nullptr;
     TfrDesignerPage* m_page = nullptr;
+    TfrInspector* m_inspector = nullptr;
     QScrollArea* m_scroll = nullptr;
     QTabBar* m_tabs = nullptr;
     QLabel* m_status[4] = {};
