@@ -49,12 +49,14 @@ TUserInteraction::Button TRecordingInteraction::messageBox(const QString& text, 
 
 std::optional<QString> TRecordingInteraction::inputBox(const QString& caption, const QString& prompt, const QString&) {
     prompts.push_back(caption + QStringLiteral(": ") + prompt);
-    if (!inputs.empty()) {
-        auto v = inputs.front();
-        inputs.erase(inputs.begin());
-        return v;
-    }
-    return std::nullopt;
+    if (inputs.empty())
+        return std::nullopt;
+    const bool given = inputs.front().has_value();
+    const QString text = given ? *inputs.front() : QString();
+    inputs.erase(inputs.begin());
+    if (!given)
+        return std::nullopt;
+    return text;
 }
 
 QStringList TRecordingInteraction::texts() const {

@@ -26,7 +26,7 @@ struct TextRun {
     QString family;
     double points = 0;
     bool bold = false, italic = false, underline = false, strike = false;
-    QString foreground, background; // "#rrggbb", empty for none
+    QString foreground = {}, background = {}; // "#rrggbb", empty for none
     int valign = 0;
     bool operator==(const TextRun&) const = default;
 };

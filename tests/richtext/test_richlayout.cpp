@@ -220,8 +220,9 @@ TEST(RichLayout, ReportsTheLinesItTakes) {
         for (std::size_t i = 0; i < lines.size(); ++i) {
             const richtext::RangeLine& l = lines[i];
             EXPECT_LE(l.box.bottom(), i + 1 < lines.size() ? lines[i + 1].box.top() + 0.01 : rect.bottom() + 0.01);
-            if (i + 1 < lines.size())
+            if (i + 1 < lines.size()) {
                 EXPECT_EQ(l.end, lines[i + 1].start) << from;
+            }
             EXPECT_GE(l.box.left(), rect.left() - 0.01);
             EXPECT_LE(l.box.right(), rect.right() + 0.01);
         }

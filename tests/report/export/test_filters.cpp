@@ -157,8 +157,9 @@ TEST_F(Formats, RtfTextsComeBackFromUnrtfAndStylesTurnOff) {
         const QByteArray bytes = readers::fileBytes(path("r.rtf"));
         EXPECT_TRUE(bytes.startsWith("{\\rtf1\\ansi\\ansicpg1251\r\n"));
         EXPECT_EQ(bytes.count("\\page\r\n"), 1);
-        if (!table)
+        if (!table) {
             EXPECT_TRUE(bytes.contains("\\tab\\b0 <b>&amp;</b>\\tab \\} \\{\\\\ \\'cf")) << bytes.constData();
+        }
     }
 }
 
