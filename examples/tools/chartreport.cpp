@@ -8,75 +8,11 @@
 // The template in examples/settings/substations.frf is this program's
 // output; a test checks that they stay the same.
 
-#include "common/exception.h"
+#include "exampletemplate.h"
 #include "report/addins/chart.h"
 #include "report/addins/programaddins.h"
-#include "report/model/engine.h"
-#include "report/model/page.h"
-#include "report/model/report.h"
-
-#include <QCoreApplication>
-#include <QTextStream>
 
 namespace {
-
-// Left and right edge of the printed area in report pixels (A4, 10 mm margins).
-constexpr int kLeft = 38, kRight = 718;
-constexpr std::uint16_t kBox = frftLeft | frftTop | frftRight | frftBottom;
-
-class TChartTemplate {
-public:
-    explicit TChartTemplate(TfrEngine& engine) : m_engine(engine), m_report(engine) {
-        m_report.pages().add();
-        m_page = m_report.pages().page(0);
-    }
-
-    TfrReport& report() { return m_report; }
-
-    TfrBandView& band(const char* name, int type, int top, int height, const QString& source = {}) {
-        auto& band = add<TfrBandView>(gtBand);
-        band.setName(QString::fromLatin1(name));
-        band.setBandType(type);
-        band.setBounds(0, top, kRight + 40, height);
-        band.setDataSourceName(source);
-        return band;
-    }
-
-    TfrMemoView& memo(int left, int top, int width, int height, const QString& text, std::uint32_t alignment = frtaLeft,
-                      std::uint16_t style = 0, int size = 10, std::uint16_t frame = frftNone) {
-        auto& memo = add<TfrMemoView>(gtMemo);
-        memo.setName(QStringLiteral("Memo%1").arg(++m_memos));
-        memo.setBounds(left, top, width, height);
-        memo.memo = QStringList{text};
-        memo.alignment = alignment;
-        memo.font.name = QStringLiteral("Arial");
-        memo.font.size = size;
-        memo.font.style = style;
-        memo.frameTyp = frame;
-        return memo;
-    }
-
-    TfrChartView& chart(int left, int top, int width, int height) {
-        auto& chart = add<TfrChartView>(gtAddIn, QStringLiteral("TfrChartView"));
-        chart.setName(QStringLiteral("Chart1"));
-        chart.setBounds(left, top, width, height);
-        return chart;
-    }
-
-private:
-    template <class T>
-    T& add(int kind, const QString& className = {}) {
-        std::unique_ptr<TfrView> view = m_engine.createObject(kind, className);
-        T& object = static_cast<T&>(*view);
-        m_page->add(std::move(view));
-        return object;
-    }
-
-    TfrEngine& m_engine;
-    TfrReport m_report;
-    TfrPage* m_page = nullptr;
-    int m_memos = 0;
-};
 
 struct TColumn {
     const char16_t* caption;
@@ -96,7 +32,8 @@ const TColumn kColumns[] = {
     {u"Всего", u"[COUNT(MasterData1)]", u"[COUNT(MasterData1)]", 75, frtaRight},
 };
 
-void buildTemplate(TChartTemplate& t) {
+void buildTemplate(TExampleTemplate& t) {
+    t.addPage();
     TfrReport& report = t.report();
     report.doublePassReport = true; // "из M" needs the page count
     report.title = QStringLiteral("Точки по подстанциям");
@@ -153,7 +90,8 @@ void buildTemplate(TChartTemplate& t) {
     // The chart fills the next page (the band is too tall to follow the table).
     t.band("Child1", btChild, 320, 990);
     t.memo(kLeft, 326, width, 28, QStringLiteral("Число точек по подстанциям"), frtaCenter, fsBold, 14);
-    TfrChartView& chart = t.chart(kLeft, 362, width, 940);
+    auto& chart = t.add<TfrChartView>(gtAddIn, QStringLiteral("Chart1"), kLeft, 362, width, 940,
+                                      TfrChartView::classInfo().className);
     TfrChartSettings& s = chart.settings;
     s.kind = TfrChartKind::HorizontalBars;
     s.view3d = false;
@@ -169,22 +107,8 @@ void buildTemplate(TChartTemplate& t) {
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    QTextStream err(stderr);
-    const QStringList args = app.arguments().mid(1);
-    if (args.size() != 1) {
-        err << "Ожидается: ostrand-chart-report OUT.frf\n";
-        return 2;
-    }
-    try {
-        TfrEngine engine;
+    return frWriteExampleTemplate(argc, argv, "ostrand-chart-report", [](TfrEngine& engine, TExampleTemplate& t) {
         frRegisterProgramAddIns(engine);
-        TChartTemplate t(engine);
         buildTemplate(t);
-        t.report().saveToFile(args[0]);
-    } catch (const Exception& e) {
-        err << e.message() << '\n';
-        return 1;
-    }
-    return 0;
+    });
 }

@@ -8,64 +8,9 @@
 // The template in examples/settings/points.frf is this program's output; a
 // test checks that they stay the same.
 
-#include "common/exception.h"
-#include "report/model/engine.h"
-#include "report/model/objects.h"
-#include "report/model/page.h"
-#include "report/model/report.h"
-
-#include <QCoreApplication>
-#include <QTextStream>
-#include <cstdio>
+#include "exampletemplate.h"
 
 namespace {
-
-// Left and right edge of the printed area in report pixels (A4, 10 mm margins).
-constexpr int kLeft = 38, kRight = 718;
-
-class TDemoTemplate {
-public:
-    explicit TDemoTemplate(TfrEngine& engine) : m_engine(engine), m_report(engine) {
-        m_report.pages().add();
-        m_page = m_report.pages().page(0);
-    }
-
-    TfrReport& report() { return m_report; }
-
-    TfrBandView& band(const char* name, int type, int top, int height, const QString& source = {}) {
-        auto view = m_engine.createObject(gtBand);
-        auto& band = static_cast<TfrBandView&>(*view);
-        band.setName(QString::fromLatin1(name));
-        band.setBandType(type);
-        band.setBounds(0, top, kRight + 40, height);
-        if (!source.isEmpty())
-            band.setDataSourceName(source);
-        m_page->add(std::move(view));
-        return band;
-    }
-
-    TfrMemoView& memo(int left, int top, int width, int height, const QString& text, std::uint32_t alignment = frtaLeft,
-                      std::uint16_t style = 0, int size = 10, std::uint16_t frame = frftNone) {
-        auto view = m_engine.createObject(gtMemo);
-        auto& memo = static_cast<TfrMemoView&>(*view);
-        memo.setName(QStringLiteral("Memo%1").arg(++m_memos));
-        memo.setBounds(left, top, width, height);
-        memo.memo = QStringList{text};
-        memo.alignment = alignment;
-        memo.font.name = QStringLiteral("Arial");
-        memo.font.size = size;
-        memo.font.style = style;
-        memo.frameTyp = frame;
-        m_page->add(std::move(view));
-        return memo;
-    }
-
-private:
-    TfrEngine& m_engine;
-    TfrReport m_report;
-    TfrPage* m_page = nullptr;
-    int m_memos = 0;
-};
 
 struct TColumn {
     const char16_t* caption;
@@ -88,7 +33,8 @@ const TColumn kColumns[] = {
     {u"Верхний предел", u"[DS.\"HiLimit\"]", 150, frtaLeft, true},
 };
 
-void buildTemplate(TDemoTemplate& t) {
+void buildTemplate(TExampleTemplate& t) {
+    t.addPage();
     TfrReport& report = t.report();
     report.doublePassReport = true; // "из M" needs the page count
     report.title = QStringLiteral("Точки телемеханики");
@@ -147,21 +93,7 @@ void buildTemplate(TDemoTemplate& t) {
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    QTextStream err(stderr);
-    const QStringList args = app.arguments().mid(1);
-    if (args.size() != 1) {
-        err << "Ожидается: ostrand-demo-report OUT.frf\n";
-        return 2;
-    }
-    try {
-        TfrEngine engine;
-        TDemoTemplate t(engine);
+    return frWriteExampleTemplate(argc, argv, "ostrand-demo-report", [](TfrEngine&, TExampleTemplate& t) {
         buildTemplate(t);
-        t.report().saveToFile(args[0]);
-    } catch (const Exception& e) {
-        err << e.message() << '\n';
-        return 1;
-    }
-    return 0;
+    });
 }

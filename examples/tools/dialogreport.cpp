@@ -7,21 +7,11 @@
 // The template in examples/settings/substation.frf is this program's output;
 // a test checks that they stay the same.
 
-#include "common/exception.h"
+#include "exampletemplate.h"
 #include "report/addins/programaddins.h"
 #include "report/controls/controls.h"
-#include "report/model/engine.h"
-#include "report/model/page.h"
-#include "report/model/report.h"
-
-#include <QCoreApplication>
-#include <QTextStream>
 
 namespace {
-
-// Left and right edge of the printed area in report pixels (A4, 10 mm margins).
-constexpr int kLeft = 38, kRight = 718;
-constexpr std::uint16_t kBox = frftLeft | frftTop | frftRight | frftBottom;
 
 // The substations of the demo configuration.
 const char16_t* const kSubstations[] = {
@@ -63,57 +53,13 @@ const char16_t* const kSubstations[] = {
     u"ПС 35 кВ Ольховка",
 };
 
-class TDialogTemplate {
-public:
-    explicit TDialogTemplate(TfrEngine& engine) : m_engine(engine), m_report(engine) {}
+// A control of the dialog page being filled.
+template <class T>
+T& control(TExampleTemplate& t, const QString& name, int left, int top, int width, int height) {
+    return t.add<T>(gtAddIn, name, left, top, width, height, T::classInfo().className);
+}
 
-    TfrReport& report() { return m_report; }
-    TfrPage& addPage() {
-        m_page = m_report.pages().page(m_report.pages().add());
-        return *m_page;
-    }
-
-    template <class T>
-    T& add(int kind, const QString& name, int left, int top, int width, int height, const QString& className = {}) {
-        std::unique_ptr<TfrView> view = m_engine.createObject(kind, className);
-        T& object = static_cast<T&>(*view);
-        object.setName(name);
-        object.setBounds(left, top, width, height);
-        m_page->add(std::move(view));
-        return object;
-    }
-    template <class T>
-    T& control(const QString& name, int left, int top, int width, int height) {
-        return add<T>(gtAddIn, name, left, top, width, height, T::classInfo().className);
-    }
-
-    TfrBandView& band(const char* name, int type, int top, int height, const QString& source = {}) {
-        auto& band = add<TfrBandView>(gtBand, QString::fromLatin1(name), 0, top, kRight + 40, height);
-        band.setBandType(type);
-        band.setDataSourceName(source);
-        return band;
-    }
-
-    TfrMemoView& memo(int left, int top, int width, int height, const QString& text, std::uint32_t alignment = frtaLeft,
-                      std::uint16_t style = 0, int size = 10, std::uint16_t frame = frftNone) {
-        auto& memo = add<TfrMemoView>(gtMemo, QStringLiteral("Memo%1").arg(++m_memos), left, top, width, height);
-        memo.memo = QStringList{text};
-        memo.alignment = alignment;
-        memo.font.name = QStringLiteral("Arial");
-        memo.font.size = size;
-        memo.font.style = style;
-        memo.frameTyp = frame;
-        return memo;
-    }
-
-private:
-    TfrEngine& m_engine;
-    TfrReport m_report;
-    TfrPage* m_page = nullptr;
-    int m_memos = 0;
-};
-
-void buildDialog(TDialogTemplate& t) {
+void buildDialog(TExampleTemplate& t) {
     TfrPage& dialog = t.addPage();
     dialog.pageType = ptDialog;
     dialog.name = QStringLiteral("Dialog1");
@@ -122,17 +68,17 @@ void buildDialog(TDialogTemplate& t) {
     dialog.formHeight = 150;
     // All substations until the user chooses one.
     dialog.script = QStringList{QStringLiteral("if ComboBox1.ItemIndex < 0 then ComboBox1.ItemIndex := 0;")};
-    auto& label = t.control<TfrLabelControl>(QStringLiteral("Label1"), 16, 20, 90, 13);
+    auto& label = control<TfrLabelControl>(t, QStringLiteral("Label1"), 16, 20, 90, 13);
     label.caption = QStringLiteral("Подстанция:");
-    auto& combo = t.control<TfrComboBoxControl>(QStringLiteral("ComboBox1"), 16, 38, 290, 21);
+    auto& combo = control<TfrComboBoxControl>(t, QStringLiteral("ComboBox1"), 16, 38, 290, 21);
     combo.style = csDropDownList;
     combo.items << QStringLiteral("Все подстанции");
     for (const char16_t* name : kSubstations)
         combo.items << QString::fromUtf16(name);
-    auto& ok = t.control<TfrButtonControl>(QStringLiteral("ButtonOk"), 150, 80, 75, 25);
+    auto& ok = control<TfrButtonControl>(t, QStringLiteral("ButtonOk"), 150, 80, 75, 25);
     ok.caption = QStringLiteral("OK");
     ok.setModalResult(mrOk);
-    auto& cancel = t.control<TfrButtonControl>(QStringLiteral("ButtonCancel"), 231, 80, 75, 25);
+    auto& cancel = control<TfrButtonControl>(t, QStringLiteral("ButtonCancel"), 231, 80, 75, 25);
     cancel.caption = QStringLiteral("Отмена");
     cancel.setModalResult(mrCancel);
 }
@@ -151,7 +97,7 @@ const TColumn kColumns[] = {
     {u"Тип", u"[DS.\"Kind\"]", 120, frtaCenter},
 };
 
-void buildList(TDialogTemplate& t) {
+void buildList(TExampleTemplate& t) {
     TfrPage& page = t.addPage();
     page.name = QStringLiteral("Page1");
     const int width = kRight - kLeft;
@@ -181,17 +127,8 @@ void buildList(TDialogTemplate& t) {
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    QTextStream err(stderr);
-    const QStringList args = app.arguments().mid(1);
-    if (args.size() != 1) {
-        err << "Ожидается: ostrand-dialog-report OUT.frf\n";
-        return 2;
-    }
-    try {
-        TfrEngine engine;
+    return frWriteExampleTemplate(argc, argv, "ostrand-dialog-report", [](TfrEngine& engine, TExampleTemplate& t) {
         frRegisterProgramAddIns(engine);
-        TDialogTemplate t(engine);
         TfrReport& report = t.report();
         report.title = QStringLiteral("Точки подстанции");
         report.info.name = QStringLiteral("Точки телемеханики одной подстанции, выбранной в диалоге");
@@ -200,10 +137,5 @@ int main(int argc, char** argv) {
         report.info.createDate = report.info.lastChangeDate = 46366.0;
         buildDialog(t);
         buildList(t);
-        report.saveToFile(args[0]);
-    } catch (const Exception& e) {
-        err << e.message() << '\n';
-        return 1;
-    }
-    return 0;
+    });
 }
