@@ -2,13 +2,33 @@
 
 #include "report/model/objectclass.h"
 
+#include <QString>
 #include <unordered_map>
+#include <vector>
 
 namespace {
 
 std::unordered_map<const TfrObjectClass*, TfrDesignerClassInfo>& registry() {
     static std::unordered_map<const TfrObjectClass*, TfrDesignerClassInfo> classes;
     return classes;
+}
+
+struct PropertyEditor {
+    QString property;
+    const TfrObjectClass* objectClass;
+    TfrDesignerEditor editor;
+};
+
+std::vector<PropertyEditor>& propertyEditors() {
+    static std::vector<PropertyEditor> editors;
+    return editors;
+}
+
+bool derivesFrom(const TfrObjectClass& objectClass, const TfrObjectClass* base) {
+    for (const TfrObjectClass* c = &objectClass; c; c = c->base)
+        if (c == base)
+            return true;
+    return !base;
 }
 
 } // namespace
@@ -22,9 +42,36 @@ const TfrDesignerClassInfo* frDesignerClass(const TfrObjectClass& objectClass) {
     return it == registry().end() ? nullptr : &it->second;
 }
 
-const std::function<bool(TfrDesignDocument&, TfrView&, QWidget*)>* frDesignerEditor(const TfrObjectClass& objectClass) {
+const TfrDesignerEditor* frDesignerEditor(const TfrObjectClass& objectClass) {
     for (const TfrObjectClass* c = &objectClass; c; c = c->base)
         if (const TfrDesignerClassInfo* info = frDesignerClass(*c); info && info->editor)
             return &info->editor;
     return nullptr;
+}
+
+void frRegisterPropertyEditor(const QString& property, TfrDesignerEditor editor, const TfrObjectClass* objectClass) {
+    for (PropertyEditor& e : propertyEditors())
+        if (e.objectClass == objectClass && e.property.compare(property, Qt::CaseInsensitive) == 0) {
+            e.editor = std::move(editor);
+            return;
+        }
+    propertyEditors().push_back({property, objectClass, std::move(editor)});
+}
+
+const TfrDesignerEditor* frDesignerPropertyEditor(const TfrObjectClass& objectClass, const QString& property) {
+    // The editor registered for the nearest class wins over one for every class.
+    const TfrDesignerEditor* found = nullptr;
+    int foundDepth = -1;
+    for (const PropertyEditor& e : propertyEditors()) {
+        if (e.property.compare(property, Qt::CaseInsensitive) != 0 || !derivesFrom(objectClass, e.objectClass))
+            continue;
+        int depth = 0;
+        for (const TfrObjectClass* c = e.objectClass; c; c = c->base)
+            ++depth;
+        if (depth > foundDepth) {
+            found = &e.editor;
+            foundDepth = depth;
+        }
+    }
+    return found ? found : frDesignerEditor(objectClass);
 }

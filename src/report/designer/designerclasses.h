@@ -10,6 +10,11 @@ class TfrDesignDocument;
 class TfrView;
 struct TfrObjectClass;
 
+// Opens an editor over `parent` on an object of the document; it records an
+// undo entry of kind change (TfrDesignDocument::recordChange) before it
+// changes the object, and returns true when it did.
+using TfrDesignerEditor = std::function<bool(TfrDesignDocument& document, TfrView& view, QWidget* parent)>;
+
 // What the designer window knows of an object class besides the engine: the
 // picture and hint of its button on the object tool bar and its editor. The
 // add-in libraries register their classes here; built-in classes get their
@@ -17,10 +22,9 @@ struct TfrObjectClass;
 struct TfrDesignerClassInfo {
     QIcon icon;
     QString hint; // "Вставить штрихкод"
-    // Opens the object's editor over `parent`; it records an undo entry of
-    // kind change (TfrDesignDocument::recordChange) before it changes the
-    // object, and returns true when it did.
-    std::function<bool(TfrDesignDocument& document, TfrView& view, QWidget* parent)> editor;
+    // The object's editor (the edit command, and the inspector's button of
+    // properties without an editor of their own).
+    TfrDesignerEditor editor;
     // Entries the class adds to the page's context menu while one of its
     // objects is selected.
     struct MenuEntry {
@@ -40,4 +44,13 @@ void frRegisterDesignerClass(const TfrObjectClass& objectClass, TfrDesignerClass
 // What is registered for the class itself, or null.
 const TfrDesignerClassInfo* frDesignerClass(const TfrObjectClass& objectClass);
 // The editor of an object's class, or of the nearest base class with one.
-const std::function<bool(TfrDesignDocument&, TfrView&, QWidget*)>* frDesignerEditor(const TfrObjectClass& objectClass);
+const TfrDesignerEditor* frDesignerEditor(const TfrObjectClass& objectClass);
+
+// Editors of single properties ("Tag", "Restrictions", "DisplayFormat" ...)
+// for the inspector's edit buttons, keyed by property name for every class
+// that has the property; `objectClass` limits one to a class and the classes
+// derived from it. Registering again replaces.
+void frRegisterPropertyEditor(const QString& property, TfrDesignerEditor editor, const TfrObjectClass* objectClass = nullptr);
+// What the inspector's button of a property opens on an object of a class:
+// the property's own editor, else the class's editor (frDesignerEditor).
+const TfrDesignerEditor* frDesignerPropertyEditor(const TfrObjectClass& objectClass, const QString& property);

@@ -111,7 +111,7 @@ QWidget* TfrInspector::makeEditor(const TfrPropRec& p) {
     }
     editor->setObjectName(name);
     const std::vector<TfrView*> views = m_doc.selection();
-    if (!(p.kind & frdtHasEditor) || views.size() != 1 || !frDesignerEditor(views.front()->objectClass()))
+    if (!(p.kind & frdtHasEditor) || views.size() != 1 || !frDesignerPropertyEditor(views.front()->objectClass(), name))
         return editor;
     // The object's editor, from the designer's class registry.
     auto* cell = new QWidget;
@@ -122,7 +122,7 @@ QWidget* TfrInspector::makeEditor(const TfrPropRec& p) {
     auto* button = new QToolButton;
     button->setObjectName(name + QStringLiteral("Editor"));
     button->setText(QStringLiteral("..."));
-    connect(button, &QToolButton::clicked, this, &TfrInspector::openEditor);
+    connect(button, &QToolButton::clicked, this, [this, name] { openEditor(name); });
     row->addWidget(button);
     return cell;
 }
@@ -166,11 +166,12 @@ void TfrInspector::apply(const QString& property, const QString& text) {
         emit changed();
 }
 
-void TfrInspector::openEditor() {
+void TfrInspector::openEditor(const QString& property) {
     const std::vector<TfrView*> views = m_doc.selection();
     if (views.size() != 1)
         return;
-    if (const auto* editor = frDesignerEditor(views.front()->objectClass()); editor && (*editor)(m_doc, *views.front(), this)) {
+    if (const auto* editor = frDesignerPropertyEditor(views.front()->objectClass(), property);
+        editor && (*editor)(m_doc, *views.front(), this)) {
         refresh();
         emit changed();
     }

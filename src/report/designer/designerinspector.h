@@ -38,7 +38,7 @@ private:
     QWidget* makeEditor(const TfrPropRec& property);
     void showValues();
     void apply(const QString& property, const QString& text);
-    void openEditor();
+    void openEditor(const QString& property);
 
     TfrDesignDocument& m_doc;
     QTableWidget* m_table = nullptr;

@@ -1,5 +1,7 @@
 #include "report/addins/widgets/addineditors.h"
 
+#include "report/icons/icons.h"
+
 #include "report/addins/barcodeview.h"
 #include "report/addins/chart.h"
 #include "report/addins/oleview.h"
@@ -23,4 +25,14 @@ void frRegisterProgramAddInEditors() {
     frRegisterDesignerClass(TfrOLEView::classInfo(), frOleDesignerInfo());
     frRegisterDesignerClass(TfrChartView::classInfo(), frChartDesignerClass());
     frRegisterDesignerClass(TfrRichView::classInfo(), frRichDesignerClass());
+}
+
+QIcon frAddInIcon(const QString& name) {
+    // The resources of a static library are registered when first asked for.
+    static const bool registered = [] {
+        Q_INIT_RESOURCE(addinicons);
+        return true;
+    }();
+    (void)registered;
+    return frReportIcon(name);
 }

@@ -2,7 +2,8 @@
 
 #include "common/numformat.h"
 #include "report/addins/barcodeview.h"
-#include "report/addins/widgets/editorparts.h"
+#include "report/addins/widgets/addineditors.h"
+#include "report/designer/editorparts.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

@@ -1,7 +1,8 @@
 #include "report/addins/widgets/checkboxeditor.h"
 
 #include "report/addins/shapes.h"
-#include "report/addins/widgets/editorparts.h"
+#include "report/addins/widgets/addineditors.h"
+#include "report/designer/editorparts.h"
 
 #include <QButtonGroup>
 #include <QDialogButtonBox>

@@ -1,7 +1,8 @@
 #include "report/addins/widgets/oleeditor.h"
 
 #include "common/textfile.h"
-#include "report/addins/widgets/editorparts.h"
+#include "report/addins/widgets/addineditors.h"
+#include "report/designer/editorparts.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>

@@ -1,7 +1,8 @@
 #include "report/addins/widgets/roundrecteditor.h"
 
 #include "report/addins/roundrect.h"
-#include "report/addins/widgets/editorparts.h"
+#include "report/addins/widgets/addineditors.h"
+#include "report/designer/editorparts.h"
 #include "report/render/drawing.h"
 #include "report/render/textmeasure.h"
 

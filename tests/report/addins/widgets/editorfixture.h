@@ -7,7 +7,7 @@
 #include "common/interaction.h"
 #include "report/addins/programaddins.h"
 #include "report/addins/widgets/addineditors.h"
-#include "report/addins/widgets/editorparts.h"
+#include "report/designer/editorparts.h"
 #include "report/design/designdoc.h"
 #include "report/design/objectrecord.h"
 #include "report/designer/designerclasses.h"

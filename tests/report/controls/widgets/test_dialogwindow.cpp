@@ -63,7 +63,8 @@ public:
         timer->setInterval(10);
         QObject::connect(timer, &QTimer::timeout, timer, [this, timer, act] {
             auto* window = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            if (!window)
+            // A build's progress window may come up first: wait for the dialog itself.
+            if (!window || dynamic_cast<TfrProgressWindow*>(window))
                 return;
             timer->stop();
             timer->deleteLater();

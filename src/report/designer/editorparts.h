@@ -1,6 +1,6 @@
 #pragma once
 
-// What the add-in editors share: the questions they ask besides their own
+// What the object editors share: the questions they ask besides their own
 // controls (an expression, a database field, a colour, file names), the
 // colour swatch, and the way an editor is run on an object.
 
@@ -35,10 +35,6 @@ struct TfrEditorPickers {
 };
 // The pickers in force (the dialogs of this library unless replaced).
 TfrEditorPickers& frEditorPickers();
-
-// A tool-bar picture of the add-in classes ("addin-barcode" ...): drawn like
-// the designer's own (frReportIcon).
-QIcon frAddInIcon(const QString& name);
 
 // OK and Cancel buttons that accept and reject `dialog`.
 QDialogButtonBox* frOkCancelButtons(QDialog& dialog);

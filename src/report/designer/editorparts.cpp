@@ -1,6 +1,5 @@
-#include "report/addins/widgets/editorparts.h"
+#include "report/designer/editorparts.h"
 
-#include "report/icons/icons.h"
 #include "report/model/report.h"
 
 #include <QColorDialog>
@@ -91,16 +90,6 @@ std::optional<TfrColor> askColor(TfrColor current, QWidget* parent) {
 }
 
 } // namespace
-
-QIcon frAddInIcon(const QString& name) {
-    // The resources of a static library are registered when first asked for.
-    static const bool registered = [] {
-        Q_INIT_RESOURCE(addinicons);
-        return true;
-    }();
-    (void)registered;
-    return frReportIcon(name);
-}
 
 QDialogButtonBox* frOkCancelButtons(QDialog& dialog) {
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
