@@ -25,7 +25,8 @@ class QPlainTextEdit;
 // added brackets), `field` a field reference: the dataset name, a period and
 // the field name in double quotes; both nothing when cancelled. `color`
 // returns the chosen colour or nothing; `openFile` and `saveFile` a file name
-// or an empty text.
+// or an empty text (the file dialog offers the filter the parent's window
+// names in its property "fileFilter", as "Рисунки (*.bmp *.jpg)").
 struct TfrEditorPickers {
     std::function<std::optional<QString>(TfrReport& report, QWidget* parent)> expression;
     std::function<std::optional<QString>(TfrReport& report, QWidget* parent)> field;
