@@ -125,8 +125,6 @@ public:
         m_script->installEventFilter(this);
         if (s.syntaxHighlight)
             new ScriptHighlighter(m_script->document());
-        if (m_memo)
-            m_splitter->setSizes({std::max(20, s.splitterPos), 200});
         m_active = m_memo ? m_memo : m_script;
 
         m_error = new QLabel(this);
@@ -174,6 +172,18 @@ public:
     }
 
 protected:
+    void showEvent(QShowEvent* event) override {
+        QDialog::showEvent(event);
+        if (!m_memo || m_placed)
+            return;
+        // The text pane gets its remembered height once the window has its size.
+        m_placed = true;
+        layout()->activate();
+        const int total = m_splitter->height() - m_splitter->handleWidth();
+        const int text = std::max(20, m_doc.settings().splitterPos);
+        m_splitter->setSizes({text, std::max(20, total - text)});
+    }
+
     bool eventFilter(QObject* watched, QEvent* event) override {
         auto* pane = qobject_cast<QPlainTextEdit*>(watched);
         if (!pane)
@@ -223,6 +233,7 @@ private:
     QPlainTextEdit* m_active = nullptr;
     QPushButton* m_wrap = nullptr;
     QLabel* m_error = nullptr;
+    bool m_placed = false;
     bool m_changed = false;
 };
 
