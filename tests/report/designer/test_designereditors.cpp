@@ -34,6 +34,11 @@ namespace {
 class Editors : public DesignerTest {
 protected:
     Editors() : saved(frEditorPickers()) {
+        // The registry is the process's: what the cases register goes again
+        // when they end, so that later cases of the program open no editor.
+        for (const TfrObjectClass* cls : classes())
+            if (const TfrDesignerClassInfo* info = frDesignerClass(*cls))
+                savedClasses.emplace_back(cls, *info);
         frRegisterBuiltInEditors();
         engine.dataRegistry().addDataset(&frDS);
         doc = std::make_unique<TfrDesignDocument>(report, true);
@@ -43,7 +48,19 @@ protected:
         p.color = [this](TfrColor, QWidget*) { return color; };
         p.openFile = [this](QWidget*, const QString&) { return openFile; };
     }
-    ~Editors() override { frEditorPickers() = saved; }
+    ~Editors() override {
+        frEditorPickers() = saved;
+        for (const TfrObjectClass* cls : classes())
+            frRegisterDesignerClass(*cls, TfrDesignerClassInfo());
+        for (const auto& [cls, info] : savedClasses)
+            frRegisterDesignerClass(*cls, info);
+        frRegisterPropertyEditor(QStringLiteral("DisplayFormat"), {});
+        frRegisterPropertyEditor(QStringLiteral("Highlight"), {}, &TfrMemoView::classInfo());
+        frRegisterPropertyEditor(QStringLiteral("OnBeforePrint"), {}, &TfrBandView::classInfo());
+    }
+    static std::vector<const TfrObjectClass*> classes() {
+        return {&TfrMemoView::classInfo(), &TfrPictureView::classInfo(), &TfrBandView::classInfo()};
+    }
 
     struct Run {
         bool changed = false;
@@ -108,6 +125,7 @@ protected:
     int undoCount() const { return doc->undoStack().count(); }
 
     TfrEditorPickers saved;
+    std::vector<std::pair<const TfrObjectClass*, TfrDesignerClassInfo>> savedClasses;
     std::optional<QString> expression;
     std::optional<QString> field;
     std::optional<TfrColor> color;
