@@ -179,6 +179,11 @@ TEST_F(DesignEditors, RestrictedPanesAndScriptOnlyObjectsKeepTheirLines) {
     EXPECT_EQ(m.memo, QStringList{QStringLiteral("other")});
     EXPECT_EQ(m.script, QStringList{QStringLiteral("if then")});
 
+    // Dialog controls show only their script too; other objects their text.
+    TfrControl control;
+    EXPECT_FALSE(frTextEditorHasText(control));
+    EXPECT_TRUE(frTextEditorHasText(m));
+
     TfrBandView& b = band(QStringLiteral("MasterData1"), btMasterData, 100, 20);
     b.memo = QStringList{QStringLiteral("kept")};
     EXPECT_FALSE(frTextEditorHasText(b));

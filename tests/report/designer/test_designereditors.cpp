@@ -226,6 +226,10 @@ TEST_F(Editors, RestrictedPanesAreReadOnlyAndBandsShowOnlyTheirScript) {
     });
     EXPECT_FALSE(r.changed);
     EXPECT_EQ(m.memo, QStringList{QStringLiteral("fixed")});
+    // Contents that may not be edited open no editor at all.
+    m.restrictions = frrfDontEditContents;
+    r = edit(m, [](QDialog& d) { ok(d); });
+    EXPECT_FALSE(r.opened);
 
     TfrBandView& b = band(QStringLiteral("PageHeader1"), btPageHeader, 0, 40);
     b.script = QStringList{QStringLiteral("NewPage")};
