@@ -25,12 +25,13 @@ class QPlainTextEdit;
 // added brackets), `field` a field reference: the dataset name, a period and
 // the field name in double quotes; both nothing when cancelled. `color`
 // returns the chosen colour or nothing; `openFile` and `saveFile` a file name
-// or an empty text (the file dialog offers the filter the parent's window
-// names in its property "fileFilter", as "Рисунки (*.bmp *.jpg)").
+// or an empty text.
 struct TfrEditorPickers {
     std::function<std::optional<QString>(TfrReport& report, QWidget* parent)> expression;
     std::function<std::optional<QString>(TfrReport& report, QWidget* parent)> field;
     std::function<std::optional<TfrColor>(TfrColor current, QWidget* parent)> color;
+    // The default file dialog offers the filter the parent's window names in
+    // its property "fileFilter" ("Рисунки (*.bmp *.jpg)").
     std::function<QString(QWidget* parent, const QString& caption)> openFile;
     std::function<QString(QWidget* parent, const QString& caption)> saveFile;
 };
