@@ -1,7 +1,9 @@
 #include "report/design/designcommands.h"
 
 #include "report/design/designdoc.h"
+#include "report/design/designeditors.h"
 #include "report/design/designinspector.h"
+#include "report/model/dictionary.h"
 #include "report/model/engine.h"
 #include "report/model/page.h"
 
@@ -210,6 +212,9 @@ const std::vector<NamedSyntax>& syntaxTable() {
                 if (args[0].indexOf(u'=') <= 0)
                     bad(QStringLiteral("inspect: ожидается СВОЙСТВО=ТЕКСТ"));
             });
+        add("band-source", 2, 2,
+            "band-source СЕКЦИЯ ИСТОЧНИК   (данные: число записей, [Нет] или источник из списка; "
+            "кросс-данные: ИСТОЧНИК или СЕКЦИЯ=ИСТОЧНИК;...; группа: условие)");
         add("edit", 0, 0, "edit   (вложенный отчёт: показать его страницу)");
         add("list", 0, 0, "list   (объекты текущей страницы; * - выделенные)");
         add("new", 0, 0, "new");
@@ -322,6 +327,35 @@ bool runKey(TfrDesignDocument& doc, const KeyName& key) {
         return true;
     }
     return doc.editTarget() != nullptr; // enter
+}
+
+// The data source dialogs' choice without their windows: a data band takes a
+// record count or an entry of its choice list, a cross data band a text read
+// as its dialog reads it, a group header its condition.
+bool runBandSource(TfrDesignDocument& doc, const QString& name, const QString& text) {
+    auto* band = frCast<TfrBandView>(doc.page().findObject(name));
+    if (!band)
+        throw Exception(QStringLiteral("На странице нет секции %1").arg(name));
+    const TfrDataDictionary& dictionary = doc.report().dictionary();
+    bool applied = false;
+    if (frIsDataBandType(band->bandType())) {
+        const TfrBandSource source = frReadBandSource(dictionary, text);
+        if (source.entry == frNoSourceEntry() && text != frNoSourceEntry())
+            throw Exception(QStringLiteral("Нет источника данных «%1»").arg(text));
+        applied = frSetBandSource(doc, *band, source);
+    } else if (band->bandType() == btCrossData) {
+        const std::vector<TfrBandView*> bands = frCrossListedBands(doc.page());
+        if (bands.empty())
+            throw Exception(QStringLiteral("На странице нет секций для источников данных"));
+        applied = frSetCrossSources(doc, *band, frReadCrossSources(dictionary, bands, text));
+    } else if (band->bandType() == btGroupHeader) {
+        applied = frSetGroupCondition(doc, *band, text);
+    } else {
+        throw Exception(QStringLiteral("Секция %1 (%2) не имеет источника данных").arg(name, frBandName(band->bandType())));
+    }
+    if (!applied)
+        throw Exception(QStringLiteral("Ничего не изменилось"));
+    return true;
 }
 
 bool run(TfrDesignDocument& doc, const TfrDesignCommand& c, QString& output) {
@@ -508,6 +542,8 @@ bool run(TfrDesignDocument& doc, const TfrDesignCommand& c, QString& output) {
         const qsizetype eq = a[0].indexOf(u'=');
         return frInspectorApply(doc, a[0].left(eq).trimmed(), a[0].mid(eq + 1));
     }
+    if (n == u"band-source")
+        return runBandSource(doc, a[0], a[1]);
     if (n == u"edit") {
         const int before = doc.pageIndex();
         TfrView* target = doc.editTarget();

@@ -5,6 +5,7 @@
 #include "common/registry.h"
 #include "report/builder/preparedpages.h"
 #include "report/design/designsettings.h"
+#include "report/designer/designereditors.h"
 #include "report/designer/designerform.h"
 #include "report/model/engine.h"
 #include "report/model/page.h"
@@ -74,6 +75,7 @@ bool frEditPreparedPage(TfrReport& report, int index, QWidget* parent) {
 }
 
 void frInstallDesigner(TfrEngine& engine, QWidget* parent) {
+    frRegisterBuiltInEditors();
     const QPointer<QWidget> window(parent);
     engine.designReportHook = [window](TfrReport& report) { frDesignReport(report, window.data()); };
     frPageEditor(engine) = [](TfrReport& report, int page, QWidget* over) { return frEditPreparedPage(report, page, over); };

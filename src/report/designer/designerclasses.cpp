@@ -50,12 +50,18 @@ const TfrDesignerEditor* frDesignerEditor(const TfrObjectClass& objectClass) {
 }
 
 void frRegisterPropertyEditor(const QString& property, TfrDesignerEditor editor, const TfrObjectClass* objectClass) {
-    for (PropertyEditor& e : propertyEditors())
-        if (e.objectClass == objectClass && e.property.compare(property, Qt::CaseInsensitive) == 0) {
-            e.editor = std::move(editor);
+    auto& editors = propertyEditors();
+    for (auto it = editors.begin(); it != editors.end(); ++it)
+        if (it->objectClass == objectClass && it->property.compare(property, Qt::CaseInsensitive) == 0) {
+            if (editor)
+                it->editor = std::move(editor);
+            else
+                editors.erase(it);
             return;
         }
-    propertyEditors().push_back({property, objectClass, std::move(editor)});
+    if (!editor)
+        return;
+    editors.push_back({property, objectClass, std::move(editor)});
 }
 
 const TfrDesignerEditor* frDesignerPropertyEditor(const TfrObjectClass& objectClass, const QString& property) {

@@ -49,7 +49,8 @@ const TfrDesignerEditor* frDesignerEditor(const TfrObjectClass& objectClass);
 // Editors of single properties ("Tag", "Restrictions", "DisplayFormat" ...)
 // for the inspector's edit buttons, keyed by property name for every class
 // that has the property; `objectClass` limits one to a class and the classes
-// derived from it. Registering again replaces.
+// derived from it. Registering again replaces; registering an empty editor
+// removes the property's editor for that class.
 void frRegisterPropertyEditor(const QString& property, TfrDesignerEditor editor, const TfrObjectClass* objectClass = nullptr);
 // What the inspector's button of a property opens on an object of a class:
 // the property's own editor, else the class's editor (frDesignerEditor).

@@ -8,6 +8,7 @@
 #include "report/design/designpaint.h"
 #include "report/designer/designerclasses.h"
 #include "report/designer/designerdialogs.h"
+#include "report/designer/designereditors.h"
 #include "report/designer/designerinspector.h"
 #include "report/designer/propertyeditors.h"
 #include "report/icons/icons.h"
@@ -361,6 +362,17 @@ void TfrDesignerForm::buildActions() {
     handler(QStringLiteral("edit"), QStringLiteral("&Редактировать..."), QString(), QKeySequence(Qt::Key_Return),
             [this] { editSelected(); })
         ->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+    // The text and script editor of the selected object (script only for bands and controls).
+    handler(QStringLiteral("edit-script"), QStringLiteral("Редактор текста и скрипта"), QString(),
+            QKeySequence(Qt::CTRL | Qt::Key_Return), [this] {
+                const int page = m_doc.pageIndex();
+                if (TfrView* view = m_doc.editTarget())
+                    frEditTextAndScript(m_doc, *view, this);
+                if (page != m_doc.pageIndex())
+                    rebuildTabs();
+                refresh();
+            })
+        ->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
     command(QStringLiteral("add-page"), QStringLiteral("До&бавить страницу"), QStringLiteral("design-add-page"));
     command(QStringLiteral("add-dialog"), QStringLiteral("Добавить &форму диалога"), QStringLiteral("design-add-dialog"));
     handler(QStringLiteral("delete-page"), QStringLiteral("У&далить страницу"), QStringLiteral("design-delete-page"), {}, [this] {

@@ -83,6 +83,11 @@ std::optional<QString> askExpression(TfrReport& report, QWidget* parent) {
     return line->text().trimmed();
 }
 
+// The filter a window asks its file dialogs for (its property "fileFilter").
+QString fileFilterOf(const QWidget* parent) {
+    return parent ? parent->window()->property("fileFilter").toString() : QString();
+}
+
 std::optional<TfrColor> askColor(TfrColor current, QWidget* parent) {
     const QColor c = QColorDialog::getColor(frcolor::toQColor(frcolor::resolve(current)), parent);
     if (!c.isValid())
@@ -117,7 +122,9 @@ TfrEditorPickers& frEditorPickers() {
         askExpression,
         pickField,
         askColor,
-        [](QWidget* parent, const QString& caption) { return QFileDialog::getOpenFileName(parent, caption); },
+        [](QWidget* parent, const QString& caption) {
+            return QFileDialog::getOpenFileName(parent, caption, QString(), fileFilterOf(parent));
+        },
         [](QWidget* parent, const QString& caption) { return QFileDialog::getSaveFileName(parent, caption); },
         askFont,
     };

@@ -3,6 +3,7 @@
 #include "designfixture.h"
 
 #include "report/design/designcommands.h"
+#include "report/model/dataset.h"
 
 namespace {
 
@@ -113,6 +114,46 @@ TEST_F(Commands, KeysPagesClicksAndColours) {
     EXPECT_EQ(find("B")->fillColor, 0x0080FFu);
     EXPECT_EQ(report.pages().page(1)->pageType, ptDialog);
     EXPECT_EQ(doc->selectionCount(), 2);
+}
+
+TEST_F(Commands, BandSourceSetsDataBandsCrossPairsAndGroupConditions) {
+    TfrDataset frDS(QStringLiteral("frDS"));
+    engine.dataRegistry().addDataset(&frDS);
+    band("MasterData1", btMasterData, 40, 20);
+    band("DetailData1", btDetailData, 80, 20);
+    band("CrossData1", btCrossData, 120, 20);
+    band("GroupHeader1", btGroupHeader, 160, 20);
+    band("PageHeader1", btPageHeader, 0, 20);
+    auto source = [this](const char* name) { return static_cast<TfrBandView*>(find(name))->dataSourceName(); };
+
+    EXPECT_TRUE(frRunDesignCommand(*doc, QStringLiteral("band-source MasterData1 5")).applied);
+    EXPECT_EQ(source("MasterData1"), QStringLiteral("5"));
+    EXPECT_TRUE(frRunDesignCommand(*doc, QStringLiteral("band-source DetailData1 frDS")).applied);
+    EXPECT_TRUE(frRunDesignCommand(*doc, QStringLiteral("band-source MasterData1 [Нет]")).applied);
+    EXPECT_EQ(source("MasterData1"), QStringLiteral("[Нет]"));
+    EXPECT_TRUE(frRunDesignCommand(*doc, QStringLiteral("band-source CrossData1 \"DetailData1=frDS;Other=3;\"")).applied);
+    EXPECT_EQ(source("CrossData1"), QStringLiteral("MasterData1=[Нет];DetailData1=frDS;GroupHeader1=[Нет];"));
+    EXPECT_TRUE(frRunDesignCommand(*doc, QStringLiteral("band-source GroupHeader1 \"[DS.\"\"Kind\"\"]\"")).applied);
+    EXPECT_EQ(source("GroupHeader1"), QStringLiteral("[DS.\"Kind\"]"));
+    EXPECT_EQ(doc->undoStack().count(), 5);
+
+    struct Case {
+        const char* line;
+        const char* why;
+    };
+    const Case refused[] = {
+        {"band-source MasterData1 Missing", "Нет источника данных «Missing»"},
+        {"band-source DetailData1 frDS", "Ничего не изменилось"},
+        {"band-source PageHeader1 frDS", "Секция PageHeader1 (Page header) не имеет источника данных"},
+        {"band-source Nothing frDS", "На странице нет секции Nothing"},
+    };
+    for (const Case& c : refused) {
+        const TfrDesignCommandResult r = frRunDesignCommand(*doc, QString::fromUtf8(c.line));
+        EXPECT_FALSE(r.applied) << c.line;
+        EXPECT_EQ(r.message, QString::fromUtf8(c.why)) << c.line;
+    }
+    EXPECT_EQ(doc->undoStack().count(), 5);
+    EXPECT_THROW(frParseDesignCommand(QStringLiteral("band-source MasterData1")), EDesignCommandSyntax);
 }
 
 } // namespace
