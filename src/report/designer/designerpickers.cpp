@@ -1,5 +1,6 @@
 #include "report/designer/designerpickers.h"
 
+#include "common/interaction.h"
 #include "report/design/designdoc.h"
 #include "report/design/designpickers.h"
 #include "report/designer/designerclasses.h"
@@ -365,8 +366,12 @@ bool frEditTag(TfrDesignDocument& document, TfrView& view, QWidget* parent) {
     TfrTagForm form(document.report(), view.tag, parent);
     if (form.exec() != QDialog::Accepted || form.tag() == view.tag)
         return false;
-    document.recordChange({&view});
-    view.tag = form.tag();
+    // As the inspector sets it: refused for an object whose options are
+    // locked and for a text the template cannot hold.
+    if (!document.setProperty({&view}, QStringLiteral("Tag"), TVariant(form.tag()))) {
+        document.engine().interaction().showError(document.refusal());
+        return false;
+    }
     return true;
 }
 

@@ -147,7 +147,10 @@ private:
 
 // The property editors of Tag and Restrictions: on OK with a change one undo
 // entry of kind change is recorded and the object takes the value (true);
-// Cancel or an unchanged value change nothing.
+// Cancel or an unchanged value change nothing. The tag is set as the
+// inspector sets it (a refusal, for an object whose options are locked or a
+// text the template cannot hold, is shown and changes nothing); the
+// restrictions are set also when they lock the object's options.
 bool frEditTag(TfrDesignDocument& document, TfrView& view, QWidget* parent);
 bool frEditRestrictions(TfrDesignDocument& document, TfrView& view, QWidget* parent);
 // Registers them for the inspector's edit buttons (frRegisterPropertyEditor).

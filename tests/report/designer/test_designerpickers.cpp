@@ -7,6 +7,7 @@
 #include "report/design/designdoc.h"
 #include "report/designer/designer.h"
 #include "report/designer/designerclasses.h"
+#include "report/designer/designerinspector.h"
 #include "report/designer/designerpickers.h"
 #include "report/designer/editorparts.h"
 #include "report/expr/functions.h"
@@ -17,6 +18,7 @@
 #include "table/memtable.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -293,7 +295,22 @@ TEST_F(DesignerPickers, TheTagDialogStoresTheTagWithOneUndoEntryAndCancelKeepsIt
         EXPECT_EQ(doc->undoStack().count(), entries + 1);
     }
     ASSERT_TRUE(doc->undo());
-    EXPECT_EQ(frCast<TfrMemoView>(report.findObject(QStringLiteral("Memo1")))->tag, QStringLiteral("old"));
+    auto* restored = frCast<TfrMemoView>(report.findObject(QStringLiteral("Memo1")));
+    ASSERT_NE(restored, nullptr);
+    EXPECT_EQ(restored->tag, QStringLiteral("old"));
+
+    // Locked options refuse the tag as the inspector does: the reason is shown.
+    restored->restrictions = frrfDontModify;
+    const int undone = doc->undoStack().count();
+    whenModal(QStringLiteral("Тэг объекта"), [](QDialog& d) {
+        child<QLineEdit>(d, "Tag")->setText(QStringLiteral("new"));
+        ok(d);
+    });
+    EXPECT_FALSE((*editor)(*doc, *restored, nullptr));
+    EXPECT_EQ(restored->tag, QStringLiteral("old"));
+    EXPECT_EQ(doc->undoStack().count(), undone);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_TRUE(ui.messages[0].text.contains(QStringLiteral("Memo1")));
 }
 
 TEST_F(DesignerPickers, TheRestrictionsDialogSetsTheBitsEvenWhenOptionsAreLocked) {
@@ -335,6 +352,40 @@ TEST_F(DesignerPickers, TheRestrictionsDialogSetsTheBitsEvenWhenOptionsAreLocked
     }
     ASSERT_TRUE(doc->undo());
     EXPECT_EQ(report.findObject(QStringLiteral("Memo1"))->restrictions, given);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(DesignerPickers, TheInspectorsEditButtonsOpenTheTagAndRestrictionsDialogs) {
+    TfrMemoView& m = memo(QStringLiteral("Memo1"), 10, 10, 100, 20, QStringLiteral("x"));
+    frRegisterDesignerPropertyEditors();
+    auto form = open();
+    TfrDesignDocument& d = form->document();
+    ASSERT_TRUE(d.selectNames({QStringLiteral("Memo1")}));
+    form->action(QStringLiteral("inspector"))->trigger();
+    const int entries = d.undoStack().count();
+
+    auto* restrictions = form->inspector()->findChild<QToolButton*>(QStringLiteral("RestrictionsEditor"));
+    ASSERT_NE(restrictions, nullptr);
+    whenModal(QStringLiteral("Ограничения объекта"), [](QDialog& dialog) {
+        child<QCheckBox>(dialog, "Restriction16")->click();
+        ok(dialog);
+    });
+    restrictions->click();
+    EXPECT_EQ(m.restrictions, frrfDontSize);
+
+    auto* tag = form->inspector()->findChild<QToolButton*>(QStringLiteral("TagEditor"));
+    ASSERT_NE(tag, nullptr);
+    whenModal(QStringLiteral("Тэг объекта"), [](QDialog& dialog) {
+        child<QLineEdit>(dialog, "Tag")->setText(QStringLiteral("t1"));
+        ok(dialog);
+    });
+    tag->click();
+    EXPECT_EQ(m.tag, QStringLiteral("t1"));
+    EXPECT_EQ(d.undoStack().count(), entries + 2);
+    EXPECT_TRUE(d.modified());
 }
 
 } // namespace
