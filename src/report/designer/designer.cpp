@@ -6,7 +6,6 @@
 #include "report/builder/preparedpages.h"
 #include "report/design/designsettings.h"
 #include "report/designer/designerform.h"
-#include "report/designer/designerpickers.h"
 #include "report/model/engine.h"
 #include "report/model/page.h"
 #include "report/model/report.h"
@@ -75,7 +74,6 @@ bool frEditPreparedPage(TfrReport& report, int index, QWidget* parent) {
 }
 
 void frInstallDesigner(TfrEngine& engine, QWidget* parent) {
-    frRegisterDesignerPropertyEditors();
     const QPointer<QWidget> window(parent);
     engine.designReportHook = [window](TfrReport& report) { frDesignReport(report, window.data()); };
     frPageEditor(engine) = [](TfrReport& report, int page, QWidget* over) { return frEditPreparedPage(report, page, over); };

@@ -19,6 +19,5 @@ void frDesignReport(TfrReport& report, QWidget* parent = nullptr, bool passwordG
 bool frEditPreparedPage(TfrReport& report, int index, QWidget* parent = nullptr);
 
 // Makes TfrReport::designReport of the engine's reports open the designer over
-// `parent`, and the preview offer editing its pages; registers the designer's
-// property editors (Tag, Restrictions).
+// `parent`, and the preview offer editing its pages.
 void frInstallDesigner(TfrEngine& engine, QWidget* parent = nullptr);

@@ -3,7 +3,6 @@
 #include "common/interaction.h"
 #include "report/design/designdoc.h"
 #include "report/design/designpickers.h"
-#include "report/designer/designerclasses.h"
 #include "report/designer/editorparts.h"
 #include "report/expr/functions.h"
 #include "report/model/constants.h"
@@ -383,9 +382,4 @@ bool frEditRestrictions(TfrDesignDocument& document, TfrView& view, QWidget* par
     document.recordChange({&view});
     view.restrictions = form.restrictions();
     return true;
-}
-
-void frRegisterDesignerPropertyEditors() {
-    frRegisterPropertyEditor(QStringLiteral("Tag"), frEditTag);
-    frRegisterPropertyEditor(QStringLiteral("Restrictions"), frEditRestrictions);
 }

@@ -150,8 +150,8 @@ private:
 // Cancel or an unchanged value change nothing. The tag is set as the
 // inspector sets it (a refusal, for an object whose options are locked or a
 // text the template cannot hold, is shown and changes nothing); the
-// restrictions are set also when they lock the object's options.
+// restrictions are set also when they lock the object's options. The
+// inspector's edit buttons open them (frRegisterPropertyEditors,
+// propertyeditors.h).
 bool frEditTag(TfrDesignDocument& document, TfrView& view, QWidget* parent);
 bool frEditRestrictions(TfrDesignDocument& document, TfrView& view, QWidget* parent);
-// Registers them for the inspector's edit buttons (frRegisterPropertyEditor).
-void frRegisterDesignerPropertyEditors();

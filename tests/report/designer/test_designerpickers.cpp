@@ -5,11 +5,11 @@
 #include "designerfixture.h"
 
 #include "report/design/designdoc.h"
-#include "report/designer/designer.h"
 #include "report/designer/designerclasses.h"
 #include "report/designer/designerinspector.h"
 #include "report/designer/designerpickers.h"
 #include "report/designer/editorparts.h"
+#include "report/designer/propertyeditors.h"
 #include "report/expr/functions.h"
 #include "report/memdata/memtablesource.h"
 #include "report/model/constants.h"
@@ -262,7 +262,7 @@ TEST_F(DesignerPickers, TheVariablePickerOffersTheBuiltInVariables) {
 TEST_F(DesignerPickers, TheTagDialogStoresTheTagWithOneUndoEntryAndCancelKeepsIt) {
     TfrMemoView& m = memo(QStringLiteral("Memo1"), 10, 10, 100, 20, QStringLiteral("x"));
     m.tag = QStringLiteral("old");
-    frInstallDesigner(engine);
+    frRegisterPropertyEditors();
     const TfrDesignerEditor* editor = frDesignerPropertyEditor(m.objectClass(), QStringLiteral("Tag"));
     ASSERT_NE(editor, nullptr);
     // The expression goes in as it is, without brackets.
@@ -318,7 +318,7 @@ TEST_F(DesignerPickers, TheRestrictionsDialogSetsTheBitsEvenWhenOptionsAreLocked
     // The high byte is kept as a file brought it.
     const std::uint16_t given = frrfDontModify | frrfDontMove | 0x0100;
     m.restrictions = given;
-    frInstallDesigner(engine);
+    frRegisterPropertyEditors();
     const TfrDesignerEditor* editor = frDesignerPropertyEditor(m.objectClass(), QStringLiteral("Restrictions"));
     ASSERT_NE(editor, nullptr);
     const int entries = doc->undoStack().count();
@@ -360,7 +360,7 @@ namespace {
 
 TEST_F(DesignerPickers, TheInspectorsEditButtonsOpenTheTagAndRestrictionsDialogs) {
     TfrMemoView& m = memo(QStringLiteral("Memo1"), 10, 10, 100, 20, QStringLiteral("x"));
-    frRegisterDesignerPropertyEditors();
+    // The designer window registers the property editors before it first opens.
     auto form = open();
     TfrDesignDocument& d = form->document();
     ASSERT_TRUE(d.selectNames({QStringLiteral("Memo1")}));
