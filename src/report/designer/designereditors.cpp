@@ -244,8 +244,6 @@ public:
     PictureEditorForm(TfrDesignDocument& doc, TfrPictureView& view, QWidget* parent)
         : QDialog(parent), m_doc(doc), m_view(view), m_picture(view.picture) {
         setWindowTitle(QStringLiteral("Рисунок"));
-        // The file dialog of the pickers offers the window's filter.
-        setProperty("fileFilter", QStringLiteral("Рисунки (*.bmp *.jpg *.ico *.wmf *.emf)"));
         m_shown = new QLabel(this);
         m_shown->setObjectName(QStringLiteral("Picture"));
         m_shown->setAlignment(Qt::AlignCenter);
@@ -280,7 +278,8 @@ public:
 
 private:
     void loadFile() {
-        const QString file = frEditorPickers().openFile(this, QStringLiteral("Загрузить рисунок"));
+        const QString file = frEditorPickers().openFile(this, QStringLiteral("Загрузить рисунок"),
+                                                        QStringLiteral("Рисунки (*.bmp *.jpg *.ico *.wmf *.emf)"));
         if (file.isEmpty())
             return;
         const QString error = frLoadPictureFile(file, m_picture);

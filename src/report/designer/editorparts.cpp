@@ -1,92 +1,18 @@
 #include "report/designer/editorparts.h"
 
+#include "report/designer/designerpickers.h"
 #include "report/model/report.h"
 
 #include <QColorDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFontDialog>
-#include <QGridLayout>
-#include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPainter>
 #include <QPixmap>
 #include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRegularExpression>
-#include <QVBoxLayout>
 
 namespace {
-
-// A name the expression builder inserts as it is: upper-cased, only the
-// letters A-Z, digits, "." and "_"; anything else is bracketed.
-QString asOperand(const QString& name) {
-    static const QRegularExpression plain(QStringLiteral("^[A-Z0-9._]+$"));
-    return plain.match(name.toUpper()).hasMatch() ? name : u'[' + name + u']';
-}
-
-// "Выбор поля БД": the dictionary's datasets and the fields of the chosen
-// one; opens on the dataset chosen last.
-std::optional<QString> pickField(TfrReport& report, QWidget* parent) {
-    static QString lastDataset;
-    QDialog dialog(parent);
-    dialog.setWindowTitle(QStringLiteral("Выбор поля БД"));
-    auto* datasets = new QListWidget(&dialog);
-    datasets->setObjectName(QStringLiteral("Datasets"));
-    auto* fields = new QListWidget(&dialog);
-    fields->setObjectName(QStringLiteral("Fields"));
-    datasets->addItems(report.dictionary().datasetList());
-    QObject::connect(datasets, &QListWidget::currentTextChanged, &dialog, [&report, fields](const QString& name) {
-        fields->clear();
-        fields->addItems(report.dictionary().fieldList(name));
-        fields->setCurrentRow(0);
-    });
-    const auto found = datasets->findItems(lastDataset, Qt::MatchExactly);
-    datasets->setCurrentRow(found.isEmpty() ? 0 : datasets->row(found.first()));
-    QDialogButtonBox* buttons = frOkCancelButtons(dialog);
-    QObject::connect(fields, &QListWidget::itemDoubleClicked, &dialog, &QDialog::accept);
-    auto* layout = new QGridLayout(&dialog);
-    layout->addWidget(new QLabel(QStringLiteral("Наборы данных"), &dialog), 0, 0);
-    layout->addWidget(new QLabel(QStringLiteral("Поля"), &dialog), 0, 1);
-    layout->addWidget(datasets, 1, 0);
-    layout->addWidget(fields, 1, 1);
-    layout->addWidget(buttons, 2, 0, 1, 2);
-    if (dialog.exec() != QDialog::Accepted || !datasets->currentItem() || !fields->currentItem())
-        return std::nullopt;
-    lastDataset = datasets->currentItem()->text();
-    return lastDataset + QStringLiteral(".\"") + fields->currentItem()->text() + u'"';
-}
-
-// "Вставка выражения": one line for the expression, with a button that adds a
-// field reference at the caret.
-std::optional<QString> askExpression(TfrReport& report, QWidget* parent) {
-    QDialog dialog(parent);
-    dialog.setWindowTitle(QStringLiteral("Вставка выражения"));
-    auto* line = new QLineEdit(&dialog);
-    line->setObjectName(QStringLiteral("Expression"));
-    line->setMinimumWidth(360);
-    auto* field = new QPushButton(QStringLiteral("&Поле БД..."), &dialog);
-    field->setObjectName(QStringLiteral("InsertField"));
-    QObject::connect(field, &QPushButton::clicked, &dialog, [&report, &dialog, line] {
-        if (const auto picked = frEditorPickers().field(report, &dialog))
-            line->insert(asOperand(*picked));
-    });
-    QDialogButtonBox* buttons = frOkCancelButtons(dialog);
-    auto* layout = new QVBoxLayout(&dialog);
-    layout->addWidget(new QLabel(QStringLiteral("Выражение:"), &dialog));
-    layout->addWidget(line);
-    layout->addWidget(field, 0, Qt::AlignLeft);
-    layout->addWidget(buttons);
-    if (dialog.exec() != QDialog::Accepted || line->text().trimmed().isEmpty())
-        return std::nullopt;
-    return line->text().trimmed();
-}
-
-// The filter a window asks its file dialogs for (its property "fileFilter").
-QString fileFilterOf(const QWidget* parent) {
-    return parent ? parent->window()->property("fileFilter").toString() : QString();
-}
 
 std::optional<TfrColor> askColor(TfrColor current, QWidget* parent) {
     const QColor c = QColorDialog::getColor(frcolor::toQColor(frcolor::resolve(current)), parent);
@@ -119,11 +45,11 @@ QDialogButtonBox* frOkCancelButtons(QDialog& dialog) {
 
 TfrEditorPickers& frEditorPickers() {
     static TfrEditorPickers pickers{
-        askExpression,
-        pickField,
+        TfrExpressionBuilder::build,
+        TfrFieldPicker::pick,
         askColor,
-        [](QWidget* parent, const QString& caption) {
-            return QFileDialog::getOpenFileName(parent, caption, QString(), fileFilterOf(parent));
+        [](QWidget* parent, const QString& caption, const QString& filter) {
+            return QFileDialog::getOpenFileName(parent, caption, QString(), filter);
         },
         [](QWidget* parent, const QString& caption) { return QFileDialog::getSaveFileName(parent, caption); },
         askFont,

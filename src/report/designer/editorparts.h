@@ -30,9 +30,8 @@ struct TfrEditorPickers {
     std::function<std::optional<QString>(TfrReport& report, QWidget* parent)> expression;
     std::function<std::optional<QString>(TfrReport& report, QWidget* parent)> field;
     std::function<std::optional<TfrColor>(TfrColor current, QWidget* parent)> color;
-    // The default file dialog offers the filter the parent's window names in
-    // its property "fileFilter" ("Рисунки (*.bmp *.jpg)").
-    std::function<QString(QWidget* parent, const QString& caption)> openFile;
+    // `filter` as the file dialog takes it ("Рисунки (*.bmp *.jpg)"); empty for every file.
+    std::function<QString(QWidget* parent, const QString& caption, const QString& filter)> openFile;
     std::function<QString(QWidget* parent, const QString& caption)> saveFile;
     // The font chosen from `current`, or nothing.
     std::function<std::optional<TfrFont>(const TfrFont& current, QWidget* parent)> font;

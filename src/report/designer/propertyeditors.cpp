@@ -2,6 +2,7 @@
 
 #include "report/design/designdoc.h"
 #include "report/designer/designerclasses.h"
+#include "report/designer/designerpickers.h"
 #include "report/designer/editorparts.h"
 #include "report/model/objects.h"
 
@@ -31,4 +32,6 @@ bool editDataField(TfrDesignDocument& doc, TfrView& view, QWidget* parent) {
 void frRegisterPropertyEditors() {
     frRegisterPropertyEditor(QStringLiteral("Font"), editFont, &TfrMemoView::classInfo());
     frRegisterPropertyEditor(QStringLiteral("DataField"), editDataField);
+    frRegisterPropertyEditor(QStringLiteral("Tag"), frEditTag);
+    frRegisterPropertyEditor(QStringLiteral("Restrictions"), frEditRestrictions);
 }

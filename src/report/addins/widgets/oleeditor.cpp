@@ -76,7 +76,7 @@ void TfrOleEditorForm::showHeld() {
 }
 
 void TfrOleEditorForm::insertFile() {
-    const QString file = frEditorPickers().openFile(this, QStringLiteral("Вставить документ OLE"));
+    const QString file = frEditorPickers().openFile(this, QStringLiteral("Вставить документ OLE"), QString());
     if (file.isEmpty())
         return;
     try {

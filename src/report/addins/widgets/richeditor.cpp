@@ -5,6 +5,7 @@
 #include "common/textfile.h"
 #include "report/addins/richview.h"
 #include "report/design/designdoc.h"
+#include "report/designer/editorparts.h"
 #include "report/icons/icons.h"
 #include "report/model/constants.h"
 #include "report/model/engine.h"
@@ -19,7 +20,6 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFontComboBox>
-#include <QInputDialog>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
@@ -296,22 +296,8 @@ TfrRichEditorForm::TfrRichEditorForm(const QTextDocument& document, TfrReport& r
             [this, applySize] { applySize(m_size->currentText()); });
     m_toolBar->addSeparator();
 
-    askExpression = [this]() -> std::optional<QString> {
-        const auto text = m_report.engine().interaction().inputBox(QStringLiteral("Вставка выражения"),
-                                                                   QStringLiteral("Выражение:"), QString());
-        if (!text || text->trimmed().isEmpty())
-            return std::nullopt;
-        return text;
-    };
-    askField = [this]() -> std::optional<QString> {
-        const QStringList fields = fieldReferences();
-        bool ok = false;
-        const QString field = QInputDialog::getItem(this, QStringLiteral("Выбор поля БД"), QStringLiteral("Поле:"),
-                                                    fields, 0, false, &ok);
-        if (!ok || field.isEmpty())
-            return std::nullopt;
-        return field;
-    };
+    askExpression = [this] { return frEditorPickers().expression(m_report, this); };
+    askField = [this] { return frEditorPickers().field(m_report, this); };
     QAction* expression = addAction(QStringLiteral("expression"), QStringLiteral("rich-expression"),
                                     QStringLiteral("Вставить выражение"));
     connect(expression, &QAction::triggered, this, [this] {
@@ -457,9 +443,7 @@ void TfrRichEditorForm::toggleBullets() {
 }
 
 void TfrRichEditorForm::insertExpression(const QString& expression) {
-    const bool bracketed = expression.startsWith(u'[') && expression.endsWith(u']') &&
-                           expression.indexOf(u'[', 1) < 0;
-    m_edit->textCursor().insertText(bracketed ? expression : u'[' + expression + u']');
+    m_edit->textCursor().insertText(frBracketed(expression));
 }
 
 void TfrRichEditorForm::insertField(const QString& reference) {

@@ -99,8 +99,8 @@ public:
     QStringList fieldReferences() const;
 
     // What the expression and field buttons ask for (nothing: cancelled);
-    // by default the engine interaction's input box and a list of
-    // fieldReferences().
+    // by default the designer's expression builder and field picker
+    // (frEditorPickers()).
     std::function<std::optional<QString>()> askExpression;
     std::function<std::optional<QString>()> askField;
 

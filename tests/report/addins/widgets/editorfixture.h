@@ -37,7 +37,7 @@ public:
         p.expression = [this](TfrReport&, QWidget*) { return expression; };
         p.field = [this](TfrReport&, QWidget*) { return field; };
         p.color = [this](TfrColor, QWidget*) { return color; };
-        p.openFile = [this](QWidget*, const QString&) { return openFile; };
+        p.openFile = [this](QWidget*, const QString&, const QString&) { return openFile; };
         p.saveFile = [this](QWidget*, const QString&) { return saveFile; };
     }
     ~AddInEditorTest() override { frEditorPickers() = saved; }

@@ -1,13 +1,14 @@
 // The questions the add-in editors ask: the field picker and the expression
-// line, driven through their controls, and how answers go into a text.
+// builder, driven through their controls, and how answers go into a text.
 
 #include "editorfixture.h"
 
 #include "report/memdata/memtablesource.h"
 #include "table/memtable.h"
 
-#include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTextCursor>
 
 namespace {
 
@@ -59,7 +60,7 @@ TEST_F(EditorParts, TheFieldPickerListsDatasetsAndFieldsAndOpensOnTheDatasetChos
     EXPECT_EQ(saved.field(report, nullptr), std::nullopt);
 }
 
-TEST_F(EditorParts, TheExpressionLineTakesFieldReferencesBracketedUnlessTheyArePlainNames) {
+TEST_F(EditorParts, TheExpressionBuilderTakesFieldReferencesBracketedUnlessTheyArePlainNames) {
     struct Case {
         const char* typed;
         std::optional<QString> field;
@@ -76,8 +77,9 @@ TEST_F(EditorParts, TheExpressionLineTakesFieldReferencesBracketedUnlessTheyAreP
         field = c.field;
         whenModal([&](QDialog& d) {
             EXPECT_EQ(d.windowTitle(), QStringLiteral("Вставка выражения"));
-            auto* line = child<QLineEdit>(d, "Expression");
-            line->setText(c.typed);
+            auto* edit = child<QPlainTextEdit>(d, "Expression");
+            edit->setPlainText(c.typed);
+            edit->moveCursor(QTextCursor::End);
             child<QAbstractButton>(d, "InsertField")->click();
             ok(d);
         });

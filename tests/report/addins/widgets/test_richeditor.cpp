@@ -10,6 +10,7 @@
 #include "report/addins/widgets/richeditor.h"
 #include "report/designer/designerclasses.h"
 #include "report/designer/designerform.h"
+#include "report/designer/editorparts.h"
 #include "report/memdata/memtablesource.h"
 #include "report/model/dataset.h"
 #include "report/model/constants.h"
@@ -206,11 +207,24 @@ TEST_F(RichEditor, ExpressionsAreBracketedOnce) {
         form.insertExpression(QString::fromUtf16(c.expression));
         EXPECT_EQ(form.editor()->toPlainText(), QString::fromUtf16(c.inserted));
     }
-    // The default prompt is the engine's input box; a cancelled one inserts nothing.
-    ui.inputs = {QStringLiteral("PAGE#"), std::nullopt};
+    // By default the button asks the designer's expression builder (answered
+    // here by a fake that gives PAGE# and then cancels); a cancelled one
+    // inserts nothing.
+    const TfrEditorPickers saved = frEditorPickers();
+    std::vector<std::optional<QString>> answers = {QStringLiteral("PAGE#"), std::nullopt};
+    frEditorPickers().expression = [&answers](TfrReport&, QWidget*) {
+        std::optional<QString> answer;
+        if (!answers.empty()) {
+            answer = answers.front();
+            answers.erase(answers.begin());
+        }
+        return answer;
+    };
     Form form(rich.document(), report);
     form.action(QStringLiteral("expression"))->trigger();
     form.action(QStringLiteral("expression"))->trigger();
+    frEditorPickers() = saved;
+    EXPECT_TRUE(answers.empty());
     EXPECT_EQ(form.editor()->toPlainText(), QStringLiteral("[PAGE#]"));
     EXPECT_FALSE(form.action(QStringLiteral("field"))->isEnabled()) << "the report has no datasets";
 }
