@@ -8,6 +8,8 @@
 #include "report/design/designpaint.h"
 #include "report/designer/designerclasses.h"
 #include "report/designer/designerdialogs.h"
+#include "report/designer/designerfields.h"
+#include "report/designer/designeroptions.h"
 #include "report/designer/designerinspector.h"
 #include "report/icons/icons.h"
 #include "report/model/engine.h"
@@ -24,6 +26,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QColorDialog>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDockWidget>
@@ -79,6 +84,7 @@ public:
         setFocusPolicy(Qt::StrongFocus);
         setMouseTracking(true);
         setAttribute(Qt::WA_OpaquePaintEvent);
+        setAcceptDrops(true); // fields from the "Вставка поля БД" window
     }
 
     // Room left of the page: the band titles stand there.
@@ -135,6 +141,21 @@ protected:
             if (sel.size() == 1 && !sel.front()->objectClass().has(TfrObjectClass::DialogControl))
                 m_form.editSelected();
         }
+    }
+    // A field dragged from the field window becomes one text object.
+    void dragEnterEvent(QDragEnterEvent* event) override {
+        QString dataset, field;
+        if (TfrFieldList::decode(event->mimeData(), &dataset, &field) && m_doc.page().pageType != ptDialog)
+            event->acceptProposedAction();
+    }
+    void dragMoveEvent(QDragMoveEvent* event) override { event->acceptProposedAction(); }
+    void dropEvent(QDropEvent* event) override {
+        QString dataset, field;
+        if (!TfrFieldList::decode(event->mimeData(), &dataset, &field))
+            return;
+        m_form.guarded([&] { frDropField(m_doc, dataset, field, toPage(event->position().toPoint())); });
+        event->acceptProposedAction();
+        m_form.refresh();
     }
     // Keys go to the window (the scroll area would take the arrows).
     void keyPressEvent(QKeyEvent* event) override { m_form.keyPressEvent(event); }
@@ -232,6 +253,7 @@ TfrDesignerForm::TfrDesignerForm(TfrReport& report, QWidget* parent, bool passwo
     buildMenus();
     buildToolBars();
     buildInspector();
+    buildFieldWindow();
     buildStatusBar();
     connect(m_tabs, &QTabBar::currentChanged, this, [this](int index) {
         if (!m_updating && index >= 0 && index != m_doc.pageIndex()) {
@@ -329,6 +351,15 @@ void TfrDesignerForm::buildActions() {
             QKeySequence(Qt::CTRL | Qt::Key_S), [this] { save(); })
         ->setToolTip(QStringLiteral("Сохранить отчет"));
     handler(QStringLiteral("save-as"), QStringLiteral("Сохранить &как..."), QString(), {}, [this] { saveAsDialog(); });
+    handler(QStringLiteral("dictionary"), QStringLiteral("Словарь &данных..."), QString(), {},
+            [this] { runDialog(&TfrDictionaryForm::run); });
+    handler(QStringLiteral("report-options"), QStringLiteral("Параметры от&чета..."), QString(), {},
+            [this] { runDialog(&TfrReportOptionsForm::run); });
+    handler(QStringLiteral("page-options"), QStringLiteral("Параметры ст&раницы..."), QStringLiteral("design-page-options"), {},
+            [this] { runDialog(&TfrPageOptionsForm::run); })
+        ->setToolTip(QStringLiteral("Опции страницы"));
+    handler(QStringLiteral("insert-fields"), QStringLiteral("Вставка полей БД"), QStringLiteral("design-insert-fields"), {},
+            [this] { runDialog(&TfrInsertFieldsForm::run); });
     handler(QStringLiteral("preview"), QStringLiteral("Предварительный прос&мотр"), QStringLiteral("design-preview"),
             QKeySequence(Qt::CTRL | Qt::Key_P), [this] { preview(); });
     handler(QStringLiteral("exit"), QStringLiteral("Вы&ход"), QStringLiteral("design-exit"), {}, [this] { close(); })
@@ -464,7 +495,8 @@ void TfrDesignerForm::buildMenus() {
         }
     };
     QMenu* file = bar->addMenu(QStringLiteral("&Файл"));
-    add(file, {"new-from-template", "open", "save", "save-as", "", "preview", "", "exit"});
+    add(file, {"new-from-template", "open", "save", "save-as", "", "dictionary", "report-options", "page-options", "",
+               "preview", "", "exit"});
     QMenu* edit = bar->addMenu(QStringLiteral("&Правка"));
     add(edit, {"undo", "redo", "", "cut", "copy", "paste", "delete", "select-all", "edit", "", "add-page", "add-dialog",
                "delete-page", "", "front", "back"});
@@ -515,7 +547,7 @@ void TfrDesignerForm::buildToolBars() {
         }
     };
     QToolBar* standard = make(QStringLiteral("Standard"), QStringLiteral("&Стандартная"));
-    add(standard, {"new", "open", "save", "preview", "", "cut", "copy", "paste", "", "undo", "redo", "", "front", "back",
+    add(standard, {"new", "open", "save", "preview", "page-options", "", "cut", "copy", "paste", "", "undo", "redo", "", "front", "back",
                    "select-all", "", "add-page", "add-dialog", "delete-page", "", "grid-show", "grid-align", "fit-grid", "",
                    "help", "exit"});
 
@@ -579,6 +611,9 @@ void TfrDesignerForm::buildToolBars() {
     QToolBar* alignment = make(QStringLiteral("Alignment"), QStringLiteral("&Выравнивание"));
     add(alignment, {"align left", "align hcenter", "align right", "align top", "align vcenter", "align bottom", "",
                     "align hspread", "align vspread", "", "align hcenter-window", "align vcenter-window"});
+    // The wizards: inserting database fields.
+    QToolBar* wizards = make(QStringLiteral("Wizards"), QStringLiteral("&Мастера"));
+    add(wizards, {"insert-fields"});
     m_main->insertToolBarBreak(text);
 }
 
@@ -828,6 +863,33 @@ void TfrDesignerForm::showOptions() {
         m_doc.settings() = form.settings();
         showButtonColours();
     }
+    refresh();
+}
+
+void TfrDesignerForm::buildFieldWindow() {
+    m_fieldWindow = new TfrFieldWindow(m_doc.report());
+    auto* dock = new QDockWidget(m_fieldWindow->windowTitle(), m_main);
+    dock->setObjectName(QStringLiteral("FieldWindow"));
+    dock->setWidget(m_fieldWindow);
+    m_main->addDockWidget(Qt::RightDockWidgetArea, dock);
+    if (auto* menu = m_main->menuBar()->findChild<QMenu*>(QStringLiteral("ToolBarsMenu")))
+        menu->addAction(dock->toggleViewAction());
+    QAction* show = makeAction(QStringLiteral("field-window"), QStringLiteral("Вставка поля БД"), QString(),
+                               QKeySequence(Qt::Key_Insert));
+    connect(show, &QAction::triggered, this, [this, dock] {
+        m_fieldWindow->refresh();
+        dock->show();
+        dock->raise();
+    });
+}
+
+void TfrDesignerForm::runDialog(const std::function<bool(TfrDesignDocument&, QWidget*)>& dialog) {
+    if (m_doc.preparedPage())
+        return;
+    guarded([&] { dialog(m_doc, this); });
+    if (!m_doc.refusal().isEmpty())
+        m_main->statusBar()->showMessage(m_doc.refusal(), 5000);
+    m_fieldWindow->refresh();
     refresh();
 }
 

@@ -430,7 +430,7 @@ TfrDictionaryForm::TfrDictionaryForm(TfrReport& report, QWidget* parent)
         const QString name = m_editor.datasets.value(m_sources->currentRow());
         if (m_filling || name.isEmpty())
             return;
-        m_editor.setBandSourceExclude(name, on);
+        m_editor.setBandSourceExcluded(name, on);
         showSources();
     });
 
@@ -485,8 +485,11 @@ void TfrDictionaryForm::itemRenamed(QListWidgetItem* item) {
         return;
     const int row = m_variables->row(item);
     m_editor.renameEntry(row, item->text());
-    // The list shows what the entry is called now (a refused name is put back).
-    showVariables(row);
+    // The item shows what the entry is called now (a refused name is put back).
+    const QString name = m_editor.variables.name(row);
+    m_filling = true;
+    item->setText(TfrDictionaryEditor::isCategory(name) ? name.mid(1) : QStringLiteral("    ") + name);
+    m_filling = false;
 }
 
 void TfrDictionaryForm::showTables() {
