@@ -72,6 +72,8 @@ QString quoted(const QString& text) {
 QString colorWord(const QColor& c) { return QStringLiteral("#%1").arg(c.rgb() & 0xFFFFFF, 6, 16, QLatin1Char('0')); }
 
 const QString kHelpCaption = QStringLiteral("Справка: дизайнер отчётов");
+// Where the "Вставка поля БД" window keeps whether it is shown.
+const QString kFieldWindowSection = QStringLiteral("Form\\TfrInsFieldsForm");
 
 } // namespace
 
@@ -756,6 +758,7 @@ void TfrDesignerForm::newReport() {
     if (!confirmDiscard())
         return;
     m_doc.newReport();
+    m_fieldWindow->refresh();
     refresh();
 }
 
@@ -771,11 +774,13 @@ void TfrDesignerForm::newFromTemplate() {
     } catch (const Exception& e) {
         m_doc.engine().interaction().showError(e.message());
     }
+    m_fieldWindow->refresh();
     refresh();
 }
 
 bool TfrDesignerForm::openFile(const QString& fileName) {
     const bool opened = m_doc.open(fileName, frPasswordDialog(m_doc.engine().interaction()));
+    m_fieldWindow->refresh();
     refresh();
     return opened;
 }
@@ -937,6 +942,13 @@ void TfrDesignerForm::updateToolStates() {
     for (const char* name : {"new", "new-from-template", "open", "save", "save-as", "preview", "add-page", "add-dialog"})
         enable(name, !prepared);
     enable("delete-page", !prepared && m_doc.pageCount() > 1);
+    // Report pages only: database fields and page options; nothing of the
+    // report while a prepared page is edited.
+    const bool reportPage = !prepared && m_doc.page().pageType != ptDialog;
+    enable("insert-fields", reportPage);
+    enable("page-options", reportPage);
+    enable("report-options", !prepared);
+    enable("dictionary", !prepared);
     action(QStringLiteral("grid-show"))->setChecked(m_doc.settings().gridShow);
     action(QStringLiteral("grid-align"))->setChecked(m_doc.settings().gridAlign);
 
@@ -1115,6 +1127,8 @@ void TfrDesignerForm::readSettings() {
             m_main->addToolBar(p.area, p.bar);
         }
     }
+    if (auto* fields = m_main->findChild<QDockWidget*>(QStringLiteral("FieldWindow")))
+        fields->setVisible(registry.readBool(kFieldWindowSection, QStringLiteral("isVisible"), true));
     showButtonColours();
 }
 
@@ -1144,6 +1158,8 @@ void TfrDesignerForm::writeSettings() {
         registry.writeInteger(form, QStringLiteral("Width"), g.width());
         registry.writeInteger(form, QStringLiteral("Height"), g.height());
     }
+    if (auto* fields = m_main->findChild<QDockWidget*>(QStringLiteral("FieldWindow")))
+        registry.writeBool(kFieldWindowSection, QStringLiteral("isVisible"), !fields->isHidden());
     for (const auto& [name, bar] : m_toolBars) {
         const QString section = QStringLiteral("ToolBar\\") + name;
         registry.writeBool(section, QStringLiteral("isVisible"), !bar->isHidden());

@@ -257,6 +257,16 @@ TEST_F(Dialogs, AFieldDraggedFromTheFieldWindowBecomesOneText) {
     EXPECT_EQ(p.object(0)->left, 40);
     EXPECT_EQ(p.object(0)->top, 60);
     EXPECT_EQ(form->document().undoStack().count(), 1);
+
+    // Hidden, the window stays hidden the next time the designer opens.
+    auto* dock = qobject_cast<QDockWidget*>(window->parentWidget());
+    ASSERT_NE(dock, nullptr);
+    dock->hide();
+    form.reset();
+    form = open();
+    EXPECT_FALSE(form->fieldWindow()->isVisible());
+    form->action(QStringLiteral("field-window"))->trigger();
+    EXPECT_TRUE(form->fieldWindow()->isVisible());
 }
 
 } // namespace
