@@ -7,10 +7,8 @@
 #include "report/addins/programaddins.h"
 #include "report/design/designcommands.h"
 #include "report/design/designdoc.h"
-#include "report/memdata/mainreport.h"
 #include "report/model/engine.h"
 #include "report/model/report.h"
-#include "selection/selectionengine.h"
 
 #include <QTextStream>
 
@@ -23,8 +21,6 @@ struct EditOptions {
     QString input, output;
     QStringList lines;
     std::vector<TfrDesignCommand> commands;
-    // The selection whose tables the dictionary lists (inserting fields).
-    TCliSelectionOptions selection;
 };
 
 EditOptions parseOptions(const QStringList& args) {
@@ -45,12 +41,11 @@ EditOptions parseOptions(const QStringList& args) {
             o.lines << line;
         } else if (a == u"--save")
             o.output = cliValue(args, i);
-        else if (!o.selection.take(args, i, false))
+        else
             throw ECliArguments(QStringLiteral("Неизвестный параметр «%1» (см. --help)").arg(a));
     }
     if (o.input.isEmpty())
         throw ECliArguments(QStringLiteral("Не указан шаблон отчёта (--edit)"));
-    o.selection.check();
     return o;
 }
 
@@ -65,12 +60,6 @@ int runEditCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
         const EditOptions options = parseOptions(arguments);
         TfrEngine engine(&interaction);
         frRegisterProgramAddIns(engine);
-        // The main window's tables, as the designer sees them: DS (the
-        // selection, when asked for) and DS2, frDS over DS.
-        TCliSelectionHost host(options.selection.server, options.selection.tm);
-        TSelectionEngine selection(host);
-        makeCliSelection(selection, host, options.selection);
-        TfrMainReport tables(engine, selection.DS(), selection.DS2());
         TfrReport report(engine);
         loadTemplateOrThrow(report, options.input);
         TfrDesignDocument document(report, true);
