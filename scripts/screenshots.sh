@@ -4,7 +4,8 @@
 # demo report and show it in the preview at page width, as whole page, as two
 # pages and with a text found,
 # then, on a screen tall enough for a whole page, open the report designer on
-# the demo template and select an object) and takes the screenshots of
+# the demo template, select an object, show the object inspector and open the
+# object's text editor) and takes the screenshots of
 # docs/screenshots. Needs a build (first argument: the program, default
 # build/src/app/ostrand) and the packages xvfb, xdotool, imagemagick and
 # openbox (window frames).
@@ -158,4 +159,14 @@ py=$(grep -m1 '#FFFFFF' "$work/column.txt" | sed 's/^0,\([0-9]*\):.*/\1/')
 xdotool mousemove $((px + 200)) $((py + 134)) click 1
 sleep 1
 window "$out/designer-selection.png"
+# The object inspector (F11) beside the page, then the caption's text editor
+# (Enter), closed again with Esc.
+xdotool key F11
+sleep 1
+window "$out/designer-inspector.png"
+xdotool key Return
+sleep 2
+window "$out/text-editor.png"
+xdotool key Escape
+sleep 1
 echo "screenshots written to $out"

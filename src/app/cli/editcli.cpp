@@ -7,8 +7,10 @@
 #include "report/addins/programaddins.h"
 #include "report/design/designcommands.h"
 #include "report/design/designdoc.h"
+#include "report/memdata/mainreport.h"
 #include "report/model/engine.h"
 #include "report/model/report.h"
+#include "selection/selectionengine.h"
 
 #include <QTextStream>
 
@@ -21,6 +23,7 @@ struct EditOptions {
     QString input, output;
     QStringList lines;
     std::vector<TfrDesignCommand> commands;
+    TCliSelectionOptions selection;
 };
 
 EditOptions parseOptions(const QStringList& args) {
@@ -41,11 +44,12 @@ EditOptions parseOptions(const QStringList& args) {
             o.lines << line;
         } else if (a == u"--save")
             o.output = cliValue(args, i);
-        else
+        else if (!o.selection.take(args, i))
             throw ECliArguments(QStringLiteral("Неизвестный параметр «%1» (см. --help)").arg(a));
     }
     if (o.input.isEmpty())
         throw ECliArguments(QStringLiteral("Не указан шаблон отчёта (--edit)"));
+    o.selection.check();
     return o;
 }
 
@@ -60,7 +64,15 @@ int runEditCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
         const EditOptions options = parseOptions(arguments);
         TfrEngine engine(&interaction);
         frRegisterProgramAddIns(engine);
-        TfrReport report(engine);
+        // The template is edited as the main window's designer edits it: over
+        // the selection's datasets (empty without --settings), so that the
+        // field commands see its tables and fields.
+        TfrDataRegistry registry(QStringLiteral("frmMain"));
+        TCliSelectionHost host(options.selection.server, options.selection.tm, options.selection.masks);
+        TSelectionEngine selection(host);
+        makeCliSelection(selection, host, options.selection);
+        TfrMainReport main(engine, selection.DS(), selection.DS2(), &registry);
+        TfrReport& report = main.report();
         loadTemplateOrThrow(report, options.input);
         TfrDesignDocument document(report, true);
         for (std::size_t i = 0; i < options.commands.size(); ++i) {

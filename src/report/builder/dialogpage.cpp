@@ -37,9 +37,23 @@ bool frParseControlSetting(const QString& text, TfrControlSetting& setting) {
 namespace frbuild {
 
 bool TBuilder::askDialogPages() {
+    // One dialog page while it is asked: it takes the modal result the
+    // page's scripts set and keeps the build's progress window aside while
+    // the page is shown, and gives both back when it ends, also by an exception.
     class TRun : public TfrDialogRun {
     public:
-        TRun(TBuilder& builder, TPageRun& run) : m_builder(builder), m_run(run) {}
+        TRun(TBuilder& builder, TPageRun& run) : m_builder(builder), m_run(run) {
+            m_builder.m_state.setModalResult = [this](std::int32_t result) { modalResult = result; };
+        }
+        ~TRun() override {
+            m_builder.m_state.setModalResult = nullptr;
+            m_builder.m_state.currentObject = nullptr;
+            if (m_progress)
+                m_progress->dialogShown(false);
+        }
+        TRun(const TRun&) = delete;
+        TRun& operator=(const TRun&) = delete;
+
         TfrPage& page() override { return *m_run.page; }
         void activate() override {
             m_builder.setPage(&m_run);
@@ -61,10 +75,21 @@ bool TBuilder::askDialogPages() {
                     e.message(), TUserInteraction::errorTitle(), TUserInteraction::ErrorIcon, TUserInteraction::Ok);
             }
         }
+        // Shows the page: to the asker, or answered without one.
+        void show(const TfrDialogAsker& asker) {
+            m_progress = m_builder.m_options.progress;
+            if (m_progress)
+                m_progress->dialogShown(true);
+            if (asker)
+                asker(*this);
+            else
+                frAnswerDialogPage(*this, {});
+        }
 
     private:
         TBuilder& m_builder;
         TPageRun& m_run;
+        TfrBuildProgress* m_progress = nullptr;
     };
 
     const TfrDialogAsker& asker = frDialogAsker(m_report.engine());
@@ -72,33 +97,15 @@ bool TBuilder::askDialogPages() {
         TfrPage& page = *pageRun->page;
         if (page.pageType != ptDialog)
             continue;
-        TRun run(*this, *pageRun);
         bool hasControls = false;
         for (const auto& v : page.objects())
             if (v->objectClass().has(TfrObjectClass::DialogControl) && !frCast<TfrNonVisualControl>(v.get()))
                 hasControls = true;
-        // Clears what the page set up when it ends, also by an exception.
-        struct TAsking {
-            TfrExprState& state;
-            TfrBuildProgress* progress;
-            ~TAsking() {
-                state.setModalResult = nullptr;
-                state.currentObject = nullptr;
-                if (progress)
-                    progress->dialogShown(false);
-            }
-        } asking{m_state, hasControls && page.visible ? m_options.progress : nullptr};
-        m_state.setModalResult = [&run](std::int32_t result) { run.modalResult = result; };
-        if (!hasControls || !page.visible) {
+        TRun run(*this, *pageRun);
+        if (hasControls && page.visible)
+            run.show(asker);
+        else
             run.activate();
-        } else {
-            if (asking.progress)
-                asking.progress->dialogShown(true);
-            if (asker)
-                asker(run);
-            else
-                frAnswerDialogPage(run, {});
-        }
         if (run.modalResult == mrCancel)
             return false;
     }

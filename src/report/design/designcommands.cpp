@@ -439,7 +439,7 @@ const std::vector<NamedSyntax>& syntaxTable() {
         add("text-align", 1, 1, "text-align left|right|center|justify", keyword(0, kTextAlignNames));
         add("text-layout", 1, 1, "text-layout top|middle|bottom", keyword(0, kLayoutNames));
         add("vertical-text", 1, 1, "vertical-text on|off", keyword(0, kOnOff));
-        add("set", 1, 1, "set [ОБЪЕКТ.]СВОЙСТВО=ЗНАЧЕНИЕ   (без объекта - выделенным объектам)",
+        add("set", 1, 1, "set [ОБЪЕКТ.]СВОЙСТВО=ЗНАЧЕНИЕ   (без объекта - выделенным объектам; размеры в точках или с единицами: 10mm, 0.5in, 36px)",
             [](const QString&, const QStringList& args) {
                 const qsizetype eq = args[0].indexOf(u'=');
                 const qsizetype dot = args[0].left(eq).indexOf(u'.');
@@ -737,7 +737,14 @@ bool run(TfrDesignDocument& doc, const TfrDesignCommand& c, QString& output) {
                 throw Exception(QStringLiteral("На странице нет объекта %1").arg(target.left(dot)));
             views = {view};
         }
-        return doc.setProperty(views, target.mid(dot + 1), TVariant(a[0].mid(eq + 1)));
+        const QString property = target.mid(dot + 1);
+        TVariant value(a[0].mid(eq + 1));
+        // A length may name its units; a plain number stays pixels.
+        if (const TfrPropRec* rec = views.empty() ? nullptr : views.front()->findProperty(property);
+            rec && (rec->kind & frdtSize))
+            if (const std::optional<std::int32_t> pixels = frLengthWithUnits(value.toString()))
+                value = TVariant(*pixels);
+        return doc.setProperty(views, property, value);
     }
     if (n == u"inspect") {
         const qsizetype eq = a[0].indexOf(u'=');

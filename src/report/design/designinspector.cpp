@@ -47,6 +47,25 @@ bool sameValue(const TVariant& a, const TVariant& b) {
 
 } // namespace
 
+std::optional<std::int32_t> frLengthWithUnits(const QString& text) {
+    static const struct {
+        const char16_t* suffix;
+        TfrUnits units;
+    } kSuffixes[] = {{u"mm", TfrUnits::Millimetres}, {u"мм", TfrUnits::Millimetres}, {u"in", TfrUnits::Inches},
+                     {u"дюйм", TfrUnits::Inches}, {u"px", TfrUnits::Pixels}};
+    const QString t = text.trimmed();
+    for (const auto& s : kSuffixes) {
+        const QString suffix = QString::fromUtf16(s.suffix);
+        if (!t.endsWith(suffix, Qt::CaseInsensitive))
+            continue;
+        const std::optional<double> v = readDecimal(t.chopped(suffix.size()));
+        if (!v)
+            badValue(text, QStringLiteral("размером"));
+        return toPixels(*v, s.units, text);
+    }
+    return std::nullopt;
+}
+
 QStringList frColorNames(const TfrEngine& engine) {
     QStringList names;
     const TfrVariables& constants = engine.constants();

@@ -3,6 +3,8 @@
 #include "report/model/objects.h"
 
 #include <QString>
+#include <cstdint>
+#include <optional>
 #include <vector>
 
 class TfrDesignDocument;
@@ -39,6 +41,11 @@ TVariant frInspectorValue(const TfrDesignDocument& doc, const TfrPropRec& proper
 // document's refusal(), when it cannot apply. A text that is not a value of
 // the kind throws as frInspectorValue does.
 bool frInspectorApply(TfrDesignDocument& doc, const QString& property, const QString& text);
+
+// A length written with its units ("10mm", "0.5in", "36px"; "мм" and "дюйм"
+// too) in report pixels, by the inspector's conversions; nothing when the
+// text names no units. Throws Exception when the number before them is not one.
+std::optional<std::int32_t> frLengthWithUnits(const QString& text);
 
 // Whether the inspector's value of a property is entered in place (the
 // properties with only an editor are changed through it).

@@ -11,6 +11,7 @@
 #include "report/designer/designerfields.h"
 #include "report/designer/designeroptions.h"
 #include "report/designer/designerinspector.h"
+#include "report/designer/propertyeditors.h"
 #include "report/icons/icons.h"
 #include "report/model/engine.h"
 #include "report/model/page.h"
@@ -226,6 +227,11 @@ TfrDesignerForm::TfrDesignerForm(TfrReport& report, QWidget* parent, bool passwo
     : QDialog(parent), m_doc(report, passwordGiven) {
     setObjectName(QStringLiteral("TfrDesignerForm"));
     setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint);
+    static const bool editorsRegistered = [] {
+        frRegisterPropertyEditors();
+        return true;
+    }();
+    (void)editorsRegistered;
     m_doc.style() = sessionStyle();
     m_doc.chooseBandType = [this](const std::vector<int>& offered) { return TfrBandTypeForm::choose(offered, this); };
 

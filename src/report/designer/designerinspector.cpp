@@ -133,6 +133,9 @@ void TfrInspector::showValues() {
     for (std::size_t i = 0; i < rows.size() && i < m_shown.size(); ++i) {
         m_texts[i] = rows[i].text;
         QWidget* editor = valueEditor(m_shown[i]->name);
+        // A value with an edit button sits in a cell beside it.
+        if (editor && !qobject_cast<QLineEdit*>(editor) && !qobject_cast<QComboBox*>(editor))
+            editor = editor->findChild<QWidget*>(m_shown[i]->name);
         if (auto* line = qobject_cast<QLineEdit*>(editor))
             line->setText(rows[i].text.section(u'\n', 0, 0)); // a text of several lines shows its first
         else if (auto* box = qobject_cast<QComboBox*>(editor)) {

@@ -5,6 +5,7 @@
 #include <QColorDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFontDialog>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -89,6 +90,19 @@ std::optional<TfrColor> askColor(TfrColor current, QWidget* parent) {
     return frcolor::fromQColor(c);
 }
 
+std::optional<TfrFont> askFont(const TfrFont& current, QWidget* parent) {
+    bool ok = false;
+    const QFont f = QFontDialog::getFont(&ok, current.toQFont(), parent, QStringLiteral("Шрифт"));
+    if (!ok)
+        return std::nullopt;
+    TfrFont chosen = current; // colour and character set stay
+    chosen.name = f.family();
+    chosen.size = f.pointSize() > 0 ? f.pointSize() : current.size;
+    chosen.style = std::uint16_t((f.italic() ? fsItalic : 0) | (f.bold() ? fsBold : 0) | (f.underline() ? fsUnderline : 0) |
+                                 (f.strikeOut() ? fsStrikeOut : 0));
+    return chosen;
+}
+
 } // namespace
 
 QDialogButtonBox* frOkCancelButtons(QDialog& dialog) {
@@ -105,6 +119,7 @@ TfrEditorPickers& frEditorPickers() {
         askColor,
         [](QWidget* parent, const QString& caption) { return QFileDialog::getOpenFileName(parent, caption); },
         [](QWidget* parent, const QString& caption) { return QFileDialog::getSaveFileName(parent, caption); },
+        askFont,
     };
     return pickers;
 }

@@ -24,7 +24,7 @@ class QPlainTextEdit;
 // windows). `expression` returns the expression the user built (without
 // added brackets), `field` a field reference: the dataset name, a period and
 // the field name in double quotes; both nothing when cancelled. `color`
-// returns the chosen colour or nothing; `openFile` and `saveFile` a file name
+// returns the chosen colour or nothing, `font` the chosen font or nothing; `openFile` and `saveFile` a file name
 // or an empty text.
 struct TfrEditorPickers {
     std::function<std::optional<QString>(TfrReport& report, QWidget* parent)> expression;
@@ -32,6 +32,8 @@ struct TfrEditorPickers {
     std::function<std::optional<TfrColor>(TfrColor current, QWidget* parent)> color;
     std::function<QString(QWidget* parent, const QString& caption)> openFile;
     std::function<QString(QWidget* parent, const QString& caption)> saveFile;
+    // The font chosen from `current`, or nothing.
+    std::function<std::optional<TfrFont>(const TfrFont& current, QWidget* parent)> font;
 };
 // The pickers in force (the dialogs of this library unless replaced).
 TfrEditorPickers& frEditorPickers();

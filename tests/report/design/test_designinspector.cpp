@@ -154,3 +154,24 @@ TEST_F(Inspector, SeveralObjectsTakeOneValueInOneEntry) {
 }
 
 } // namespace
+
+// The set command takes lengths in pixels or with their units, whatever the
+// designer shows; other properties keep a text that merely ends like units.
+TEST_F(Inspector, SetTakesLengthsWithTheirUnits) {
+    const TfrMemoView& m = memo("Memo1", 0, 0, 20, 18);
+    const struct {
+        const char* line;
+        int width;
+    } cases[] = {{"set Memo1.Width=10mm", 36}, {"set Memo1.Width=5 мм", 18}, {"set Memo1.Width=0,5in", 46},
+                 {"set Memo1.Width=40px", 40}, {"set Memo1.Width=50", 50}};
+    for (const auto& c : cases) {
+        const auto result = frRunDesignCommand(*doc, QString::fromUtf8(c.line));
+        ASSERT_TRUE(result.applied) << c.line << ": " << result.message.toStdString();
+        EXPECT_EQ(m.width, c.width) << c.line;
+    }
+    const auto bad = frRunDesignCommand(*doc, QStringLiteral("set Memo1.Width=xmm"));
+    EXPECT_FALSE(bad.applied);
+    EXPECT_EQ(m.width, 50);
+    ASSERT_TRUE(frRunDesignCommand(*doc, QStringLiteral("set Memo1.Memo=10mm")).applied);
+    EXPECT_EQ(m.memo, QStringList{"10mm"});
+}

@@ -2,12 +2,14 @@
 
 #include "designerfixture.h"
 #include "report/design/designdoc.h"
+#include "report/designer/editorparts.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTableWidget>
 #include <QTest>
+#include <QToolButton>
 
 namespace {
 
@@ -109,6 +111,42 @@ TEST_F(Inspector, SeveralObjectsShareTheirPropertiesAndNamesMayBeRussian) {
     doc.clearSelection();
     form->refresh();
     EXPECT_EQ(table->rowCount(), 0);
+}
+
+} // namespace
+
+namespace {
+
+// The edit button of a property opens that property's own editor (here the
+// font of a text): a change is one undo entry, a cancelled question changes
+// nothing.
+TEST_F(Inspector, PropertyButtonsOpenThePropertysOwnEditor) {
+    TfrMemoView& m = memo(QStringLiteral("Memo1"), 10, 10, 36, 18, QStringLiteral("text"));
+    const TfrEditorPickers saved = frEditorPickers();
+    std::optional<TfrFont> font;
+    frEditorPickers().font = [&font](const TfrFont&, QWidget*) { return font; };
+    auto form = open();
+    TfrDesignDocument& doc = form->document();
+    ASSERT_TRUE(doc.selectNames({QStringLiteral("Memo1")}));
+    form->action(QStringLiteral("inspector"))->trigger();
+    auto button = [&form](const char* property) {
+        return form->inspector()->findChild<QToolButton*>(QString::fromLatin1(property) + QStringLiteral("Editor"));
+    };
+    ASSERT_NE(button("Font"), nullptr);
+    EXPECT_EQ(editor<QLineEdit>(*form, "Font")->text(), QStringLiteral("Arial"));
+    const int entries = doc.undoStack().count();
+    button("Font")->click(); // cancelled
+    EXPECT_EQ(doc.undoStack().count(), entries);
+    font = m.font;
+    font->name = QStringLiteral("Courier New");
+    font->style = fsBold;
+    button("Font")->click();
+    EXPECT_EQ(m.font.name, QStringLiteral("Courier New"));
+    EXPECT_EQ(m.font.style, fsBold);
+    EXPECT_EQ(doc.undoStack().count(), entries + 1);
+    EXPECT_EQ(editor<QLineEdit>(*form, "Font")->text(), QStringLiteral("Courier New"));
+
+    frEditorPickers() = saved;
 }
 
 } // namespace

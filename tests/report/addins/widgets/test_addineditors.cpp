@@ -3,7 +3,9 @@
 #include "editorfixture.h"
 
 #include "report/addins/barcodeview.h"
+#include "report/addins/chart.h"
 #include "report/addins/oleview.h"
+#include "report/addins/richview.h"
 #include "report/addins/roundrect.h"
 #include "report/addins/shapes.h"
 #include "report/designer/designerform.h"
@@ -89,6 +91,32 @@ TEST_F(AddInEditors, TheDesignerWindowOffersTheClassesAndOpensTheirEditors) {
     EXPECT_EQ(bar.memo, QStringList{"ABC"});
     EXPECT_EQ(form.document().undoStack().count(), 1);
     EXPECT_TRUE(form.document().modified());
+}
+
+// The inspector's buttons of the add-ins' own properties: "Chart", "Barcode"
+// and "OLE" open the class's editor, "DataField" the field picker, whose
+// reference the property takes (one undo entry; a cancelled pick nothing).
+TEST_F(AddInEditors, InspectorButtonsOpenTheClassEditorOrTheFieldPicker) {
+    TfrDesignerForm form(report); // registers the designer's property editors
+    const std::pair<const TfrObjectClass*, const char*> buttons[] = {
+        {&TfrChartView::classInfo(), "Chart"}, {&TfrBarCodeView::classInfo(), "Barcode"}, {&TfrOLEView::classInfo(), "OLE"}};
+    for (const auto& [cls, property] : buttons) {
+        const TfrPropRec* p = cls->create()->findProperty(QString::fromLatin1(property));
+        ASSERT_NE(p, nullptr) << property;
+        EXPECT_TRUE(p->kind & frdtHasEditor) << property;
+        ASSERT_NE(frDesignerEditor(*cls), nullptr) << property;
+        EXPECT_EQ(frDesignerPropertyEditor(*cls, QString::fromLatin1(property)), frDesignerEditor(*cls)) << property;
+    }
+    auto& rich = add<TfrRichView>(QStringLiteral("Rich1"), 10, 10, 100, 40);
+    const TfrDesignerEditor* picker = frDesignerPropertyEditor(TfrRichView::classInfo(), QStringLiteral("DataField"));
+    ASSERT_NE(picker, nullptr);
+    EXPECT_NE(picker, frDesignerEditor(TfrRichView::classInfo()));
+    field.reset();
+    EXPECT_FALSE((*picker)(*doc, rich, nullptr));
+    field = QStringLiteral("DS.\"Text\"");
+    EXPECT_TRUE((*picker)(*doc, rich, nullptr));
+    EXPECT_EQ(rich.dataField(), QStringLiteral("DS.\"Text\""));
+    EXPECT_EQ(doc->undoStack().count(), 1);
 }
 
 } // namespace
