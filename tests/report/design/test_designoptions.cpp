@@ -5,6 +5,7 @@
 
 #include "report/design/designoptions.h"
 #include "report/model/dictionary.h"
+#include "report/model/printer.h"
 
 #include <deque>
 
@@ -151,6 +152,58 @@ TEST_F(ReportOptions, TheInformationTwoPassesAndThePrinterChoice) {
     EXPECT_TRUE(doc->modified());
     EXPECT_TRUE(doc->undoStack().isEmpty());
     EXPECT_EQ(frReportOptionsOf(report).name, QStringLiteral("Точки"));
+}
+
+// A platform printer of A4 paper that can be told to fail being read.
+class TestPrinter : public TfrPrinterDevice {
+public:
+    explicit TestPrinter(QString name) : m_name(std::move(name)) {}
+    QString name() const override { return m_name; }
+    State read() override {
+        if (*broken)
+            throw Exception(QStringLiteral("cannot read"));
+        State s;
+        s.paper.size = 9;
+        s.paper.width = 2100;
+        s.paper.height = 2970;
+        s.papers = {{9, QStringLiteral("A4")}};
+        s.resolutionX = s.resolutionY = 600;
+        s.pageWidth = 4960;
+        s.pageHeight = 7016;
+        s.printableWidth = 4960;
+        s.printableHeight = 7016;
+        return s;
+    }
+    void apply(const TfrPaperSetting&) override {}
+    std::shared_ptr<bool> broken = std::make_shared<bool>(false);
+
+private:
+    QString m_name;
+};
+
+TEST_F(ReportOptions, ThePrinterIsChosenThroughSelectPrinter) {
+    std::vector<std::unique_ptr<TfrPrinterDevice>> devices;
+    devices.push_back(std::make_unique<TestPrinter>(QStringLiteral("Office")));
+    const std::shared_ptr<bool> broken = static_cast<TestPrinter&>(*devices.front()).broken;
+    engine.printer().setDevices(std::move(devices));
+    const int virtualPrinter = engine.printer().virtualIndex();
+    TfrReportOptions o = frReportOptionsOf(report);
+    EXPECT_EQ(o.printerIndex, 0);
+    o.printerIndex = virtualPrinter;
+    ASSERT_TRUE(frApplyReportOptions(*doc, o, answering({})));
+    EXPECT_EQ(report.printerName, TfrPrinter::virtualPrinterName());
+
+    // A printer that cannot be set up is told; the previous one stays.
+    *broken = true;
+    o.printerIndex = 0;
+    o.name = QStringLiteral("Имя");
+    EXPECT_FALSE(frApplyReportOptions(*doc, o, answering({})));
+    EXPECT_EQ(engine.printer().printerIndex(), virtualPrinter);
+    EXPECT_EQ(report.printerName, TfrPrinter::virtualPrinterName());
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, frPrinterSetupFailedText());
+    EXPECT_EQ(ui.messages[0].title, QStringLiteral("Ошибка"));
+    EXPECT_EQ(report.info.name, QStringLiteral("Имя")); // the other values are taken
 }
 
 TEST_F(ReportOptions, ProtectionNeedsThePasswordTwiceAlike) {
