@@ -25,12 +25,14 @@ int main(int argc, char* argv[]) {
     if (!std::getenv("GLIBC_TUNABLES") && setenv("GLIBC_TUNABLES", "glibc.malloc.hugetlb=1", 1) == 0)
         execv("/proc/self/exe", argv); // returns only when it failed: go on as we are
 #endif
-    // Prepared reports are drawn and exported, and reports built, with fonts:
-    // those commands run a windowless graphical application.
+    // Prepared reports are drawn and exported, reports built and database
+    // fields inserted by the designer's commands with fonts: those commands
+    // run a windowless graphical application.
     std::unique_ptr<QCoreApplication> application;
     bool drawsPages = argc > 1 && std::strncmp(argv[1], "--frp", 5) == 0;
     for (int i = 1; i < argc && !drawsPages; ++i)
-        drawsPages = std::strcmp(argv[i], "--export") == 0 || std::strcmp(argv[i], "--report") == 0;
+        drawsPages = std::strcmp(argv[i], "--export") == 0 || std::strcmp(argv[i], "--report") == 0 ||
+                     std::strcmp(argv[i], "--edit") == 0;
     if (drawsPages) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");

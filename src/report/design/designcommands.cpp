@@ -2,14 +2,18 @@
 
 #include "report/design/designdoc.h"
 #include "report/design/designeditors.h"
+#include "report/design/designfields.h"
 #include "report/design/designinspector.h"
+#include "report/design/designoptions.h"
+#include "report/model/dataset.h"
 #include "report/model/dictionary.h"
 #include "report/model/engine.h"
 #include "report/model/page.h"
+#include "report/model/printer.h"
 
 #include <QFileInfo>
-#include <functional>
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 using frdesign::TfrAlign;
@@ -134,6 +138,243 @@ struct NamedSyntax {
     Syntax syntax;
 };
 
+// ---- the commands of the dialogs: inserting database fields, page and
+// report options, the dictionary.
+
+const QStringList kPlacementWords = {QStringLiteral("horizontal"), QStringLiteral("vertical"),
+                                     QStringLiteral("headers"),    QStringLiteral("no-headers"),
+                                     QStringLiteral("bands"),      QStringLiteral("no-bands"),
+                                     QStringLiteral("no")};
+const QStringList kPageKeys = {QStringLiteral("paper"),   QStringLiteral("width"),       QStringLiteral("height"),
+                               QStringLiteral("orientation"), QStringLiteral("bin"),     QStringLiteral("margins"),
+                               QStringLiteral("gap"),     QStringLiteral("columns"),     QStringLiteral("stretch"),
+                               QStringLiteral("prev-page"), QStringLiteral("unlimited-height")};
+const QStringList kReportKeys = {QStringLiteral("printer"),  QStringLiteral("choose-printer"), QStringLiteral("two-passes"),
+                                 QStringLiteral("name"),     QStringLiteral("author"),         QStringLiteral("comment"),
+                                 QStringLiteral("version"),  QStringLiteral("password"),       QStringLiteral("protect")};
+const QStringList kDictionaryWords = {QStringLiteral("add-variable"), QStringLiteral("add-category"),
+                                      QStringLiteral("alias"), QStringLiteral("exclude"), QStringLiteral("include"),
+                                      QStringLiteral("band-source")};
+
+// KEY=VALUE words, each key one of `keys`; throws EDesignCommandSyntax.
+std::vector<std::pair<QString, QString>> keyValues(const QString& command, const QStringList& args, const QStringList& keys) {
+    std::vector<std::pair<QString, QString>> out;
+    for (const QString& a : args) {
+        const qsizetype eq = a.indexOf(u'=');
+        const QString key = eq < 0 ? a.toLower() : a.left(eq).toLower();
+        if (eq <= 0 || keywordIndex(key, keys) < 0)
+            bad(QStringLiteral("%1: «%2» - ожидается КЛЮЧ=ЗНАЧЕНИЕ, ключи: %3").arg(command, a, keys.join(u'|')));
+        out.emplace_back(key, a.mid(eq + 1));
+    }
+    return out;
+}
+
+bool onOffValue(const QString& command, const QString& key, const QString& value) {
+    const int i = keywordIndex(value, kOnOff);
+    if (i < 0)
+        bad(QStringLiteral("%1: %2=%3 - ожидается on или off").arg(command, key, value));
+    return i == 1;
+}
+
+void checkOptionWords(const QString& name, const QStringList& args) {
+    if (name == u"insert-fields") {
+        for (qsizetype i = 2; i < args.size(); ++i) {
+            const int w = keywordIndex(args[i], kPlacementWords);
+            if (w < 0)
+                bad(QStringLiteral("insert-fields: «%1» - ожидается одно из: %2").arg(args[i], kPlacementWords.join(u'|')));
+            if (w == 6 && (i + 1 >= args.size() || keywordIndex(args[i + 1], {QStringLiteral("headers"), QStringLiteral("bands")}) < 0))
+                bad(QStringLiteral("insert-fields: после no ожидается headers или bands"));
+        }
+        return;
+    }
+    if (name == u"page-options") {
+        for (const auto& [key, value] : keyValues(name, args, kPageKeys)) {
+            if (key == u"orientation" && keywordIndex(value, {QStringLiteral("portrait"), QStringLiteral("landscape")}) < 0)
+                bad(QStringLiteral("page-options: orientation=portrait|landscape"));
+            if (key == u"margins" && value.split(u',').size() != 4)
+                bad(QStringLiteral("page-options: margins=ЛЕВОЕ,ВЕРХНЕЕ,ПРАВОЕ,НИЖНЕЕ"));
+            if (key == u"paper" || key == u"bin")
+                toInt(value, name);
+            if (key == u"stretch" || key == u"prev-page" || key == u"unlimited-height")
+                onOffValue(name, key, value);
+        }
+        return;
+    }
+    if (name == u"report-options") {
+        for (const auto& [key, value] : keyValues(name, args, kReportKeys)) {
+            if (key == u"choose-printer" || key == u"two-passes" || key == u"protect")
+                onOffValue(name, key, value);
+            if (key == u"version" && value.split(u'.').size() > 4)
+                bad(QStringLiteral("report-options: version=MAJOR.MINOR.RELEASE.BUILD"));
+        }
+        return;
+    }
+    // dictionary
+    const int w = keywordIndex(args[0], kDictionaryWords);
+    const int counts[] = {4, 2, 3, 2, 2, 3};
+    if (w < 0 || args.size() != counts[w])
+        bad(QStringLiteral("Ожидается: dictionary add-variable КАТЕГОРИЯ ИМЯ ВЫРАЖЕНИЕ | add-category ИМЯ | "
+                           "alias ТАБЛИЦА[.ПОЛЕ] ПСЕВДОНИМ | exclude|include ТАБЛИЦА.ПОЛЕ | band-source НАБОР ПСЕВДОНИМ"));
+}
+
+template <class Add> void addOptionCommands(Add& add) {
+    add("insert-fields", 2, 6,
+        "insert-fields ТАБЛИЦА ПОЛЕ[,ПОЛЕ...] [horizontal|vertical] [headers|no-headers] [bands|no-bands]   "
+        "(\"Вставка полей БД\"; по умолчанию horizontal headers bands)",
+        checkOptionWords);
+    add("page-options", 1, 16,
+        "page-options [paper=КОД] [width=ММ height=ММ] [orientation=portrait|landscape] [bin=КОД] "
+        "[margins=Л,В,П,Н] [gap=ММ] [columns=N] [stretch=on|off] [prev-page=on|off] [unlimited-height=on|off]   "
+        "(\"Параметры страницы\"; размеры в миллиметрах, paper=256 - свой размер)",
+        checkOptionWords);
+    add("report-options", 1, 16,
+        "report-options [printer=НОМЕР|ИМЯ] [choose-printer=on|off] [two-passes=on|off] [name=ТЕКСТ] [author=ТЕКСТ] "
+        "[comment=ТЕКСТ] [version=A.B.C.D] [password=ПАРОЛЬ] [protect=off]   (\"Параметры отчета\")",
+        checkOptionWords);
+    add("dictionary", 2, 4,
+        "dictionary add-variable КАТЕГОРИЯ ИМЯ ВЫРАЖЕНИЕ | add-category ИМЯ | alias ТАБЛИЦА[.ПОЛЕ] ПСЕВДОНИМ | "
+        "exclude|include ТАБЛИЦА.ПОЛЕ | band-source НАБОР ПСЕВДОНИМ   (\"Словарь данных\"; пустой псевдоним \"\" удаляет)",
+        checkOptionWords);
+}
+
+bool runInsertFields(TfrDesignDocument& doc, const QStringList& a) {
+    TfrFieldPlacement placement;
+    for (qsizetype i = 2; i < a.size(); ++i) {
+        const QString w = a[i].toLower();
+        if (w == u"no") {
+            const QString next = a[++i].toLower();
+            (next == u"headers" ? placement.headers : placement.bands) = false;
+        } else if (w == u"horizontal" || w == u"vertical") {
+            placement.horizontal = w == u"horizontal";
+        } else if (w == u"headers" || w == u"no-headers") {
+            placement.headers = w == u"headers";
+        } else {
+            placement.bands = w == u"bands";
+        }
+    }
+    return !frInsertFields(doc, a[0], a[1].split(u',', Qt::SkipEmptyParts), placement).empty();
+}
+
+bool runPageOptions(TfrDesignDocument& doc, const QStringList& a) {
+    TfrPageOptions o = frPageOptionsOf(doc);
+    if (doc.page().pageType == ptDialog)
+        throw Exception(QStringLiteral("У формы диалога нет параметров страницы"));
+    for (const auto& [key, value] : keyValues(QStringLiteral("page-options"), a, kPageKeys)) {
+        if (key == u"paper") {
+            o.paperSize = value.toInt();
+        } else if (key == u"width") {
+            o.width = value;
+        } else if (key == u"height") {
+            o.height = value;
+        } else if (key == u"orientation") {
+            o.orientation = value.compare(QLatin1String("landscape"), Qt::CaseInsensitive) == 0 ? 1 : 0;
+        } else if (key == u"bin") {
+            o.bin = value.toInt();
+        } else if (key == u"margins") {
+            const QStringList m = value.split(u',');
+            o.marginLeft = m[0];
+            o.marginTop = m[1];
+            o.marginRight = m[2];
+            o.marginBottom = m[3];
+        } else if (key == u"gap") {
+            o.columnGap = value;
+        } else if (key == u"columns") {
+            o.columns = value;
+        } else if (key == u"stretch") {
+            o.stretchToPrintable = onOffValue(QString(), key, value);
+        } else if (key == u"prev-page") {
+            o.printToPrevPage = onOffValue(QString(), key, value);
+        } else {
+            o.unlimitedHeight = onOffValue(QString(), key, value);
+        }
+    }
+    QString error;
+    if (!frApplyPageOptions(doc, o, &error))
+        throw Exception(error);
+    return true;
+}
+
+bool runReportOptions(TfrDesignDocument& doc, const QStringList& a) {
+    TfrReportOptions o = frReportOptionsOf(doc.report());
+    for (const auto& [key, value] : keyValues(QStringLiteral("report-options"), a, kReportKeys)) {
+        if (key == u"printer") {
+            const QStringList& printers = doc.engine().printer().printers();
+            bool number = false;
+            const int n = value.toInt(&number);
+            o.printerIndex = number ? n - 1 : int(printers.indexOf(value));
+            if (o.printerIndex < 0 || o.printerIndex >= printers.size())
+                throw Exception(QStringLiteral("Нет принтера «%1»").arg(value));
+        } else if (key == u"choose-printer") {
+            o.chooseAtOpen = onOffValue(QString(), key, value);
+        } else if (key == u"two-passes") {
+            o.doublePass = onOffValue(QString(), key, value);
+        } else if (key == u"name") {
+            o.name = value;
+        } else if (key == u"author") {
+            o.author = value;
+        } else if (key == u"comment") {
+            o.comment = value;
+        } else if (key == u"version") {
+            const QStringList parts = value.split(u'.');
+            QString* fields[] = {&o.versionMajor, &o.versionMinor, &o.versionRelease, &o.versionBuild};
+            for (qsizetype i = 0; i < 4; ++i)
+                *fields[i] = parts.value(i);
+        } else if (key == u"password") {
+            if (value.isEmpty())
+                throw Exception(QStringLiteral("Пустой пароль"));
+            o.protect = true;
+            o.newPassword = value;
+        } else {
+            o.protect = onOffValue(QString(), key, value);
+        }
+    }
+    // The command gives its password itself: nothing is asked.
+    return frApplyReportOptions(doc, o, [](const QString&, const QString&) { return std::optional<QString>(); });
+}
+
+bool runDictionary(TfrDesignDocument& doc, const QStringList& a) {
+    TfrDictionaryEditor editor(doc.report());
+    const QString w = a[0].toLower();
+    if (w == u"add-category") {
+        const QString name = u' ' + a[1].trimmed();
+        if (a[1].trimmed().isEmpty())
+            throw Exception(QStringLiteral("Пустое имя категории"));
+        if (editor.variables.contains(name))
+            throw Exception(QStringLiteral("Категория «%1» уже есть").arg(a[1]));
+        editor.variables.append(name, TVariant(QString()));
+    } else if (w == u"add-variable") {
+        const QString category = a[1].trimmed(), name = a[2].trimmed();
+        if (name.isEmpty() || name.startsWith(u' '))
+            throw Exception(QStringLiteral("Недопустимое имя переменной «%1»").arg(a[2]));
+        if (const int at = editor.variables.indexOf(name); at >= 0) {
+            editor.variables.setValue(at, TVariant(a[3]));
+        } else {
+            int cat = category.isEmpty() ? -1 : editor.variables.indexOf(u' ' + category);
+            if (!category.isEmpty() && cat < 0) {
+                editor.variables.append(u' ' + category, TVariant(QString()));
+                cat = editor.variables.count() - 1;
+            }
+            const int at2 = editor.endOfCategory(cat);
+            editor.variables.insert(at2, name);
+            editor.variables.setValue(at2, TVariant(a[3]));
+        }
+    } else if (w == u"alias" || w == u"exclude" || w == u"include") {
+        const TfrFieldRef ref = frSplitFieldRef(a[1]);
+        const QString table = ref.hasDataset ? ref.dataset : ref.field;
+        const QString field = ref.hasDataset ? ref.field : QString();
+        if (w == u"alias")
+            editor.setAlias(table, field, a[2]);
+        else if (field.isEmpty())
+            throw Exception(QStringLiteral("Исключить можно только поле: ТАБЛИЦА.ПОЛЕ"));
+        else
+            editor.setExcluded(table, field, w == u"exclude");
+    } else {
+        editor.setBandSourceAlias(a[1], a[2]);
+    }
+    editor.apply(doc);
+    return true;
+}
+
 // The commands in the order --help lists them.
 const std::vector<NamedSyntax>& syntaxTable() {
     static const std::vector<NamedSyntax> table = [] {
@@ -220,6 +461,7 @@ const std::vector<NamedSyntax>& syntaxTable() {
         add("new", 0, 0, "new");
         add("open", 1, 1, "open ФАЙЛ.frf|ФАЙЛ.frd");
         add("save-as", 1, 1, "save-as ФАЙЛ.frf|ФАЙЛ.frt|ФАЙЛ.frd");
+        addOptionCommands(add);
         return t;
     }();
     return table;
@@ -563,6 +805,14 @@ bool run(TfrDesignDocument& doc, const TfrDesignCommand& c, QString& output) {
         doc.newReport();
         return true;
     }
+    if (n == u"insert-fields")
+        return runInsertFields(doc, a);
+    if (n == u"page-options")
+        return runPageOptions(doc, a);
+    if (n == u"report-options")
+        return runReportOptions(doc, a);
+    if (n == u"dictionary")
+        return runDictionary(doc, a);
     if (n == u"open")
         return doc.open(a[0]);
     if (n == u"save-as")

@@ -142,6 +142,17 @@ public:
     // offered ones (the first preselected), nothing to cancel. Without it the
     // first offered type is taken.
     std::function<std::optional<int>(const std::vector<int>& offered)> chooseBandType;
+    // Puts objects made elsewhere (the database fields inserted as texts and
+    // their bands) on the current page as one insertion: each gets a unique
+    // name unless its own is free, the bands are put in order, one undo entry
+    // of kind insert is recorded and the objects become the selection.
+    // Returns them, or nothing when the page cannot take them (a dialog form
+    // takes only controls).
+    std::vector<TfrView*> insertObjects(std::vector<std::unique_ptr<TfrView>> views);
+    // The size a click gives a new object of `cls`, and the style of new
+    // objects applied to one.
+    QSize defaultSize(const TfrObjectClass& cls) const;
+    void applyStyle(TfrView& view) const;
 
     // ---- the mouse. press begins what the point offers: an insertion with an
     // insertion tool, a handle's resizing, a shared edge, a click and move on
@@ -293,8 +304,6 @@ private:
     bool pageHasBandType(const TfrPage& page, int type) const;
     bool shownBySubReport(int pageIndex) const;
     const TfrObjectClass* onePerPageConflict(const TfrObjectClass& cls) const;
-    void applyStyle(TfrView& view) const;
-    QSize defaultSize(const TfrObjectClass& cls) const;
     QPoint snapped(QPoint p, bool alt) const;
     void placeDragged(TfrView& view, const TfrBox& box) const;
     void applyDrag();

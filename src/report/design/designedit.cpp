@@ -271,6 +271,48 @@ TfrView* TfrDesignDocument::insertObject(const TfrObjectClass& cls, const TfrBox
     return added;
 }
 
+std::vector<TfrView*> TfrDesignDocument::insertObjects(std::vector<std::unique_ptr<TfrView>> views) {
+    TfrPage& p = page();
+    std::erase_if(views, [](const std::unique_ptr<TfrView>& v) { return !v; });
+    if (views.empty()) {
+        refuse(QStringLiteral("Нет объектов для вставки"));
+        return {};
+    }
+    for (const auto& v : views) {
+        const bool control = v->objectClass().has(TfrObjectClass::DialogControl);
+        if (control != (p.pageType == ptDialog)) {
+            refuse(p.pageType == ptDialog ? QStringLiteral("На форму диалога помещаются только элементы управления")
+                                          : QStringLiteral("Элементы управления помещаются только на форму диалога"));
+            return {};
+        }
+    }
+    if (std::int64_t(p.count()) + std::int64_t(views.size()) > maxObjectsPerPage) {
+        refuse(QStringLiteral("На странице может быть не более %1 объектов").arg(maxObjectsPerPage));
+        return {};
+    }
+    cancelDrag();
+    TfrUndoEntry entry;
+    entry.kind = TfrUndoKind::Insert;
+    entry.page = m_pageIndex;
+    const std::vector<std::int32_t> before = frdesign::pageOrder(p);
+    std::vector<TfrView*> added;
+    bool bands = false;
+    for (auto& view : views) {
+        if (view->name().isEmpty() || m_report.objectNameExists(view->name()))
+            view->createUniqueName(&m_report);
+        bands = bands || isBand(*view);
+        added.push_back(p.add(std::move(view)));
+    }
+    if (bands && reorderBands(p))
+        entry.order = before;
+    for (const TfrView* v : added)
+        entry.items.push_back(TfrUndoItem{v->objectId, p.indexOf(v), {}});
+    record(std::move(entry));
+    selectObjects(added);
+    touch();
+    return added;
+}
+
 // ---------------------------------------------------------------- the mouse
 
 QPoint TfrDesignDocument::snapped(QPoint p, bool alt) const {

@@ -9,6 +9,8 @@
 #include "report/designer/designerclasses.h"
 #include "report/designer/designerdialogs.h"
 #include "report/designer/designereditors.h"
+#include "report/designer/designerfields.h"
+#include "report/designer/designeroptions.h"
 #include "report/designer/designerinspector.h"
 #include "report/designer/propertyeditors.h"
 #include "report/icons/icons.h"
@@ -26,6 +28,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QColorDialog>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDockWidget>
@@ -69,6 +74,8 @@ QString quoted(const QString& text) {
 QString colorWord(const QColor& c) { return QStringLiteral("#%1").arg(c.rgb() & 0xFFFFFF, 6, 16, QLatin1Char('0')); }
 
 const QString kHelpCaption = QStringLiteral("Справка: дизайнер отчётов");
+// Where the "Вставка поля БД" window keeps whether it is shown.
+const QString kFieldWindowSection = QStringLiteral("Form\\TfrInsFieldsForm");
 
 } // namespace
 
@@ -81,6 +88,7 @@ public:
         setFocusPolicy(Qt::StrongFocus);
         setMouseTracking(true);
         setAttribute(Qt::WA_OpaquePaintEvent);
+        setAcceptDrops(true); // fields from the "Вставка поля БД" window
     }
 
     // Room left of the page: the band titles stand there.
@@ -137,6 +145,21 @@ protected:
             if (sel.size() == 1 && !sel.front()->objectClass().has(TfrObjectClass::DialogControl))
                 m_form.editSelected();
         }
+    }
+    // A field dragged from the field window becomes one text object.
+    void dragEnterEvent(QDragEnterEvent* event) override {
+        QString dataset, field;
+        if (TfrFieldList::decode(event->mimeData(), &dataset, &field) && m_doc.page().pageType != ptDialog)
+            event->acceptProposedAction();
+    }
+    void dragMoveEvent(QDragMoveEvent* event) override { event->acceptProposedAction(); }
+    void dropEvent(QDropEvent* event) override {
+        QString dataset, field;
+        if (!TfrFieldList::decode(event->mimeData(), &dataset, &field))
+            return;
+        m_form.guarded([&] { frDropField(m_doc, dataset, field, toPage(event->position().toPoint())); });
+        event->acceptProposedAction();
+        m_form.refresh();
     }
     // Keys go to the window (the scroll area would take the arrows).
     void keyPressEvent(QKeyEvent* event) override { m_form.keyPressEvent(event); }
@@ -239,6 +262,7 @@ TfrDesignerForm::TfrDesignerForm(TfrReport& report, QWidget* parent, bool passwo
     buildMenus();
     buildToolBars();
     buildInspector();
+    buildFieldWindow();
     buildStatusBar();
     connect(m_tabs, &QTabBar::currentChanged, this, [this](int index) {
         if (!m_updating && index >= 0 && index != m_doc.pageIndex()) {
@@ -336,6 +360,15 @@ void TfrDesignerForm::buildActions() {
             QKeySequence(Qt::CTRL | Qt::Key_S), [this] { save(); })
         ->setToolTip(QStringLiteral("Сохранить отчет"));
     handler(QStringLiteral("save-as"), QStringLiteral("Сохранить &как..."), QString(), {}, [this] { saveAsDialog(); });
+    handler(QStringLiteral("dictionary"), QStringLiteral("Словарь &данных..."), QString(), {},
+            [this] { runDialog(&TfrDictionaryForm::run); });
+    handler(QStringLiteral("report-options"), QStringLiteral("Параметры от&чета..."), QString(), {},
+            [this] { runDialog(&TfrReportOptionsForm::run); });
+    handler(QStringLiteral("page-options"), QStringLiteral("Параметры ст&раницы..."), QStringLiteral("design-page-options"), {},
+            [this] { runDialog(&TfrPageOptionsForm::run); })
+        ->setToolTip(QStringLiteral("Опции страницы"));
+    handler(QStringLiteral("insert-fields"), QStringLiteral("Вставка полей БД"), QStringLiteral("design-insert-fields"), {},
+            [this] { runDialog(&TfrInsertFieldsForm::run); });
     handler(QStringLiteral("preview"), QStringLiteral("Предварительный прос&мотр"), QStringLiteral("design-preview"),
             QKeySequence(Qt::CTRL | Qt::Key_P), [this] { preview(); });
     handler(QStringLiteral("exit"), QStringLiteral("Вы&ход"), QStringLiteral("design-exit"), {}, [this] { close(); })
@@ -482,7 +515,8 @@ void TfrDesignerForm::buildMenus() {
         }
     };
     QMenu* file = bar->addMenu(QStringLiteral("&Файл"));
-    add(file, {"new-from-template", "open", "save", "save-as", "", "preview", "", "exit"});
+    add(file, {"new-from-template", "open", "save", "save-as", "", "dictionary", "report-options", "page-options", "",
+               "preview", "", "exit"});
     QMenu* edit = bar->addMenu(QStringLiteral("&Правка"));
     add(edit, {"undo", "redo", "", "cut", "copy", "paste", "delete", "select-all", "edit", "", "add-page", "add-dialog",
                "delete-page", "", "front", "back"});
@@ -533,7 +567,7 @@ void TfrDesignerForm::buildToolBars() {
         }
     };
     QToolBar* standard = make(QStringLiteral("Standard"), QStringLiteral("&Стандартная"));
-    add(standard, {"new", "open", "save", "preview", "", "cut", "copy", "paste", "", "undo", "redo", "", "front", "back",
+    add(standard, {"new", "open", "save", "preview", "page-options", "", "cut", "copy", "paste", "", "undo", "redo", "", "front", "back",
                    "select-all", "", "add-page", "add-dialog", "delete-page", "", "grid-show", "grid-align", "fit-grid", "",
                    "help", "exit"});
 
@@ -597,6 +631,9 @@ void TfrDesignerForm::buildToolBars() {
     QToolBar* alignment = make(QStringLiteral("Alignment"), QStringLiteral("&Выравнивание"));
     add(alignment, {"align left", "align hcenter", "align right", "align top", "align vcenter", "align bottom", "",
                     "align hspread", "align vspread", "", "align hcenter-window", "align vcenter-window"});
+    // The wizards: inserting database fields.
+    QToolBar* wizards = make(QStringLiteral("Wizards"), QStringLiteral("&Мастера"));
+    add(wizards, {"insert-fields"});
     m_main->insertToolBarBreak(text);
 }
 
@@ -739,6 +776,7 @@ void TfrDesignerForm::newReport() {
     if (!confirmDiscard())
         return;
     m_doc.newReport();
+    m_fieldWindow->refresh();
     refresh();
 }
 
@@ -754,11 +792,13 @@ void TfrDesignerForm::newFromTemplate() {
     } catch (const Exception& e) {
         m_doc.engine().interaction().showError(e.message());
     }
+    m_fieldWindow->refresh();
     refresh();
 }
 
 bool TfrDesignerForm::openFile(const QString& fileName) {
     const bool opened = m_doc.open(fileName, frPasswordDialog(m_doc.engine().interaction()));
+    m_fieldWindow->refresh();
     refresh();
     return opened;
 }
@@ -849,6 +889,33 @@ void TfrDesignerForm::showOptions() {
     refresh();
 }
 
+void TfrDesignerForm::buildFieldWindow() {
+    m_fieldWindow = new TfrFieldWindow(m_doc.report());
+    auto* dock = new QDockWidget(m_fieldWindow->windowTitle(), m_main);
+    dock->setObjectName(QStringLiteral("FieldWindow"));
+    dock->setWidget(m_fieldWindow);
+    m_main->addDockWidget(Qt::RightDockWidgetArea, dock);
+    if (auto* menu = m_main->menuBar()->findChild<QMenu*>(QStringLiteral("ToolBarsMenu")))
+        menu->addAction(dock->toggleViewAction());
+    QAction* show = makeAction(QStringLiteral("field-window"), QStringLiteral("Вставка поля БД"), QString(),
+                               QKeySequence(Qt::Key_Insert));
+    connect(show, &QAction::triggered, this, [this, dock] {
+        m_fieldWindow->refresh();
+        dock->show();
+        dock->raise();
+    });
+}
+
+void TfrDesignerForm::runDialog(const std::function<bool(TfrDesignDocument&, QWidget*)>& dialog) {
+    if (m_doc.preparedPage())
+        return;
+    guarded([&] { dialog(m_doc, this); });
+    if (!m_doc.refusal().isEmpty())
+        m_main->statusBar()->showMessage(m_doc.refusal(), 5000);
+    m_fieldWindow->refresh();
+    refresh();
+}
+
 // ---------------------------------------------------------------- keeping up with the document
 
 void TfrDesignerForm::rebuildTabs() {
@@ -893,6 +960,13 @@ void TfrDesignerForm::updateToolStates() {
     for (const char* name : {"new", "new-from-template", "open", "save", "save-as", "preview", "add-page", "add-dialog"})
         enable(name, !prepared);
     enable("delete-page", !prepared && m_doc.pageCount() > 1);
+    // Report pages only: database fields and page options; nothing of the
+    // report while a prepared page is edited.
+    const bool reportPage = !prepared && m_doc.page().pageType != ptDialog;
+    enable("insert-fields", reportPage);
+    enable("page-options", reportPage);
+    enable("report-options", !prepared);
+    enable("dictionary", !prepared);
     action(QStringLiteral("grid-show"))->setChecked(m_doc.settings().gridShow);
     action(QStringLiteral("grid-align"))->setChecked(m_doc.settings().gridAlign);
 
@@ -1071,6 +1145,8 @@ void TfrDesignerForm::readSettings() {
             m_main->addToolBar(p.area, p.bar);
         }
     }
+    if (auto* fields = m_main->findChild<QDockWidget*>(QStringLiteral("FieldWindow")))
+        fields->setVisible(registry.readBool(kFieldWindowSection, QStringLiteral("isVisible"), true));
     showButtonColours();
 }
 
@@ -1100,6 +1176,8 @@ void TfrDesignerForm::writeSettings() {
         registry.writeInteger(form, QStringLiteral("Width"), g.width());
         registry.writeInteger(form, QStringLiteral("Height"), g.height());
     }
+    if (auto* fields = m_main->findChild<QDockWidget*>(QStringLiteral("FieldWindow")))
+        registry.writeBool(kFieldWindowSection, QStringLiteral("isVisible"), !fields->isHidden());
     for (const auto& [name, bar] : m_toolBars) {
         const QString section = QStringLiteral("ToolBar\\") + name;
         registry.writeBool(section, QStringLiteral("isVisible"), !bar->isHidden());

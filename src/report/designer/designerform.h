@@ -18,6 +18,7 @@ class QScrollArea;
 class QTabBar;
 class QToolBar;
 class TfrDesignerPage;
+class TfrFieldWindow;
 class TfrInspector;
 class TfrReport;
 
@@ -42,6 +43,8 @@ public:
     QToolBar* toolBar(const QString& name) const;
     QLabel* statusLabel(int index) const;
     TfrInspector* inspector() const { return m_inspector; }
+    // The "Вставка поля БД" window (its fields are dragged onto the page).
+    TfrFieldWindow* fieldWindow() const { return m_fieldWindow; }
 
     // Runs a command by name (as the menus and tool bars do); a command that
     // cannot apply says why in the status bar.
@@ -85,6 +88,10 @@ private:
     void openDialog();
     void saveAsDialog();
     void showOptions();
+    // The dialogs of the report, the page and the dictionary, and inserting
+    // database fields.
+    void buildFieldWindow();
+    void runDialog(const std::function<bool(TfrDesignDocument&, QWidget*)>& dialog);
     void rebuildTabs();
     void updateStatus();
     void updateToolStates();
@@ -97,6 +104,7 @@ private:
     QMainWindow* m_main = nullptr;
     TfrDesignerPage* m_page = nullptr;
     TfrInspector* m_inspector = nullptr;
+    TfrFieldWindow* m_fieldWindow = nullptr;
     QScrollArea* m_scroll = nullptr;
     QTabBar* m_tabs = nullptr;
     QLabel* m_status[4] = {};

@@ -79,4 +79,16 @@ QString TfrMemTableSource::fieldDisplayText(int index) const {
     return m_table.field(index).asString();
 }
 
+QString TfrMemTableSource::fieldDisplayLabel(int index) const {
+    if (index < 0 || index >= m_table.fieldCount())
+        return QString();
+    return m_table.field(index).displayLabel();
+}
+
+int TfrMemTableSource::fieldDisplayWidth(int index) const {
+    if (index < 0 || index >= m_table.fieldCount())
+        return 0;
+    return m_table.field(index).displayWidth();
+}
+
 // ---------------------------------------------------------------- data source

@@ -28,6 +28,8 @@ public:
     bool fieldIsNull(int index) const override;
     TVariant fieldValue(int index) const override;
     QString fieldDisplayText(int index) const override;
+    QString fieldDisplayLabel(int index) const override;
+    int fieldDisplayWidth(int index) const override;
 
 private:
     TMemTable& m_table;

@@ -53,6 +53,11 @@ public:
     // The text the field shows; a field with a display-text handler returns it.
     virtual QString fieldDisplayText(int index) const = 0;
     virtual bool fieldHasDisplayHandler(int index) const { return false; }
+    // What the designer shows of a field: its display name (the field name
+    // unless the table says otherwise) and its display width in characters (0
+    // when the table says none).
+    virtual QString fieldDisplayLabel(int index) const { return fieldNamesOrEmpty().value(index); }
+    virtual int fieldDisplayWidth(int /*index*/) const { return 0; }
     // Raw bytes of a blob field; the default encodes the field's text in code page 1251.
     virtual QByteArray fieldBlob(int index) const;
 

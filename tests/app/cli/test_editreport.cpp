@@ -54,4 +54,36 @@ TEST(EditReportCli, AColumnAddedToTheDemoReportIsPrinted) {
     EXPECT_GT(withFactor, 5) << page.toStdString();
 }
 
+// Fields of the selection inserted into a new report, with their headers and
+// bands, print as a table of the selection.
+TEST(EditReportCli, FieldsInsertedIntoANewReportPrintTheSelection) {
+    qunsetenv("OSTRAND_CONFIG_ROOT");
+    const QTemporaryDir dir;
+    const QString edited = dir.filePath(QStringLiteral("fields.frf"));
+    const QStringList selection = {"--server", "DEMO-NT", "--tm", "TM1", "--user", "engineer", "--password", "demo",
+                                   "--settings", Settings};
+    const CliRun e = cli(QStringList{"--edit", DemoTemplate, "--do", "new", "--do",
+                                     "insert-fields DS PointNo,PointName,Unit horizontal headers bands", "--do", "list",
+                                     "--save", edited} +
+                         selection);
+    ASSERT_EQ(e.status, 0) << e.err.toStdString();
+    ASSERT_TRUE(e.err.isEmpty()) << e.err.toStdString();
+    EXPECT_TRUE(e.out.contains(QStringLiteral("[Master data]"))) << e.out.toStdString();
+
+    const QString text = dir.filePath(QStringLiteral("fields.txt"));
+    const CliRun r = cli(QStringList{"--report", edited, "--export", "txt", text, "--pages", "1"} + selection);
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QString page = cp1251::decode(textfile::readBytes(text).value_or(QByteArray()));
+    const QStringList lines = page.split(u'\n');
+    ASSERT_FALSE(lines.isEmpty());
+    // The headers are the selection's display names; every record gives a line.
+    EXPECT_TRUE(page.contains(QStringLiteral("№ точки"))) << page.toStdString();
+    EXPECT_TRUE(page.contains(QStringLiteral("Ед. изм."))) << page.toStdString();
+    int records = 0;
+    for (const QString& line : lines)
+        if (!line.trimmed().isEmpty() && line.trimmed().front().isDigit())
+            ++records;
+    EXPECT_GT(records, 20) << page.toStdString();
+}
+
 } // namespace

@@ -1,9 +1,10 @@
 // The designer's commands by name: reading command lines and running them.
 
-#include "designfixture.h"
+#include "demofixture.h"
 
 #include "report/design/designcommands.h"
 #include "report/model/dataset.h"
+#include "report/model/dictionary.h"
 
 namespace {
 
@@ -154,6 +155,95 @@ TEST_F(Commands, BandSourceSetsDataBandsCrossPairsAndGroupConditions) {
     }
     EXPECT_EQ(doc->undoStack().count(), 5);
     EXPECT_THROW(frParseDesignCommand(QStringLiteral("band-source MasterData1")), EDesignCommandSyntax);
+}
+
+// ---------------------------------------------------------------- the dialogs' commands
+
+TEST(DesignCommandSyntax, TheDialogsCommandsCheckTheirWords) {
+    const char* const bad[] = {
+        "insert-fields DS",          "insert-fields DS A sideways", "insert-fields DS A no",
+        "insert-fields DS A no gap", "page-options",                "page-options margins=1,2,3",
+        "page-options colour=red",   "page-options orientation=up", "page-options stretch=yes",
+        "page-options paper=A4",     "report-options two-passes=1", "report-options version=1.2.3.4.5",
+        "report-options nothing",    "dictionary",                  "dictionary add-variable A B",
+        "dictionary alias DS",       "dictionary rename A B",
+    };
+    for (const char* line : bad)
+        EXPECT_THROW(frParseDesignCommand(QString::fromUtf8(line)), EDesignCommandSyntax) << line;
+    const QString help = frDesignCommandHelp();
+    for (const char* usage : {"insert-fields ТАБЛИЦА", "page-options [paper=КОД]", "report-options [printer=",
+                              "dictionary add-variable"})
+        EXPECT_TRUE(help.contains(QString::fromUtf8(usage))) << usage;
+}
+
+using DialogCommands = DemoDesignTest;
+
+TEST_F(DialogCommands, FieldsPageReportAndDictionaryAsTheDialogsSetThem) {
+    const char* const script[] = {
+        "page-options margins=10,10,10,10 gap=0 columns=1 orientation=landscape prev-page=on",
+        "insert-fields DS PointNo,PointName horizontal headers bands",
+        "report-options two-passes=on name=\"Точки ПС\" author=Инженер comment=Проверка version=1.2",
+        "dictionary add-category Итоги",
+        "dictionary add-variable Итоги Всего \"COUNT(MasterData1)\"",
+        "dictionary add-variable \"\" Отдельная 1",
+        "dictionary alias DS.PointNo Номер",
+        "dictionary exclude DS.Kind",
+        "dictionary band-source frDS Точки",
+    };
+    for (const char* line : script) {
+        const TfrDesignCommandResult r = frRunDesignCommand(*doc, QString::fromUtf8(line));
+        EXPECT_TRUE(r.applied) << line << ": " << r.message.toStdString();
+    }
+    const TfrPage& p = page();
+    EXPECT_EQ(p.margins, (TfrMargins{36, 36, 36, 36}));
+    EXPECT_EQ(p.orientation, poLandscape);
+    EXPECT_TRUE(p.printToPrevPage);
+    // The fields start at the 10 mm margins.
+    ASSERT_NE(find("Memo2"), nullptr);
+    EXPECT_EQ(find("Memo2")->memo, QStringList{QStringLiteral("[DS.\"PointNo\"]")});
+    EXPECT_EQ(box(find("Memo2")), (TfrBox{36, 36 + 72, 48, 20}));
+    EXPECT_EQ(frCast<TfrBandView>(find("MasterData1"))->dataSourceName(), QStringLiteral("frDS"));
+    EXPECT_EQ(doc->undoStack().count(), 1);
+
+    EXPECT_TRUE(report.doublePassReport);
+    EXPECT_EQ(report.info.name, QStringLiteral("Точки ПС"));
+    EXPECT_EQ(report.info.versionMinor, QStringLiteral("2"));
+    EXPECT_EQ(report.info.versionRelease, QString());
+    TfrDataDictionary& d = report.dictionary();
+    EXPECT_EQ(d.variables.names(), (QStringList{QStringLiteral(" Итоги"), QStringLiteral("Всего"), QStringLiteral("Отдельная")}));
+    EXPECT_EQ(d.variables.get(QStringLiteral("Всего")).toString(), QStringLiteral("COUNT(MasterData1)"));
+    EXPECT_EQ(d.aliases.get(QStringLiteral("DS.PointNo")).toString(), QStringLiteral("Номер"));
+    EXPECT_FALSE(d.fieldList(QStringLiteral("DS")).contains(QStringLiteral("Kind")));
+    EXPECT_EQ(d.bandSourceList(), QStringList{QStringLiteral("Точки")});
+
+    // A password given protects; protect=off clears it again.
+    EXPECT_TRUE(frRunDesignCommand(*doc, QStringLiteral("report-options password=секрет")).applied);
+    EXPECT_TRUE(report.info.passwordProtected);
+    EXPECT_TRUE(frRunDesignCommand(*doc, QStringLiteral("report-options protect=off")).applied);
+    EXPECT_FALSE(report.info.passwordProtected);
+    EXPECT_EQ(report.info.password, QString());
+}
+
+TEST_F(DialogCommands, ThoseThatCannotApplySayWhy) {
+    struct Case {
+        const char* line;
+        const char* why;
+    } const cases[] = {
+        {"page-options columns=2.5 orientation=landscape", "'2.5' is not a valid integer value"},
+        {"dictionary add-category \"\"", "Пустое имя категории"},
+        {"report-options printer=7", "Нет принтера «7»"},
+        {"dictionary exclude DS", "Исключить можно только поле: ТАБЛИЦА.ПОЛЕ"},
+    };
+    for (const Case& c : cases) {
+        const TfrDesignCommandResult r = frRunDesignCommand(*doc, QString::fromUtf8(c.line));
+        EXPECT_FALSE(r.applied) << c.line;
+        EXPECT_EQ(r.message, QString::fromUtf8(c.why)) << c.line;
+    }
+    EXPECT_EQ(page().orientation, poPortrait);
+    ASSERT_TRUE(doc->addPage(true));
+    const TfrDesignCommandResult r = frRunDesignCommand(*doc, QStringLiteral("insert-fields DS PointNo"));
+    EXPECT_FALSE(r.applied);
+    EXPECT_EQ(page(1).count(), 0);
 }
 
 } // namespace

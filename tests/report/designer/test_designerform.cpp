@@ -123,7 +123,7 @@ TEST_F(Form, ABandIsInsertedOfTheTypeChosenInItsDialog) {
 
 TEST_F(Form, ToolBarsHoldEveryCommandWithAPicture) {
     auto form = open();
-    for (const char* name : {"Standard", "Text", "Frame", "Objects", "Alignment"}) {
+    for (const char* name : {"Standard", "Text", "Frame", "Objects", "Alignment", "Wizards"}) {
         QToolBar* bar = form->toolBar(QString::fromLatin1(name));
         ASSERT_NE(bar, nullptr) << name;
         for (QAction* a : bar->actions())
@@ -273,7 +273,7 @@ TEST_F(Form, ToolBarsComeBackInTheirRows) {
         const char* dock;
         int x, y;
     } stored[] = {{"Alignment", "Top", 0, 0}, {"Standard", "Top", 300, 0}, {"Text", "Top", 0, 30},
-                  {"Frame", "Top", 400, 30}, {"Objects", "Right", 0, 0}};
+                  {"Frame", "Top", 400, 30}, {"Objects", "Right", 0, 0}, {"Wizards", "Top", 600, 30}};
     {
         TRegistry registry(frDesignerRegistryKey());
         for (const auto& b : stored) {
