@@ -5,6 +5,9 @@
 
 #include "common/cp1251.h"
 #include "common/textfile.h"
+#include "report/model/engine.h"
+#include "report/model/page.h"
+#include "report/model/report.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -54,8 +57,9 @@ TEST(EditReportCli, AColumnAddedToTheDemoReportIsPrinted) {
     EXPECT_GT(withFactor, 5) << page.toStdString();
 }
 
-// Fields of the selection inserted into a new report, with their headers and
-// bands, print as a table of the selection.
+// A list report made from nothing, as a user makes it in the designer: a new
+// report, the selection's fields inserted with their headers and bands, the
+// page turned to landscape, saved; it prints as a table of the selection.
 TEST(EditReportCli, FieldsInsertedIntoANewReportPrintTheSelection) {
     qunsetenv("OSTRAND_CONFIG_ROOT");
     const QTemporaryDir dir;
@@ -63,12 +67,19 @@ TEST(EditReportCli, FieldsInsertedIntoANewReportPrintTheSelection) {
     const QStringList selection = {"--server", "DEMO-NT", "--tm", "TM1", "--user", "engineer", "--password", "demo",
                                    "--settings", Settings};
     const CliRun e = cli(QStringList{"--edit", DemoTemplate, "--do", "new", "--do",
-                                     "insert-fields DS PointNo,PointName,Unit horizontal headers bands", "--do", "list",
-                                     "--save", edited} +
+                                     "insert-fields DS PointNo,PointName,Unit horizontal headers bands", "--do",
+                                     "page-options orientation=landscape", "--do", "list", "--save", edited} +
                          selection);
     ASSERT_EQ(e.status, 0) << e.err.toStdString();
     ASSERT_TRUE(e.err.isEmpty()) << e.err.toStdString();
     EXPECT_TRUE(e.out.contains(QStringLiteral("[Master data]"))) << e.out.toStdString();
+    TfrEngine engine;
+    TfrReport report(engine);
+    ASSERT_TRUE(report.loadFromFile(edited).ok());
+    ASSERT_EQ(report.pages().count(), 1);
+    const TfrPage& saved = *report.pages().page(0);
+    EXPECT_EQ(saved.orientation, poLandscape);
+    EXPECT_GT(saved.paperWidthPixels(), saved.paperHeightPixels());
 
     const QString text = dir.filePath(QStringLiteral("fields.txt"));
     const CliRun r = cli(QStringList{"--report", edited, "--export", "txt", text, "--pages", "1"} + selection);
