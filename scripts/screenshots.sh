@@ -148,11 +148,14 @@ read -r X Y W H < <(client)
 xdotool mousemove $((X + 118)) $((Y + 32)) click 1
 sleep 4
 window "$out/designer-page.png"
-# The paper's top-left corner: the first white pixel left to right along a
-# line through the page, then top to bottom along a column inside it.
+# The paper's top-left corner: along a line through the page, the first white
+# pixel after a long run of one dark colour (the grey around the paper; the
+# docked inspector and the tool bar beside it are white and light grey), then top to bottom along a column inside it.
 import -window root "$work/root.png"
 convert "$work/root.png" -crop 1280x1+0+600 "txt:$work/row.txt"
-px=$(grep -m1 '#FFFFFF' "$work/row.txt" | sed 's/^\([0-9]*\),.*/\1/')
+px=$(awk -F'[ ,:]+' 'NR > 1 { c = $0; sub(/.*#/, "", c); c = substr(c, 1, 6)
+  if (c == "FFFFFF" && run >= 50 && substr(last, 1, 2) < "C0") { print $1; exit }
+  run = (c == last) ? run + 1 : 1; last = c }' "$work/row.txt")
 convert "$work/root.png" -crop 1x1290+$((px + 3))+0 "txt:$work/column.txt"
 py=$(grep -m1 '#FFFFFF' "$work/column.txt" | sed 's/^0,\([0-9]*\):.*/\1/')
 # The caption "Точка" of the column header (page pixels 108..438, 122..146).

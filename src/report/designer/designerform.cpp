@@ -1146,7 +1146,7 @@ void TfrDesignerForm::readSettings() {
         }
     }
     if (auto* fields = m_main->findChild<QDockWidget*>(QStringLiteral("FieldWindow")))
-        fields->setVisible(registry.readBool(kFieldWindowSection, QStringLiteral("isVisible"), true));
+        fields->setVisible(registry.readBool(kFieldWindowSection, QStringLiteral("isVisible"), false));
     showButtonColours();
 }
 

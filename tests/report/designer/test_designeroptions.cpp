@@ -235,7 +235,11 @@ TEST_F(Dialogs, InsertFieldsOkInsertsCancelNot) {
 
 TEST_F(Dialogs, AFieldDraggedFromTheFieldWindowBecomesOneText) {
     auto form = open();
+    // Hidden until Insert asks for it; shown, it is shown again next time.
+    EXPECT_FALSE(form->fieldWindow()->isVisible());
     form->action(QStringLiteral("field-window"))->trigger();
+    form.reset();
+    form = open();
     TfrFieldWindow* window = form->fieldWindow();
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->isVisible());
