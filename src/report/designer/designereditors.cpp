@@ -734,4 +734,5 @@ void frRegisterBuiltInEditors() {
     frRegisterPropertyEditor(QStringLiteral("DisplayFormat"), editFormat);
     frRegisterPropertyEditor(QStringLiteral("Highlight"), editHighlight, &TfrMemoView::classInfo());
     frRegisterPropertyEditor(QStringLiteral("OnBeforePrint"), editMemo, &TfrBandView::classInfo());
+    frRegisterPropertyEditor(QStringLiteral("OnClick"), editMemo); // the click script of dialog controls
 }

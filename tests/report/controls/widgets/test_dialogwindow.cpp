@@ -10,6 +10,7 @@
 #include "report/controls/widgets/controlwidgets.h"
 #include "report/controls/widgets/dialogwindow.h"
 #include "report/designer/designerclasses.h"
+#include "report/designer/designereditors.h"
 #include "report/designer/designerform.h"
 #include "report/preview/progresswindow.h"
 #include "report/render/drawing.h"
@@ -278,6 +279,30 @@ TEST_F(DialogWindow, TheDesignerOffersControlsOnDialogPagesOnly) {
     EXPECT_TRUE(doc.insertObject(TfrEditControl::classInfo(), TfrBox{10, 100, 121, 21}));
     EXPECT_FALSE(doc.insertObject(TfrMemoView::classInfo(), TfrBox{10, 130, 100, 20}));
     EXPECT_EQ(page(0).count(), before + 1);
+}
+
+// The inspector's OnClick button opens the text editor with the script pane
+// only; OK stores the click script.
+TEST_F(DialogWindow, TheClickScriptIsEditedInTheScriptPane) {
+    frRegisterBuiltInEditors();
+    auto& go = control<TfrButtonControl>("ButtonGo");
+    TfrDesignDocument doc(report);
+    const TfrDesignerEditor* editor = frDesignerPropertyEditor(TfrButtonControl::classInfo(), QStringLiteral("OnClick"));
+    ASSERT_TRUE(editor);
+    bool memoShown = true;
+    whenShown([&memoShown](QDialog& d) {
+        EXPECT_EQ(d.windowTitle(), "Редактор текста");
+        auto* memo = d.findChild<QPlainTextEdit*>("Memo");
+        memoShown = memo && memo->isVisible();
+        d.findChild<QPlainTextEdit*>("Script")->setPlainText("ModalResult := mrOk;");
+        QTest::mouseClick(child<QPushButton>(d, "OK"), Qt::LeftButton);
+    });
+    EXPECT_TRUE((*editor)(doc, go, nullptr));
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(leftOpen, 0);
+    EXPECT_FALSE(memoShown);
+    EXPECT_EQ(go.script, QStringList{"ModalResult := mrOk;"});
+    EXPECT_EQ(doc.undoStack().count(), 1);
 }
 
 TEST_F(DialogWindow, StringEditorChangesItemsUnlessRestricted) {
