@@ -1,4 +1,5 @@
 #include "report/designer/designerdialogs.h"
+#include "report/designer/editorparts.h"
 
 #include "common/textfile.h"
 #include "report/model/constants.h"
@@ -27,15 +28,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QDialogButtonBox* okCancel(QDialog* dialog) {
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("ОК"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Отмена"));
-    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-    return buttons;
-}
 
 QRadioButton* radio(QButtonGroup* group, QLayout* layout, const QString& caption, int id, bool checked) {
     auto* b = new QRadioButton(caption);
@@ -70,7 +62,7 @@ TfrBandTypeForm::TfrBandTypeForm(const std::vector<int>& offered, QWidget* paren
     }
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(box);
-    layout->addWidget(okCancel(this));
+    layout->addWidget(frOkCancelButtons(*this));
 }
 
 int TfrBandTypeForm::chosen() const { return m_group->checkedId(); }
@@ -172,7 +164,7 @@ TfrDesignerOptionsForm::TfrDesignerOptionsForm(const TfrDesignerSettings& s, QWi
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs);
-    layout->addWidget(okCancel(this));
+    layout->addWidget(frOkCancelButtons(*this));
 }
 
 TfrDesignerSettings TfrDesignerOptionsForm::settings() const {
@@ -236,7 +228,7 @@ TfrTemplateListForm::TfrTemplateListForm(const QString& folder, QWidget* parent)
     top->addLayout(side);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
-    layout->addWidget(okCancel(this));
+    layout->addWidget(frOkCancelButtons(*this));
     if (!m_files.isEmpty())
         m_list->setCurrentRow(0);
     resize(480, 320);
@@ -291,7 +283,7 @@ TfrNewTemplateForm::TfrNewTemplateForm(QWidget* parent) : QDialog(parent) {
     top->addLayout(side);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
-    layout->addWidget(okCancel(this));
+    layout->addWidget(frOkCancelButtons(*this));
 }
 
 QStringList TfrNewTemplateForm::description() const { return textfile::splitLines(m_text->toPlainText()); }

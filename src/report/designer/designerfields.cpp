@@ -1,6 +1,7 @@
 #include "report/designer/designerfields.h"
 
 #include "report/design/designdoc.h"
+#include "report/designer/editorparts.h"
 #include "report/model/dictionary.h"
 #include "report/model/report.h"
 
@@ -64,11 +65,7 @@ TfrInsertFieldsForm::TfrInsertFieldsForm(TfrReport& report, QWidget* parent) : Q
     m_bands->setObjectName(QStringLiteral("Bands"));
     m_bands->setChecked(true);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("ОК"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Отмена"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = frOkCancelButtons(*this);
 
     auto* left = new QVBoxLayout;
     left->addWidget(new QLabel(QStringLiteral("&Таблица:"), this));

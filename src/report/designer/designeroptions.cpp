@@ -30,15 +30,6 @@
 
 namespace {
 
-QDialogButtonBox* okCancel(QDialog* dialog) {
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("ОК"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Отмена"));
-    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-    return buttons;
-}
-
 QLineEdit* edit(QWidget* parent, const QString& name, const QString& text, int maxLength = 255) {
     auto* e = new QLineEdit(text, parent);
     e->setObjectName(name);
@@ -117,7 +108,7 @@ TfrReportOptionsForm::TfrReportOptionsForm(TfrReport& report, QWidget* parent)
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs);
-    layout->addWidget(okCancel(this));
+    layout->addWidget(frOkCancelButtons(*this));
 }
 
 void TfrReportOptionsForm::protectionToggled(bool on) {
@@ -248,7 +239,7 @@ TfrPageOptionsForm::TfrPageOptionsForm(const TfrDesignDocument& doc, QWidget* pa
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs);
-    layout->addWidget(okCancel(this));
+    layout->addWidget(frOkCancelButtons(*this));
     connect(m_paper, &QComboBox::currentIndexChanged, this, [this] { paperChosen(); });
     connect(m_stretch, &QCheckBox::toggled, this, [this](bool on) {
         for (QLineEdit* e : {m_left, m_top, m_right, m_bottom})
@@ -436,7 +427,7 @@ TfrDictionaryForm::TfrDictionaryForm(TfrReport& report, QWidget* parent)
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs);
-    layout->addWidget(okCancel(this));
+    layout->addWidget(frOkCancelButtons(*this));
     resize(520, 420);
     showVariables(m_editor.variables.isEmpty() ? -1 : 0);
     showTables();

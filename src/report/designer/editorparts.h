@@ -39,7 +39,7 @@ struct TfrEditorPickers {
 // The pickers in force (the dialogs of this library unless replaced).
 TfrEditorPickers& frEditorPickers();
 
-// OK and Cancel buttons that accept and reject `dialog`.
+// "ОК" and "Отмена" buttons that accept and reject `dialog`.
 QDialogButtonBox* frOkCancelButtons(QDialog& dialog);
 
 // An expression as a text takes it: enclosed in square brackets unless it

@@ -2,6 +2,7 @@
 
 #include "report/addins/chart.h"
 #include "report/design/designdoc.h"
+#include "report/designer/editorparts.h"
 #include "report/icons/icons.h"
 #include "report/model/constants.h"
 
@@ -144,11 +145,7 @@ TfrChartEditorForm::TfrChartEditorForm(const TfrChartSettings& s, QWidget* paren
     marksLayout->addStretch();
     m_tabs->addTab(marksPage, QStringLiteral("Пометки"));
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("ОК"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Отмена"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = frOkCancelButtons(*this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs);
     layout->addWidget(buttons);

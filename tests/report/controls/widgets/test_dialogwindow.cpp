@@ -295,7 +295,7 @@ TEST_F(DialogWindow, TheClickScriptIsEditedInTheScriptPane) {
         auto* memo = d.findChild<QPlainTextEdit*>("Memo");
         memoShown = memo && memo->isVisible();
         d.findChild<QPlainTextEdit*>("Script")->setPlainText("ModalResult := mrOk;");
-        QTest::mouseClick(child<QPushButton>(d, "OK"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(d, "ОК"), Qt::LeftButton);
     });
     EXPECT_TRUE((*editor)(doc, go, nullptr));
     EXPECT_EQ(shown, 1);
