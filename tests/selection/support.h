@@ -29,9 +29,14 @@ public:
     std::optional<QString> chooseSettingsFile() override {
         if (choices.empty())
             return std::nullopt;
-        auto c = choices.front();
+        // Taken apart: copying the optional itself makes the compiler see an
+        // uninitialised string.
+        const bool chosen = choices.front().has_value();
+        const QString file = choices.front().value_or(QString());
         choices.erase(choices.begin());
-        return c;
+        if (!chosen)
+            return std::nullopt;
+        return file;
     }
     bool showFilterDialog(TFilterRows& rows) override {
         ++filterShown;
