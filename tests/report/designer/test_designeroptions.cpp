@@ -4,7 +4,10 @@
 
 #include "designerfixture.h"
 
+#include "report/builder/preparedpages.h"
+#include "report/preview/previewform.h"
 #include "report/design/designdoc.h"
+#include "report/render/textlayout.h"
 #include "report/designer/designerfields.h"
 #include "report/designer/designeroptions.h"
 #include "report/designer/editorparts.h"
@@ -26,6 +29,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
@@ -271,6 +275,65 @@ TEST_F(Dialogs, AFieldDraggedFromTheFieldWindowBecomesOneText) {
     EXPECT_FALSE(form->fieldWindow()->isVisible());
     form->action(QStringLiteral("field-window"))->trigger();
     EXPECT_TRUE(form->fieldWindow()->isVisible());
+}
+
+} // namespace
+
+namespace {
+
+// A list report made from nothing in the designer window: a new report, the
+// selection's fields inserted with their headers and bands, the page turned
+// to landscape, the report shown in the preview and saved.
+TEST_F(Dialogs, AListReportIsMadeFromNothing) {
+    for (const auto& [no, name] : {std::pair{1, "Ввод 10 кВ"}, std::pair{2, "Секция шин"}}) {
+        ds.append();
+        ds.fieldByName(QStringLiteral("PointNo")).setAsInteger(no);
+        ds.fieldByName(QStringLiteral("PointName")).setAsString(QString::fromUtf8(name));
+        ds.post();
+    }
+    auto form = open();
+    form->action(QStringLiteral("new"))->trigger();
+    TfrDesignDocument& doc = form->document();
+    ASSERT_EQ(doc.page().count(), 0);
+
+    drive(*form, "insert-fields", [](QWidget& d) {
+        auto* tables = child<QComboBox>(d, "Tables");
+        tables->setCurrentIndex(tables->findText(QStringLiteral("DS")));
+        auto* fields = child<QListWidget>(d, "Fields");
+        fields->item(0)->setSelected(true);
+        fields->item(1)->setSelected(true);
+        press(d, QDialogButtonBox::Ok);
+    });
+    drive(*form, "page-options", [](QWidget& d) {
+        child<QRadioButton>(d, "Landscape")->setChecked(true);
+        press(d, QDialogButtonBox::Ok);
+    });
+    EXPECT_EQ(doc.page().orientation, poLandscape);
+
+    // The preview shows the two records under their headers.
+    QStringList shown;
+    drive(*form, "preview", [&shown](QWidget& preview) {
+        auto* form = qobject_cast<TfrPreviewForm*>(&preview);
+        ASSERT_NE(form, nullptr);
+        TfrEMFPages& pages = form->pages();
+        for (int i = 0; i < pages.count(); ++i) {
+            for (const auto& v : pages.loadPage(i).objects())
+                for (const QString& line : v->memo)
+                    shown << frStripLineEnd(line);
+            pages.releasePage(i);
+        }
+        preview.close();
+    });
+    EXPECT_TRUE(shown.contains(QStringLiteral("№ точки"))) << shown.join(u'|').toStdString();
+    EXPECT_TRUE(shown.contains(QStringLiteral("Секция шин"))) << shown.join(u'|').toStdString();
+
+    const QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("list.frf"));
+    ASSERT_TRUE(doc.saveAs(file, TfrDesignFileKind::Report));
+    TfrReport saved(engine);
+    ASSERT_TRUE(saved.loadFromFile(file).ok());
+    EXPECT_EQ(saved.pages().page(0)->orientation, poLandscape);
+    EXPECT_EQ(saved.pages().page(0)->count(), doc.page().count());
 }
 
 } // namespace
