@@ -3,6 +3,7 @@
 #include "common/rounding.h"
 #include "report/design/designdoc.h"
 #include "report/design/designgeometry.h"
+#include "report/design/designpickers.h"
 #include "report/model/dataset.h"
 #include "report/model/engine.h"
 #include "report/model/page.h"
@@ -201,7 +202,8 @@ std::vector<TfrView*> frInsertFields(TfrDesignDocument& doc, const QString& data
 
 TfrView* frDropField(TfrDesignDocument& doc, const QString& dataset, const QString& field, QPoint at) {
     auto text = newText(doc);
-    text->memo = QStringList{u'[' + frFieldReference(dataset, field) + u']'};
+    // The window lists names as the dictionary shows them; the text holds the real ones.
+    text->memo = QStringList{u'[' + frFieldReference(doc.report(), dataset, field) + u']'};
     const QPoint p = doc.settings().gridAlign ? frdesign::snapToGrid(at, doc.gridSize()) : at;
     text->left = std::clamp(p.x(), -1000000, 1000000);
     text->top = std::clamp(p.y(), -1000000, 1000000);

@@ -1,5 +1,6 @@
 #include "report/design/designpickers.h"
 
+#include "report/design/designfields.h"
 #include "report/expr/functions.h"
 #include "report/model/dataset.h"
 #include "report/model/dictionary.h"
@@ -49,7 +50,7 @@ QString frFieldReference(TfrReport& report, const QString& dataset, const QStrin
                 realField = f;
                 break;
             }
-    return realDataset + QStringLiteral(".\"") + realField + u'"';
+    return frFieldReference(realDataset, realField);
 }
 
 QString& frLastPickedDataset(TfrEngine& engine) { return engine.state<TfrPickerMemory>().lastDataset; }

@@ -158,6 +158,14 @@ TEST_F(Fields, ADroppedFieldIsOneTextHoldingItsReference) {
     EXPECT_TRUE(doc->isSelected(*v));
     ASSERT_EQ(doc->undoStack().count(), 1);
     EXPECT_EQ(doc->undoStack().top()->kind, TfrUndoKind::Insert);
+
+    // The field window lists names as the dictionary shows them; the text
+    // holds the real ones, so that it prints.
+    report.dictionary().aliases.set(QStringLiteral("DS"), TVariant(QStringLiteral("Выборка")));
+    report.dictionary().aliases.set(QStringLiteral("DS.PointNo"), TVariant(QStringLiteral("Номер")));
+    v = frDropField(*doc, QStringLiteral("Выборка"), QStringLiteral("Номер"), QPoint(13, 61));
+    ASSERT_NE(v, nullptr);
+    EXPECT_EQ(v->memo, QStringList{QStringLiteral("[DS.\"PointNo\"]")});
 }
 
 } // namespace
