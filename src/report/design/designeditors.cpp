@@ -220,7 +220,7 @@ bool frCheckScript(const QString& script, TfrScriptError& error) {
 }
 
 TfrTextEditResult frApplyTextEditor(TfrDesignDocument& document, TfrView& view, const QString& text,
-                                    const QString& script) {
+                                    const QString& script, const std::optional<QString>& tag) {
     TfrTextEditResult result;
     const bool textEditable = frTextEditorHasText(view) && !(view.restrictions & frrfDontEditMemo);
     const bool scriptEditable = !(view.restrictions & frrfDontEditScript);
@@ -235,6 +235,8 @@ TfrTextEditResult frApplyTextEditor(TfrDesignDocument& document, TfrView& view, 
             v.memo = paneLines(text);
         if (scriptChanged)
             v.script = frStoredScript(script);
+        if (tag && !(view.restrictions & frrfDontModify))
+            v.tag = *tag;
     });
     return result;
 }

@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 class TfrBandView;
@@ -111,10 +112,11 @@ struct TfrTextEditResult {
 };
 // OK of the text editor: compiles the script (unless the script may not be
 // edited), then stores the text (objects with a text pane whose text may be
-// edited) and the script. Panes left as they were opened keep the object's
-// lines as they are.
+// edited), the script and, when the editor's tag button gave one, the tag
+// (not for an object whose options may not change), all in one undo entry.
+// Panes left as they were opened keep the object's lines as they are.
 TfrTextEditResult frApplyTextEditor(TfrDesignDocument& document, TfrView& view, const QString& text,
-                                    const QString& script);
+                                    const QString& script, const std::optional<QString>& tag = std::nullopt);
 
 // ---- pictures
 

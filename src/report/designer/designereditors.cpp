@@ -3,6 +3,7 @@
 #include "report/design/designdoc.h"
 #include "report/design/designeditors.h"
 #include "report/designer/designerclasses.h"
+#include "report/designer/designerpickers.h"
 #include "report/designer/editorparts.h"
 #include "report/expr/formats.h"
 #include "report/model/dictionary.h"
@@ -123,8 +124,19 @@ public:
         m_script->setFont(QFont(s.scriptFontName, s.scriptFontSize));
         m_script->setLineWrapMode(QPlainTextEdit::NoWrap);
         m_script->installEventFilter(this);
-        if (s.syntaxHighlight)
+        if (s.syntaxHighlight) {
             new ScriptHighlighter(m_script->document());
+            // The tag is kept with the editor's other values until OK.
+            QPushButton* tag = button(this, QStringLiteral("Tag"), QStringLiteral("Тэг..."));
+            tag->setToolTip(QStringLiteral("Тэг объекта"));
+            tag->setEnabled(!(view.restrictions & frrfDontModify));
+            tools->insertWidget(tools->count() - 1, tag);
+            connect(tag, &QPushButton::clicked, this, [this] {
+                TfrTagForm form(m_doc.report(), m_tag.value_or(m_view.tag), this);
+                if (form.exec() == QDialog::Accepted)
+                    m_tag = form.tag();
+            });
+        }
         m_active = m_memo ? m_memo : m_script;
 
         m_error = new QLabel(this);
@@ -155,7 +167,7 @@ public:
 
     void accept() override {
         const QString text = m_memo ? m_memo->toPlainText() : frTextEditorText(m_view);
-        const TfrTextEditResult r = frApplyTextEditor(m_doc, m_view, text, m_script->toPlainText());
+        const TfrTextEditResult r = frApplyTextEditor(m_doc, m_view, text, m_script->toPlainText(), m_tag);
         if (r.failed) {
             showError(r.error);
             return;
@@ -233,6 +245,7 @@ private:
     QPlainTextEdit* m_active = nullptr;
     QPushButton* m_wrap = nullptr;
     QLabel* m_error = nullptr;
+    std::optional<QString> m_tag; // entered with the tag button
     bool m_placed = false;
     bool m_changed = false;
 };

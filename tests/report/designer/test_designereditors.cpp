@@ -173,6 +173,42 @@ TEST_F(Editors, TextEditorStoresTextAndLeavesTheUntouchedScriptEmpty) {
     EXPECT_EQ(undoCount(), 1);
 }
 
+// With syntax highlighting the editor offers the tag dialog; the tag entered
+// there is stored with the text on OK (one undo entry) and dropped on Cancel.
+TEST_F(Editors, TheHighlightingEditorTakesTheTagWithItsOk) {
+    TfrMemoView& m = memo(QStringLiteral("Memo1"), 10, 10, 100, 20, QStringLiteral("text"));
+    doc->settings().syntaxHighlight = true;
+    // Answers the tag dialog opened over the editor `over`.
+    auto enterTag = [](QDialog& over, const QString& tag) {
+        auto* timer = new QTimer;
+        timer->setInterval(10);
+        QObject::connect(timer, &QTimer::timeout, [timer, &over, tag] {
+            auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!modal || modal == &over)
+                return;
+            timer->stop();
+            timer->deleteLater();
+            EXPECT_EQ(modal->windowTitle(), QStringLiteral("Тэг объекта"));
+            child<QLineEdit>(*modal, "Tag")->setText(tag);
+            ok(*modal);
+        });
+        timer->start();
+        child<QPushButton>(over, "Tag")->click();
+    };
+    for (const bool confirm : {false, true}) {
+        SCOPED_TRACE(confirm);
+        Run r = edit(m, [&](QDialog& d) {
+            enterTag(d, QStringLiteral("[PAGE#]"));
+            confirm ? ok(d) : cancel(d);
+        });
+        EXPECT_TRUE(r.opened);
+        EXPECT_EQ(r.changed, confirm);
+        EXPECT_EQ(m.tag, confirm ? QStringLiteral("[PAGE#]") : QString());
+        EXPECT_EQ(m.memo, QStringList{QStringLiteral("text")});
+        EXPECT_EQ(undoCount(), confirm ? 1 : 0);
+    }
+}
+
 TEST_F(Editors, ASyntaxErrorKeepsTheTextEditorOpenAtTheErrorUntilCtrlEnterConfirmsAFix) {
     TfrMemoView& m = memo(QStringLiteral("Memo1"), 10, 10, 100, 20, QStringLiteral("old"));
     bool stayedOpen = false;
