@@ -277,7 +277,7 @@ TfrNewTemplateForm::TfrNewTemplateForm(QWidget* parent) : QDialog(parent) {
     side->addStretch();
     auto* top = new QHBoxLayout;
     auto* descriptionBox = new QVBoxLayout;
-    descriptionBox->addWidget(new QLabel(QStringLiteral("&Описание:"), this));
+    descriptionBox->addWidget(frBuddyLabel(QStringLiteral("&Описание:"), m_text));
     descriptionBox->addWidget(m_text);
     top->addLayout(descriptionBox, 1);
     top->addLayout(side);

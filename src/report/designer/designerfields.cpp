@@ -68,9 +68,9 @@ TfrInsertFieldsForm::TfrInsertFieldsForm(TfrReport& report, QWidget* parent) : Q
     QDialogButtonBox* buttons = frOkCancelButtons(*this);
 
     auto* left = new QVBoxLayout;
-    left->addWidget(new QLabel(QStringLiteral("&Таблица:"), this));
+    left->addWidget(frBuddyLabel(QStringLiteral("&Таблица:"), m_tables));
     left->addWidget(m_tables);
-    left->addWidget(new QLabel(QStringLiteral("&Поля:"), this));
+    left->addWidget(frBuddyLabel(QStringLiteral("&Поля:"), m_fields));
     left->addWidget(m_fields, 1);
     auto* right = new QVBoxLayout;
     right->addWidget(placement);

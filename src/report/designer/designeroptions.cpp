@@ -321,7 +321,7 @@ TfrDictionaryForm::TfrDictionaryForm(TfrReport& report, QWidget* parent)
     m_expression->setObjectName(QStringLiteral("ExpressionButton"));
     m_expression->setText(QStringLiteral("..."));
     m_expression->setToolTip(QStringLiteral("Вставить выражение"));
-    valueRow->addWidget(new QLabel(QStringLiteral("&Значение:"), variablesPage));
+    valueRow->addWidget(frBuddyLabel(QStringLiteral("&Значение:"), m_value));
     valueRow->addWidget(m_value, 1);
     valueRow->addWidget(m_expression);
     variablesLayout->addLayout(buttons);
@@ -368,7 +368,7 @@ TfrDictionaryForm::TfrDictionaryForm(TfrReport& report, QWidget* parent)
     m_alias = edit(dataPage, QStringLiteral("Alias"), QString());
     m_exclude = check(dataPage, QStringLiteral("Exclude"), QStringLiteral("&Исключить поле из списка"), false);
     auto* aliasRow = new QHBoxLayout;
-    aliasRow->addWidget(new QLabel(QStringLiteral("&Псевдоним"), dataPage));
+    aliasRow->addWidget(frBuddyLabel(QStringLiteral("&Псевдоним"), m_alias));
     aliasRow->addWidget(m_alias, 1);
     dataLayout->addWidget(new QLabel(QStringLiteral("Таблицы"), dataPage), 0, 0);
     dataLayout->addWidget(new QLabel(QStringLiteral("Поля"), dataPage), 0, 1);
@@ -400,7 +400,7 @@ TfrDictionaryForm::TfrDictionaryForm(TfrReport& report, QWidget* parent)
     m_sourceAlias = edit(sourcesPage, QStringLiteral("SourceAlias"), QString());
     m_sourceExclude = check(sourcesPage, QStringLiteral("SourceExclude"), QStringLiteral("&Исключить из списка"), false);
     auto* sourceRow = new QHBoxLayout;
-    sourceRow->addWidget(new QLabel(QStringLiteral("&Псевдоним"), sourcesPage));
+    sourceRow->addWidget(frBuddyLabel(QStringLiteral("&Псевдоним"), m_sourceAlias));
     sourceRow->addWidget(m_sourceAlias, 1);
     sourcesLayout->addWidget(m_sources, 1);
     sourcesLayout->addLayout(sourceRow);

@@ -5,13 +5,14 @@
 
 #include <QColorDialog>
 #include <QDialogButtonBox>
-#include <QPushButton>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPixmap>
 #include <QPlainTextEdit>
+#include <QPushButton>
 
 namespace {
 
@@ -36,6 +37,12 @@ std::optional<TfrFont> askFont(const TfrFont& current, QWidget* parent) {
 }
 
 } // namespace
+
+QLabel* frBuddyLabel(const QString& caption, QWidget* buddy) {
+    auto* label = new QLabel(caption, buddy->parentWidget());
+    label->setBuddy(buddy);
+    return label;
+}
 
 QDialogButtonBox* frOkCancelButtons(QDialog& dialog) {
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);

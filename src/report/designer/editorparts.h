@@ -17,6 +17,7 @@
 #include <optional>
 
 class QDialogButtonBox;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 
@@ -38,6 +39,9 @@ struct TfrEditorPickers {
 };
 // The pickers in force (the dialogs of this library unless replaced).
 TfrEditorPickers& frEditorPickers();
+
+// A caption whose "&" letter moves the focus to `buddy` (beside or above it).
+QLabel* frBuddyLabel(const QString& caption, QWidget* buddy);
 
 // "ОК" and "Отмена" buttons that accept and reject `dialog`.
 QDialogButtonBox* frOkCancelButtons(QDialog& dialog);
