@@ -14,7 +14,7 @@
 
 namespace {
 
-struct TColumn {
+struct TChartColumn {
     const char16_t* caption;
     const char16_t* value; // in the row of a substation
     const char16_t* total; // in the row of all substations
@@ -23,7 +23,7 @@ struct TColumn {
 };
 
 // The table's columns, left to right; their widths fill the printed width.
-const TColumn kColumns[] = {
+const TChartColumn kColumns[] = {
     {u"Подстанция", u"[DS.\"SubName\"]", u"Всего", 250, frtaLeft},
     {u"Район", u"[DS.\"District\"]", u"", 160, frtaLeft},
     {u"ТИ", u"[SUM(IF([DS.\"Kind\"] = 'ТИ', 1, 0), MasterData1)]", u"[SUM(IF([DS.\"Kind\"] = 'ТИ', 1, 0), MasterData1)]", 65, frtaRight},
@@ -55,7 +55,7 @@ void buildTemplate(TExampleTemplate& t) {
 
     t.band("MasterHeader1", btMasterHeader, 120, 24);
     int x = kLeft;
-    for (const TColumn& c : kColumns) {
+    for (const TChartColumn& c : kColumns) {
         t.memo(x, 120, c.width, 24, QString::fromUtf16(c.caption), frtaCenter | frtaMiddle, fsBold, 10, kBox);
         x += c.width;
     }
@@ -66,7 +66,7 @@ void buildTemplate(TExampleTemplate& t) {
     t.band("MasterData1", btMasterData, 180, 0, QStringLiteral("frDS"));
     t.band("GroupFooter1", btGroupFooter, 196, 20);
     x = kLeft;
-    for (const TColumn& c : kColumns) {
+    for (const TChartColumn& c : kColumns) {
         TfrMemoView& m = t.memo(x, 196, c.width, 20, QString::fromUtf16(c.value), c.alignment | frtaMiddle, 0, 10, kBox);
         // The chart's captions and values.
         if (x == kLeft)
@@ -79,7 +79,7 @@ void buildTemplate(TExampleTemplate& t) {
     TfrBandView& summary = t.band("ReportSummary1", btReportSummary, 232, 20);
     summary.childBand = QStringLiteral("Child1");
     x = kLeft;
-    for (const TColumn& c : kColumns) {
+    for (const TChartColumn& c : kColumns) {
         t.memo(x, 232, c.width, 20, QString::fromUtf16(c.total), c.alignment | frtaMiddle, fsBold, 10, kBox);
         x += c.width;
     }

@@ -12,14 +12,6 @@
 
 namespace {
 
-struct TColumn {
-    const char16_t* caption;
-    const char16_t* value;
-    int width;
-    std::uint32_t alignment;
-    bool hideZeros = false; // a value of 0 leaves the cell empty
-};
-
 // The list's columns, left to right; their widths fill the printed width.
 // A caption stands as its values do: the text and CSV exports place a text
 // by where it starts, so a column's caption and values start alike and the

@@ -83,13 +83,6 @@ void buildDialog(TExampleTemplate& t) {
     cancel.setModalResult(mrCancel);
 }
 
-struct TColumn {
-    const char16_t* caption;
-    const char16_t* value;
-    int width;
-    std::uint32_t alignment;
-};
-
 const TColumn kColumns[] = {
     {u"Подстанция", u"[DS.\"SubName\"]", 300, frtaLeft},
     {u"№ канала", u"[DS.\"ChanNo\"]", 130, frtaRight},

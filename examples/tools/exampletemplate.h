@@ -21,6 +21,15 @@ constexpr int kLeft = 38, kRight = 718;
 // A frame on all four sides.
 constexpr std::uint16_t kBox = frftLeft | frftTop | frftRight | frftBottom;
 
+// A column of a list: its caption, the text of its cells, width and alignment.
+struct TColumn {
+    const char16_t* caption;
+    const char16_t* value;
+    int width;
+    std::uint32_t alignment;
+    bool hideZeros = false; // a value of 0 leaves the cell empty
+};
+
 class TExampleTemplate {
 public:
     explicit TExampleTemplate(TfrEngine& engine) : m_engine(engine), m_report(engine) {}

@@ -30,13 +30,6 @@ void barcode(TExampleTemplate& t, int left, int top, const QString& code) {
     bar.zoom = 2;
 }
 
-struct TColumn {
-    const char16_t* caption;
-    const char16_t* value;
-    int width;
-    std::uint32_t alignment;
-};
-
 // Text columns left to right; the barcode column fills the rest.
 const TColumn kColumns[] = {
     {u"№ точки", u"[DS.\"PointNo\"]", 70, frtaRight},
