@@ -15,6 +15,7 @@ packages=(
   xdotool imagemagick openbox x11-utils
   python3 python3-xlrd python3-openpyxl
   poppler-utils qpdf unrtf zbar-tools
+  lintian
 )
 
 missing=()

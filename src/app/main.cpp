@@ -21,11 +21,14 @@
 #include "report/preview/previewform.h"
 #include "report/preview/printers.h"
 #include "report/preview/progresswindow.h"
+#include "app/version.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QTranslator>
+
+#include <cstdio>
 
 namespace {
 
@@ -47,9 +50,31 @@ int previewFile(const QString& fileName, TfrEngine& engine, TUserInteraction& in
     return 0;
 }
 
+const char* const kUsage =
+    "Использование:\n"
+    "  ostrand [-SN<NT-сервер>] [-PN<ТМ-сервер>] [-UN<пользователь>] [-UP<пароль>]\n"
+    "  ostrand --preview ФАЙЛ.frp\n"
+    "\n"
+    "Выборка из конфигурации ТМ-сервера, её просмотр, сохранение и отчёты.\n"
+    "Значение ключа пишется сразу за ключом (-SNDEMO-NT); с NT-сервером главное окно\n"
+    "открывается сразу. Пользователь и пароль только заполняют окно соединения (Ctrl+L).\n"
+    "  --preview ФАЙЛ  подготовленный отчёт в окне просмотра\n"
+    "  --version       версия программы\n"
+    "  --help          эта справка\n"
+    "Без окон то же делает ostrand-cli (ostrand-cli --help).\n";
+
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // Answered before any window system is asked for.
+    if (argc == 2 && qstrcmp(argv[1], "--version") == 0) {
+        std::fputs("ostrand " OSTRAND_VERSION "\n", stdout);
+        return 0;
+    }
+    if (argc == 2 && (qstrcmp(argv[1], "--help") == 0 || qstrcmp(argv[1], "-h") == 0)) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
     const bool previewMode = argc == 3 && qstrcmp(argv[1], "--preview") == 0;
     // Taken before QApplication removes the options it recognises from argv.
     const QString commandLine = cmdline::processCommandLine(argc, argv);

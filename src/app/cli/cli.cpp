@@ -9,6 +9,7 @@
 
 #include "app/cli/frpinfo.h"
 #include "app/cli/templateinfo.h"
+#include "app/version.h"
 #include "common/cp1251.h"
 #include "common/exception.h"
 #include "common/interaction.h"
@@ -152,6 +153,7 @@ QString cliUsage() {
         "  --type T           tab - текст с разделителями-табуляциями, xls - таблица Excel (BIFF4),\n"
         "                     xlsx - книга Excel, htm - HTML; по умолчанию по расширению файла OUT\n"
         "  --help             эта справка\n"
+        "  --version          версия программы\n"
         "\n"
         "Проверка шаблонов отчётов:\n"
         "  ostrand-cli --template-info FILE.frf\n"
@@ -217,6 +219,10 @@ QString cliUsage() {
 int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     if (arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h"))) {
         out << cliUsage();
+        return 0;
+    }
+    if (arguments == QStringList{QStringLiteral("--version")}) {
+        out << QStringLiteral("ostrand-cli " OSTRAND_VERSION) << Qt::endl;
         return 0;
     }
     if (isExpressionCommand(arguments))

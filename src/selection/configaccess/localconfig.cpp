@@ -431,7 +431,18 @@ TLocalLibrary& library() {
 
 QString configRoot() {
     const QString root = qEnvironmentVariable("OSTRAND_CONFIG_ROOT");
-    return root.isEmpty() ? QString::fromUtf8(OSTRAND_DEFAULT_CONFIG_ROOT) : root;
+    if (!root.isEmpty())
+        return root;
+    // An installed program serves the demo configuration installed beside it.
+    std::error_code error;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (!error) {
+        const QString installed = QDir::cleanPath(QString::fromStdString(program.parent_path().string()) +
+                                                  QStringLiteral("/../share/ostrand/examples/config"));
+        if (QFileInfo(installed).isDir())
+            return installed;
+    }
+    return QString::fromUtf8(OSTRAND_DEFAULT_CONFIG_ROOT);
 }
 
 std::size_t heldTreeCount() { return library().treeCount(); }

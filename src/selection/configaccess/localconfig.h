@@ -11,8 +11,9 @@
 //   <root>/<NT server>/users.txt                          optional log-on list
 //   <root>/<NT server>/TM_SERVER/<TM server>/<file>.xml   configuration files
 //
-// The root is the environment variable OSTRAND_CONFIG_ROOT, else the bundled
-// demo folder. Names are matched exactly first, then without regard to letter
+// The root is the environment variable OSTRAND_CONFIG_ROOT, else the demo
+// folder installed beside the program (<prefix>/share/ostrand/examples/config
+// for <prefix>/bin), else the demo folder of the source tree. Names are matched exactly first, then without regard to letter
 // case, as on the servers' own file system.
 namespace configaccess {
 
